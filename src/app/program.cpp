@@ -1,0 +1,81 @@
+#include "app/program.h"
+
+#include "ui/program_info.h"
+#include "ui/program_strings.h"
+#include "ui/window_painting.h"
+
+namespace tamarack {
+
+Program::Program(PlatformServices platform)
+    : Platform(platform),
+      Bitmap(platform.Fonts),
+      ButtonPanel(Bitmap, [this] { return Selected.HasFile(); }),
+      ViewArea(platform.Memo, ButtonPanel),
+      Progress(Bitmap, platform.Pump, platform.Timer),
+      Map(Bitmap),
+      Control(platform.Messages, ButtonPanel, Progress, Map, ViewArea),
+      Selected(platform.Files, platform.Messages, Control, ButtonPanel, ViewArea, Map),
+      Pointer(ButtonPanel, platform.Window, [this](int command) { RunCommand(command); }),
+      Context{Selected, Control, Progress, Map, ViewArea, platform.Files} {}
+
+void Program::DoInit() {
+  const std::string productName = ProgramText(ProgramString::ProductName);
+  Platform.Window.SetCaption(productName);
+  PaintWindow(Bitmap, productName);
+  ButtonPanel.DrawButton(SelectClearButton, ButtonState::Up);
+  ButtonPanel.DrawButton(PauseStopButton, ButtonState::Disabled);
+  for (int id : {7, 8, 9, 10, 11, 12, 13, 15, 16}) ButtonPanel.DrawButton(id, ButtonState::Up);
+  ViewArea.ClearStores();
+  ButtonPanel.SetPressedButton(0);
+  ViewArea.SetCurrentView(View::Help);
+  ViewArea.ShowView(View::Information);
+  Progress.LastProgressText = " ";
+  Progress.ResetProgress();
+  Control.Busy = false;
+  Pointer.SetDragging(false);
+  Map.GridClean = false;
+  Selected.ClearFile();
+}
+
+void Program::RunCommand(int command) {
+  switch (command) {
+    case SelectClearButton:
+      if (Selected.HasFile()) {
+        Selected.ClearFile();
+      } else {
+        Selected.SelectFile();
+      }
+      break;
+    case AnalyzeButton:
+    case CreateBackupButton:
+    case CreatePatchButton:
+    case RepairReferenceButton:
+    case RepairPatchButton:
+    case PauseStopButton:
+      Control.RunOperation(command);
+      break;
+    case InformationButton:
+    case AnalysisButton:
+    case PatchCodesButton:
+    case HelpButton:
+      ViewArea.ShowView(static_cast<View>(command - 6));
+      break;
+    case FeedbackButton:
+    case WebsiteButton:
+      OpenProgramLink(Platform.Messages, Platform.Desktop, command);
+      break;
+    case VersionButton:
+      ShowVersionBox(Platform.Messages);
+      break;
+    case MinimizeButton:
+      Platform.Window.Minimize();
+      break;
+    case CloseButton:
+      Platform.Window.Close();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace tamarack

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/block_grid.h"
+#include "core/operation_context.h"
+#include "core/operation_control.h"
+#include "core/progress_bar.h"
+#include "core/selected_file.h"
+#include "platform/byte_file.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/font_backend.h"
+#include "platform/shell.h"
+#include "platform/surface.h"
+#include "platform/text_view.h"
+#include "platform/window_host.h"
+#include "ui/buttons.h"
+#include "ui/pointer.h"
+#include "ui/views.h"
+
+namespace tamarack {
+
+// What a front end supplies: its implementations of the platform interfaces.
+struct PlatformServices {
+  FontBackend& Fonts;
+  TextView& Memo;
+  Dialogs& Messages;
+  EventPump& Pump;
+  Clock& Timer;
+  Shell& Desktop;
+  WindowHost& Window;
+  FileSystem& Files;
+};
+
+// The whole program: every subsystem, constructed in dependency order, and
+// the command dispatch from button ids to what they run.
+class Program {
+ public:
+  explicit Program(PlatformServices platform);
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The window's first activation: paints the window, draws the buttons,
+  // shows the Information view and clears the selection.
+  void DoInit();
+  // Runs the command of a button, 1 to 16.
+  void RunCommand(int command);
+  // The window's close handler; false refuses the close.
+  bool DoExitProgram() { return Control.DoExitProgram(); }
+
+  PlatformServices Platform;
+  Surface Bitmap;
+  Buttons ButtonPanel;
+  Views ViewArea;
+  ProgressBar Progress;
+  BlockGrid Map;
+  OperationControl Control;
+  SelectedFile Selected;
+  PointerHandler Pointer;
+  OperationContext Context;
+};
+
+}  // namespace tamarack

@@ -1,0 +1,71 @@
+#include "app/tamarack_form.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "ui/layout.h"
+
+namespace tamarack {
+
+TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setWindowTitle(QStringLiteral("Tamarack"));
+  setFixedSize(Surface::Width, Surface::Height);
+  setFont(WindowFont());
+  QPalette background = palette();
+  background.setColor(QPalette::Window, Qt::white);
+  setPalette(background);
+
+  viewMemo_ = std::make_unique<QtTextView>(this);
+  program_ = std::make_unique<Program>(PlatformServices{
+      fonts_, *viewMemo_, dialogs_, pump_, clock_, shell_, window_, files_});
+
+  backgroundImage_ = new BitmapWidget(program_->Bitmap, this);
+  backgroundImage_->move(0, 0);
+  backgroundImage_->OnMouseDown = [this](int x, int y) { program_->Pointer.DoMouseDown(x, y); };
+  backgroundImage_->OnMouseMove = [this](int x, int y, bool left) {
+    program_->Pointer.DoMouseMove(x, y, left);
+  };
+  backgroundImage_->OnMouseUp = [this](int x, int y) { program_->Pointer.DoMouseUp(x, y); };
+
+  const PixelRect area = ToPixels(ViewAreaRect);
+  QPlainTextEdit* memo = viewMemo_->Widget();
+  memo->setGeometry(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top);
+  memo->raise();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect available = screen->geometry();
+    move(available.x() + (available.width() - width()) / 2,
+         available.y() + (available.height() - height()) / 2);
+  }
+}
+
+TamarackForm::~TamarackForm() = default;
+
+void TamarackForm::EnsureInitialized() {
+  if (initialized_) return;
+  initialized_ = true;
+  program_->DoInit();
+}
+
+bool TamarackForm::event(QEvent* event) {
+  // The first activation runs DoInit. Without a window manager a window may
+  // never be activated, so the first show posts the same step.
+  if (event->type() == QEvent::WindowActivate) {
+    EnsureInitialized();
+  } else if (event->type() == QEvent::Show && !initialized_) {
+    QMetaObject::invokeMethod(this, [this] { EnsureInitialized(); }, Qt::QueuedConnection);
+  }
+  return QWidget::event(event);
+}
+
+void TamarackForm::closeEvent(QCloseEvent* event) {
+  if (program_->DoExitProgram()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace tamarack

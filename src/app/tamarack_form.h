@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "app/program.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/steady_clock.h"
+#include "platform/qt/bitmap_widget.h"
+#include "platform/qt/qt_font_backend.h"
+#include "platform/qt/qt_services.h"
+#include "platform/qt/qt_text_view.h"
+
+namespace tamarack {
+
+// The one window: borderless, 616 x 300, the bitmap control covering it and
+// the view memo over the view area. It only wires Qt's events to the
+// program's handlers.
+class TamarackForm : public QWidget {
+ public:
+  TamarackForm();
+  ~TamarackForm() override;
+
+  Program& Logic() { return *program_; }
+  BitmapWidget& BackgroundImage() { return *backgroundImage_; }
+  QtTextView& ViewMemo() { return *viewMemo_; }
+  // Runs DoInit unless it has run.
+  void EnsureInitialized();
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QtFontBackend fonts_;
+  QtDialogs dialogs_;
+  QtEventPump pump_;
+  SteadyClock clock_;
+  QtShell shell_;
+  QtWindowHost window_;
+  PosixFileSystem files_;
+  std::unique_ptr<QtTextView> viewMemo_;
+  std::unique_ptr<Program> program_;
+  BitmapWidget* backgroundImage_ = nullptr;
+  bool initialized_ = false;
+};
+
+}  // namespace tamarack

@@ -1,0 +1,41 @@
+#include "core/block_grid.h"
+
+namespace tamarack {
+
+CellOrigin CellPosition(uint16_t index) {
+  if (index <= 1) return {109, 62};
+  if (index <= 1921) {
+    const int c = index - 2;
+    return {109 + 5 * (c % 80), 85 + 5 * (c / 80)};
+  }
+  return {109 + 5 * (index - 1922), 223};
+}
+
+BlockGrid::BlockGrid(Surface& surface) : surface_(surface) {}
+
+void BlockGrid::DrawGrid() {
+  if (GridClean) return;
+  surface_.FillRect({104, 44, 512, 252}, White);
+  surface_.SetFont(CaptionFont::Normal);
+  surface_.SetTextColor(Black);
+  surface_.DrawText(107, 46, "Header");
+  surface_.DrawText(108, 69, "Video/Audio");
+  surface_.DrawText(107, 207, "Index");
+  surface_.FrameRect({108, 61, 114, 67}, Grey);
+  surface_.FrameRect({108, 84, 509, 205}, Grey);
+  surface_.FrameRect({108, 222, 509, 228}, Grey);
+  for (int k = 1; k <= 23; ++k) surface_.FillRect({109, 84 + 5 * k, 508, 85 + 5 * k}, Grey);
+  for (int k = 1; k <= 79; ++k) {
+    const int x = 108 + 5 * k;
+    surface_.FillRect({x, 85, x + 1, 204}, Grey);
+    surface_.FillRect({x, 223, x + 1, 227}, Grey);
+  }
+  GridClean = true;
+}
+
+void BlockGrid::PaintCell(uint16_t index, Color color) {
+  const CellOrigin o = CellPosition(index);
+  surface_.FillRect({o.X, o.Y, o.X + 4, o.Y + 4}, color);
+}
+
+}  // namespace tamarack

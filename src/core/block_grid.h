@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/surface.h"
+
+namespace tamarack {
+
+// Cells of the map: one Header cell, a block of 24 rows of 80, one Index row.
+constexpr int CellCount = 2001;
+
+struct CellOrigin {
+  int X = 0;
+  int Y = 0;
+};
+
+// The top-left pixel of a cell's 4 x 4 square, for an index of 1 to 2001.
+CellOrigin CellPosition(uint16_t index);
+
+// The 2001-cell map drawn onto the window bitmap.
+class BlockGrid {
+ public:
+  explicit BlockGrid(Surface& surface);
+
+  // Draws the clean map: white area, labels, frames, separating lines;
+  // nothing when the map is clean already.
+  void DrawGrid();
+  void PaintCell(uint16_t index, Color color);
+
+  // True while the map on screen is freshly drawn and no cell painted since.
+  bool GridClean = false;
+
+ private:
+  Surface& surface_;
+};
+
+}  // namespace tamarack

@@ -1,0 +1,116 @@
+#include "core/operation_control.h"
+
+#include <cassert>
+
+namespace tamarack {
+
+MessageKind MessageKindOf(char kind) {
+  if (kind == 'i') return MessageKind::Information;
+  if (kind == '?') return MessageKind::Confirmation;
+  return MessageKind::Error;
+}
+
+const char* RoleName(FileRole role) {
+  switch (role) {
+    case FileRole::Selected:
+      return "Selected";
+    case FileRole::Reference:
+      return "Reference";
+    case FileRole::Backup:
+      return "Backup";
+    case FileRole::Patch:
+      return "Patch";
+  }
+  return "";
+}
+
+std::string FaultMessage(FileRole role, FileFault fault) {
+  const std::string file = std::string("The ") + RoleName(role) + " file ";
+  switch (fault) {
+    case FileFault::Read:
+      return file + "could not be read.";
+    case FileFault::Write:
+      return file + "could not be written to.";
+    case FileFault::Seek:
+      return file + "could not be positioned.";
+    case FileFault::Close:
+      return file + "could not be closed.";
+    case FileFault::SizeChanged:
+      return file + "changed size while it was being worked on.";
+  }
+  return file + "could not be read.";
+}
+
+OperationControl::OperationControl(Dialogs& dialogs, Buttons& buttons, ProgressBar& progress,
+                                   BlockGrid& grid, Views& views)
+    : dialogs_(dialogs), buttons_(buttons), progress_(progress), grid_(grid), views_(views) {}
+
+PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& text) {
+  return dialogs_.ShowMessage(kind, text);
+}
+
+void OperationControl::ShowError(const std::string& text) {
+  ShowPrompt(MessageKind::Error, text);
+  Busy = false;
+  progress_.ResetProgress();
+}
+
+void OperationControl::ShowAccessError(FileRole role) {
+  ShowError(std::string("The ") + RoleName(role) + " file cannot be accessed because:\r\n" +
+            " - Another application may be using this file, or\r\n" +
+            " - The file may be read-only, or\r\n" +
+            " - The file may have been moved, renamed or deleted since being selected");
+}
+
+void OperationControl::ShowFault(FileRole role, FileFault fault) {
+  ShowError(FaultMessage(role, fault));
+}
+
+void OperationControl::SetBusy(bool on) {
+  Busy = on;
+  const ButtonState operations = on ? ButtonState::Disabled : ButtonState::Up;
+  buttons_.DrawButton(SelectClearButton, operations);
+  buttons_.DrawOperationButtons(operations);
+  buttons_.DrawButton(PauseStopButton, on ? ButtonState::Up : ButtonState::Disabled);
+}
+
+void OperationControl::SetOperation(int command, std::function<void()> operation) {
+  assert(command >= AnalyzeButton && command <= RepairPatchButton);
+  operations_[command] = std::move(operation);
+}
+
+void OperationControl::RunOperation(int command) {
+  if (command == PauseStopButton) {
+    const PromptResult answer = ShowPrompt(
+        MessageKind::Confirmation, "Current operation paused.\r\nStop current operation?");
+    if (answer == PromptResult::Yes) Busy = false;
+    return;
+  }
+  assert(command >= AnalyzeButton && command <= RepairPatchButton);
+  SetBusy(true);
+  progress_.OperationTitle = "Initializing";
+  progress_.ShowProgress(0, 1);
+  grid_.DrawGrid();
+  views_.ShowView(View::Analysis);
+  // An operation that does not exist yet has done nothing, so it ends as a
+  // stop does: the map is wiped and the buttons come back.
+  if (operations_[command]) {
+    operations_[command]();
+  } else {
+    Busy = false;
+  }
+  progress_.ResetProgress();
+  if (!Busy) {
+    grid_.DrawGrid();
+    if (views_.CurrentView() != View::PatchCodes) views_.ShowView(View::Information);
+  }
+  SetBusy(false);
+}
+
+bool OperationControl::DoExitProgram() {
+  if (!Busy) return true;
+  ShowPrompt(MessageKind::Information, "The current operation must\r\nbe stopped to exit.");
+  return false;
+}
+
+}  // namespace tamarack

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "core/block_grid.h"
+#include "core/progress_bar.h"
+#include "platform/dialogs.h"
+#include "ui/buttons.h"
+#include "ui/views.h"
+
+namespace tamarack {
+
+// The single-character message kinds: 'i' information, '?' confirmation,
+// anything else an error.
+MessageKind MessageKindOf(char kind);
+
+// The roles in which the program opens files, as the messages name them.
+enum class FileRole { Selected, Reference, Backup, Patch };
+const char* RoleName(FileRole role);
+
+// Input/output faults that have no message of the design's own.
+enum class FileFault { Read, Write, Seek, Close, SizeChanged };
+
+// The one-line message for an unexpected fault, e.g.
+// "The Selected file could not be read."
+std::string FaultMessage(FileRole role, FileFault fault);
+
+// The busy flag, the prompts and the operation runner. The busy flag says
+// both that an operation runs and that it may go on: whoever clears it asks
+// the running operation to end at its next test.
+class OperationControl {
+ public:
+  OperationControl(Dialogs& dialogs, Buttons& buttons, ProgressBar& progress, BlockGrid& grid,
+                   Views& views);
+
+  PromptResult ShowPrompt(MessageKind kind, const std::string& text);
+  // Shows the error, clears the busy flag and resets the progress bar.
+  void ShowError(const std::string& text);
+  // The four-line "The <role> file cannot be accessed because:" error.
+  void ShowAccessError(FileRole role);
+  // Ends the running operation with the message of an unexpected fault.
+  void ShowFault(FileRole role, FileFault fault);
+
+  void SetBusy(bool on);
+
+  // The procedure that RunOperation runs for command 2 to 6.
+  void SetOperation(int command, std::function<void()> operation);
+  // Commands 2 to 6 run their operation; 14 asks whether to stop.
+  void RunOperation(int command);
+  // The close handler: true lets the close go ahead; while busy it refuses
+  // with a message.
+  bool DoExitProgram();
+
+  bool Busy = false;
+
+ private:
+  Dialogs& dialogs_;
+  Buttons& buttons_;
+  ProgressBar& progress_;
+  BlockGrid& grid_;
+  Views& views_;
+  std::array<std::function<void()>, 7> operations_;
+};
+
+}  // namespace tamarack

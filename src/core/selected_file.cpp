@@ -1,0 +1,122 @@
+#include "core/selected_file.h"
+
+#include "core/paths.h"
+#include "core/size_text.h"
+
+namespace tamarack {
+
+SelectedFile::SelectedFile(FileSystem& files, Dialogs& dialogs, OperationControl& control,
+                           Buttons& buttons, Views& views, BlockGrid& grid)
+    : files_(files),
+      dialogs_(dialogs),
+      control_(control),
+      buttons_(buttons),
+      views_(views),
+      grid_(grid) {}
+
+std::string SelectedFile::ChooseFile(const std::string& what, const std::string& description,
+                                     const std::string& extension, RecentDocuments recent) {
+  OpenFileRequest request;
+  request.Title = "Select " + what + " File";
+  request.DefaultExtension = extension;
+  request.Filters = {{description + " files (*." + extension + ")", "*." + extension},
+                     {"All files", "*.*"}};
+  request.AddToRecentDocuments = recent == RecentDocuments::Add;
+  return dialogs_.ChooseOpenFile(request);
+}
+
+void SelectedFile::SelectFile() {
+  const std::string path = ChooseFile("AVI", "AVI video", "avi", RecentDocuments::Add);
+  if (path.empty()) return;
+  SelectedFileName = path;
+  buttons_.DrawButton(SelectClearButton, ButtonState::Up);
+  buttons_.DrawOperationButtons(ButtonState::Up);
+  views_.ShowView(View::Information);
+  ShowFileInformation();
+}
+
+void SelectedFile::ClearFile() {
+  SelectedFileName.clear();
+  buttons_.DrawButton(SelectClearButton, ButtonState::Up);
+  views_.ShowView(View::Information);
+  views_.SetViewText("<No AVI video file selected>");
+  buttons_.DrawOperationButtons(ButtonState::Disabled);
+  grid_.DrawGrid();
+}
+
+void SelectedFile::OpenSelectedFile() {
+  File = files_.OpenExisting(SelectedFileName);
+  if (!File) {
+    control_.ShowAccessError(FileRole::Selected);
+    return;
+  }
+  const int64_t size = File->Size();
+  if (size < 0) {
+    File.reset();
+    control_.ShowFault(FileRole::Selected, FileFault::Read);
+    return;
+  }
+  if (size >= MaxFileSize) {
+    File.reset();
+    control_.ShowError("The Selected file must be smaller than 2Gb in size.");
+    return;
+  }
+  SelectedFileSize = static_cast<int32_t>(size);
+  if (SelectedFileSize < MinFileSize) {
+    control_.ShowError("The Selected file must be at least 1Kb in size.");
+    File.reset();
+  }
+}
+
+void SelectedFile::CloseSelectedFile() {
+  if (!File) return;
+  const bool closed = File->Close();
+  File.reset();
+  if (!closed && control_.Busy) control_.ShowFault(FileRole::Selected, FileFault::Close);
+}
+
+std::string SelectedFile::ReadFourCC() {
+  std::string text;
+  for (int i = 1; i <= 2; ++i) {
+    unsigned char code[4] = {0, 0, 0, 0};
+    if (!File->Seek(36 + 76 * i) || File->Read(code, 4) < 0) {
+      control_.ShowFault(FileRole::Selected, FileFault::Read);
+      return "";
+    }
+    if (i == 2) text += "-";
+    for (unsigned char b : code) {
+      if (b == 0) {
+        text += '0';
+      } else if (b < 32) {
+        text += '?';
+      } else if (b < 128) {
+        text += static_cast<char>(b);
+      } else {
+        // A byte stands for the character of that code: U+0080 to U+00FF.
+        text += static_cast<char>(0xC0 | (b >> 6));
+        text += static_cast<char>(0x80 | (b & 0x3F));
+      }
+    }
+  }
+  return text;
+}
+
+void SelectedFile::ShowFileInformation() {
+  std::string text =
+      "Selected Filename:\r\n   " + PrefixFileName(SelectedFileName, "\r\n   ") + "\r\n\r\n";
+  control_.Busy = true;
+  OpenSelectedFile();
+  if (control_.Busy) {
+    std::string size = FormatSize(SelectedFileSize);
+    std::string fourCC = ReadFourCC();
+    if (control_.Busy) {
+      text += "Size:\r\n   " + size + "\r\n\r\n";
+      text += "FourCC:\r\n   " + fourCC;
+    }
+    CloseSelectedFile();
+    control_.Busy = false;
+  }
+  views_.SetViewText(text);
+}
+
+}  // namespace tamarack

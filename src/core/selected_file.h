@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/block_grid.h"
+#include "core/operation_control.h"
+#include "platform/byte_file.h"
+#include "platform/dialogs.h"
+#include "ui/buttons.h"
+#include "ui/views.h"
+
+namespace tamarack {
+
+// Files of this size or more are refused: every size of the program is a
+// signed 32-bit count.
+constexpr int64_t MaxFileSize = int64_t{1} << 31;
+constexpr int32_t MinFileSize = 1024;
+
+enum class RecentDocuments { Skip, Add };
+
+// The one AVI file that every operation works on, the open-file dialog, and
+// the Information view that describes the file.
+class SelectedFile {
+ public:
+  SelectedFile(FileSystem& files, Dialogs& dialogs, OperationControl& control, Buttons& buttons,
+               Views& views, BlockGrid& grid);
+
+  // Runs the open-file dialog titled "Select <what> File" with a filter for
+  // the extension first; returns the chosen path, or empty when cancelled.
+  std::string ChooseFile(const std::string& what, const std::string& description,
+                         const std::string& extension,
+                         RecentDocuments recent = RecentDocuments::Skip);
+
+  void SelectFile();
+  void ClearFile();
+  bool HasFile() const { return !SelectedFileName.empty(); }
+
+  // Opens the selected file for reading and writing and takes its size.
+  // Success is told by the busy flag, which the caller sets or holds before
+  // the call: after a failure the message has been shown, the flag is clear
+  // and the file is not open.
+  void OpenSelectedFile();
+  // Closes the file when it is open. A failed close ends a running
+  // operation with a message.
+  void CloseSelectedFile();
+
+  // The codec codes at offsets 112 and 188 of the open file, "xxxx-yyyy".
+  std::string ReadFourCC();
+  void ShowFileInformation();
+
+  std::string SelectedFileName;
+  int32_t SelectedFileSize = 0;
+  std::unique_ptr<ByteFile> File;
+
+ private:
+  FileSystem& files_;
+  Dialogs& dialogs_;
+  OperationControl& control_;
+  Buttons& buttons_;
+  Views& views_;
+  BlockGrid& grid_;
+};
+
+}  // namespace tamarack

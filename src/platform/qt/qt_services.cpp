@@ -1,0 +1,110 @@
+#include "platform/qt/qt_services.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+#include <QWindow>
+
+namespace tamarack {
+
+PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+  QString body = QString::fromStdString(text);
+  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(parent_);
+  box.setText(body);
+  box.setTextFormat(Qt::PlainText);
+  switch (kind) {
+    case MessageKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      box.setWindowTitle(QStringLiteral("Error"));
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MessageKind::Information:
+      box.setIcon(QMessageBox::Information);
+      box.setWindowTitle(QStringLiteral("Information"));
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MessageKind::Confirmation:
+      box.setIcon(QMessageBox::Question);
+      box.setWindowTitle(QStringLiteral("Confirm"));
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+  }
+  const int answer = box.exec();
+  if (kind != MessageKind::Confirmation) return PromptResult::Ok;
+  if (answer == QMessageBox::Yes) return PromptResult::Yes;
+  if (answer == QMessageBox::No) return PromptResult::No;
+  return PromptResult::None;
+}
+
+std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {
+  QFileDialog dialog(parent_, QString::fromStdString(request.Title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.FileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(QString::fromStdString(request.DefaultExtension));
+  QStringList filters;
+  for (const FileFilter& filter : request.Filters) {
+    // "*.*" means every file; on this platform that is "*".
+    const QString pattern =
+        filter.Pattern == "*.*" ? QStringLiteral("*") : QString::fromStdString(filter.Pattern);
+    QString label = QString::fromStdString(filter.Label);
+    if (!label.contains(QLatin1Char('('))) label += QStringLiteral(" (") + pattern + ")";
+    filters << label;
+  }
+  dialog.setNameFilters(filters);
+  if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return {};
+  return files.first().toStdString();
+}
+
+void QtEventPump::ProcessPendingEvents() { QApplication::processEvents(); }
+
+void QtShell::OpenAddress(const std::string& address) {
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+}
+
+void QtWindowHost::SetCaption(const std::string& caption) {
+  window_->setWindowTitle(QString::fromStdString(caption));
+}
+
+int QtWindowHost::Left() { return window_->x(); }
+int QtWindowHost::Top() { return window_->y(); }
+int QtWindowHost::Width() { return window_->frameGeometry().width(); }
+int QtWindowHost::Height() { return window_->frameGeometry().height(); }
+void QtWindowHost::SetLeft(int left) { window_->move(left, window_->y()); }
+void QtWindowHost::SetTop(int top) { window_->move(window_->x(), top); }
+
+int QtWindowHost::ScreenWidth() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().width() : 0;
+}
+
+int QtWindowHost::ScreenHeight() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->geometry().height() : 0;
+}
+
+ScreenPoint QtWindowHost::PointerPosition() {
+  const QPoint p = QCursor::pos();
+  return {p.x(), p.y()};
+}
+
+// Wayland lets no program place its own window; the compositor moves it.
+bool QtWindowHost::StartSystemMove() {
+  if (QGuiApplication::platformName() != QStringLiteral("wayland")) return false;
+  QWindow* handle = window_->windowHandle();
+  return handle && handle->startSystemMove();
+}
+
+void QtWindowHost::Minimize() { window_->showMinimized(); }
+
+void QtWindowHost::Close() { window_->close(); }
+
+}  // namespace tamarack

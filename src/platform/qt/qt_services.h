@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+#include "platform/dialogs.h"
+#include "platform/event_pump.h"
+#include "platform/shell.h"
+#include "platform/window_host.h"
+
+namespace tamarack {
+
+// Modal QMessageBox messages with the standard titles, and Qt's open-file
+// dialog.
+class QtDialogs : public Dialogs {
+ public:
+  explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  std::string ChooseOpenFile(const OpenFileRequest& request) override;
+
+ private:
+  QWidget* parent_;
+};
+
+class QtEventPump : public EventPump {
+ public:
+  void ProcessPendingEvents() override;
+};
+
+class QtShell : public Shell {
+ public:
+  void OpenAddress(const std::string& address) override;
+};
+
+// The borderless top-level window.
+class QtWindowHost : public WindowHost {
+ public:
+  explicit QtWindowHost(QWidget* window) : window_(window) {}
+  void SetCaption(const std::string& caption) override;
+  int Left() override;
+  int Top() override;
+  int Width() override;
+  int Height() override;
+  void SetLeft(int left) override;
+  void SetTop(int top) override;
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  ScreenPoint PointerPosition() override;
+  bool StartSystemMove() override;
+  void Minimize() override;
+  void Close() override;
+
+ private:
+  QWidget* window_;
+};
+
+}  // namespace tamarack

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include "platform/text_view.h"
+
+namespace tamarack {
+
+// The view memo: a borderless QPlainTextEdit that wraps at its width, always
+// shows its vertical scroll bar and takes at most MaxCharacters characters.
+class QtTextView : public TextView {
+ public:
+  static constexpr int MaxCharacters = 16384;
+
+  explicit QtTextView(QWidget* parent);
+
+  void SetText(const std::string& text) override;
+  std::vector<std::string> DisplayedLines() override;
+  void SetReadOnly(bool readOnly) override;
+  void SetVisible(bool visible) override;
+  void SetCaret(int position) override;
+  void SetFocus() override;
+  void SetRedraw(bool enabled) override;
+
+  QPlainTextEdit* Widget() { return edit_; }
+
+ private:
+  void LimitLength();
+
+  QPlainTextEdit* edit_;
+  QString lastAccepted_;
+};
+
+}  // namespace tamarack

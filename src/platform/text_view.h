@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tamarack {
+
+// The multi-line text control over the view area. Texts are UTF-8 with lines
+// joined by CR LF.
+class TextView {
+ public:
+  virtual ~TextView() = default;
+  // Replaces the whole text; the control shows the lines it holds.
+  virtual void SetText(const std::string& text) = 0;
+  // The lines as the control displays them: a wrapped line counts as several.
+  virtual std::vector<std::string> DisplayedLines() = 0;
+  virtual void SetReadOnly(bool readOnly) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetCaret(int position) = 0;
+  virtual void SetFocus() = 0;
+  virtual void SetRedraw(bool enabled) = 0;
+};
+
+}  // namespace tamarack

@@ -1,0 +1,27 @@
+#include "ui/program_strings.h"
+
+namespace tamarack {
+
+// Product name, version, release date, web address, e-mail address (each
+// scrambled), then the line break.
+const std::array<std::string, 6> StoredProgramStrings = {
+    "J=1=,=;3",  // Tamarack
+    "mpnn",  // 1.00
+    "nfqZ9;qlnlh",  // 08-Dec-2026
+    "6**.+doo*=1=,=;3p9&=1.29p/,7o",  // https://tamarack.example.org/
+    "692.^*=1=,=;3p*9+*",  // help@tamarack.test
+    "\r\n",
+};
+
+std::string Unscramble(const std::string& stored) {
+  std::string plain = stored;
+  for (char& c : plain) c = static_cast<char>((158 - static_cast<unsigned char>(c)) & 0xFF);
+  return plain;
+}
+
+std::string ProgramText(ProgramString entry) {
+  const std::string& stored = StoredProgramStrings[static_cast<int>(entry)];
+  return entry == ProgramString::LineBreak ? stored : Unscramble(stored);
+}
+
+}  // namespace tamarack

@@ -1,0 +1,187 @@
+#include "support/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tamarack::testing {
+
+TextExtent FakeFontBackend::Measure(CaptionFont font, const std::string& text) {
+  const int w = font == CaptionFont::Big ? 7 : 6;
+  return {w * static_cast<int>(text.size()), font == CaptionFont::Big ? 16 : 13};
+}
+
+void FakeFontBackend::Draw(uint8_t* pixels, int width, int height, int x, int y, CaptionFont font,
+                           Color color, const std::string& text) {
+  Calls.push_back({x, y, font, color, text});
+  const int w = font == CaptionFont::Big ? 7 : 6;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ') continue;
+    const int px = x + w * static_cast<int>(i);
+    if (px < 0 || y < 0 || px >= width || y >= height) continue;
+    uint8_t* p = pixels + (y * width + px) * 3;
+    p[0] = color.R;
+    p[1] = color.G;
+    p[2] = color.B;
+  }
+}
+
+void FakeTextView::SetText(const std::string& text) { Text = text; }
+
+std::vector<std::string> FakeTextView::DisplayedLines() {
+  std::vector<std::string> paragraphs;
+  size_t start = 0;
+  while (true) {
+    const size_t end = Text.find("\r\n", start);
+    if (end == std::string::npos) {
+      paragraphs.push_back(Text.substr(start));
+      break;
+    }
+    paragraphs.push_back(Text.substr(start, end - start));
+    start = end + 2;
+  }
+  std::vector<std::string> lines;
+  for (const std::string& p : paragraphs) {
+    if (WrapWidth <= 0 || p.size() <= static_cast<size_t>(WrapWidth)) {
+      lines.push_back(p);
+      continue;
+    }
+    for (size_t i = 0; i < p.size(); i += WrapWidth) lines.push_back(p.substr(i, WrapWidth));
+  }
+  return lines;
+}
+
+FakeDialogs::~FakeDialogs() {
+  for (const Expected& e : expected_) ADD_FAILURE() << "expected message never shown: " << e.Text;
+  for (const std::string& f : files_) ADD_FAILURE() << "expected file dialog never run: " << f;
+}
+
+void FakeDialogs::Expect(MessageKind kind, std::string text, PromptResult answer,
+                         std::function<void()> during) {
+  expected_.push_back({kind, std::move(text), answer, std::move(during)});
+}
+
+PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+  Shown.push_back({kind, text});
+  if (expected_.empty()) {
+    ADD_FAILURE() << "unexpected message: " << text;
+    return kind == MessageKind::Confirmation ? PromptResult::No : PromptResult::Ok;
+  }
+  Expected e = std::move(expected_.front());
+  expected_.pop_front();
+  EXPECT_EQ(static_cast<int>(e.Kind), static_cast<int>(kind)) << "kind of message: " << text;
+  if (!e.Text.empty() && e.Text.back() == '*') {
+    EXPECT_EQ(text.substr(0, e.Text.size() - 1), e.Text.substr(0, e.Text.size() - 1));
+  } else {
+    EXPECT_EQ(text, e.Text);
+  }
+  if (e.During) e.During();
+  return e.Answer;
+}
+
+std::string FakeDialogs::ChooseOpenFile(const OpenFileRequest& request) {
+  FileRequests.push_back(request);
+  if (files_.empty()) {
+    ADD_FAILURE() << "unexpected file dialog: " << request.Title;
+    return {};
+  }
+  std::string path = std::move(files_.front());
+  files_.pop_front();
+  return path;
+}
+
+void FakeEventPump::ProcessPendingEvents() {
+  ++Calls;
+  if (OnPump) OnPump(Calls);
+}
+
+namespace {
+
+class FakeByteFile : public ByteFile {
+ public:
+  FakeByteFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+    ++fs_.OpenFiles;
+  }
+  ~FakeByteFile() override {
+    if (open_) --fs_.OpenFiles;
+  }
+
+  int32_t Read(void* buffer, int32_t count) override {
+    if (!open_ || Fails("read", ++stats().Reads)) return -1;
+    std::vector<uint8_t>& data = fs_.Files[path_];
+    const int64_t available = std::max<int64_t>(0, static_cast<int64_t>(data.size()) - position_);
+    const int32_t n = static_cast<int32_t>(std::min<int64_t>(count, available));
+    if (n > 0) std::memcpy(buffer, data.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+
+  int32_t Write(const void* buffer, int32_t count) override {
+    if (!open_ || Fails("write", ++stats().Writes)) return -1;
+    std::vector<uint8_t>& data = fs_.Files[path_];
+    int32_t n = count;
+    if (fs_.Capacity >= 0) n = static_cast<int32_t>(std::clamp<int64_t>(fs_.Capacity - position_, 0, count));
+    if (position_ + n > static_cast<int64_t>(data.size())) data.resize(position_ + n);
+    if (n > 0) std::memcpy(data.data() + position_, buffer, n);
+    position_ += n;
+    return n;
+  }
+
+  bool Seek(int32_t offset) override {
+    if (!open_ || Fails("seek", ++stats().Seeks) || offset < 0) return false;
+    position_ = offset;
+    return true;
+  }
+
+  int64_t Size() override {
+    if (!open_ || Fails("size", 1)) return -1;
+    return static_cast<int64_t>(fs_.Files[path_].size());
+  }
+
+  bool Close() override {
+    if (!open_) return false;
+    open_ = false;
+    --fs_.OpenFiles;
+    return !Fails("close", ++stats().Closes);
+  }
+
+ private:
+  FakeFileSystem::Stats& stats() { return fs_.Counts[path_]; }
+  bool Fails(const char* operation, int call) {
+    auto it = fs_.Failures.find(path_);
+    if (it == fs_.Failures.end()) return false;
+    for (const auto& f : it->second) {
+      if (f.Operation == operation && call >= f.FromCall) return true;
+    }
+    return false;
+  }
+
+  FakeFileSystem& fs_;
+  std::string path_;
+  int64_t position_ = 0;
+  bool open_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<ByteFile> FakeFileSystem::OpenExisting(const std::string& path) {
+  if (!Files.count(path) || Locked[path] || ReadOnly[path]) return nullptr;
+  return std::make_unique<FakeByteFile>(*this, path);
+}
+
+std::unique_ptr<ByteFile> FakeFileSystem::Create(const std::string& path) {
+  if (ReadOnly[path] || Locked[path]) return nullptr;
+  Files[path].clear();
+  return std::make_unique<FakeByteFile>(*this, path);
+}
+
+bool FakeFileSystem::Delete(const std::string& path) {
+  if (!Files.count(path) || ReadOnly[path]) return false;
+  Files.erase(path);
+  return true;
+}
+
+int64_t FakeFileSystem::FreeSpace(const std::string&) { return Free; }
+
+}  // namespace tamarack::testing

@@ -1,0 +1,20 @@
+# Sourced by ./run and ./test: installs the Debian packages the build needs
+# when any is missing, through sudo when not root.
+tamarack_packages=(
+  build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev
+  libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation
+)
+
+tamarack_install_packages() {
+  local missing=()
+  local p
+  for p in "${tamarack_packages[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
