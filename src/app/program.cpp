@@ -16,7 +16,18 @@ Program::Program(PlatformServices platform)
       Control(platform.Messages, ButtonPanel, Progress, Map, ViewArea),
       Selected(platform.Files, platform.Messages, Control, ButtonPanel, ViewArea, Map),
       Pointer(ButtonPanel, platform.Window, [this](int command) { RunCommand(command); }),
-      Context{Selected, Control, Progress, Map, ViewArea, platform.Files} {}
+      Context{Selected, Control, Progress, Map, ViewArea, platform.Files},
+      Analysis(Context),
+      BackupCopy(Context),
+      PatchMaker(Context),
+      ReferenceMerge(Context),
+      PatchMerge(Context) {
+  Control.SetOperation(AnalyzeButton, [this] { Analysis.AnalyzeSelectedFile(); });
+  Control.SetOperation(CreateBackupButton, [this] { BackupCopy.CreateBackup(); });
+  Control.SetOperation(CreatePatchButton, [this] { PatchMaker.CreatePatch(); });
+  Control.SetOperation(RepairReferenceButton, [this] { ReferenceMerge.RepairWithReference(); });
+  Control.SetOperation(RepairPatchButton, [this] { PatchMerge.RepairWithPatch(); });
+}
 
 void Program::DoInit() {
   const std::string productName = ProgramText(ProgramString::ProductName);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/analyze.h"
 #include "core/block_grid.h"
 #include "core/operation_context.h"
 #include "core/operation_control.h"
@@ -14,6 +15,10 @@
 #include "platform/surface.h"
 #include "platform/text_view.h"
 #include "platform/window_host.h"
+#include "repair/backup.h"
+#include "repair/patch_creation.h"
+#include "repair/patch_repair.h"
+#include "repair/reference_repair.h"
 #include "ui/buttons.h"
 #include "ui/pointer.h"
 #include "ui/views.h"
@@ -58,6 +63,11 @@ class Program {
   SelectedFile Selected;
   PointerHandler Pointer;
   OperationContext Context;
+  Analyzer Analysis;
+  Backup BackupCopy;
+  PatchCreation PatchMaker;
+  ReferenceRepair ReferenceMerge;
+  PatchRepair PatchMerge;
 };
 
 }  // namespace tamarack

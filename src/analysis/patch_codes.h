@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tamarack {
+
+// A patch code is five upper-case hexadecimal characters: four for the
+// first 64 KiB unit (counted from 0), one for the unit count minus 1. Longer
+// ranges are written as consecutive codes of at most 16 units.
+constexpr int32_t UnitSize = 65536;
+constexpr int CodeLength = 5;
+extern const char HexDigits[17];
+
+// A start position (1-based) and a length in bytes.
+struct ByteRange {
+  int32_t Start = 0;
+  int32_t Length = 0;
+
+  friend bool operator==(const ByteRange&, const ByteRange&) = default;
+};
+
+// Four hexadecimal digits of a value from 0 to 65535.
+std::string HexWord(int value);
+// The value of the first four characters; a character that is not one of
+// HexDigits counts as 0. Never looks beyond the 16 digits or the 4 characters.
+uint16_t ParseHexWord(const std::string& text);
+// The unit of a 1-based position, counted from 1.
+int32_t UnitOfPosition(int32_t position);
+// value * 65536, the value taken as unsigned 16-bit.
+int32_t UnitBytes(int value);
+// The codes of every unit the range touches, concatenated.
+std::string RangeToCodes(int32_t start, int32_t length);
+// The range of a code (its first five characters); a code reaching past
+// unit 32765 is moved down to end there.
+ByteRange ParseCode(const std::string& code);
+// The codes from a's first unit to the later of both last units when b's
+// first unit is not after a's last unit; empty otherwise.
+std::string MergeCodes(const std::string& a, const std::string& b);
+
+}  // namespace tamarack
