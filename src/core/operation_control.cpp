@@ -100,6 +100,7 @@ void OperationControl::RunOperation(int command) {
     Busy = false;
   }
   progress_.ResetProgress();
+  LastRunCompleted = Busy;
   if (!Busy) {
     grid_.DrawGrid();
     if (views_.CurrentView() != View::PatchCodes) views_.ShowView(View::Information);

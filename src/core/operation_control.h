@@ -54,6 +54,9 @@ class OperationControl {
   bool DoExitProgram();
 
   bool Busy = false;
+  // Whether the last operation that RunOperation ran went to its end (the
+  // busy flag was still set when it returned).
+  bool LastRunCompleted = false;
 
  private:
   Dialogs& dialogs_;
