@@ -1,5 +1,7 @@
 #include "core/block_grid.h"
 
+#include <cassert>
+
 namespace tamarack {
 
 CellOrigin CellPosition(uint16_t index) {
@@ -33,7 +35,11 @@ void BlockGrid::DrawGrid() {
   GridClean = true;
 }
 
+// An index outside the map paints nothing: a miscounted cell must never
+// paint over the frames, buttons or progress bar around the map.
 void BlockGrid::PaintCell(uint16_t index, Color color) {
+  assert(index >= 1 && index <= CellCount);
+  if (index < 1 || index > CellCount) return;
   const CellOrigin o = CellPosition(index);
   surface_.FillRect({o.X, o.Y, o.X + 4, o.Y + 4}, color);
 }

@@ -81,20 +81,27 @@ void OperationControl::SetOperation(int command, std::function<void()> operation
 
 void OperationControl::RunOperation(int command) {
   if (command == PauseStopButton) {
-    const PromptResult answer = ShowPrompt(
-        MessageKind::Confirmation, "Current operation paused.\r\nStop current operation?");
+    const PromptResult answer = ShowPrompt(MessageKind::Confirmation,
+                                           "Current operation paused.\r\nStop current operation?");
     if (answer == PromptResult::Yes) Busy = false;
     return;
   }
   assert(command >= AnalyzeButton && command <= RepairPatchButton);
+  if (command < AnalyzeButton || command > RepairPatchButton) return;
+  // Only one operation runs at a time. A request that reaches here while one
+  // runs (nested inside its event pump) would share and close the running
+  // operation's open files, so it is ignored.
+  if (Busy) return;
   SetBusy(true);
   progress_.OperationTitle = "Initializing";
   progress_.ShowProgress(0, 1);
   grid_.DrawGrid();
   views_.ShowView(View::Analysis);
-  // An operation that does not exist yet has done nothing, so it ends as a
-  // stop does: the map is wiped and the buttons come back.
-  if (operations_[command]) {
+  // A stop confirmed while "Initializing" showed leaves the operation
+  // untouched: none of its steps runs. An operation that does not exist yet
+  // has done nothing, so it ends as a stop does: the map is wiped and the
+  // buttons come back.
+  if (Busy && operations_[command]) {
     operations_[command]();
   } else {
     Busy = false;

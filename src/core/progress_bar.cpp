@@ -1,5 +1,6 @@
 #include "core/progress_bar.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "ui/drawing.h"
@@ -17,23 +18,27 @@ ProgressBar::ProgressBar(Surface& surface, EventPump& pump, Clock& clock)
     : surface_(surface), pump_(pump), clock_(clock) {}
 
 void ProgressBar::ShowProgress(double done, double total) {
-  const double r = done / total;
+  assert(total > 0);
+  // The share done is kept within 0 to 1, so a caller that overshoots shows
+  // 100% at most and the conversions below always stay in range.
+  double r = done / total;
+  if (!(r > 0)) r = 0;
+  if (r > 1) r = 1;
   std::string text;
   if (!OperationTitle.empty()) {
     text = OperationTitle + " - " + std::to_string(static_cast<int>(r * 100)) + "%";
   }
   if (text != LastProgressText) {
     // Nearest integer with halves to even, the default rounding mode.
-    int n = static_cast<int>(std::nearbyint(r * BarUnits));
-    if (n < 0) n = 0;
-    if (n > BarUnits) n = BarUnits;
+    const int n = static_cast<int>(std::nearbyint(r * BarUnits));
     const uint8_t left = ProgressRect.Left;
     const uint8_t top = ProgressRect.Top;
     const uint8_t height = ProgressRect.Height;
     if (n < BarUnits) {
-      FillGradient(surface_,
-                   {static_cast<uint8_t>(left + n), top, static_cast<uint8_t>(BarUnits - n), height},
-                   LightenGradient(GreyGradient));
+      FillGradient(
+          surface_,
+          {static_cast<uint8_t>(left + n), top, static_cast<uint8_t>(BarUnits - n), height},
+          LightenGradient(GreyGradient));
     }
     if (n > 0) {
       FillGradient(surface_, {left, top, static_cast<uint8_t>(n), height},
@@ -51,7 +56,9 @@ void ProgressBar::ResetProgress() {
   ShowProgress(0, 1);
 }
 
-void ProgressBar::StartProgressTimer() { NextProgressTime = clock_.Milliseconds() + ProgressInterval; }
+void ProgressBar::StartProgressTimer() {
+  NextProgressTime = clock_.Milliseconds() + ProgressInterval;
+}
 
 // The difference is taken in 32 bits and read as signed, so the comparison
 // holds across the wrap of the millisecond counter.

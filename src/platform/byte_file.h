@@ -22,6 +22,23 @@ class ByteFile {
   virtual int64_t Size() = 0;
   // Closes the file; later calls fail. Returns false when the close failed.
   virtual bool Close() = 0;
+
+  // What CopyTo did: the bytes read from this file (fewer than asked only at
+  // its end, -1 on a read error), and whether every byte read reached the
+  // target.
+  struct CopyResult {
+    int32_t Read = 0;
+    bool Written = true;
+  };
+  // Copies up to count bytes from this file's position to the target's
+  // position; both move on by the bytes copied. The buffer holds at least
+  // count bytes. This reads into the buffer and writes from it; a host that
+  // can copy between its files without the round trip does so instead.
+  virtual CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) {
+    const int32_t n = Read(buffer, count);
+    if (n <= 0) return {n, true};
+    return {n, target.Write(buffer, n) == n};
+  }
 };
 
 class FileSystem {

@@ -1,8 +1,24 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <string>
+
 #include "core/operation_context.h"
+#include "platform/byte_file.h"
 
 namespace tamarack {
+
+// The copy being made, held for the duration of the command.
+struct BackupRecord {
+  std::string BackupPath;
+  std::unique_ptr<ByteFile> BackupFile;
+};
+
+// How far the map shows the copy: the number of the last painted cell.
+struct BackupCopyState {
+  uint16_t CellNumber = 0;
+};
 
 // The Create Backup command: an exact copy of the selected file named with
 // "BACKUP." in front, in the same folder.
@@ -11,6 +27,15 @@ class Backup {
   explicit Backup(OperationContext& context);
 
   void CreateBackup();
+
+  // Names the backup file, settles an existing one with the user, checks the
+  // free space and creates the file. On failure or refusal the busy flag is
+  // clear and no backup file is open.
+  void PrepareBackup(BackupRecord& backup);
+  // Copies the selected file into the backup block by block, painting the
+  // map blue. A copy that does not reach its end leaves no file behind.
+  void CopyToBackup(BackupRecord& backup);
+  void PaintBackupCell(BackupCopyState& state);
 
  private:
   OperationContext& context_;

@@ -1,10 +1,140 @@
 #include "repair/patch_creation.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "core/paths.h"
+#include "core/size_text.h"
+#include "repair/file_blocks.h"
+#include "repair/patch_file.h"
+
 namespace tamarack {
+namespace {
+
+bool EndsWithAviExtension(const std::string& name) {
+  static constexpr char Extension[] = ".avi";
+  if (name.size() < 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    char c = name[name.size() - 4 + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != Extension[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string PatchFileNameFor(const std::string& selectedFileName) {
+  std::string name = selectedFileName;
+  if (EndsWithAviExtension(name)) name.resize(name.size() - 4);
+  return name + ".tkp";
+}
+
+int64_t PatchSizeEstimate(const PatchJob& job) {
+  int64_t estimate = PatchHeaderSize;
+  for (int k = 0; k < job.RegionCount; ++k) estimate += job.Regions[k].Length;
+  return estimate;
+}
 
 PatchCreation::PatchCreation(OperationContext& context) : context_(context) {}
 
-// Not built yet: the operation does nothing, and the runner ends it as a stop.
-void PatchCreation::CreatePatch() { context_.Control.Busy = false; }
+void PatchCreation::CreatePatch() {
+  OperationControl& control = context_.Control;
+  context_.Selected.OpenSelectedFile();
+  if (!control.Busy) return;
+  PatchJob job;
+  EnterPatchCodes(context_, job);
+  if (control.Busy) ConfirmPatchFile(job);
+  if (control.Busy) WritePatchFile(job);
+  context_.Selected.CloseSelectedFile();
+}
+
+void PatchCreation::ConfirmPatchFile(PatchJob& job) {
+  OperationControl& control = context_.Control;
+  const int64_t estimate = PatchSizeEstimate(job);
+  const PromptResult answer = control.ShowPrompt(
+      MessageKind::Confirmation, "Based on the entered Patch codes,\r\nthe Patch file will be " +
+                                     FormatSize(estimate) +
+                                     " in size.\r\nIf this is too large, enter fewer Patch "
+                                     "codes.\r\nCreate Patch file?");
+  if (answer == PromptResult::No) {
+    control.Busy = false;
+    return;
+  }
+  job.PatchFileName = PatchFileNameFor(context_.Selected.SelectedFileName);
+  // The free space is tested first: an existing patch file that would be
+  // replaced does not count as free.
+  if (!HasFreeSpace(context_.Files, job.PatchFileName, estimate)) {
+    control.ShowError("There is not enough free space to create the patch file!");
+    return;
+  }
+  if (context_.Files.Exists(job.PatchFileName)) {
+    const PromptResult overwrite =
+        control.ShowPrompt(MessageKind::Confirmation,
+                           "A Patch file for the Selected file already exists.\r\nOverwrite \"" +
+                               job.PatchFileName + "\"?");
+    if (overwrite == PromptResult::No) control.Busy = false;
+  }
+  if (!control.Busy) return;
+  job.PatchFile = context_.Files.Create(job.PatchFileName);
+  if (!job.PatchFile) control.ShowAccessError(FileRole::Patch);
+}
+
+void PatchCreation::WritePatchFile(PatchJob& job) {
+  OperationControl& control = context_.Control;
+  ProgressBar& progress = context_.Progress;
+  context_.ViewArea.ShowView(View::Analysis);
+  progress.OperationTitle = "Creating Patch";
+  progress.ShowProgress(0, 1);
+
+  // One buffer serves for the header and index and then for every piece of
+  // data.
+  std::vector<uint8_t> buffer(FileBlockSize);
+  EncodePatchIndex(context_.Selected.SelectedFileSize, job, buffer.data());
+  const int32_t indexSize = PatchIndexSize(job.RegionCount);
+  if (job.PatchFile->Write(buffer.data(), indexSize) != indexSize) {
+    control.ShowFault(FileRole::Patch, FileFault::Write);
+  }
+  if (control.Busy) CopyRegions(job, buffer.data());
+
+  const bool closed = job.PatchFile->Close();
+  job.PatchFile.reset();
+  if (!closed && control.Busy) control.ShowFault(FileRole::Patch, FileFault::Close);
+  if (control.Busy) {
+    progress.ShowProgress(1, 1);
+    control.ShowPrompt(MessageKind::Information,
+                       "The Patch File \"" + job.PatchFileName + "\" has been created.");
+    context_.ViewArea.ShowView(View::Information);
+  } else {
+    // A stopped or failed patch is incomplete and of no use to anybody; a
+    // failed deletion is not worth a further message.
+    context_.Files.Delete(job.PatchFileName);
+  }
+}
+
+void PatchCreation::CopyRegions(PatchJob& job, uint8_t* buffer) {
+  OperationControl& control = context_.Control;
+  ByteFile& selected = *context_.Selected.File;
+  for (int k = 0; k < job.RegionCount; ++k) {
+    PatchRegion& region = job.Regions[k];
+    if (!selected.Seek(region.Start - 1)) {
+      control.ShowFault(FileRole::Selected, FileFault::Seek);
+      return;
+    }
+    while (region.Length > 0) {
+      const int32_t n = std::min(region.Length, FileBlockSize);
+      if (!ReadFileBlock(control, selected, FileRole::Selected, buffer, n)) return;
+      if (job.PatchFile->Write(buffer, n) != n) {
+        control.ShowError("The Patch File cannot be written to (no space?).");
+        return;
+      }
+      region.Length -= n;
+    }
+    // Once per region, not paced by the timer: this is where a stop can
+    // come in, and it takes effect before the next region.
+    context_.Progress.ShowProgress(k + 1, job.RegionCount);
+    if (!control.Busy) return;
+  }
+}
 
 }  // namespace tamarack

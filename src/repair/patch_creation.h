@@ -1,8 +1,20 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "core/operation_context.h"
+#include "repair/patch_code_entry.h"
 
 namespace tamarack {
+
+// The name of the patch file for a selected file: a last ".avi", in any
+// case, is replaced by ".tkp"; any other name gets ".tkp" appended.
+std::string PatchFileNameFor(const std::string& selectedFileName);
+
+// The size the user is told before a patch is made: the header and the
+// regions' data, without the index.
+int64_t PatchSizeEstimate(const PatchJob& job);
 
 // The Create Patch command: the units that the Patch Codes view names are
 // copied from the selected file into a ".tkp" patch file beside it.
@@ -12,7 +24,20 @@ class PatchCreation {
 
   void CreatePatch();
 
+  // Asks about the expected size, names the patch file, checks free space
+  // and an existing file, and creates it. With the busy flag still set on
+  // return, job.PatchFile is open and empty.
+  void ConfirmPatchFile(PatchJob& job);
+  // Writes the header, the index and the regions' data, then closes the
+  // patch file. It stays on success; after a stop or a fault it is deleted.
+  // Consumes the Length fields of the regions.
+  void WritePatchFile(PatchJob& job);
+
  private:
+  // Copies the regions' data after the index, one region between two
+  // progress calls; ends early when the busy flag is cleared.
+  void CopyRegions(PatchJob& job, uint8_t* buffer);
+
   OperationContext& context_;
 };
 

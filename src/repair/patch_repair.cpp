@@ -1,10 +1,148 @@
 #include "repair/patch_repair.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "analysis/patch_codes.h"
+#include "repair/file_blocks.h"
+#include "repair/patch_file.h"
+
 namespace tamarack {
+
+// Branch-free, so that the compiler can vectorise it.
+void FillFromPatch(uint8_t* target, const uint8_t* patch, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) target[i] = target[i] == 0 ? patch[i] : target[i];
+}
 
 PatchRepair::PatchRepair(OperationContext& context) : context_(context) {}
 
-// Not built yet: the operation does nothing, and the runner ends it as a stop.
-void PatchRepair::RepairWithPatch() { context_.Control.Busy = false; }
+void PatchRepair::RepairWithPatch() {
+  OperationControl& control = context_.Control;
+  PatchJob job;
+  job.PatchFileName = context_.Selected.ChooseFile("Patch", "Tamarack patch", "tkp");
+  if (job.PatchFileName.empty()) {
+    control.Busy = false;
+    return;
+  }
+  context_.Selected.OpenSelectedFile();
+  if (!control.Busy) return;
+  OpenPatchFile(job);
+  if (control.Busy) {
+    ReadPatchIndex(job);
+    if (control.Busy) ApplyPatch(job);
+    // The patch file is only read, so a failed close loses nothing.
+    job.PatchFile->Close();
+    job.PatchFile.reset();
+  }
+  context_.Selected.CloseSelectedFile();
+}
+
+void PatchRepair::OpenPatchFile(PatchJob& job) {
+  job.PatchFile = context_.Files.OpenExisting(job.PatchFileName);
+  if (!job.PatchFile) context_.Control.ShowAccessError(FileRole::Patch);
+}
+
+// The checks run in a fixed order and the first that fails is reported. The
+// last one goes beyond the file's own consistency: a region that reaches past
+// the end of the selected file would make the repair write outside it, so
+// such a patch is refused before anything is written.
+void PatchRepair::ReadPatchIndex(PatchJob& job) {
+  OperationControl& control = context_.Control;
+  ByteFile& patch = *job.PatchFile;
+  std::array<uint8_t, PatchEntrySize * MaxPatchRegions> bytes{};
+
+  const int32_t headerRead = patch.Read(bytes.data(), PatchHeaderSize);
+  if (headerRead < 0) return control.ShowFault(FileRole::Patch, FileFault::Read);
+  if (headerRead < PatchHeaderSize) {
+    return control.ShowError("The Patch file does not contain a valid header.");
+  }
+  const PatchHeader header = DecodePatchHeader(bytes.data());
+  if (header.Version < PatchFormatVersion) {
+    return control.ShowError(
+        "This Patch cannot be used with this version of this program.\r\n"
+        "Ask the person who created the patch to upgrade to the latest version\r\n"
+        "and re-create the patch.");
+  }
+  if (header.Version > PatchFormatVersion) {
+    return control.ShowError(
+        "This Patch cannot be used with this version of this program.\r\n"
+        "Upgrade to the latest version.");
+  }
+  const int32_t selectedSize = context_.Selected.SelectedFileSize;
+  if (UnitOfPosition(selectedSize) != header.UnitCount) {
+    return control.ShowError("This Patch file is for a different video file.");
+  }
+  if (header.RegionCount == 0) {
+    return control.ShowError("The Patch file contains no patch data.");
+  }
+
+  const int32_t indexSize = PatchEntrySize * header.RegionCount;
+  const int32_t indexRead = patch.Read(bytes.data(), indexSize);
+  if (indexRead < 0) return control.ShowFault(FileRole::Patch, FileFault::Read);
+  if (indexRead < indexSize) return control.ShowError("The Patch file index is corrupt.");
+
+  std::array<PatchIndexEntry, MaxPatchRegions> entries{};
+  for (int k = 0; k < header.RegionCount; ++k) {
+    entries[k] = DecodePatchEntry(bytes.data() + PatchEntrySize * k);
+  }
+  const int64_t patchSize = patch.Size();
+  if (patchSize < 0) return control.ShowFault(FileRole::Patch, FileFault::Read);
+  if (patchSize != PatchFileSize(entries.data(), header.RegionCount)) {
+    return control.ShowError("The Patch file data is corrupt.");
+  }
+  for (int k = 0; k < header.RegionCount; ++k) {
+    if (entries[k].Offset() + entries[k].Length() > selectedSize) {
+      return control.ShowError("This Patch file does not fit the Selected file.");
+    }
+  }
+
+  job.RegionCount = header.RegionCount;
+  for (int k = 0; k < header.RegionCount; ++k) {
+    job.Regions[k] = {static_cast<int32_t>(entries[k].Offset()) + 1, entries[k].Length()};
+  }
+}
+
+void PatchRepair::ApplyPatch(PatchJob& job) {
+  OperationControl& control = context_.Control;
+  ProgressBar& progress = context_.Progress;
+  ByteFile& selected = *context_.Selected.File;
+  ByteFile& patch = *job.PatchFile;
+  progress.OperationTitle = "Repairing with Patch";
+  progress.ShowProgress(0, 1);
+
+  std::vector<uint8_t> piece(FileBlockSize);
+  std::vector<uint8_t> patchPiece(FileBlockSize);
+  for (int k = 0; k < job.RegionCount && control.Busy; ++k) {
+    PatchRegion& region = job.Regions[k];
+    while (region.Length > 0) {
+      const int32_t n = std::min(region.Length, FileBlockSize);
+      if (!selected.Seek(region.Start - 1)) {
+        return control.ShowFault(FileRole::Selected, FileFault::Seek);
+      }
+      if (!ReadFileBlock(control, selected, FileRole::Selected, piece.data(), n)) return;
+      // The patch data follows the index in region order, so it is read
+      // strictly in sequence and the patch file is never repositioned.
+      if (!ReadFileBlock(control, patch, FileRole::Patch, patchPiece.data(), n)) return;
+      FillFromPatch(piece.data(), patchPiece.data(), n);
+      if (!selected.Seek(region.Start - 1)) {
+        return control.ShowFault(FileRole::Selected, FileFault::Seek);
+      }
+      if (selected.Write(piece.data(), n) != n) {
+        return control.ShowFault(FileRole::Selected, FileFault::Write);
+      }
+      region.Start += n;
+      region.Length -= n;
+    }
+    // Once per region, not paced by the timer: a stop comes in here and
+    // takes effect before the next region.
+    progress.ShowProgress(k + 1, job.RegionCount);
+  }
+  if (!control.Busy) return;
+  progress.ShowProgress(1, 1);
+  control.ShowPrompt(MessageKind::Information,
+                     "Patching complete. Analyze the Selected file for remaining errors.");
+  context_.ViewArea.ShowView(View::Information);
+}
 
 }  // namespace tamarack

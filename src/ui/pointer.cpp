@@ -48,7 +48,12 @@ void PointerHandler::DoMouseUp(int x, int y) {
 }
 
 void PointerHandler::BeginWindowMove() {
-  if (window_.StartSystemMove()) return;
+  // Where the window system moves the window itself, the release may still
+  // arrive as a plain release: it must not click the button pressed before.
+  if (window_.StartSystemMove()) {
+    buttons_.SetPressedButton(0);
+    return;
+  }
   dragging_ = true;
   anchor_ = window_.PointerPosition();
 }

@@ -22,11 +22,13 @@ void OpenProgramLink(Dialogs& dialogs, Shell& shell, int id) {
 }
 
 std::string VersionBoxText() {
-  return ProgramText(ProgramString::ProductName) + "\r\n\r\n" +
-         "Version: \t" + ProgramText(ProgramString::Version) + "\r\n" +
-         "Released:\t" + ProgramText(ProgramString::ReleaseDate) + "\r\n" +
-         "Web:\t\t" + ProgramText(ProgramString::WebAddress) + "\r\n" +
-         "Email:\t\t" + ProgramText(ProgramString::EmailAddress);
+  std::string text = ProgramText(ProgramString::ProductName) + LineBreak;
+  text += LineBreak;
+  text += "Version: \t" + ProgramText(ProgramString::Version) + LineBreak;
+  text += "Released:\t" + ProgramText(ProgramString::ReleaseDate) + LineBreak;
+  text += "Web:\t\t" + ProgramText(ProgramString::WebAddress) + LineBreak;
+  text += "Email:\t\t" + ProgramText(ProgramString::EmailAddress);
+  return text;
 }
 
 void ShowVersionBox(Dialogs& dialogs) {

@@ -5,7 +5,14 @@
 
 namespace tamarack {
 
-enum class ProgramString { ProductName = 0, Version, ReleaseDate, WebAddress, EmailAddress, LineBreak };
+enum class ProgramString {
+  ProductName = 0,
+  Version,
+  ReleaseDate,
+  WebAddress,
+  EmailAddress,
+  LineBreak
+};
 
 // The six program strings as stored: entries 0 to 4 scrambled, the line
 // break plain.

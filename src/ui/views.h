@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "platform/text_view.h"
 #include "ui/buttons.h"
@@ -32,6 +33,8 @@ class Views {
 
   // The control's displayed lines joined by CR LF, a last empty line left out.
   std::string DisplayedText();
+  // The lines of the control as it shows them: a wrapped line counts as several.
+  std::vector<std::string> DisplayedLines() { return memo_.DisplayedLines(); }
 
  private:
   TextView& memo_;

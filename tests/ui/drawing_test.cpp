@@ -4,6 +4,7 @@
 
 #include "support/fakes.h"
 #include "ui/logo.h"
+#include "ui/window_painting.h"
 
 namespace tamarack {
 namespace {
@@ -60,15 +61,15 @@ TEST_F(DrawingTest, WindowFormRaisedFrameHasBlackCorners) {
   EXPECT_EQ(surface.GetPixel(615, 0), Black);
   EXPECT_EQ(surface.GetPixel(0, 299), Black);
   EXPECT_EQ(surface.GetPixel(615, 299), Black);
-  EXPECT_EQ(surface.GetPixel(100, 0), Grey);    // outer top
-  EXPECT_EQ(surface.GetPixel(0, 100), Grey);    // outer left
-  EXPECT_EQ(surface.GetPixel(100, 1), White);   // inner top
-  EXPECT_EQ(surface.GetPixel(1, 100), White);   // inner left
-  EXPECT_EQ(surface.GetPixel(100, 299), Black); // outer bottom
-  EXPECT_EQ(surface.GetPixel(615, 100), Black); // outer right
-  EXPECT_EQ(surface.GetPixel(100, 298), Grey);  // inner bottom
-  EXPECT_EQ(surface.GetPixel(614, 100), Grey);  // inner right
-  EXPECT_EQ(surface.GetPixel(1, 298), White);   // inner left reaches the inner bottom row
+  EXPECT_EQ(surface.GetPixel(100, 0), Grey);     // outer top
+  EXPECT_EQ(surface.GetPixel(0, 100), Grey);     // outer left
+  EXPECT_EQ(surface.GetPixel(100, 1), White);    // inner top
+  EXPECT_EQ(surface.GetPixel(1, 100), White);    // inner left
+  EXPECT_EQ(surface.GetPixel(100, 299), Black);  // outer bottom
+  EXPECT_EQ(surface.GetPixel(615, 100), Black);  // outer right
+  EXPECT_EQ(surface.GetPixel(100, 298), Grey);   // inner bottom
+  EXPECT_EQ(surface.GetPixel(614, 100), Grey);   // inner right
+  EXPECT_EQ(surface.GetPixel(1, 298), White);    // inner left reaches the inner bottom row
   EXPECT_EQ(surface.GetPixel(2, 2), Green);
 }
 
@@ -86,7 +87,7 @@ TEST_F(DrawingTest, RaisedFrameCornersTakeThePixelLeftOfThem) {
   EXPECT_EQ(surface.GetPixel(19, 58), Grey);
   EXPECT_EQ(surface.GetPixel(88, 58), Grey);
   EXPECT_EQ(surface.GetPixel(19, 59), White);
-  EXPECT_EQ(surface.GetPixel(88, 80), Grey);   // inner bottom ends at X + W
+  EXPECT_EQ(surface.GetPixel(88, 80), Grey);  // inner bottom ends at X + W
   EXPECT_EQ(surface.GetPixel(19, 81), Black);
   EXPECT_EQ(surface.GetPixel(89, 59), Black);
   EXPECT_EQ(surface.GetPixel(88, 59), White);  // inner top wins over inner right at Y - 1
@@ -173,6 +174,44 @@ TEST_F(DrawingTest, LogoCornersKeepTheBackground) {
   EXPECT_EQ(surface.GetPixel(9, 8), LogoPalette[2]);
   EXPECT_EQ(surface.GetPixel(15, 15), LogoPalette[10]);
   EXPECT_EQ(surface.GetPixel(24, 10), Blue);
+}
+
+TEST_F(DrawingTest, PaintWindowLayersPanelsFramesLogoAndCaptionsInOrder) {
+  PaintWindow(surface, "Tamarack");
+  // The window form's raised frame over the background.
+  EXPECT_EQ(surface.GetPixel(0, 0), Black);
+  EXPECT_EQ(surface.GetPixel(300, 0), Grey);
+  EXPECT_EQ(surface.GetPixel(300, 1), White);
+  EXPECT_EQ(surface.GetPixel(300, 2), MakeColor(1, 1, 224));  // background row 2
+  // The main panel and a group panel, each inside its sunken frame.
+  EXPECT_EQ(surface.GetPixel(100, 30), Grey);
+  EXPECT_EQ(surface.GetPixel(100, 31), Black);
+  EXPECT_EQ(surface.GetPixel(100, 32), MakeColor(128, 128, 128));
+  EXPECT_EQ(surface.GetPixel(17, 40), MakeColor(220, 15, 55));
+  // The view area is white with its frame, and the progress bar's frame is
+  // drawn over the white; the inside of the bar stays white.
+  EXPECT_EQ(surface.GetPixel(103, 100), Black);
+  EXPECT_EQ(surface.GetPixel(300, 150), White);
+  EXPECT_EQ(surface.GetPixel(200, 254), Grey);
+  EXPECT_EQ(surface.GetPixel(200, 255), Black);
+  EXPECT_EQ(surface.GetPixel(200, 266), White);
+  // No buttons yet: the File group's panel shows where button 1 goes.
+  EXPECT_EQ(surface.GetPixel(21, 61).R, surface.GetPixel(17, 61).R);
+  // The logo over the background, its corners left alone.
+  EXPECT_EQ(surface.GetPixel(15, 15), LogoPalette[10]);
+  EXPECT_EQ(surface.GetPixel(8, 8), surface.GetPixel(24, 8));
+
+  std::vector<std::string> texts;
+  for (const auto& call : fonts.Calls) {
+    if (call.Ink == White) texts.push_back(call.Text);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"Tamarack", "File", "Create", "Repair With", "View",
+                                             "Program"}));
+  EXPECT_EQ(fonts.Calls[1].X, 28);
+  EXPECT_EQ(fonts.Calls[1].Y, 8);
+  EXPECT_EQ(fonts.Calls[1].Font, CaptionFont::Big);
+  EXPECT_EQ(fonts.Calls[3].Y, 40);  // "File" at the top of its group
+  EXPECT_EQ(fonts.Calls[3].Font, CaptionFont::Normal);
 }
 
 }  // namespace

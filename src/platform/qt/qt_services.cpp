@@ -6,18 +6,53 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QStringList>
 #include <QUrl>
 #include <QWindow>
 
 namespace tamarack {
 
-PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+MessageText MessageBoxText(const std::string& text) {
   QString body = QString::fromStdString(text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  if (!body.contains(QLatin1Char('\t'))) return {body, Qt::PlainText};
+  // Every line is a block of its own: a paragraph, or a row of a table for a
+  // run of lines with tabs.
+  const QRegularExpression tabs(QStringLiteral("\t+"));
+  QString html;
+  bool inTable = false;
+  for (const QString& line : body.split(QLatin1Char('\n'))) {
+    const bool row = line.contains(QLatin1Char('\t'));
+    if (row && !inTable) {
+      html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    } else if (!row && inTable) {
+      html += QStringLiteral("</table>");
+    }
+    inTable = row;
+    if (row) {
+      html += QStringLiteral("<tr>");
+      for (const QString& cell : line.split(tabs)) {
+        html += QStringLiteral("<td style=\"padding-right: 12px; white-space: pre\">") +
+                cell.toHtmlEscaped() + QStringLiteral("</td>");
+      }
+      html += QStringLiteral("</tr>");
+    } else {
+      html += QStringLiteral("<p style=\"margin: 0; white-space: pre-wrap\">") +
+              (line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped()) +
+              QStringLiteral("</p>");
+    }
+  }
+  if (inTable) html += QStringLiteral("</table>");
+  return {html, Qt::RichText};
+}
+
+PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+  const MessageText shown = MessageBoxText(text);
   QMessageBox box(parent_);
-  box.setText(body);
-  box.setTextFormat(Qt::PlainText);
+  box.setTextFormat(shown.Format);
+  box.setText(shown.Text);
   switch (kind) {
     case MessageKind::Error:
       box.setIcon(QMessageBox::Critical);

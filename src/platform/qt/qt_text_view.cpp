@@ -1,8 +1,11 @@
 #include "platform/qt/qt_text_view.h"
 
+#include <QFontMetrics>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
+#include <algorithm>
 
 #include "platform/qt/qt_font_backend.h"
 
@@ -15,7 +18,13 @@ QtTextView::QtTextView(QWidget* parent) : edit_(new QPlainTextEdit(parent)) {
   edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   edit_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   edit_->setFont(WindowFont());
-  edit_->setTabStopDistance(4 * QFontMetricsF(WindowFont()).horizontalAdvance(QLatin1Char(' ')) * 2);
+  // A one-pixel margin round the text, so that 18 whole lines of 13 pixels
+  // fit the 236-pixel view area; with Qt's default of 4 only 17 would.
+  edit_->document()->setDocumentMargin(1);
+  // Tab stops every eight average characters of the window font, as a
+  // multi-line edit control places them by default; the help text's columns
+  // and page labels line up on them.
+  edit_->setTabStopDistance(8 * QFontMetrics(WindowFont()).averageCharWidth());
   QPalette palette = edit_->palette();
   palette.setColor(QPalette::Base, Qt::white);
   palette.setColor(QPalette::Text, Qt::black);
@@ -23,20 +32,39 @@ QtTextView::QtTextView(QWidget* parent) : edit_(new QPlainTextEdit(parent)) {
   QObject::connect(edit_, &QPlainTextEdit::textChanged, edit_, [this] { LimitLength(); });
 }
 
-// Typing and pasting stop at the limit: a change that goes past it is
-// taken back.
+// Typing and pasting stop at the limit: of a change that goes past it only
+// the characters that fit are kept, the rest of the inserted text is taken
+// off its end again.
 void QtTextView::LimitLength() {
   const QString text = edit_->toPlainText();
-  if (text.size() <= MaxCharacters) {
+  const qsizetype excess = text.size() - MaxCharacters;
+  if (excess <= 0) {
     lastAccepted_ = text;
     return;
   }
-  const int caret = edit_->textCursor().position() - (text.size() - lastAccepted_.size());
+  // The inserted range is what lies between the common beginning and the
+  // common end of the text before and after the change.
+  const qsizetype before = lastAccepted_.size();
+  qsizetype prefix = 0;
+  while (prefix < before && prefix < text.size() && lastAccepted_[prefix] == text[prefix]) {
+    ++prefix;
+  }
+  qsizetype suffix = 0;
+  while (suffix < before - prefix && suffix < text.size() - prefix &&
+         lastAccepted_[before - 1 - suffix] == text[text.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  const qsizetype insertedEnd = text.size() - suffix;
+  const qsizetype cut = std::min(excess, insertedEnd - prefix);
   const QSignalBlocker blocker(edit_);
-  edit_->setPlainText(lastAccepted_);
-  QTextCursor cursor = edit_->textCursor();
-  cursor.setPosition(std::clamp(caret, 0, static_cast<int>(lastAccepted_.size())));
-  edit_->setTextCursor(cursor);
+  QTextCursor cursor(edit_->document());
+  cursor.setPosition(static_cast<int>(insertedEnd - cut));
+  cursor.setPosition(static_cast<int>(insertedEnd), QTextCursor::KeepAnchor);
+  cursor.removeSelectedText();
+  QTextCursor caret = edit_->textCursor();
+  caret.setPosition(static_cast<int>(insertedEnd - cut));
+  edit_->setTextCursor(caret);
+  lastAccepted_ = edit_->toPlainText();
 }
 
 void QtTextView::SetText(const std::string& text) {

@@ -1,0 +1,143 @@
+#include "analysis/analysis_report.h"
+
+#include <array>
+
+#include "analysis/patch_codes.h"
+#include "core/size_text.h"
+
+namespace tamarack {
+namespace {
+
+constexpr const char* LineBreak = "\r\n";
+constexpr int SizeClasses = 16;
+// Real data below this share, in tenths of a percent, marks a fake file.
+constexpr int FakePermille = 50;
+
+std::string Percent(int permille) {
+  return FormatThousands(permille / 10) + "." + std::to_string(permille % 10) + "%";
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += LineBreak;
+    text += lines[i];
+  }
+  return text;
+}
+
+// The codes of each size class, class k (from 0) holding the codes of k + 1
+// units, each class in list order.
+std::array<std::vector<std::string>, SizeClasses> CodeClasses(const ScanState& state) {
+  std::array<std::vector<std::string>, SizeClasses> classes;
+  for (int i = 0; i < state.CodeCount; ++i) {
+    const std::string& code = state.Codes[i];
+    const int units = ParseHexWord(std::string("000") + code[CodeLength - 1]) + 1;
+    classes[units - 1].push_back(code);
+  }
+  return classes;
+}
+
+}  // namespace
+
+void AddRunCodes(ScanState& state, int32_t runStart, int32_t runLength) {
+  if (state.CodeCount == MaxScanCodes) return;
+  std::string codes = RangeToCodes(runStart, runLength);
+  if (state.CodeCount > 0) {
+    const std::string merged =
+        MergeCodes(state.Codes[state.CodeCount - 1], codes.substr(0, CodeLength));
+    if (!merged.empty()) {
+      --state.CodeCount;
+      codes = merged + codes.substr(CodeLength);
+    }
+  }
+  for (size_t at = 0; at < codes.size() && state.CodeCount < MaxScanCodes; at += CodeLength) {
+    state.Codes[state.CodeCount] = codes.substr(at, CodeLength);
+    ++state.CodeCount;
+  }
+}
+
+AnalysisReport MakeAnalysisReport(int32_t errorBytes, int32_t fileSize) {
+  AnalysisReport report;
+  const int64_t e = errorBytes;
+  report.FakeBytes = (e + 1023) / 1024 * 1024;
+  report.RealBytes = fileSize - report.FakeBytes;
+  int64_t v = report.RealBytes * 1000 / fileSize;
+  if (v == 0 && report.RealBytes > 0) v = 1;
+  report.RealPermille = static_cast<int>(v);
+
+  std::vector<std::string> lines = {
+      "Analysis complete.",
+      "",
+      "Real Data:\t" + Percent(report.RealPermille) + "\t\t" + FormatSize(report.RealBytes),
+      "Fake Data:\t" + Percent(1000 - report.RealPermille) + "\t\t" + FormatSize(report.FakeBytes),
+      "",
+  };
+  if (errorBytes == 0) {
+    lines.insert(lines.end(),
+                 {"If the AVI has problems playing then:",
+                  "- the file is not fully supported by your player, or",
+                  "- the file requires an exact codec, or",
+                  "- the file has a permanent error created during the encoding process",
+                  "(See the \"Links\" page on the Website for recommended solutions.)"});
+  } else if (report.RealPermille < FakePermille) {
+    report.JudgedFake = true;
+    lines.push_back("This file is fake and cannot be repaired.");
+  } else {
+    lines.insert(lines.end(),
+                 {"Some or all errors may be repairable using a Reference or Patch file.",
+                  "If you have already repaired using a Reference file,",
+                  "another one may repair these remaining errors.",
+                  "(See Help for instructions on repairing.)"});
+  }
+  report.Text = JoinLines(lines);
+  return report;
+}
+
+AnalysisReport ShowAnalysisReport(ScanState& state, OperationControl& control) {
+  AnalysisReport report = MakeAnalysisReport(state.ErrorBytes, state.FileSize);
+  if (report.JudgedFake) state.CodeCount = 0;
+  control.ShowPrompt(MessageKind::Information, report.Text);
+  return report;
+}
+
+std::vector<std::string> ListedCodes(const ScanState& state) {
+  std::vector<std::string> listed;
+  for (const auto& codes : CodeClasses(state))
+    listed.insert(listed.end(), codes.begin(), codes.end());
+  return listed;
+}
+
+std::string PatchCodesText(const ScanState& state) {
+  const auto classes = CodeClasses(state);
+  int64_t totalKiB = 0;
+  std::vector<std::string> classLines;
+  for (int k = 1; k <= SizeClasses; ++k) {
+    const std::vector<std::string>& codes = classes[k - 1];
+    if (codes.empty()) continue;
+    totalKiB += int64_t{64} * k * static_cast<int64_t>(codes.size());
+    std::string joined;
+    for (size_t i = 0; i < codes.size(); ++i) joined += (i > 0 ? ", " : "") + codes[i];
+    classLines.push_back(FormatThousands(static_cast<int64_t>(codes.size())) + " x " +
+                         FormatThousands(64 * k) + "Kb code(s):");
+    classLines.push_back(joined);
+    classLines.push_back("");
+  }
+  std::vector<std::string> lines = {
+      "Patch Codes for required Patch Data",
+      "(See Help page 6 for information on requesting a Patch file).",
+      "",
+      "Total Patches Codes: " + FormatThousands(state.CodeCount) +
+          "\tTotal Size: " + FormatSize(totalKiB * 1024),
+      "",
+  };
+  lines.insert(lines.end(), classLines.begin(), classLines.end());
+  return JoinLines(lines);
+}
+
+void ShowPatchCodes(const ScanState& state, Views& views) {
+  views.ShowView(View::PatchCodes);
+  views.SetViewText(PatchCodesText(state));
+}
+
+}  // namespace tamarack

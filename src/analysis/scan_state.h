@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tamarack {
+
+// Bytes asked for by each read of the scan.
+constexpr int32_t ReadBlockSize = 262144;
+// A zero run must be longer than this (at least 1025 bytes) to be an error.
+constexpr int32_t ZeroRunThreshold = 1024;
+// A run becomes an error only at a byte whose position is above this.
+constexpr int32_t HeaderZone = 16384;
+// A run becomes an error only if its first position is below the file size
+// minus this, so that it has at least 2047 more bytes of the file after it.
+constexpr int32_t TailMargin = 2046;
+// The scan code list holds at most this many patch codes.
+constexpr int MaxScanCodes = 255;
+
+// The working record of one scan. Positions are 1-based byte positions; all
+// counters are signed 32-bit, as every size of the program is.
+struct ScanState {
+  int32_t FileSize = 0;    // the selected file's size, taken when it was opened
+  int32_t Position = 0;    // bytes of the blocks already processed
+  int32_t BlockBytes = 0;  // bytes delivered by the last read
+  // Bytes of the current block already processed: the next byte has the
+  // position Position + BlockIndex + 1.
+  int32_t BlockIndex = 0;
+  std::vector<uint8_t> Buffer;  // the block just read, reused for every block
+
+  int32_t RunStart = 0;   // position of the current run's first byte; 0: no run
+  int32_t RunLength = 0;  // zero bytes of the current run so far
+  bool RunIsError = false;
+
+  int32_t CellSize = 0;    // bytes per map cell
+  int32_t CellBytes = 0;   // bytes of the current cell seen so far
+  uint16_t CellIndex = 0;  // cells completed, the index of the last painted one
+  bool CellHasError = false;
+
+  int32_t ErrorBytes = 0;
+  // The scan code list: five-character patch codes in file order.
+  uint8_t CodeCount = 0;
+  std::array<std::string, MaxScanCodes> Codes;
+};
+
+}  // namespace tamarack

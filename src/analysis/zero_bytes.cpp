@@ -1,0 +1,71 @@
+#include "analysis/zero_bytes.h"
+
+#include <bit>
+#include <cstring>
+
+namespace tamarack {
+namespace {
+
+constexpr int32_t WordBytes = 8;
+// Stretches tested at once: long enough for the compiler to turn the test
+// into wide vector loads, short enough that the first non-zero byte is
+// found soon after.
+constexpr int32_t StretchBytes = 256;
+
+uint64_t LoadWord(const uint8_t* p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+bool StretchIsZero(const uint8_t* p) {
+  uint64_t any = 0;
+  for (int32_t k = 0; k < StretchBytes; k += WordBytes) any |= LoadWord(p + k);
+  return any == 0;
+}
+
+// The offset in the word of its non-zero byte with the lowest address.
+int FirstNonZeroByte(uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return std::countr_zero(word) / 8;
+  } else {
+    return std::countl_zero(word) / 8;
+  }
+}
+
+// The offset in the word of its non-zero byte with the highest address.
+int LastNonZeroByte(uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return 7 - std::countl_zero(word) / 8;
+  } else {
+    return 7 - std::countr_zero(word) / 8;
+  }
+}
+
+}  // namespace
+
+int32_t LeadingZeroBytes(const uint8_t* data, int32_t count) {
+  int32_t i = 0;
+  while (count - i >= StretchBytes && StretchIsZero(data + i)) i += StretchBytes;
+  while (count - i >= WordBytes) {
+    const uint64_t word = LoadWord(data + i);
+    if (word != 0) return i + FirstNonZeroByte(word);
+    i += WordBytes;
+  }
+  while (i < count && data[i] == 0) ++i;
+  return i;
+}
+
+int32_t TrailingZeroBytes(const uint8_t* data, int32_t count) {
+  int32_t end = count;
+  while (end >= StretchBytes && StretchIsZero(data + end - StretchBytes)) end -= StretchBytes;
+  while (end >= WordBytes) {
+    const uint64_t word = LoadWord(data + end - WordBytes);
+    if (word != 0) return count - (end - WordBytes + LastNonZeroByte(word) + 1);
+    end -= WordBytes;
+  }
+  while (end > 0 && data[end - 1] == 0) --end;
+  return count - end;
+}
+
+}  // namespace tamarack

@@ -1,0 +1,149 @@
+#include "analysis/zero_run_scan.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdint>
+#include <cstring>
+
+#include "analysis/analysis_report.h"
+#include "analysis/zero_bytes.h"
+#include "core/block_grid.h"
+
+namespace tamarack {
+namespace {
+
+// Only runs of more than ZeroRunThreshold zeros can become errors, and each
+// of them covers at least one whole window of this many bytes laid from the
+// start of the block. So testing one word per window finds every such run;
+// a zero byte outside them only decides where a run starts.
+constexpr int32_t WindowBytes = 512;
+constexpr int32_t WordBytes = 8;
+static_assert(2 * WindowBytes - 1 <= ZeroRunThreshold + 1);
+
+// Counts count bytes towards the cells; error says whether they are error
+// bytes. Costs one step per cell completed, not per byte.
+void AdvanceCells(ScanState& state, int32_t count, bool error, CellSink& cells) {
+  while (count > 0) {
+    const int32_t k = std::min(count, state.CellSize - state.CellBytes);
+    if (error) state.CellHasError = true;
+    state.CellBytes += k;
+    count -= k;
+    if (state.CellBytes == state.CellSize) EndCell(state, cells);
+  }
+}
+
+// The next count bytes begin and end with a non-zero byte, and none of the
+// zero runs among them is long enough to become an error: the first byte
+// ends the current run and the rest change nothing but the cells.
+void CountOtherBytes(ScanState& state, int32_t count, CellSink& cells) {
+  EndRun(state);
+  state.BlockIndex += count;
+  AdvanceCells(state, count, false, cells);
+}
+
+// The offset of the first window at or after from whose first word is all
+// zero, or -1 when there is none.
+int32_t NextZeroWindow(const uint8_t* bytes, int32_t from, int32_t count) {
+  for (int32_t w = (from + WindowBytes - 1) / WindowBytes * WindowBytes; count - w >= WordBytes;
+       w += WindowBytes) {
+    uint64_t word;
+    std::memcpy(&word, bytes + w, sizeof word);
+    if (word == 0) return w;
+  }
+  return -1;
+}
+
+}  // namespace
+
+void StartScan(ScanState& state, int32_t fileSize) {
+  assert(fileSize > 0);
+  state.FileSize = fileSize;
+  state.CodeCount = 0;
+  state.CellIndex = 0;
+  // Taken in 64 bits: fileSize + 2000 passes 32 bits for files close to 2 GiB.
+  state.CellSize = static_cast<int32_t>((int64_t{fileSize} + (CellCount - 1)) / CellCount);
+  state.CellBytes = 0;
+  state.RunLength = 0;
+  state.RunStart = 0;
+  state.ErrorBytes = 0;
+  state.Position = 0;
+  state.BlockBytes = 0;
+  state.BlockIndex = 0;
+  state.RunIsError = false;
+  state.CellHasError = false;
+}
+
+int32_t ErrorOnset(int32_t runStart, int32_t fileSize) {
+  if (runStart >= fileSize - TailMargin) return INT32_MAX;
+  return std::max(runStart + ZeroRunThreshold, HeaderZone + 1);
+}
+
+void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells) {
+  const int32_t first = state.Position + state.BlockIndex + 1;
+  const int32_t last = first + (count - 1);  // first + count may pass INT32_MAX
+  if (state.RunLength == 0) state.RunStart = first;
+  state.RunLength += count;
+  state.BlockIndex += count;
+  int32_t plain = count;  // the bytes before the run is an error run
+  if (state.RunIsError) {
+    plain = 0;
+    state.ErrorBytes += count;
+  } else if (const int32_t onset = ErrorOnset(state.RunStart, state.FileSize); onset <= last) {
+    // The rule holds at no earlier byte, or the run would be an error already.
+    assert(onset >= first);
+    plain = onset - first;
+    state.RunIsError = true;
+    state.ErrorBytes += ZeroRunThreshold + 1 + (last - onset);
+  }
+  AdvanceCells(state, plain, false, cells);
+  AdvanceCells(state, count - plain, true, cells);
+}
+
+void EndRun(ScanState& state) {
+  if (state.RunLength == 0) return;
+  if (state.RunIsError) AddRunCodes(state, state.RunStart, state.RunLength);
+  state.RunStart = 0;
+  state.RunLength = 0;
+  state.RunIsError = false;
+}
+
+void EndCell(ScanState& state, CellSink& cells) {
+  ++state.CellIndex;
+  cells.PaintCell(state.CellIndex, state.CellHasError ? Red : Green);
+  state.CellHasError = false;
+  state.CellBytes = 0;
+}
+
+void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells) {
+  assert(count >= 0 && state.Position <= state.FileSize - count);
+  state.BlockBytes = count;
+  state.BlockIndex = 0;
+  int32_t i = LeadingZeroBytes(bytes, count);
+  if (i > 0) CountZeroBytes(state, i, cells);
+  // From here on bytes[i] is not zero, so each run found below starts after
+  // it and the stretch before the run ends with a non-zero byte.
+  while (i < count) {
+    const int32_t w = NextZeroWindow(bytes, i, count);
+    if (w < 0) {
+      const int32_t tail = TrailingZeroBytes(bytes + i, count - i);
+      CountOtherBytes(state, count - i - tail, cells);
+      if (tail > 0) CountZeroBytes(state, tail, cells);
+      break;
+    }
+    const int32_t runStart = w - TrailingZeroBytes(bytes + i, w - i);
+    const int32_t runEnd =
+        w + WordBytes + LeadingZeroBytes(bytes + w + WordBytes, count - w - WordBytes);
+    CountOtherBytes(state, runStart - i, cells);
+    CountZeroBytes(state, runEnd - runStart, cells);
+    i = runEnd;
+  }
+  state.Position += count;
+  state.BlockIndex = 0;
+}
+
+void FinishScan(ScanState& state, CellSink& cells) {
+  EndRun(state);
+  if (state.CellBytes > 0) EndCell(state, cells);
+}
+
+}  // namespace tamarack

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/scan_state.h"
+#include "platform/color.h"
+
+namespace tamarack {
+
+// Receives each map cell as the scan completes it: green when none of its
+// bytes is an error byte, red otherwise.
+class CellSink {
+ public:
+  virtual ~CellSink() = default;
+  virtual void PaintCell(uint16_t index, Color color) = 0;
+};
+
+// The rule of the scan, for each byte in file order: a zero byte extends the
+// current run; a run becomes an error run at the first of its bytes at which
+// it is longer than ZeroRunThreshold and lies beyond position HeaderZone,
+// provided that it started before position FileSize - TailMargin. At that
+// byte ZeroRunThreshold + 1 error bytes are counted at once, and every
+// further byte of the run counts one. A non-zero byte ends the run, and an
+// error run's whole extent goes to the code list. A cell is red when one of
+// its own bytes was counted.
+//
+// The functions below apply this rule to whole stretches of bytes at once;
+// their outcome (error bytes, codes, cell colours) is that of the per-byte
+// rule.
+
+// Prepares the state for a scan of a file of fileSize bytes (at least 1).
+void StartScan(ScanState& state, int32_t fileSize);
+
+// Processes the next count bytes of the file, which follow those processed
+// so far; Position grows by count. Runs and cells carry over from block to
+// block, so the file may be fed in blocks of any size.
+void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells);
+
+// Ends a scan after the last block processed, complete or not: closes an
+// open run and paints the last, partial cell.
+void FinishScan(ScanState& state, CellSink& cells);
+
+// The position at which a run that starts at runStart becomes an error run
+// if it gets that far; INT32_MAX for a run that never becomes one.
+int32_t ErrorOnset(int32_t runStart, int32_t fileSize);
+
+// The next count bytes are zeros: extends the current run, or starts one.
+void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells);
+// Closes the current run; an error run goes to the code list.
+void EndRun(ScanState& state);
+// Paints the current cell and starts the next one.
+void EndCell(ScanState& state, CellSink& cells);
+
+}  // namespace tamarack

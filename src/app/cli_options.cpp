@@ -1,0 +1,174 @@
+#include "app/cli_options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <vector>
+
+#include "ui/program_strings.h"
+
+namespace tamarack {
+namespace {
+
+constexpr const char* Description =
+    "Finds and repairs the damage that an incomplete download leaves in an AVI file:\n"
+    "runs of zero bytes where data never arrived. Each command does what the\n"
+    "window's button of the same name does.";
+
+constexpr const char* CommandFooter =
+    "Exit status: 0 the operation ran to its end, 1 it ended with an error\n"
+    "message, 2 usage error, 3 a question was answered No or it was stopped.";
+
+constexpr const char* Footer = R"(Options may stand anywhere after the command.
+
+Questions (overwrite a file, the size of a patch, delete the reference) are
+asked on a terminal; without one they are answered No unless --yes/--no
+(--delete-reference/--keep-reference for repair-reference) answer them.
+Ctrl-C pauses a running operation and asks whether to stop it (without a
+terminal it stops).
+
+Exit status: 0 the operation ran to its end, 1 it ended with an error
+message, 2 usage error, 3 a question was answered No or it was stopped.
+
+Examples:
+  tamarack-cli analyze film.avi
+  tamarack-cli analyze --json --map film-map.png film.avi
+  tamarack-cli backup --yes film.avi
+  tamarack-cli repair-reference --keep-reference film.avi film-second.avi
+  tamarack-cli create-patch intact/film.avi 000F1 01203
+  tamarack-cli repair-patch film.avi film.tkp)";
+
+// Every path argument must name something.
+const CLI::Validator NotEmpty(
+    [](const std::string& value) {
+      return value.empty() ? std::string("an empty path names no file") : std::string();
+    },
+    "", "NotEmpty");
+
+struct Flags {
+  bool Yes = false;
+  bool No = false;
+  bool Delete = false;
+  bool Keep = false;
+};
+
+void AddFile(CLI::App& command, const char* name, std::string& target, const char* what) {
+  command.add_option(name, target, what)->required()->check(NotEmpty);
+}
+
+void AddYesNo(CLI::App& command, Flags& flags) {
+  CLI::Option* yes = command.add_flag("--yes", flags.Yes, "answer every question with Yes");
+  CLI::Option* no = command.add_flag("--no", flags.No, "answer every question with No");
+  yes->excludes(no);
+}
+
+void AddProgress(CLI::App& command, CliRequest& request) {
+  command.add_flag("--progress", request.Progress,
+                   "show the progress on standard error also when it is not a terminal");
+}
+
+AnswerPolicy PolicyOf(bool yes, bool no) {
+  if (yes) return AnswerPolicy::Yes;
+  if (no) return AnswerPolicy::No;
+  return AnswerPolicy::Ask;
+}
+
+}  // namespace
+
+CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CliRequest request;
+  Flags flags;
+  CLI::App app(Description, "tamarack-cli");
+  app.set_version_flag("--version", ProgramText(ProgramString::ProductName) + " " +
+                                        ProgramText(ProgramString::Version));
+  app.require_subcommand(1);
+  app.footer(CommandFooter);
+  app.get_formatter()->column_width(34);
+
+  CLI::App* info =
+      app.add_subcommand("info", "Show the file's name, size and codec codes (Information view)");
+  AddFile(*info, "FILE", request.File, "the AVI file");
+
+  CLI::App* analyze = app.add_subcommand(
+      "analyze", "Find the missing data: print the summary and the patch codes of the file");
+  analyze->add_flag("--json", request.Json, "print the result as one JSON object instead");
+  analyze->add_option("--map", request.MapPath, "write the map of the analysis as a PNG image")
+      ->type_name("PNG")
+      ->check(NotEmpty);
+  AddProgress(*analyze, request);
+  AddFile(*analyze, "FILE", request.File, "the AVI file");
+
+  CLI::App* backup =
+      app.add_subcommand("backup", "Copy the file to BACKUP.<name> in the same folder");
+  AddYesNo(*backup, flags);
+  AddProgress(*backup, request);
+  AddFile(*backup, "FILE", request.File, "the AVI file");
+
+  CLI::App* reference = app.add_subcommand(
+      "repair-reference", "Fill the file's zero bytes from a second download of the same size");
+  CLI::Option* del = reference->add_flag("--delete-reference", flags.Delete,
+                                         "delete the reference file after the repair");
+  CLI::Option* keep =
+      reference->add_flag("--keep-reference", flags.Keep, "keep the reference file");
+  del->excludes(keep);
+  AddProgress(*reference, request);
+  AddFile(*reference, "FILE", request.File, "the AVI file to repair");
+  AddFile(*reference, "REFERENCE", request.SecondFile, "the second download");
+
+  CLI::App* create = app.add_subcommand(
+      "create-patch", "Write a .tkp patch file with the units that the patch codes name");
+  AddYesNo(*create, flags);
+  AddProgress(*create, request);
+  std::string codesFrom;
+  CLI::Option* from = create->add_option("--codes-from", codesFrom,
+                                         "read the patch codes from a file (- for standard input)");
+  from->type_name("PATH")->check(NotEmpty);
+  AddFile(*create, "FILE", request.File, "the intact AVI file");
+  CLI::Option* codes =
+      create->add_option("CODE", request.Codes, "patch codes, as the analysis listed them");
+  codes->excludes(from);
+
+  CLI::App* patch =
+      app.add_subcommand("repair-patch", "Fill the file's zero bytes from a patch file");
+  AddProgress(*patch, request);
+  AddFile(*patch, "FILE", request.File, "the AVI file to repair");
+  AddFile(*patch, "PATCH", request.SecondFile, "the .tkp patch file");
+
+  // Set after the commands were added, which took the short footer.
+  app.footer(Footer);
+
+  try {
+    const std::vector<CLI::App*> commands = {info, analyze, backup, reference, create, patch};
+    if (argc > 1 && argv[1][0] != '-' &&
+        std::none_of(commands.begin(), commands.end(),
+                     [&](CLI::App* command) { return command->check_name(argv[1]); })) {
+      throw CLI::ExtrasError("unknown command \"" + std::string(argv[1]) + "\"",
+                             CLI::ExitCodes::ExtrasError);
+    }
+    app.parse(argc, argv);
+    if (create->parsed() && request.Codes.empty() && from->count() == 0) {
+      throw CLI::RequiredError("CODE or --codes-from");
+    }
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e, out, err);
+    return {std::nullopt, status == 0 ? ExitCompleted : ExitUsage};
+  }
+
+  request.Answers = PolicyOf(flags.Yes, flags.No);
+  request.AnswerHint = "--yes or --no";
+  if (info->parsed()) request.Command = CliCommand::Info;
+  if (analyze->parsed()) request.Command = CliCommand::Analyze;
+  if (backup->parsed()) request.Command = CliCommand::Backup;
+  if (reference->parsed()) {
+    request.Command = CliCommand::RepairReference;
+    request.Answers = PolicyOf(flags.Delete, flags.Keep);
+    request.AnswerHint = "--delete-reference or --keep-reference";
+  }
+  if (create->parsed()) {
+    request.Command = CliCommand::CreatePatch;
+    if (from->count() > 0) request.CodesFrom = codesFrom;
+  }
+  if (patch->parsed()) request.Command = CliCommand::RepairPatch;
+  return {request, ExitCompleted};
+}
+
+}  // namespace tamarack

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/console/console_dialogs.h"
+
+namespace tamarack {
+
+// The exit statuses of tamarack-cli.
+enum CliExitStatus : int {
+  ExitCompleted = 0,  // the operation ran to its end
+  ExitFailed = 1,     // it ended with an error message
+  ExitUsage = 2,      // unknown command or option, missing argument
+  ExitDeclined = 3,   // a question was answered No, or the operation was stopped
+};
+
+enum class CliCommand { Info, Analyze, Backup, RepairReference, CreatePatch, RepairPatch };
+
+// One run of tamarack-cli as its command line asks for it.
+struct CliRequest {
+  CliCommand Command = CliCommand::Info;
+  std::string File;
+  std::string SecondFile;  // REFERENCE of repair-reference, PATCH of repair-patch
+  std::vector<std::string> Codes;
+  std::optional<std::string> CodesFrom;  // a path, or "-" for standard input
+  AnswerPolicy Answers = AnswerPolicy::Ask;
+  std::string AnswerHint;  // the options that answer the command's questions
+  bool Json = false;
+  std::string MapPath;
+  bool Progress = false;
+};
+
+struct CliParse {
+  std::optional<CliRequest> Request;  // empty when the run ends here
+  int ExitStatus = ExitCompleted;     // of a run that ends here
+};
+
+// Parses the command line. --help and --version are answered on out, usage
+// errors on err; both end the run.
+CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace tamarack

@@ -1,0 +1,100 @@
+#include "platform/console/console_dialogs.h"
+
+#include <cctype>
+
+namespace tamarack {
+namespace {
+
+// The text with its last line followed by the answer hint, for a prompt that
+// waits on the same line.
+std::string QuestionPrompt(const std::string& text) {
+  std::string prompt;
+  for (const std::string& line : SplitLines(text)) {
+    if (!prompt.empty()) prompt += '\n';
+    prompt += line;
+  }
+  return prompt + " [y/N] ";
+}
+
+}  // namespace
+
+bool IsYesAnswer(const std::string& line) {
+  size_t first = 0;
+  size_t last = line.size();
+  while (first < last && std::isspace(static_cast<unsigned char>(line[first]))) ++first;
+  while (last > first && std::isspace(static_cast<unsigned char>(line[last - 1]))) --last;
+  std::string word;
+  for (size_t i = first; i < last; ++i) {
+    word += static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
+  }
+  return word == "y" || word == "yes";
+}
+
+ConsoleDialogs::ConsoleDialogs(ConsoleOutput& output, AnswerInput& input, bool interactive)
+    : output_(output), input_(input), interactive_(interactive) {}
+
+void ConsoleDialogs::SetQuestionPolicy(AnswerPolicy policy, std::string hint) {
+  policy_ = policy;
+  hint_ = std::move(hint);
+}
+
+PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+  switch (kind) {
+    case MessageKind::Error:
+      errorShown_ = true;
+      output_.PrintErr(text);
+      return PromptResult::Ok;
+    case MessageKind::Information:
+      if (informationShown_) output_.PrintOut(text);
+      return PromptResult::Ok;
+    case MessageKind::Confirmation:
+      return stopPrompts_ > 0 ? AnswerStopPrompt(text) : AnswerQuestion(text);
+  }
+  return PromptResult::Ok;
+}
+
+std::string ConsoleDialogs::ChooseOpenFile(const OpenFileRequest& request) {
+  if (files_.empty()) {
+    output_.PrintErr("tamarack-cli: no file given for \"" + request.Title + "\"");
+    return {};
+  }
+  std::string path = std::move(files_.front());
+  files_.pop_front();
+  return path;
+}
+
+PromptResult ConsoleDialogs::AnswerStopPrompt(const std::string& text) {
+  if (interactive_) return Ask(text, true);
+  output_.PrintErr(text);
+  output_.PrintErr("tamarack-cli: interrupted: answered Yes");
+  return PromptResult::Yes;
+}
+
+PromptResult ConsoleDialogs::AnswerQuestion(const std::string& text) {
+  if (policy_ == AnswerPolicy::Yes) return PromptResult::Yes;
+  if (policy_ == AnswerPolicy::No) return PromptResult::No;
+  if (interactive_) return Ask(text, false);
+  output_.PrintErr(text);
+  output_.PrintErr("tamarack-cli: no terminal to ask on: answered No (answer with " + hint_ + ")");
+  return PromptResult::No;
+}
+
+// An interrupt while waiting answers the stop prompt with Yes (the user
+// insists on stopping) and any other question with No (the user backs out).
+PromptResult ConsoleDialogs::Ask(const std::string& text, bool stopPrompt) {
+  output_.Prompt(QuestionPrompt(text));
+  const InputLine answer = input_.ReadLine();
+  switch (answer.Event) {
+    case InputEvent::Line:
+      return IsYesAnswer(answer.Text) ? PromptResult::Yes : PromptResult::No;
+    case InputEvent::Interrupted:
+      output_.Prompt(stopPrompt ? "Yes\n" : "No\n");
+      return stopPrompt ? PromptResult::Yes : PromptResult::No;
+    case InputEvent::End:
+      output_.Prompt("\n");
+      return PromptResult::No;
+  }
+  return PromptResult::No;
+}
+
+}  // namespace tamarack

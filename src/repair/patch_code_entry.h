@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/operation_context.h"
+#include "platform/byte_file.h"
+
+namespace tamarack {
+
+// A patch holds at most this many regions, and code entry takes at most this
+// many codes.
+constexpr int MaxPatchRegions = 255;
+
+// One region of the selected file: Start is the 1-based position of its first
+// byte, Length its length in bytes. A region made from a code is a run of 1 to
+// 16 whole 64 KiB units.
+struct PatchRegion {
+  int32_t Start = 0;
+  int32_t Length = 0;
+
+  friend bool operator==(const PatchRegion&, const PatchRegion&) = default;
+};
+
+// The working record of one Create Patch or Repair with Patch operation,
+// owned by the command for its whole run and lent to its steps.
+struct PatchJob {
+  std::array<PatchRegion, MaxPatchRegions> Regions{};
+  // The entries of Regions in use, from the first: 0 to 255.
+  int RegionCount = 0;
+  std::string PatchFileName;
+  std::unique_ptr<ByteFile> PatchFile;
+};
+
+// Codes of five upper-case hexadecimal characters, at most 255 of them.
+using PatchCodeList = std::vector<std::string>;
+
+// The first step of Create Patch: reads the codes of the Patch Codes view,
+// sorts and merges them into job.Regions and checks them against the size of
+// the open selected file. The busy flag tells the outcome: still set, the
+// regions are filled; clear, an error has been shown.
+void EnterPatchCodes(OperationContext& context, PatchJob& job);
+
+// Shows the Patch Codes view and cuts its displayed lines, spaces and commas
+// removed and joined without separators, into pieces of five characters.
+// Valid pieces are stored upper-cased; the first invalid one, or a text
+// without any piece, is reported and clears the busy flag. Text after the
+// 255th code is ignored.
+void ReadPatchCodes(OperationContext& context, PatchCodeList& list);
+
+// True when the first five characters of the text are hexadecimal digits,
+// letters of either case; a shorter text is invalid.
+bool IsValidPatchCode(const std::string& text);
+
+// Orders upper-case codes by their value: by first unit, and for the same
+// first unit the shorter code first.
+void SortPatchCodes(PatchCodeList& list);
+
+// Turns the sorted codes into regions, joining codes that share a unit, and
+// refuses a region that ends beyond the end of the selected file.
+void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job);
+
+// The error message of a bad code entry: the first line, then the advice on
+// what a valid entry looks like.
+void ShowPatchCodeError(OperationContext& context, const std::string& firstLine);
+
+}  // namespace tamarack

@@ -1,0 +1,183 @@
+#include "analysis/analysis_report.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tamarack {
+namespace {
+
+constexpr int32_t Unit = 65536;
+
+std::vector<std::string> CodesOf(const ScanState& state) {
+  return {state.Codes.begin(), state.Codes.begin() + state.CodeCount};
+}
+
+// A list of count one-unit codes, in units 0, 2, 4 and so on.
+ScanState ListOfSingleUnits(int count) {
+  ScanState state;
+  for (int i = 0; i < count; ++i) AddRunCodes(state, 2 * i * Unit + 1, 1025);
+  return state;
+}
+
+TEST(AddRunCodesTest, RunsSharingAUnitGiveOneCodeAndAdjoiningUnitsStayApart) {
+  ScanState state;
+  AddRunCodes(state, Unit + 1, 1025);
+  AddRunCodes(state, Unit + 5000, 2000);  // the same unit
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00010"}));
+  // From the last code's unit into two more: the code grows.
+  AddRunCodes(state, 2 * Unit - 100, Unit + 200);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00012"}));
+  // The unit right after: a code of its own.
+  AddRunCodes(state, 4 * Unit + 1, 1025);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00012", "00040"}));
+  // Growing past 16 units turns the last code into two.
+  AddRunCodes(state, 4 * Unit + 3000, 16 * Unit);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00012", "0004F", "00140"}));
+}
+
+TEST(AddRunCodesTest, LongRunsGiveConsecutiveCodes) {
+  ScanState state;
+  AddRunCodes(state, 14001, 5000);
+  AddRunCodes(state, 5 * Unit + 100, 40 * Unit);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00000", "0005F", "0015F", "00258"}));
+}
+
+TEST(AddRunCodesTest, AFullListDropsFurtherCodesSilently) {
+  ScanState state = ListOfSingleUnits(254);
+  ASSERT_EQ(state.CodeCount, 254);
+  EXPECT_EQ(state.Codes[253], "01FA0");
+  // Three codes are needed, one fits.
+  AddRunCodes(state, 600 * Unit + 1, 40 * Unit);
+  EXPECT_EQ(state.CodeCount, 255);
+  EXPECT_EQ(state.Codes[254], "0258F");
+  AddRunCodes(state, 700 * Unit + 1, 1025);
+  AddRunCodes(state, 615 * Unit + 1, 2 * Unit);  // would extend the last code
+  EXPECT_EQ(state.CodeCount, 255);
+  EXPECT_EQ(state.Codes[254], "0258F");
+  EXPECT_EQ(state.Codes[253], "01FA0");
+}
+
+TEST(AddRunCodesTest, AMergeIntoANearlyFullListKeepsWhatFits) {
+  ScanState state = ListOfSingleUnits(254);
+  // Starts in the last code's unit 506 and runs 40 units: the merged code
+  // replaces the last one, one more fits, the third is dropped.
+  AddRunCodes(state, 506 * Unit + 10, 40 * Unit);
+  EXPECT_EQ(state.CodeCount, 255);
+  EXPECT_EQ(state.Codes[252], "01F80");
+  EXPECT_EQ(state.Codes[253], "01FAF");
+  EXPECT_EQ(state.Codes[254], "020AF");
+}
+
+void ExpectReport(int32_t errorBytes, int32_t size, const std::vector<std::string>& lines,
+                  bool fake) {
+  const AnalysisReport report = MakeAnalysisReport(errorBytes, size);
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i > 0 ? "\r\n" : "") + lines[i];
+  EXPECT_EQ(report.Text, text) << errorBytes << " of " << size;
+  EXPECT_EQ(report.JudgedFake, fake);
+  EXPECT_EQ(report.RealBytes + report.FakeBytes, size);
+}
+
+const std::vector<std::string> RepairAdvice = {
+    "Some or all errors may be repairable using a Reference or Patch file.",
+    "If you have already repaired using a Reference file,",
+    "another one may repair these remaining errors.", "(See Help for instructions on repairing.)"};
+
+std::vector<std::string> Lines(std::vector<std::string> head,
+                               const std::vector<std::string>& advice) {
+  head.insert(head.end(), advice.begin(), advice.end());
+  return head;
+}
+
+TEST(AnalysisReportTest, NoErrorBytesGivesThePlaybackAdvice) {
+  ExpectReport(0, 10485760,
+               {"Analysis complete.", "", "Real Data:\t100.0%\t\t10.0Mb (10,240Kb)",
+                "Fake Data:\t0.0%\t\t0.0Mb (0Kb)", "", "If the AVI has problems playing then:",
+                "- the file is not fully supported by your player, or",
+                "- the file requires an exact codec, or",
+                "- the file has a permanent error created during the encoding process",
+                "(See the \"Links\" page on the Website for recommended solutions.)"},
+               false);
+  EXPECT_EQ(MakeAnalysisReport(0, 10485760).RealPermille, 1000);
+}
+
+TEST(AnalysisReportTest, SharesAreTruncatedTenthsInSixtyFourBits) {
+  // R x 1000 passes 32 bits for each of these sizes.
+  ExpectReport(1, 10485760,
+               Lines({"Analysis complete.", "", "Real Data:\t99.9%\t\t10.0Mb (10,239Kb)",
+                      "Fake Data:\t0.1%\t\t0.1Mb (1Kb)", ""},
+                     RepairAdvice),
+               false);
+  ExpectReport(100000, 10485760,
+               Lines({"Analysis complete.", "", "Real Data:\t99.0%\t\t10.0Mb (10,142Kb)",
+                      "Fake Data:\t1.0%\t\t0.1Mb (98Kb)", ""},
+                     RepairAdvice),
+               false);
+  const AnalysisReport big = MakeAnalysisReport(1, 2147483647);
+  EXPECT_EQ(big.FakeBytes, 1024);
+  EXPECT_EQ(big.RealBytes, 2147482623);
+  EXPECT_EQ(big.RealPermille, 999);
+}
+
+TEST(AnalysisReportTest, RealDataBelowFivePercentIsFake) {
+  ExpectReport(972800, 1024000,
+               Lines({"Analysis complete.", "", "Real Data:\t5.0%\t\t0.1Mb (50Kb)",
+                      "Fake Data:\t95.0%\t\t1.0Mb (950Kb)", ""},
+                     RepairAdvice),
+               false);
+  ExpectReport(
+      973824, 1024000,
+      {"Analysis complete.", "", "Real Data:\t4.9%\t\t0.1Mb (49Kb)",
+       "Fake Data:\t95.1%\t\t1.0Mb (951Kb)", "", "This file is fake and cannot be repaired."},
+      true);
+  // Any real data shows at least 0.1%.
+  ExpectReport(
+      19984640, 20000000,
+      {"Analysis complete.", "", "Real Data:\t0.1%\t\t0.1Mb (15Kb)",
+       "Fake Data:\t99.9%\t\t19.1Mb (19,517Kb)", "", "This file is fake and cannot be repaired."},
+      true);
+}
+
+TEST(PatchCodesTextTest, CodesAreListedBySizeClassWithTheirTotal) {
+  ScanState state;
+  for (const char* code : {"00120", "00501", "00340"}) state.Codes[state.CodeCount++] = code;
+  EXPECT_EQ(PatchCodesText(state),
+            "Patch Codes for required Patch Data\r\n"
+            "(See Help page 6 for information on requesting a Patch file).\r\n"
+            "\r\n"
+            "Total Patches Codes: 3\tTotal Size: 0.3Mb (256Kb)\r\n"
+            "\r\n"
+            "2 x 64Kb code(s):\r\n"
+            "00120, 00340\r\n"
+            "\r\n"
+            "1 x 128Kb code(s):\r\n"
+            "00501\r\n");
+  EXPECT_EQ(ListedCodes(state), (std::vector<std::string>{"00120", "00340", "00501"}));
+}
+
+TEST(PatchCodesTextTest, SixteenUnitCodesAreLabelledWithThousands) {
+  ScanState state;
+  for (const char* code : {"0000F", "00100", "0020F", "00307"}) {
+    state.Codes[state.CodeCount++] = code;
+  }
+  EXPECT_EQ(PatchCodesText(state),
+            "Patch Codes for required Patch Data\r\n"
+            "(See Help page 6 for information on requesting a Patch file).\r\n"
+            "\r\n"
+            "Total Patches Codes: 4\tTotal Size: 2.6Mb (2,624Kb)\r\n"
+            "\r\n"
+            "1 x 64Kb code(s):\r\n"
+            "00100\r\n"
+            "\r\n"
+            "1 x 512Kb code(s):\r\n"
+            "00307\r\n"
+            "\r\n"
+            "2 x 1,024Kb code(s):\r\n"
+            "0000F, 0020F\r\n");
+  EXPECT_EQ(ListedCodes(state), (std::vector<std::string>{"00100", "00307", "0000F", "0020F"}));
+}
+
+}  // namespace
+}  // namespace tamarack

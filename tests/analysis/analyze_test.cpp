@@ -1,0 +1,257 @@
+#include "analysis/analyze.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/block_grid.h"
+#include "support/program_fixture.h"
+
+namespace tamarack::testing {
+namespace {
+
+const std::string FilmPath = "/videos/film.avi";
+const std::string StopText = "Current operation paused.\r\nStop current operation?";
+const std::string SizeChangedText = "The Selected file changed size while it was being worked on.";
+
+// Random bytes with short zero runs here and there, none long enough to be
+// an error.
+std::vector<uint8_t> FilmBytes(int32_t size) {
+  std::mt19937 rng(3);
+  std::vector<uint8_t> bytes(size);
+  for (auto& b : bytes) b = static_cast<uint8_t>(1 + rng() % 255);
+  for (int32_t at = 1000; at + 600 < size; at += 7919) {
+    std::fill_n(bytes.begin() + at, 1 + rng() % 600, 0);
+  }
+  return bytes;
+}
+
+// Zeros at positions first to last (1-based, inclusive).
+void Zero(std::vector<uint8_t>& bytes, int32_t first, int32_t last) {
+  std::fill(bytes.begin() + (first - 1), bytes.begin() + last, 0);
+}
+
+class AnalyzeTest : public ProgramTest {
+ protected:
+  void Prepare(std::vector<uint8_t> bytes) {
+    AddFile(FilmPath, std::move(bytes));
+    SelectFile(FilmPath);
+    files.Counts.clear();
+  }
+  void Run() { program->RunCommand(AnalyzeButton); }
+  // Runs during at the pump with this number counted from the start of the
+  // next operation: 1 "Initializing", 2 "Analyzing - 0%", then one after
+  // each block whose progress is due.
+  void OnPump(int number, std::function<void()> during) {
+    const int base = pump.Calls;
+    pump.OnPump = [base, number, during](int call) {
+      if (call - base == number) during();
+    };
+  }
+  // Clicks Pause/Stop at that pump; the stop prompt is expected before any
+  // message expected after this call.
+  void StopAtPump(int number, PromptResult answer) {
+    dialogs.Expect(MessageKind::Confirmation, StopText, answer);
+    OnPump(number, [this] { program->RunCommand(PauseStopButton); });
+  }
+
+  // The map as letters: 'G' green, 'R' red, 'W' white, '?' anything else.
+  std::string MapLetters() const {
+    std::string letters;
+    for (int i = 1; i <= CellCount; ++i) {
+      const CellOrigin o = CellPosition(static_cast<uint16_t>(i));
+      const Color c = program->Bitmap.GetPixel(o.X, o.Y);
+      letters += c == Green ? 'G' : c == Red ? 'R' : c == White ? 'W' : '?';
+    }
+    return letters;
+  }
+  const AnalysisSummary& Summary() const { return program->Analysis.LastSummary(); }
+
+  // After a stop or a fault: no report figures, the map wiped, the buttons
+  // back, every file closed.
+  void ExpectEndedEarly() {
+    EXPECT_FALSE(Summary().Completed);
+    EXPECT_TRUE(Summary().Codes.empty());
+    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_EQ(MapLetters(), std::string(CellCount, 'W'));
+    EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);
+    EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
+    EXPECT_EQ(program->Progress.LastProgressText, "");
+    EXPECT_EQ(files.OpenFiles, 0);
+  }
+};
+
+TEST_F(AnalyzeTest, ErrorRunsTurnTheirCellsRedAndOpenThePatchCodesView) {
+  std::vector<uint8_t> film = FilmBytes(1000000);
+  Zero(film, 14001, 19000);    // an error from position 16385 on
+  Zero(film, 300001, 301025);  // 1025 bytes: an error at its last byte
+  Prepare(std::move(film));
+  // Cell size 500, 2000 cells: red where error bytes were counted.
+  std::string map(2000, 'G');
+  for (int c = 33; c <= 38; ++c) map[c - 1] = 'R';
+  map[603 - 1] = 'R';
+  map += 'W';
+  dialogs.Expect(MessageKind::Information,
+                 "Analysis complete.\r\n"
+                 "\r\n"
+                 "Real Data:\t99.4%\t\t1.0Mb (972Kb)\r\n"
+                 "Fake Data:\t0.6%\t\t0.1Mb (5Kb)\r\n"
+                 "\r\n"
+                 "Some or all errors may be repairable using a Reference or Patch file.\r\n"
+                 "If you have already repaired using a Reference file,\r\n"
+                 "another one may repair these remaining errors.\r\n"
+                 "(See Help for instructions on repairing.)",
+                 PromptResult::Ok, [&] {
+                   EXPECT_EQ(MapLetters(), map);
+                   EXPECT_EQ(program->Progress.LastProgressText, "Analyzing - 100%");
+                 });
+  Run();
+
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
+  EXPECT_EQ(memo.Text,
+            "Patch Codes for required Patch Data\r\n"
+            "(See Help page 6 for information on requesting a Patch file).\r\n"
+            "\r\n"
+            "Total Patches Codes: 2\tTotal Size: 0.2Mb (128Kb)\r\n"
+            "\r\n"
+            "2 x 64Kb code(s):\r\n"
+            "00000, 00040\r\n"
+            "\r\n");
+  EXPECT_EQ(MapLetters(), map);  // the runner leaves a completed map
+  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);
+  EXPECT_EQ(files.OpenFiles, 0);
+  EXPECT_EQ(files.Counts[FilmPath].Reads, 4);
+
+  const AnalysisSummary& s = Summary();
+  EXPECT_TRUE(s.Completed);
+  EXPECT_EQ(s.FileSize, 1000000);
+  EXPECT_EQ(s.ErrorBytes, 3640 + 1025);
+  EXPECT_EQ(s.FakeBytes, 5120);
+  EXPECT_EQ(s.RealBytes, 994880);
+  EXPECT_EQ(s.RealPermille, 994);
+  EXPECT_EQ(s.Codes, (std::vector<std::string>{"00000", "00040"}));
+  EXPECT_EQ(s.Cells, map.substr(0, 2000));
+}
+
+TEST_F(AnalyzeTest, CleanFileStaysOnTheMapAndEmptiesEarlierCodes) {
+  Prepare(FilmBytes(1000000));
+  program->ViewArea.Store(View::PatchCodes) = "00010, 00020";
+  dialogs.Expect(MessageKind::Information, "Analysis complete.\r\n\r\nReal Data:\t100.0%*");
+  Run();
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
+  EXPECT_EQ(MapLetters(), std::string(2000, 'G') + "W");
+  EXPECT_TRUE(Summary().Completed);
+  EXPECT_EQ(Summary().ErrorBytes, 0);
+  EXPECT_TRUE(Summary().Codes.empty());
+  program->RunCommand(PatchCodesButton);
+  EXPECT_EQ(memo.Text, "");
+}
+
+TEST_F(AnalyzeTest, SmallestFilePaintsOneCellPerByte) {
+  Prepare(std::vector<uint8_t>(1024, 0));
+  dialogs.Expect(MessageKind::Information, "Analysis complete.\r\n\r\nReal Data:\t100.0%*");
+  Run();
+  EXPECT_EQ(MapLetters(), std::string(1024, 'G') + std::string(CellCount - 1024, 'W'));
+}
+
+TEST_F(AnalyzeTest, FakeFileGetsNoPatchCodesView) {
+  std::vector<uint8_t> film = FilmBytes(1000000);
+  Zero(film, 20001, 1000000);
+  Prepare(std::move(film));
+  dialogs.Expect(MessageKind::Information, "Analysis complete.\r\n\r\nReal Data:\t1.9%*");
+  Run();
+  EXPECT_TRUE(
+      dialogs.Shown.back().Text.ends_with("\r\n\r\nThis file is fake and cannot be repaired."));
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
+  EXPECT_TRUE(Summary().Completed);
+  EXPECT_EQ(Summary().RealPermille, 19);
+  EXPECT_TRUE(Summary().Codes.empty());
+  EXPECT_EQ(Summary().Cells.find('R'), 42u);  // cell 43 holds position 20001 + 1024
+}
+
+TEST_F(AnalyzeTest, StopDuringTheScanEndsAfterTheBlockWithoutReport) {
+  std::vector<uint8_t> film = FilmBytes(2000000);
+  Zero(film, 20001, 30000);
+  Prepare(std::move(film));
+  clock.Step = 1000;  // the progress is due after every block
+  StopAtPump(3, PromptResult::Yes);
+  Run();
+  ExpectEndedEarly();
+  EXPECT_EQ(files.Counts[FilmPath].Reads, 1);
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+  // The block read is complete: its open cell is still closed.
+  EXPECT_EQ(Summary().ErrorBytes, 10000);
+  EXPECT_EQ(Summary().Cells.size(), 263u);  // cell size 1000
+}
+
+TEST_F(AnalyzeTest, StopAnsweredNoGoesOnToTheReport) {
+  Prepare(FilmBytes(2000000));
+  clock.Step = 1000;
+  StopAtPump(4, PromptResult::No);
+  dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+  Run();
+  EXPECT_TRUE(Summary().Completed);
+  EXPECT_EQ(files.Counts[FilmPath].Reads, 8);
+  EXPECT_EQ(MapLetters(), std::string(CellCount - 1, 'G') + "W");
+}
+
+TEST_F(AnalyzeTest, ReadFaultEndsWithAMessage) {
+  Prepare(FilmBytes(1000000));
+  files.FailOn(FilmPath, "read", 2);
+  dialogs.Expect(MessageKind::Error, "The Selected file could not be read.");
+  Run();
+  ExpectEndedEarly();
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+}
+
+TEST_F(AnalyzeTest, CloseFaultAfterTheReportEndsWithAMessage) {
+  std::vector<uint8_t> film = FilmBytes(1000000);
+  Zero(film, 300001, 301025);
+  Prepare(std::move(film));
+  files.FailOn(FilmPath, "close", 1);
+  dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+  dialogs.Expect(MessageKind::Error, "The Selected file could not be closed.");
+  Run();
+  EXPECT_FALSE(Summary().Completed);
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_EQ(files.OpenFiles, 0);
+  // The codes already shown stay in their view.
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
+}
+
+TEST_F(AnalyzeTest, FileThatShrinksDuringTheScanEndsWithAMessage) {
+  Prepare(FilmBytes(1000000));
+  OnPump(2, [this] { files.Files[FilmPath].resize(400000); });
+  dialogs.Expect(MessageKind::Error, SizeChangedText);
+  Run();
+  ExpectEndedEarly();
+  EXPECT_EQ(files.Counts[FilmPath].Reads, 3);  // the third delivered nothing
+  EXPECT_EQ(Summary().Cells.size(), 800u);
+}
+
+TEST_F(AnalyzeTest, FileThatGrowsDuringTheScanEndsWithAMessage) {
+  Prepare(FilmBytes(1000000));
+  OnPump(2, [this] { files.Files[FilmPath].resize(1000100, 0); });
+  dialogs.Expect(MessageKind::Error, SizeChangedText);
+  Run();
+  ExpectEndedEarly();
+  EXPECT_EQ(files.Counts[FilmPath].Reads, 4);
+  // Nothing of the fourth block, which ran past the size, was scanned.
+  EXPECT_EQ(Summary().Cells.size(), (3u * 262144 + 499) / 500);
+}
+
+TEST_F(AnalyzeTest, FileGoneSinceSelectionIsNotScanned) {
+  Prepare(FilmBytes(100000));
+  files.Files.erase(FilmPath);
+  dialogs.Expect(MessageKind::Error, "The Selected file cannot be accessed because:*");
+  Run();
+  ExpectEndedEarly();
+  EXPECT_TRUE(Summary().Cells.empty());
+}
+
+}  // namespace
+}  // namespace tamarack::testing

@@ -1,0 +1,85 @@
+#include "analysis/patch_codes.h"
+
+#include <gtest/gtest.h>
+
+namespace tamarack {
+namespace {
+
+TEST(PatchCodesTest, HexWordsRoundTripWithFourUpperCaseDigits) {
+  EXPECT_EQ(HexWord(0), "0000");
+  EXPECT_EQ(HexWord(0x12), "0012");
+  EXPECT_EQ(HexWord(0xABCD), "ABCD");
+  EXPECT_EQ(HexWord(65535), "FFFF");
+  for (int value : {0, 1, 15, 16, 255, 256, 4095, 4096, 0x7FFF, 0x8000, 0xFFFF}) {
+    EXPECT_EQ(ParseHexWord(HexWord(value)), value);
+  }
+  // Only the first four characters count.
+  EXPECT_EQ(ParseHexWord("00122"), 0x12);
+}
+
+TEST(PatchCodesTest, ParseHexWordIgnoresWhatIsNotADigit) {
+  // Lower case and other characters are no digits; they count as 0 and the
+  // routine never reads past the four characters or the text.
+  EXPECT_EQ(ParseHexWord("00a1"), 0x0001);
+  EXPECT_EQ(ParseHexWord("G\t1F"), 0x001F);
+  EXPECT_EQ(ParseHexWord("1"), 0x1000);
+  EXPECT_EQ(ParseHexWord(""), 0);
+}
+
+TEST(PatchCodesTest, UnitsCountFromOneAndHold65536Positions) {
+  EXPECT_EQ(UnitOfPosition(1), 1);
+  EXPECT_EQ(UnitOfPosition(65536), 1);
+  EXPECT_EQ(UnitOfPosition(65537), 2);
+  EXPECT_EQ(UnitOfPosition(2147483647), 32768);
+  EXPECT_EQ(UnitBytes(0), 0);
+  EXPECT_EQ(UnitBytes(1), 65536);
+  EXPECT_EQ(UnitBytes(32767), 2147418112);
+  // Taken as unsigned 16-bit.
+  EXPECT_EQ(UnitBytes(65536 + 2), 131072);
+}
+
+TEST(PatchCodesTest, RangeToCodesCoversEveryTouchedUnit) {
+  EXPECT_EQ(RangeToCodes(1, 1), "00000");
+  EXPECT_EQ(RangeToCodes(65536, 2), "00001");
+  EXPECT_EQ(RangeToCodes(1, 17 * 65536), "0000F00100");
+  EXPECT_EQ(RangeToCodes(1, 16 * 65536), "0000F");
+  EXPECT_EQ(RangeToCodes(1, 16 * 65536 + 1), "0000F00100");
+  // 3 units from unit 0x12; then 33 units from unit 5: two full codes and one.
+  EXPECT_EQ(RangeToCodes(0x12 * 65536 + 1, 3 * 65536), "00122");
+  EXPECT_EQ(RangeToCodes(5 * 65536 + 100, 32 * 65536), "0005F0015F00250");
+  // The last unit of a file just below 2 GiB.
+  EXPECT_EQ(RangeToCodes(2147483000, 647), "7FFF0");
+}
+
+TEST(PatchCodesTest, ParseCodeGivesWholeUnitsAndStaysBelowTheTopUnits) {
+  EXPECT_EQ(ParseCode("0000F"), (ByteRange{1, 1048576}));
+  EXPECT_EQ(ParseCode("00122"), (ByteRange{0x12 * 65536 + 1, 3 * 65536}));
+  // Only the first five characters are read.
+  EXPECT_EQ(ParseCode("00010, 00020"), (ByteRange{65537, 65536}));
+  // Unit 32767 is moved down to 32765; a 16-unit code so that it ends there.
+  EXPECT_EQ(ParseCode("7FFF0"), (ByteRange{32765 * 65536 + 1, 65536}));
+  EXPECT_EQ(ParseCode("7FFDF"), (ByteRange{32750 * 65536 + 1, 16 * 65536}));
+  EXPECT_EQ(ParseCode("7FFC0"), (ByteRange{32764 * 65536 + 1, 65536}));
+  EXPECT_EQ(ParseCode("FFFFF"), (ByteRange{32750 * 65536 + 1, 16 * 65536}));
+  for (const char* code : {"7FFF0", "7FFFF", "FFFFF", "7FFE1"}) {
+    const ByteRange r = ParseCode(code);
+    EXPECT_LE(int64_t{r.Start} + r.Length - 1, 32766 * int64_t{65536}) << code;
+  }
+}
+
+TEST(PatchCodesTest, MergeCodesJoinsOnlyCodesThatShareAUnit) {
+  EXPECT_EQ(MergeCodes("00001", "00010"), "00001");  // b lies in a's units
+  EXPECT_EQ(MergeCodes("00000", "00010"), "");       // adjoining units stay apart
+  EXPECT_EQ(MergeCodes("0000F", "00020"), "0000F");  // b inside a
+  EXPECT_EQ(MergeCodes("00122", "00122"), "00122");
+  // b starting before a: the range still runs from a's first unit.
+  EXPECT_EQ(MergeCodes("00011", "00001"), "00011");
+  // a's last unit is b's first: from a's first unit to b's last.
+  EXPECT_EQ(MergeCodes("00011", "00022"), "00013");
+  // The merged range needs more than 16 units.
+  EXPECT_EQ(MergeCodes("0000F", "000F3"), "0000F00102");
+  EXPECT_EQ(MergeCodes("0000F", "000FF"), "0000F0010E");
+}
+
+}  // namespace
+}  // namespace tamarack

@@ -1,0 +1,406 @@
+#include "analysis/zero_run_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/analysis_report.h"
+#include "analysis/zero_bytes.h"
+
+namespace tamarack {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// What a scan leaves behind: the counted error bytes, the code list and one
+// letter per painted cell, 'G' or 'R'.
+struct Outcome {
+  int32_t ErrorBytes = 0;
+  std::vector<std::string> Codes;
+  std::string Cells;
+
+  friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+  out << "errors " << o.ErrorBytes << ", codes";
+  for (const auto& c : o.Codes) out << " " << c;
+  return out << ", cells " << o.Cells.size() << " " << o.Cells.substr(0, 80);
+}
+
+std::vector<std::string> CodesOf(const ScanState& state) {
+  return {state.Codes.begin(), state.Codes.begin() + state.CodeCount};
+}
+
+// The rule as it reads, one byte at a time: the reference for the scan.
+// Only the first `read` bytes are looked at, as after a stop.
+Outcome PerByteScan(const Bytes& file, int32_t read) {
+  const auto size = static_cast<int32_t>(file.size());
+  ScanState s;
+  std::string cells;
+  const int32_t cellSize = (size + 2000) / 2001;
+  auto endRun = [&] {
+    if (s.RunLength > 0 && s.RunIsError) AddRunCodes(s, s.RunStart, s.RunLength);
+    s.RunStart = 0;
+    s.RunLength = 0;
+    s.RunIsError = false;
+  };
+  auto endCell = [&] {
+    cells += s.CellHasError ? 'R' : 'G';
+    s.CellHasError = false;
+    s.CellBytes = 0;
+  };
+  for (int32_t p = 1; p <= read; ++p) {
+    if (file[p - 1] == 0) {
+      if (s.RunLength == 0) s.RunStart = p;
+      ++s.RunLength;
+      if (s.RunIsError) {
+        s.CellHasError = true;
+        ++s.ErrorBytes;
+      } else if (s.RunLength > 1024 && s.RunStart + s.RunLength - 1 > 16384 &&
+                 s.RunStart < size - 2046) {
+        s.RunIsError = true;
+        s.CellHasError = true;
+        s.ErrorBytes += 1025;
+      }
+    } else {
+      endRun();
+    }
+    if (++s.CellBytes == cellSize) endCell();
+  }
+  endRun();
+  if (s.CellBytes > 0) endCell();
+  return {s.ErrorBytes, CodesOf(s), cells};
+}
+
+class LetterCells : public CellSink {
+ public:
+  void PaintCell(uint16_t index, Color color) override {
+    EXPECT_EQ(index, Letters.size() + 1) << "cells are painted in order";
+    Letters += color == Red ? 'R' : color == Green ? 'G' : '?';
+  }
+  std::string Letters;
+};
+
+int32_t RandomBlockSize(std::mt19937& rng) {
+  switch (rng() % 4) {
+    case 0:
+      return 1 + rng() % 16;
+    case 1:
+      return 1 + rng() % 4096;
+    case 2:
+      return 512 * (1 + rng() % 8) + static_cast<int32_t>(rng() % 3) - 1;
+    default:
+      return 1 + rng() % 300000;
+  }
+}
+
+// The scan fed with blocks of random sizes, each in a buffer of its own so
+// that a read past a block's end is caught by the sanitizers.
+Outcome BlockScan(const Bytes& file, int32_t read, std::mt19937& rng) {
+  ScanState state;
+  StartScan(state, static_cast<int32_t>(file.size()));
+  LetterCells cells;
+  int32_t at = 0;
+  while (at < read) {
+    const int32_t n = std::min(RandomBlockSize(rng), read - at);
+    const Bytes block(file.begin() + at, file.begin() + at + n);
+    ScanBlock(state, block.data(), n, cells);
+    at += n;
+    EXPECT_EQ(state.Position, at);
+  }
+  FinishScan(state, cells);
+  return {state.ErrorBytes, CodesOf(state), cells.Letters};
+}
+
+// The scan over one buffer of the whole file, as the Analyze command's
+// first block would see a small file.
+Outcome WholeScan(const Bytes& file) {
+  ScanState state;
+  StartScan(state, static_cast<int32_t>(file.size()));
+  LetterCells cells;
+  ScanBlock(state, file.data(), static_cast<int32_t>(file.size()), cells);
+  FinishScan(state, cells);
+  return {state.ErrorBytes, CodesOf(state), cells.Letters};
+}
+
+// Random bytes with no zeros.
+Bytes NonZeroFile(int32_t size, uint32_t seed = 1) {
+  std::mt19937 rng(seed);
+  Bytes file(size);
+  for (auto& b : file) b = static_cast<uint8_t>(1 + rng() % 255);
+  return file;
+}
+
+// Zeros at positions first to last (1-based, inclusive).
+void Zero(Bytes& file, int32_t first, int32_t last) {
+  std::fill(file.begin() + (first - 1), file.begin() + last, 0);
+}
+
+Outcome Scan(const Bytes& file) {
+  const Outcome whole = WholeScan(file);
+  EXPECT_EQ(whole, PerByteScan(file, static_cast<int32_t>(file.size())));
+  return whole;
+}
+
+TEST(ZeroRunScanTest, SmallFilesPaintOneCellPerByteOrPair) {
+  Bytes tiny(1024, 0);
+  const Outcome a = Scan(tiny);
+  EXPECT_EQ(a.ErrorBytes, 0);  // every position is within the header zone
+  EXPECT_EQ(a.Cells, std::string(1024, 'G'));
+  EXPECT_TRUE(a.Codes.empty());
+
+  const Outcome b = Scan(NonZeroFile(2002));
+  EXPECT_EQ(b.Cells, std::string(1001, 'G'));
+}
+
+TEST(ZeroRunScanTest, OnlyRunsLongerThan1024BytesCount) {
+  Bytes file = NonZeroFile(1000000);
+  Zero(file, 100001, 101024);  // 1024 bytes
+  EXPECT_EQ(Scan(file).ErrorBytes, 0);
+
+  Zero(file, 200001, 201025);  // 1025 bytes, in unit 3
+  const Outcome o = Scan(file);
+  EXPECT_EQ(o.ErrorBytes, 1025);
+  EXPECT_EQ(o.Codes, (std::vector<std::string>{"00030"}));
+  // The cell size is 500; only the cell of the 1025th byte turns red.
+  std::string cells(2000, 'G');
+  cells[(201025 - 1) / 500] = 'R';
+  EXPECT_EQ(o.Cells, cells);
+}
+
+TEST(ZeroRunScanTest, RunFromTheHeaderZoneCountsFromPosition16385) {
+  Bytes file = NonZeroFile(1000000);
+  Zero(file, 14001, 19000);
+  const Outcome o = Scan(file);
+  EXPECT_EQ(o.ErrorBytes, 1025 + 2615);
+  EXPECT_EQ(o.Codes, (std::vector<std::string>{"00000"}));
+  // Red from the cell of position 16385 (cell 33) to that of 19000 (38);
+  // cells 29 to 32 hold only earlier bytes of the run and stay green.
+  std::string cells(2000, 'G');
+  for (int c = 33; c <= 38; ++c) cells[c - 1] = 'R';
+  EXPECT_EQ(o.Cells, cells);
+
+  // A run wholly within the header zone never counts.
+  Bytes header = NonZeroFile(1000000);
+  Zero(header, 1, 16384);
+  EXPECT_EQ(Scan(header).ErrorBytes, 0);
+  Zero(header, 16385, 16385);
+  EXPECT_EQ(Scan(header).ErrorBytes, 1025);
+}
+
+TEST(ZeroRunScanTest, RunsNearTheEndCountOnlyWithRoomAfterTheirStart) {
+  const int32_t size = 1000000;
+  Bytes late = NonZeroFile(size);
+  Zero(late, size - 2046, size);  // reaches the last byte
+  EXPECT_EQ(Scan(late).ErrorBytes, 0);
+
+  Bytes early = NonZeroFile(size);
+  Zero(early, size - 2047, size);
+  const Outcome o = Scan(early);
+  EXPECT_EQ(o.ErrorBytes, 2048);
+  EXPECT_EQ(o.Codes, (std::vector<std::string>{"000F0"}));  // closed by the final step
+  EXPECT_EQ(o.Cells.back(), 'R');
+}
+
+TEST(ZeroRunScanTest, FileSizeAMultipleOfTheCellSizeEndsWithAFullCell) {
+  const Outcome full = Scan(NonZeroFile(2001 * 500));
+  EXPECT_EQ(full.Cells.size(), 2001u);
+  const Outcome partial = Scan(NonZeroFile(2001 * 500 + 1));
+  // Cell size 501: 1997 full cells and a last one of 4 bytes.
+  EXPECT_EQ(partial.Cells.size(), 1998u);
+}
+
+TEST(ZeroRunScanTest, AnAllZeroFileIsOneErrorRunFromTheHeaderZone) {
+  const Bytes file(3 * ReadBlockSize + 12345, 0);
+  const Outcome o = Scan(file);
+  EXPECT_EQ(o.ErrorBytes, static_cast<int32_t>(file.size()) - 16384 + 1024);
+  EXPECT_EQ(o.Codes, (std::vector<std::string>{"0000C"}));  // units 0 to 12
+  // Cell size 400: red from the cell of position 16385 on.
+  const size_t firstRed = (16385 - 1) / 400;
+  EXPECT_EQ(o.Cells, std::string(firstRed, 'G') + std::string(1997 - firstRed, 'R'));
+}
+
+TEST(ZeroRunScanTest, LargestFileEndsWithoutOverflow) {
+  const int32_t size = 2147483647;
+  ScanState state;
+  StartScan(state, size);
+  EXPECT_EQ(state.CellSize, 1073206);
+  // Resume as if all but the last 5000 bytes had been read, then a run to
+  // the last byte.
+  state.Position = size - 5000;
+  state.CellIndex = 2000;
+  state.CellBytes = state.Position - 2000 * state.CellSize;
+  LetterCells cells;
+  cells.Letters = std::string(2000, 'G');
+  const Bytes tail(5000, 0);
+  ScanBlock(state, tail.data(), 5000, cells);
+  FinishScan(state, cells);
+  EXPECT_EQ(state.Position, size);
+  EXPECT_EQ(state.ErrorBytes, 5000);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"7FFF0"}));
+  EXPECT_EQ(cells.Letters.size(), 2001u);
+  EXPECT_EQ(cells.Letters.back(), 'R');
+}
+
+TEST(ZeroRunScanTest, ErrorsAreCountedOnceTheCodeListIsFull) {
+  // 300 error runs, one in each unit: adjoining units give codes of their own.
+  Bytes file = NonZeroFile(300 * 65536);
+  for (int u = 0; u < 300; ++u) Zero(file, u * 65536 + 20001, u * 65536 + 21500);
+  const Outcome o = Scan(file);
+  EXPECT_EQ(o.ErrorBytes, 300 * 1500);
+  ASSERT_EQ(o.Codes.size(), 255u);
+  EXPECT_EQ(o.Codes.front(), "00000");
+  EXPECT_EQ(o.Codes.back(), "00FE0");
+  std::mt19937 rng(7);
+  EXPECT_EQ(BlockScan(file, static_cast<int32_t>(file.size()), rng), o);
+}
+
+// Sizes and run placements at every edge of the rule, the cells, the
+// sampled windows and the blocks.
+Bytes RandomFile(std::mt19937& rng) {
+  static const int32_t sizes[] = {1024,
+                                  1025,
+                                  2001,
+                                  2002,
+                                  2047,
+                                  2048,
+                                  4002,
+                                  16384,
+                                  16385,
+                                  18430,
+                                  18431,
+                                  18432,
+                                  18433,
+                                  20000,
+                                  2001 * 131,
+                                  ReadBlockSize,
+                                  ReadBlockSize + 1,
+                                  524295,
+                                  2001 * 300};
+  int32_t size;
+  switch (rng() % 3) {
+    case 0:
+      size = sizes[rng() % std::size(sizes)];
+      break;
+    case 1:
+      size = 2001 * static_cast<int32_t>(1 + rng() % 400);
+      break;
+    default:
+      size = 1024 + static_cast<int32_t>(rng() % 700000);
+  }
+  Bytes file(size);
+  // The background: plain random bytes (a zero about every 256), dense zeros
+  // (many short runs), or zeros with sparse other bytes.
+  const uint32_t mode = rng() % 4;
+  for (auto& b : file) {
+    const uint32_t r = rng();
+    switch (mode) {
+      case 0:
+      case 1:
+        b = static_cast<uint8_t>(r);
+        break;
+      case 2:
+        b = (r & 3) == 0 ? 0 : static_cast<uint8_t>(r >> 8);
+        break;
+      default:
+        b = (r % 600) == 0 ? static_cast<uint8_t>(1 + (r >> 16) % 255) : 0;
+    }
+  }
+  const int32_t cellSize = (size + 2000) / 2001;
+  static const int32_t lengths[] = {1,    7,    8,    9,    511,  512,  513,  1022,
+                                    1023, 1024, 1025, 1026, 1535, 1536, 2047, 2048};
+  const int runs = static_cast<int>(rng() % 12);
+  for (int k = 0; k < runs; ++k) {
+    int32_t length;
+    switch (rng() % 3) {
+      case 0:
+        length = lengths[rng() % std::size(lengths)];
+        break;
+      case 1:
+        length = 1 + static_cast<int32_t>(rng() % 5000);
+        break;
+      default:
+        length = 1 + static_cast<int32_t>(rng() % 300000);
+    }
+    length = std::min(length, size);
+    int32_t start;  // 1-based
+    switch (rng() % 9) {
+      case 0:
+        start = 16384 - length + static_cast<int32_t>(rng() % 3);  // ends at 16383 to 16385
+        break;
+      case 1:
+        start = 16385 - 1024 + static_cast<int32_t>(rng() % 3) - 1;
+        break;
+      case 2:
+        start = size - 2048 + static_cast<int32_t>(rng() % 3);
+        break;
+      case 3:
+        start = size - length + 1;  // reaches the last byte
+        break;
+      case 4:
+        start =
+            cellSize * static_cast<int32_t>(1 + rng() % 2001) + static_cast<int32_t>(rng() % 3) - 1;
+        break;
+      case 5:
+        start = ReadBlockSize * static_cast<int32_t>(rng() % 3) + static_cast<int32_t>(rng() % 3);
+        break;
+      case 6:
+        start = 512 * static_cast<int32_t>(rng() % (size / 512 + 1)) +
+                static_cast<int32_t>(rng() % 3) - 1;
+        break;
+      case 7:
+        start = 1;
+        break;
+      default:
+        start = 1 + static_cast<int32_t>(rng() % size);
+    }
+    start = std::clamp(start, 1, size);
+    const int32_t last = std::min(size, start + length - 1);
+    Zero(file, start, last);
+    if (rng() % 2 == 0) {
+      // Pin the run's length exactly.
+      if (start > 1) file[start - 2] = 0xFF;
+      if (last < size) file[last] = 0xFF;
+    }
+  }
+  return file;
+}
+
+TEST(ZeroRunScanTest, MatchesTheByteRuleOnRandomFilesAndBlockSplits) {
+  std::mt19937 rng(20240611);
+  for (int round = 0; round < 250; ++round) {
+    const Bytes file = RandomFile(rng);
+    const auto size = static_cast<int32_t>(file.size());
+    const Outcome expected = PerByteScan(file, size);
+    ASSERT_EQ(BlockScan(file, size, rng), expected) << "round " << round << ", size " << size;
+    ASSERT_EQ(WholeScan(file), expected) << "round " << round << ", size " << size;
+    // Stopped after part of the file: the open run and the partial cell are
+    // still closed.
+    const int32_t read = 1 + static_cast<int32_t>(rng() % size);
+    ASSERT_EQ(BlockScan(file, read, rng), PerByteScan(file, read))
+        << "round " << round << ", size " << size << ", read " << read;
+  }
+}
+
+TEST(ZeroBytesTest, CountsMatchAByteLoopAtEveryOffsetAndLength) {
+  std::mt19937 rng(5);
+  for (int32_t length = 0; length <= 1100; length += 1 + length / 64) {
+    for (int32_t nonZero = -1; nonZero < length; nonZero += 1 + length / 37) {
+      Bytes bytes(length, 0);
+      if (nonZero >= 0) bytes[nonZero] = static_cast<uint8_t>(1 + rng() % 255);
+      int32_t leading = 0;
+      while (leading < length && bytes[leading] == 0) ++leading;
+      int32_t trailing = 0;
+      while (trailing < length && bytes[length - 1 - trailing] == 0) ++trailing;
+      EXPECT_EQ(LeadingZeroBytes(bytes.data(), length), leading) << length << " " << nonZero;
+      EXPECT_EQ(TrailingZeroBytes(bytes.data(), length), trailing) << length << " " << nonZero;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tamarack

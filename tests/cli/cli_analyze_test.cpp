@@ -1,0 +1,231 @@
+// End-to-end runs of tamarack-cli info and analyze on generated files.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_process.h"
+#include "core/block_grid.h"
+
+namespace tamarack::testing {
+namespace {
+
+constexpr int64_t FileSize = 3000000;
+
+struct ZeroRun {
+  int64_t Offset;
+  int64_t Length;
+};
+
+// Two runs well inside the file and beyond its first 16384 bytes, so each
+// is an error run as a whole.
+const std::vector<ZeroRun> Runs = {{1000000, 100000}, {2000000, 300000}};
+
+std::vector<uint8_t> DamagedBytes() {
+  std::vector<uint8_t> bytes = NonZeroBytes(FileSize, 7);
+  for (const ZeroRun& run : Runs) std::fill_n(bytes.begin() + run.Offset, run.Length, 0);
+  return bytes;
+}
+
+// The code of a run of at most 16 units: first unit in four hex digits,
+// then the unit count minus one.
+std::string CodeOf(const ZeroRun& run) {
+  const int64_t first = run.Offset / 65536;
+  const int64_t last = (run.Offset + run.Length - 1) / 65536;
+  char code[6];
+  std::snprintf(code, sizeof code, "%04X%X", static_cast<unsigned>(first),
+                static_cast<unsigned>(last - first));
+  return code;
+}
+
+// A cell is red when an error byte is counted in it: from the 1025th byte of
+// a run to its end.
+std::string ExpectedCells() {
+  const int64_t cellSize = (FileSize + 2000) / 2001;
+  const int64_t cells = (FileSize + cellSize - 1) / cellSize;
+  std::string letters;
+  for (int64_t k = 0; k < cells; ++k) {
+    const int64_t first = k * cellSize;
+    const int64_t last = std::min(FileSize, first + cellSize) - 1;
+    bool red = false;
+    for (const ZeroRun& run : Runs) {
+      red = red || (first <= run.Offset + run.Length - 1 && last >= run.Offset + 1024);
+    }
+    letters += red ? 'R' : 'G';
+  }
+  return letters;
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+class CliAnalyzeTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+};
+
+TEST_F(CliAnalyzeTest, InfoPrintsTheInformationViewLineByLine) {
+  std::vector<uint8_t> bytes = NonZeroBytes(FileSize, 1);
+  const std::string codes = "vidsXVID";
+  std::copy_n(codes.begin(), 4, bytes.begin() + 112);
+  std::copy_n(codes.begin() + 4, 4, bytes.begin() + 188);
+  WriteBytes(folder / "film.avi", bytes);
+
+  const CliResult run = RunCli({"info", folder / "film.avi"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Err, "");
+  const std::vector<std::string> expected = {"Selected Filename:",
+                                             "   " + folder.Path().string() + "/",
+                                             "   film.avi",
+                                             "",
+                                             "Size:",
+                                             "   2.9Mb (2,930Kb)",
+                                             "",
+                                             "FourCC:",
+                                             "   vids-XVID"};
+  EXPECT_EQ(LinesOf(run.Out), expected);
+}
+
+TEST_F(CliAnalyzeTest, InfoOfAFileThatCannotBeUsedFails) {
+  const CliResult missing = RunCli({"info", folder / "missing.avi"});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_NE(missing.Err.find("The Selected file cannot be accessed because:\n"), std::string::npos);
+  EXPECT_EQ(missing.Out.find("Size:"), std::string::npos);
+
+  WriteBytes(folder / "short.avi", NonZeroBytes(1023, 1));
+  const CliResult small = RunCli({"info", folder / "short.avi"});
+  EXPECT_EQ(small.Status, 1);
+  EXPECT_EQ(small.Err, "The Selected file must be at least 1Kb in size.\n");
+}
+
+TEST_F(CliAnalyzeTest, AnalyzePrintsTheSummaryAndThePatchCodes) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  const CliResult run = RunCli({"analyze", folder / "film.avi"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Err, "");
+  EXPECT_EQ(run.Out.find('\r'), std::string::npos);
+  const std::vector<std::string> lines = LinesOf(run.Out);
+  ASSERT_GT(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Analysis complete.");
+  // 400000 error bytes are 400384 bytes of fake data: 866 permille real.
+  EXPECT_EQ(lines[2].rfind("Real Data:\t86.6%\t\t", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[3].rfind("Fake Data:\t13.4%\t\t", 0), 0u) << lines[3];
+  EXPECT_NE(run.Out.find("\nPatch Codes for required Patch Data\n"), std::string::npos);
+  EXPECT_NE(run.Out.find("\n" + CodeOf(Runs[0]) + "\n"), std::string::npos);
+  EXPECT_NE(run.Out.find("\n" + CodeOf(Runs[1]) + "\n"), std::string::npos);
+}
+
+TEST_F(CliAnalyzeTest, AnalyzeOfAnIntactFileListsNoCodes) {
+  WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 2));
+  const CliResult run = RunCli({"analyze", folder / "film.avi"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_NE(run.Out.find("Real Data:\t100.0%"), std::string::npos);
+  EXPECT_EQ(run.Out.find("Patch Codes"), std::string::npos);
+}
+
+TEST_F(CliAnalyzeTest, JsonCarriesTheNumbersOfTheReport) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  // The option may follow the file.
+  const CliResult run = RunCli({"analyze", folder / "film.avi", "--json"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const nlohmann::json json = nlohmann::json::parse(run.Out);
+
+  int64_t errorBytes = 0;
+  for (const ZeroRun& r : Runs) errorBytes += r.Length;
+  const int64_t fake = (errorBytes + 1023) / 1024 * 1024;
+  const int64_t real = FileSize - fake;
+  EXPECT_EQ(json["file"], folder / "film.avi");
+  EXPECT_EQ(json["size"], FileSize);
+  EXPECT_EQ(json["completed"], true);
+  EXPECT_EQ(json["errorBytes"], errorBytes);
+  EXPECT_EQ(json["fakeBytes"], fake);
+  EXPECT_EQ(json["realBytes"], real);
+  EXPECT_EQ(json["realPermille"], real * 1000 / FileSize);
+  EXPECT_EQ(json["codes"], nlohmann::json::array({CodeOf(Runs[0]), CodeOf(Runs[1])}));
+  EXPECT_EQ(json["cells"], ExpectedCells());
+  // Nothing but the object: no summary, no codes text.
+  EXPECT_EQ(run.Out.find("Analysis complete."), std::string::npos);
+  EXPECT_EQ(run.Out.back(), '\n');
+  EXPECT_EQ(run.Out.find('\n'), run.Out.size() - 1);
+}
+
+TEST_F(CliAnalyzeTest, JsonOfAFakeFileHasNoCodes) {
+  // Real data below 5%: judged fake, its codes are dropped.
+  std::vector<uint8_t> bytes(FileSize, 0);
+  std::fill_n(bytes.begin(), 100000, 1);
+  WriteBytes(folder / "fake.avi", bytes);
+  const CliResult run = RunCli({"analyze", "--json", folder / "fake.avi"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const nlohmann::json json = nlohmann::json::parse(run.Out);
+  EXPECT_LT(json["realPermille"].get<int>(), 50);
+  EXPECT_EQ(json["codes"], nlohmann::json::array());
+}
+
+TEST_F(CliAnalyzeTest, MapIsWrittenAsTheWindowShowsIt) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  const CliResult run =
+      RunCli({"analyze", "--map", folder / "map.png", "--json", folder / "film.avi"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  QImage map;
+  ASSERT_TRUE(map.load(QString::fromStdString(folder / "map.png"), "PNG"));
+  ASSERT_EQ(map.width(), 408);
+  ASSERT_EQ(map.height(), 208);
+
+  const std::string cells = ExpectedCells();
+  ASSERT_EQ(cells.size(), 2000u);
+  for (int k = 1; k <= CellCount; ++k) {
+    const CellOrigin at = CellPosition(static_cast<uint16_t>(k));
+    const QRgb pixel = map.pixel(at.X - 104 + 1, at.Y - 44 + 1);
+    const QRgb expected = k > static_cast<int>(cells.size()) ? qRgb(255, 255, 255)
+                          : cells[k - 1] == 'R'              ? qRgb(255, 0, 0)
+                                                             : qRgb(0, 255, 0);
+    ASSERT_EQ(pixel, expected) << "cell " << k;
+  }
+  // The "Header" label is drawn in black text above the first cell.
+  int inked = 0;
+  for (int y = 2; y < 16; ++y) {
+    for (int x = 3; x < 40; ++x) inked += qGray(map.pixel(x, y)) < 128;
+  }
+  EXPECT_GT(inked, 10);
+}
+
+TEST_F(CliAnalyzeTest, MapThatCannotBeWrittenFails) {
+  WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 3));
+  const CliResult run =
+      RunCli({"analyze", "--map", folder / "no-such-folder/map.png", folder / "film.avi"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Err.find("map.png"), std::string::npos);
+}
+
+TEST_F(CliAnalyzeTest, AFileThatCannotBeOpenedIsReportedOnce) {
+  const CliResult run = RunCli({"analyze", "--json", folder / "missing.avi"});
+  EXPECT_EQ(run.Status, 1);
+  const std::string message = "The Selected file cannot be accessed because:";
+  const size_t first = run.Err.find(message);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(run.Err.find(message, first + 1), std::string::npos);
+  EXPECT_EQ(run.Out, "");
+}
+
+TEST_F(CliAnalyzeTest, ProgressIsShownOnlyWhenAskedForWithoutATerminal) {
+  WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 4));
+  const CliResult quiet = RunCli({"analyze", folder / "film.avi"});
+  EXPECT_EQ(quiet.Err, "");
+  const CliResult shown = RunCli({"analyze", folder / "film.avi", "--progress"});
+  EXPECT_EQ(shown.Status, 0);
+  EXPECT_EQ(shown.Err.rfind("Initializing - 0%\nAnalyzing - 0%\n", 0), 0u) << shown.Err;
+  EXPECT_EQ(shown.Out, quiet.Out);
+}
+
+}  // namespace
+}  // namespace tamarack::testing

@@ -1,0 +1,72 @@
+// Ctrl-C and questions on a terminal, run on the built tamarack-cli.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_process.h"
+
+namespace tamarack::testing {
+namespace {
+
+using std::chrono::seconds;
+
+// A sparse file of 1.5 GiB: no disk, and a scan long enough to interrupt.
+std::string LargeFile(const TempFolder& folder) {
+  const std::string path = folder / "large.avi";
+  WriteBytes(path, {});
+  std::filesystem::resize_file(path, int64_t{3} << 29);
+  return path;
+}
+
+TEST(CliInterruptTest, CtrlCWithoutATerminalStopsTheScan) {
+  TempFolder folder;
+  CliProcess process({"analyze", "--json", "--progress", LargeFile(folder)});
+  ASSERT_TRUE(process.WaitForErr("Analyzing - ", seconds(60)));
+  process.Signal(SIGINT);
+  const CliResult run = process.Finish();
+  EXPECT_EQ(run.Status, 3) << run.Err;
+  EXPECT_NE(run.Err.find("Current operation paused.\nStop current operation?\n"), std::string::npos)
+      << run.Err;
+  const nlohmann::json json = nlohmann::json::parse(run.Out);
+  EXPECT_EQ(json["completed"], false);
+}
+
+TEST(CliInterruptTest, CtrlCOnATerminalAsksAndASecondOneStops) {
+  TempFolder folder;
+  TerminalProcess process({"analyze", LargeFile(folder)});
+  ASSERT_TRUE(process.WaitFor("Analyzing - ", seconds(60)));
+  process.Type("\x03");
+  ASSERT_TRUE(process.WaitFor("Stop current operation? [y/N] ", seconds(30)));
+  process.Type("\x03");
+  const CliResult run = process.Finish();
+  EXPECT_EQ(run.Status, 3) << run.Out;
+  EXPECT_EQ(run.Out.find("Analysis complete."), std::string::npos);
+}
+
+TEST(CliInterruptTest, QuestionOnATerminalIsAsked) {
+  TempFolder folder;
+  const std::vector<uint8_t> bytes = NonZeroBytes(200000, 3);
+  WriteBytes(folder / "film.avi", bytes);
+  WriteBytes(folder / "BACKUP.film.avi", {'o', 'l', 'd'});
+
+  TerminalProcess declined({"backup", folder / "film.avi"});
+  ASSERT_TRUE(
+      declined.WaitFor("Overwrite \"" + folder / "BACKUP.film.avi" + "\"? [y/N] ", seconds(30)));
+  declined.Type("\n");
+  EXPECT_EQ(declined.Finish().Status, 3);
+  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi").size(), 3u);
+
+  TerminalProcess accepted({"backup", folder / "film.avi"});
+  ASSERT_TRUE(accepted.WaitFor("[y/N] ", seconds(30)));
+  accepted.Type("Yes\n");
+  const CliResult run = accepted.Finish();
+  EXPECT_EQ(run.Status, 0) << run.Out;
+  EXPECT_NE(run.Out.find("has been created."), std::string::npos);
+  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi"), bytes);
+}
+
+}  // namespace
+}  // namespace tamarack::testing

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tamarack::testing {
+
+struct CliResult {
+  int Status = -1;  // the exit status; 128 + the signal when killed
+  std::string Out;
+  std::string Err;
+};
+
+// The built tamarack-cli, run as a child process with pipes for its
+// standard streams (so it has no terminal).
+class CliProcess {
+ public:
+  CliProcess(const std::vector<std::string>& args, const std::string& input = "");
+  ~CliProcess();
+  CliProcess(const CliProcess&) = delete;
+  CliProcess& operator=(const CliProcess&) = delete;
+
+  // Reads the child's output until its standard error holds the text;
+  // false when the time runs out or the child ends first.
+  bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout);
+  void Signal(int signal);
+  // Reads the rest of the output and waits for the end; a child that is
+  // still running after the timeout is killed.
+  CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+ private:
+  // Moves what is waiting on the pipes into the result; false once both
+  // pipes are closed.
+  bool Pump(int waitMilliseconds);
+
+  pid_t pid_ = -1;
+  int inFd_ = -1;
+  int outFd_ = -1;
+  int errFd_ = -1;
+  std::string input_;
+  size_t written_ = 0;
+  CliResult result_;
+};
+
+// Runs tamarack-cli to its end.
+CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+
+// tamarack-cli on a pseudo-terminal: its standard input, output and error
+// are the terminal, and what the test writes is typed on it.
+class TerminalProcess {
+ public:
+  explicit TerminalProcess(const std::vector<std::string>& args);
+  ~TerminalProcess();
+  TerminalProcess(const TerminalProcess&) = delete;
+  TerminalProcess& operator=(const TerminalProcess&) = delete;
+
+  // Reads until the terminal shows the text after everything read so far
+  // was looked at; false when the time runs out or the child ends first.
+  bool WaitFor(const std::string& text, std::chrono::milliseconds timeout);
+  void Type(const std::string& text);
+  CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+ private:
+  bool Pump(int waitMilliseconds);
+
+  pid_t pid_ = -1;
+  int master_ = -1;
+  size_t seen_ = 0;
+  CliResult result_;
+};
+
+// Bytes 1 to 255 from a fixed seed: a file without a single zero byte.
+std::vector<uint8_t> NonZeroBytes(size_t size, uint32_t seed);
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents at the end of the test.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::filesystem::path& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace tamarack::testing

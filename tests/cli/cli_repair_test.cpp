@@ -1,0 +1,210 @@
+// End-to-end runs of the commands that write files: backup, the two
+// repairs and create-patch, with their questions answered without a
+// terminal.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_process.h"
+
+namespace tamarack::testing {
+namespace {
+
+constexpr size_t FileSize = 3000000;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The codes of the Patch Codes view that analyze prints: the lines after
+// each "code(s):" heading.
+std::vector<std::string> PrintedCodes(const std::string& out) {
+  std::vector<std::string> codes;
+  size_t at = 0;
+  while ((at = out.find("code(s):\n", at)) != std::string::npos) {
+    at += 9;
+    const std::string line = out.substr(at, out.find('\n', at) - at);
+    for (size_t i = 0; i < line.size(); i += 7) codes.push_back(line.substr(i, 5));
+  }
+  return codes;
+}
+
+class CliRepairTest : public ::testing::Test {
+ protected:
+  CliRepairTest() {
+    intact = NonZeroBytes(FileSize, 11);
+    damaged = intact;
+    std::fill_n(damaged.begin() + 500000, 70000, 0);
+    std::fill_n(damaged.begin() + 1900000, 200000, 0);
+    std::filesystem::create_directory(folder.Path() / "intact");
+    WriteBytes(folder / "intact/film.avi", intact);
+    WriteBytes(folder / "film.avi", damaged);
+  }
+
+  TempFolder folder;
+  std::vector<uint8_t> intact;
+  std::vector<uint8_t> damaged;
+};
+
+TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
+  const CliResult analysis = RunCli({"analyze", folder / "film.avi"});
+  ASSERT_EQ(analysis.Status, 0) << analysis.Err;
+  std::vector<std::string> args = {"create-patch", "--yes", folder / "intact/film.avi"};
+  const std::vector<std::string> codes = PrintedCodes(analysis.Out);
+  ASSERT_FALSE(codes.empty()) << analysis.Out;
+  args.insert(args.end(), codes.begin(), codes.end());
+
+  const CliResult create = RunCli(args);
+  ASSERT_EQ(create.Status, 0) << create.Err;
+  const std::string patch = folder / "intact/film.tkp";
+  EXPECT_EQ(create.Out, "The Patch File \"" + patch + "\" has been created.\n");
+
+  const CliResult repair = RunCli({"repair-patch", folder / "film.avi", patch});
+  ASSERT_EQ(repair.Status, 0) << repair.Err;
+  EXPECT_EQ(repair.Out, "Patching complete. Analyze the Selected file for remaining errors.\n");
+  EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+
+  const CliResult again = RunCli({"analyze", folder / "film.avi"});
+  EXPECT_EQ(again.Status, 0);
+  EXPECT_TRUE(Contains(again.Out, "Fake Data:\t0.0%")) << again.Out;
+  EXPECT_FALSE(Contains(again.Out, "Patch Codes"));
+}
+
+TEST_F(CliRepairTest, CodesAreReadFromAFileOrStandardInput) {
+  const std::string expectedPatch = folder / "intact/film.tkp";
+  ASSERT_EQ(RunCli({"create-patch", "--yes", folder / "intact/film.avi", "00070", "001D5"}).Status,
+            0);
+  const std::vector<uint8_t> fromArguments = ReadBytes(expectedPatch);
+  ASSERT_FALSE(fromArguments.empty());
+
+  // Lines with LF or CR LF ends, codes split across a line end.
+  WriteBytes(folder / "codes.txt",
+             {'0', '0', '0', '7', '0', ',', '\n', '0', '0', '1', '\r', '\n', 'D', '5', '\n'});
+  std::filesystem::remove(expectedPatch);
+  const CliResult fromFile = RunCli(
+      {"create-patch", folder / "intact/film.avi", "--codes-from", folder / "codes.txt", "--yes"});
+  ASSERT_EQ(fromFile.Status, 0) << fromFile.Err;
+  EXPECT_EQ(ReadBytes(expectedPatch), fromArguments);
+
+  std::filesystem::remove(expectedPatch);
+  const CliResult fromInput = RunCli(
+      {"create-patch", "--yes", "--codes-from", "-", folder / "intact/film.avi"}, "00070 001D5\n");
+  ASSERT_EQ(fromInput.Status, 0) << fromInput.Err;
+  EXPECT_EQ(ReadBytes(expectedPatch), fromArguments);
+}
+
+TEST_F(CliRepairTest, BadCodesAreRefusedWithTheProgramsMessage) {
+  const CliResult piece = RunCli({"create-patch", "--yes", folder / "intact/film.avi", "0000F12"});
+  EXPECT_EQ(piece.Status, 1);
+  EXPECT_EQ(piece.Err,
+            "The Patch Code \"12\" is not valid.\n"
+            "Ensure only valid codes are entered into the Patch Codes text window.\n"
+            "A valid code consists of five characters (each being a digit or letters A to F).\n"
+            "If entering multiple codes, separate each code with a comma and/or space.\n");
+
+  // Unit 45 is the last, partial unit of a 3000000-byte file.
+  const CliResult beyond = RunCli({"create-patch", "--yes", folder / "intact/film.avi", "002D0"});
+  EXPECT_EQ(beyond.Status, 1);
+  EXPECT_EQ(beyond.Err, "The Patch Code \"002D0\" is not valid for this file.\n");
+
+  const CliResult unreadable = RunCli(
+      {"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", folder / "none.txt"});
+  EXPECT_EQ(unreadable.Status, 1);
+  EXPECT_TRUE(Contains(unreadable.Err, "none.txt"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
+}
+
+TEST_F(CliRepairTest, SizeQuestionWithoutATerminalIsAnsweredNo) {
+  const CliResult run = RunCli({"create-patch", folder / "intact/film.avi", "00070"});
+  EXPECT_EQ(run.Status, 3);
+  EXPECT_TRUE(Contains(run.Err, "Create Patch file?\n")) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "answered No")) << run.Err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
+
+  const CliResult declined = RunCli({"create-patch", "--no", folder / "intact/film.avi", "00070"});
+  EXPECT_EQ(declined.Status, 3);
+  EXPECT_EQ(declined.Err, "");
+}
+
+TEST_F(CliRepairTest, BackupAndItsOverwriteQuestion) {
+  const std::string backup = folder / "BACKUP.film.avi";
+  const CliResult first = RunCli({"backup", folder / "film.avi"});
+  ASSERT_EQ(first.Status, 0) << first.Err;
+  EXPECT_EQ(first.Out, "The Backup file \"" + backup + "\" has been created.\n");
+  EXPECT_EQ(ReadBytes(backup), damaged);
+
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  WriteBytes(backup, old);
+  const CliResult asked = RunCli({"backup", folder / "film.avi"});
+  EXPECT_EQ(asked.Status, 3);
+  EXPECT_TRUE(Contains(asked.Err,
+                       "A Backup file for the Selected file already exists.\n"
+                       "Overwrite \"" +
+                           backup + "\"?\n"))
+      << asked.Err;
+  EXPECT_TRUE(Contains(asked.Err, "answered No")) << asked.Err;
+  EXPECT_EQ(ReadBytes(backup), old);
+
+  const CliResult no = RunCli({"backup", "--no", folder / "film.avi"});
+  EXPECT_EQ(no.Status, 3);
+  EXPECT_EQ(no.Err, "");
+  EXPECT_EQ(ReadBytes(backup), old);
+
+  const CliResult yes = RunCli({"backup", folder / "film.avi", "--yes"});
+  EXPECT_EQ(yes.Status, 0) << yes.Err;
+  EXPECT_EQ(ReadBytes(backup), damaged);
+}
+
+TEST_F(CliRepairTest, ReferenceRepairAndTheDeletionOffer) {
+  const std::string reference = folder / "intact/film.avi";
+  const CliResult kept = RunCli({"repair-reference", folder / "film.avi", reference});
+  EXPECT_EQ(kept.Status, 0) << kept.Err;
+  EXPECT_EQ(kept.Out, "Referencing complete. Analyze the Selected file for remaining errors.\n");
+  EXPECT_TRUE(Contains(kept.Err, "Delete this Reference file?\n")) << kept.Err;
+  EXPECT_TRUE(Contains(kept.Err, "--delete-reference")) << kept.Err;
+  EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+  EXPECT_TRUE(std::filesystem::exists(reference));
+
+  const CliResult keptQuietly =
+      RunCli({"repair-reference", "--keep-reference", folder / "film.avi", reference});
+  EXPECT_EQ(keptQuietly.Status, 0);
+  EXPECT_EQ(keptQuietly.Err, "");
+  EXPECT_TRUE(std::filesystem::exists(reference));
+
+  const CliResult deleted =
+      RunCli({"repair-reference", folder / "film.avi", reference, "--delete-reference"});
+  EXPECT_EQ(deleted.Status, 0) << deleted.Err;
+  EXPECT_TRUE(Contains(deleted.Out, "This Reference file has been deleted.\n"));
+  EXPECT_FALSE(std::filesystem::exists(reference));
+}
+
+TEST_F(CliRepairTest, ReferenceThatCannotBeUsedFails) {
+  const CliResult same = RunCli({"repair-reference", folder / "film.avi", folder / "film.avi"});
+  EXPECT_EQ(same.Status, 1);
+  EXPECT_EQ(same.Err, "The Selected file and the Reference file\nare the same file.\n");
+
+  WriteBytes(folder / "short.avi", NonZeroBytes(FileSize - 1, 5));
+  const CliResult sizes = RunCli({"repair-reference", folder / "film.avi", folder / "short.avi"});
+  EXPECT_EQ(sizes.Status, 1);
+  EXPECT_EQ(sizes.Err, "The Selected file and Reference file\nare different sizes.\n");
+
+  const CliResult missing = RunCli({"repair-reference", folder / "film.avi", folder / "none.avi"});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_TRUE(Contains(missing.Err, "The Reference file cannot be accessed because:\n"));
+  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
+}
+
+TEST_F(CliRepairTest, PatchThatIsNoPatchLeavesTheFileAlone) {
+  WriteBytes(folder / "bad.tkp", {1, 0, 45});
+  const CliResult header = RunCli({"repair-patch", folder / "film.avi", folder / "bad.tkp"});
+  EXPECT_EQ(header.Status, 1);
+  EXPECT_EQ(header.Err, "The Patch file does not contain a valid header.\n");
+
+  const CliResult missing = RunCli({"repair-patch", folder / "film.avi", folder / "none.tkp"});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_TRUE(Contains(missing.Err, "The Patch file cannot be accessed because:\n"));
+  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
+}
+
+}  // namespace
+}  // namespace tamarack::testing

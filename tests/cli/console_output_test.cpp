@@ -1,0 +1,59 @@
+#include "platform/console/console_output.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/console/console_text_view.h"
+
+namespace tamarack::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(SplitLinesTest, SplitsAtCrLfOnly) {
+  EXPECT_EQ(SplitLines(""), Lines({""}));
+  EXPECT_EQ(SplitLines("one"), Lines({"one"}));
+  EXPECT_EQ(SplitLines("one\r\ntwo"), Lines({"one", "two"}));
+  EXPECT_EQ(SplitLines("one\r\n"), Lines({"one", ""}));
+  EXPECT_EQ(SplitLines("\r\n\r\n"), Lines({"", "", ""}));
+  // A lone CR or LF is part of its line.
+  EXPECT_EQ(SplitLines("a\rb\nc\r\nd"), Lines({"a\rb\nc", "d"}));
+}
+
+TEST(ConsoleTextViewTest, DisplaysTheLinesOfItsTextUnwrapped) {
+  ConsoleTextView view;
+  const std::string longLine(500, 'x');
+  view.SetText("Total:\t3\r\n" + longLine + "\r\n");
+  EXPECT_EQ(view.DisplayedLines(), Lines({"Total:\t3", longLine, ""}));
+}
+
+TEST(ConsoleOutputTest, PrintsTextsAsLinesWithoutCarriageReturns) {
+  std::ostringstream out, err;
+  ConsoleOutput output(out, err, false);
+  output.PrintOut("Real Data:\t99.0%\r\n\r\nadvice");
+  output.PrintErr("The file\r\nis bad.");
+  output.Prompt("Overwrite? [y/N] ");
+  EXPECT_EQ(out.str(), "Real Data:\t99.0%\n\nadvice\n");
+  EXPECT_EQ(err.str(), "The file\nis bad.\nOverwrite? [y/N] ");
+}
+
+TEST(ConsoleOutputTest, StatusLineOnlyOnATerminal) {
+  std::ostringstream out, err;
+  ConsoleOutput pipe(out, err, false);
+  pipe.ShowStatus("Analyzing - 3%");
+  EXPECT_FALSE(pipe.StatusShown());
+  pipe.PrintOut("text");
+  EXPECT_EQ(err.str(), "");
+
+  ConsoleOutput terminal(out, err, true);
+  terminal.ShowStatus("Analyzing - 3%");
+  EXPECT_TRUE(terminal.StatusShown());
+  terminal.PrintOut("Analysis complete.");
+  EXPECT_FALSE(terminal.StatusShown());
+  EXPECT_EQ(err.str(), "\r\x1b[KAnalyzing - 3%\r\x1b[K");
+  EXPECT_EQ(out.str(), "text\nAnalysis complete.\n");
+}
+
+}  // namespace
+}  // namespace tamarack::testing

@@ -1,0 +1,270 @@
+#include "core/selected_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_file_system.h"
+#include "support/program_fixture.h"
+
+namespace tamarack {
+namespace {
+
+constexpr const char* FilePath = "/videos/film.avi";
+constexpr const char* NameLines = "Selected Filename:\r\n   /videos/\r\n   film.avi\r\n\r\n";
+constexpr const char* TooSmall = "The Selected file must be at least 1Kb in size.";
+constexpr const char* AccessError =
+    "The Selected file cannot be accessed because:\r\n"
+    " - Another application may be using this file, or\r\n"
+    " - The file may be read-only, or\r\n"
+    " - The file may have been moved, renamed or deleted since being selected";
+
+// A file of the given size with the two codec codes at offsets 112 and 188.
+std::vector<uint8_t> AviBytes(size_t size, const std::string& handler, const std::string& codec) {
+  std::vector<uint8_t> bytes(size, 0x11);
+  for (size_t i = 0; i < 4; ++i) {
+    bytes[112 + i] = static_cast<uint8_t>(handler[i]);
+    bytes[188 + i] = static_cast<uint8_t>(codec[i]);
+  }
+  return bytes;
+}
+
+class SelectedFileTest : public testing::ProgramTest {
+ protected:
+  // The caption that button 1 was last drawn with.
+  std::string SelectClearCaption() const {
+    for (auto it = fonts.Calls.rbegin(); it != fonts.Calls.rend(); ++it) {
+      if (it->Text == "Select" || it->Text == "Clear") return it->Text;
+    }
+    return "";
+  }
+
+  void ExpectOperationButtons(ButtonState state) {
+    for (int id = AnalyzeButton; id <= RepairPatchButton; ++id) {
+      EXPECT_EQ(program->ButtonPanel.State(id), state) << "button " << id;
+    }
+  }
+
+  SelectedFile& Selected() { return program->Selected; }
+};
+
+TEST_F(SelectedFileTest, FileDialogGetsTitleFiltersExtensionAndOptions) {
+  dialogs.ExpectFile("/patches/film.tkp");
+  EXPECT_EQ(Selected().ChooseFile("Patch", "Tamarack patch", "tkp"), "/patches/film.tkp");
+  dialogs.ExpectFile("");
+  EXPECT_EQ(Selected().ChooseFile("Reference", "AVI video", "avi"), "");
+  ASSERT_EQ(dialogs.FileRequests.size(), 2u);
+
+  const OpenFileRequest& patch = dialogs.FileRequests[0];
+  EXPECT_EQ(patch.Title, "Select Patch File");
+  EXPECT_EQ(patch.DefaultExtension, "tkp");
+  ASSERT_EQ(patch.Filters.size(), 2u);
+  EXPECT_EQ(patch.Filters[0].Label, "Tamarack patch files (*.tkp)");
+  EXPECT_EQ(patch.Filters[0].Pattern, "*.tkp");
+  EXPECT_EQ(patch.Filters[1].Label, "All files");
+  EXPECT_EQ(patch.Filters[1].Pattern, "*.*");
+  EXPECT_TRUE(patch.FileMustExist);
+  EXPECT_TRUE(patch.HideReadOnly);
+  EXPECT_TRUE(patch.Resizable);
+  EXPECT_FALSE(patch.AddToRecentDocuments);
+  EXPECT_EQ(dialogs.FileRequests[1].Title, "Select Reference File");
+  EXPECT_EQ(dialogs.FileRequests[1].Filters[0].Label, "AVI video files (*.avi)");
+
+  // Only the selected AVI file goes to the recent documents.
+  dialogs.ExpectFile("");
+  program->RunCommand(SelectClearButton);
+  const OpenFileRequest& select = dialogs.FileRequests[2];
+  EXPECT_EQ(select.Title, "Select AVI File");
+  EXPECT_EQ(select.Filters[0].Pattern, "*.avi");
+  EXPECT_TRUE(select.AddToRecentDocuments);
+  EXPECT_TRUE(select.FileMustExist);
+}
+
+TEST_F(SelectedFileTest, CancelledSelectChangesNothing) {
+  program->ViewArea.ShowView(View::Help);
+  const std::string text = memo.Text;
+  dialogs.ExpectFile("");
+  program->RunCommand(SelectClearButton);
+  EXPECT_EQ(Selected().SelectedFileName, "");
+  EXPECT_EQ(memo.Text, text);
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Help);
+  EXPECT_EQ(SelectClearCaption(), "Select");
+  ExpectOperationButtons(ButtonState::Disabled);
+  EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(SelectedFileTest, SelectShowsNameSizeAndCodecCodes) {
+  AddFile(FilePath, AviBytes(1048577, "divx", "DX50"));
+  program->ViewArea.ShowView(View::Help);
+  SelectFile(FilePath);
+  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(SelectClearCaption(), "Clear");
+  EXPECT_EQ(program->ButtonPanel.State(SelectClearButton), ButtonState::Up);
+  ExpectOperationButtons(ButtonState::Up);
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+  EXPECT_EQ(memo.Text, std::string(NameLines) +
+                           "Size:\r\n   1.1Mb (1,025Kb)\r\n\r\n"
+                           "FourCC:\r\n   divx-DX50\r\n");
+  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_EQ(files.OpenFiles, 0);
+  EXPECT_TRUE(dialogs.Shown.empty());
+}
+
+TEST_F(SelectedFileTest, CodecBytesShowAsCharacters) {
+  // Zero shows as "0", control codes as "?", other bytes as the character of
+  // their code (200 is U+00C8, 255 is U+00FF).
+  AddFile(FilePath, AviBytes(4096, std::string("\x00\x09\x41\xC8", 4), "\x1F\x20\x7F\xFF"));
+  SelectFile(FilePath);
+  const std::string expected = "0?A\xC3\x88-? \x7F\xC3\xBF";
+  const std::string text = memo.Text;
+  EXPECT_EQ(text.substr(text.size() - expected.size() - 2), expected + "\r\n");
+}
+
+TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
+  AddFile(FilePath, AviBytes(1023, "abcd", "wxyz"));
+  dialogs.Expect(MessageKind::Error, TooSmall);
+  SelectFile(FilePath);
+  EXPECT_EQ(memo.Text, std::string(NameLines) + "\r\n");
+  // The file stays selected and the operations stay offered.
+  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  ExpectOperationButtons(ButtonState::Up);
+  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_EQ(files.OpenFiles, 0);
+
+  files.Files[FilePath].push_back(1);  // now 1,024 bytes
+  program->Control.Busy = true;
+  Selected().OpenSelectedFile();
+  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_EQ(Selected().SelectedFileSize, 1024);
+  EXPECT_EQ(files.OpenFiles, 1);
+  Selected().CloseSelectedFile();
+  EXPECT_EQ(files.OpenFiles, 0);
+  Selected().ShowFileInformation();
+  EXPECT_EQ(memo.Text, std::string(NameLines) +
+                           "Size:\r\n   0.1Mb (1Kb)\r\n\r\n"
+                           "FourCC:\r\n   abcd-wxyz\r\n");
+}
+
+TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
+  for (const char* situation : {"missing", "locked", "read-only"}) {
+    const std::string path = std::string("/videos/") + situation + ".avi";
+    if (std::string(situation) != "missing") AddFile(path, std::vector<uint8_t>(4096, 1));
+    files.Locked[path] = std::string(situation) == "locked";
+    files.ReadOnly[path] = std::string(situation) == "read-only";
+    dialogs.Expect(MessageKind::Error, AccessError);
+    SelectFile(path);
+    EXPECT_EQ(Selected().SelectedFileName, path) << situation;
+    ExpectOperationButtons(ButtonState::Up);
+    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_EQ(memo.Text.find("Size:"), std::string::npos);
+
+    // An operation that opens the file repeats the message.
+    program->Control.Busy = true;
+    dialogs.Expect(MessageKind::Error, AccessError);
+    Selected().OpenSelectedFile();
+    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_EQ(Selected().File, nullptr);
+
+    program->RunCommand(SelectClearButton);  // Clear, for the next case
+  }
+}
+
+TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {
+  AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
+  files.FailOn(FilePath, "seek");
+  dialogs.Expect(MessageKind::Error, "The Selected file could not be read.");
+  SelectFile(FilePath);
+  EXPECT_EQ(memo.Text, std::string(NameLines) + "\r\n");
+  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_EQ(files.OpenFiles, 0);
+}
+
+TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
+  AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
+  SelectFile(FilePath);
+  program->Map.GridClean = false;
+  program->Map.PaintCell(1, Red);
+  program->ViewArea.ShowView(View::Help);
+  program->RunCommand(SelectClearButton);
+  EXPECT_EQ(Selected().SelectedFileName, "");
+  EXPECT_EQ(SelectClearCaption(), "Select");
+  EXPECT_EQ(program->ButtonPanel.State(SelectClearButton), ButtonState::Up);
+  ExpectOperationButtons(ButtonState::Disabled);
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+  EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
+  EXPECT_TRUE(program->Map.GridClean);
+  EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
+}
+
+// The program on the real file system, with files in a fresh folder.
+class SelectedRealFileTest : public ::testing::Test {
+ protected:
+  SelectedRealFileTest() {
+    std::string pattern = ::testing::TempDir() + "tamarack_selected_XXXXXX";
+    folder_ = mkdtemp(pattern.data());
+    program = std::make_unique<Program>(
+        PlatformServices{fonts, memo, dialogs, pump, clock, shell, window, realFiles});
+    memo.SetText("help text");
+    program->DoInit();
+  }
+  ~SelectedRealFileTest() override { std::filesystem::remove_all(folder_); }
+
+  // A file of the given size that holds no data blocks (a sparse file).
+  std::string SparseFile(const std::string& name, off_t size) {
+    const std::string path = folder_ + "/" + name;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+    return path;
+  }
+
+  void Select(const std::string& path) {
+    dialogs.ExpectFile(path);
+    program->RunCommand(SelectClearButton);
+  }
+
+  std::string NameLinesOf(const std::string& file) const {
+    return "Selected Filename:\r\n   " + folder_ + "/\r\n   " + file + "\r\n\r\n";
+  }
+
+  testing::FakeFontBackend fonts;
+  testing::FakeTextView memo;
+  testing::FakeDialogs dialogs;
+  testing::FakeEventPump pump;
+  testing::FakeClock clock;
+  testing::FakeShell shell;
+  testing::FakeWindowHost window;
+  PosixFileSystem realFiles;
+  std::unique_ptr<Program> program;
+
+ private:
+  std::string folder_;
+};
+
+TEST_F(SelectedRealFileTest, FileOfTwoGibibytesIsRefused) {
+  const std::string path = SparseFile("big.avi", off_t{1} << 31);
+  dialogs.Expect(MessageKind::Error, "The Selected file must be smaller than 2Gb in size.");
+  Select(path);
+  EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "\r\n");
+  EXPECT_EQ(program->Selected.File, nullptr);
+  EXPECT_FALSE(program->Control.Busy);
+}
+
+TEST_F(SelectedRealFileTest, LargestFileBelowTwoGibibytesIsShown) {
+  const std::string path = SparseFile("largest.avi", (off_t{1} << 31) - 1);
+  Select(path);
+  EXPECT_EQ(memo.Text, NameLinesOf("largest.avi") +
+                           "Size:\r\n   2,048.0Mb (2,097,152Kb)\r\n\r\n"
+                           "FourCC:\r\n   0000-0000\r\n");
+  EXPECT_EQ(program->Selected.SelectedFileSize, 2147483647);
+  EXPECT_EQ(program->Selected.File, nullptr);
+}
+
+}  // namespace
+}  // namespace tamarack

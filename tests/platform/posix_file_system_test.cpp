@@ -1,0 +1,175 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tamarack {
+namespace {
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  PosixFileSystemTest() {
+    std::string pattern = ::testing::TempDir() + "tamarack_posix_XXXXXX";
+    folder = mkdtemp(pattern.data());
+  }
+  ~PosixFileSystemTest() override {
+    for (const std::string& path : immutable_) SetImmutable(path, false);
+    std::filesystem::remove_all(folder);
+  }
+
+  std::string PathOf(const std::string& name) const { return folder + "/" + name; }
+
+  std::string WriteFile(const std::string& name, const std::string& bytes) {
+    const std::string path = PathOf(name);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+    return path;
+  }
+
+  static std::string Contents(const std::string& path) {
+    std::string bytes(1 << 16, '\0');
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    const ssize_t n = fd < 0 ? 0 : ::read(fd, bytes.data(), bytes.size());
+    if (fd >= 0) ::close(fd);
+    bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return bytes;
+  }
+
+  // Sets or clears the immutable attribute; false when the file system or
+  // the missing capability refuses it.
+  bool SetImmutable(const std::string& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    if (ok && on) immutable_.push_back(path);
+    return ok;
+  }
+
+  PosixFileSystem files;
+  std::string folder;
+
+ private:
+  std::vector<std::string> immutable_;
+};
+
+TEST_F(PosixFileSystemTest, OpensExistingFilesForReadingAndWriting) {
+  const std::string path = WriteFile("film.avi", "0123456789");
+  auto file = files.OpenExisting(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), 10);
+  ASSERT_TRUE(file->Seek(2));
+  EXPECT_EQ(file->Write("ab", 2), 2);
+  ASSERT_TRUE(file->Seek(0));
+  char buffer[16] = {};
+  EXPECT_EQ(file->Read(buffer, 16), 10);
+  EXPECT_EQ(std::string(buffer, 10), "01ab456789");
+  EXPECT_TRUE(file->Close());
+  EXPECT_EQ(Contents(path), "01ab456789");
+  // A closed file refuses every call.
+  EXPECT_EQ(file->Read(buffer, 1), -1);
+  EXPECT_EQ(file->Write("x", 1), -1);
+  EXPECT_FALSE(file->Seek(0));
+  EXPECT_EQ(file->Size(), -1);
+  EXPECT_FALSE(file->Close());
+}
+
+TEST_F(PosixFileSystemTest, MissingFilesAndFoldersDoNotOpen) {
+  EXPECT_EQ(files.OpenExisting(PathOf("missing.avi")), nullptr);
+  EXPECT_EQ(files.OpenExisting(folder), nullptr);
+  EXPECT_EQ(files.OpenExisting(PathOf("no folder/film.avi")), nullptr);
+  EXPECT_NE(::access(PathOf("missing.avi").c_str(), F_OK), 0);  // nothing was created
+}
+
+TEST_F(PosixFileSystemTest, ReadOnlyFileDoesNotOpen) {
+  const std::string path = WriteFile("locked.avi", "data");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  if (::geteuid() == 0 && !SetImmutable(path, true)) {
+    GTEST_SKIP() << "running as root, where permission bits do not stop writing, and the file "
+                    "system refuses the immutable attribute";
+  }
+  EXPECT_EQ(files.OpenExisting(path), nullptr);
+  EXPECT_EQ(Contents(path), "data");
+}
+
+TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {
+  const std::string path = WriteFile("film.avi", "abcdefghij");
+  auto file = files.OpenExisting(path);
+  ASSERT_NE(file, nullptr);
+  char buffer[8] = {};
+  EXPECT_EQ(file->Read(buffer, 4), 4);
+  EXPECT_EQ(file->Read(buffer, 4), 4);
+  EXPECT_EQ(file->Read(buffer, 4), 2);
+  EXPECT_EQ(std::string(buffer, 2), "ij");
+  EXPECT_EQ(file->Read(buffer, 4), 0);
+  ASSERT_TRUE(file->Seek(9));
+  EXPECT_EQ(file->Read(buffer, 8), 1);
+  EXPECT_FALSE(file->Seek(-1));
+  EXPECT_EQ(file->Read(buffer, -1), -1);
+}
+
+TEST_F(PosixFileSystemTest, CreateMakesAnEmptyFileOrTruncates) {
+  const std::string path = WriteFile("patch.tkp", "old contents");
+  auto file = files.Create(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), 0);
+  EXPECT_EQ(file->Write("new", 3), 3);
+  file.reset();  // closing by destruction keeps what was written
+  EXPECT_EQ(Contents(path), "new");
+
+  auto fresh = files.Create(PathOf("fresh.tkp"));
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_TRUE(fresh->Close());
+  EXPECT_TRUE(files.Exists(PathOf("fresh.tkp")));
+
+  EXPECT_EQ(files.Create(folder), nullptr);
+  EXPECT_EQ(files.Create(PathOf("no folder/patch.tkp")), nullptr);
+}
+
+TEST_F(PosixFileSystemTest, DeleteRemovesFilesForGood) {
+  const std::string path = WriteFile("BACKUP.film.avi", "x");
+  EXPECT_TRUE(files.Exists(path));
+  EXPECT_TRUE(files.Delete(path));
+  EXPECT_FALSE(files.Exists(path));
+  EXPECT_FALSE(files.Delete(path));
+  EXPECT_FALSE(files.Delete(folder));
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST_F(PosixFileSystemTest, SizeOfAFileBeyondTwoGibibytesIsNotCut) {
+  const std::string path = PathOf("big.avi");
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, (off_t{1} << 32) + 5), 0);  // sparse: no disk used
+  ::close(fd);
+  auto file = files.OpenExisting(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), (int64_t{1} << 32) + 5);
+}
+
+TEST_F(PosixFileSystemTest, FreeSpaceOfTheFolderThatHoldsThePath) {
+  const int64_t free = files.FreeSpace(PathOf("film.avi"));
+  EXPECT_GT(free, 0);
+  EXPECT_EQ(files.FreeSpace(PathOf("no folder/film.avi")), -1);
+  EXPECT_EQ(files.FreeSpace("/no such folder here/film.avi"), -1);
+  EXPECT_GE(files.FreeSpace("film.avi"), 0);  // no folder: the current one
+}
+
+}  // namespace
+}  // namespace tamarack

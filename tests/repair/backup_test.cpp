@@ -1,0 +1,360 @@
+#include "repair/backup.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/block_grid.h"
+#include "real_files.h"
+#include "repair/file_blocks.h"
+#include "support/program_fixture.h"
+
+namespace tamarack::testing {
+namespace {
+
+const std::string SelectedPath = "/videos/film.avi";
+const std::string BackupPath = "/videos/BACKUP.film.avi";
+const std::string OverwriteText =
+    "A Backup file for the Selected file already exists.\r\n"
+    "Overwrite \"/videos/BACKUP.film.avi\"?";
+const std::string CreatedText = "The Backup file \"/videos/BACKUP.film.avi\" has been created.";
+const std::string WriteFailedText = "The Backup file cannot be written to (no space?).";
+const std::string NoSpaceText = "Insufficient space to create Backup file.";
+const std::string StopText = "Current operation paused.\r\nStop current operation?";
+
+std::vector<uint8_t> PatternBytes(size_t count) {
+  std::vector<uint8_t> bytes(count);
+  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  return bytes;
+}
+
+class BackupTest : public ProgramTest {
+ protected:
+  void Prepare(std::vector<uint8_t> selected, const std::string& path = SelectedPath) {
+    AddFile(path, std::move(selected));
+    SelectFile(path);
+    files.Counts.clear();
+  }
+  void Run() { program->RunCommand(CreateBackupButton); }
+  Color CellColor(int index) const {
+    const CellOrigin o = CellPosition(static_cast<uint16_t>(index));
+    return program->Bitmap.GetPixel(o.X, o.Y);
+  }
+  // The copy ended early or was refused: no backup, nothing open, map wiped.
+  void ExpectNoBackup() {
+    EXPECT_FALSE(files.Exists(BackupPath));
+    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+    EXPECT_EQ(CellColor(1), White);
+    EXPECT_EQ(files.OpenFiles, 0);
+  }
+  // The completion message, during which the blue map is still on screen.
+  void ExpectCreated(int paintedCells) {
+    dialogs.Expect(MessageKind::Information, CreatedText, PromptResult::Ok, [this, paintedCells] {
+      for (int i = 1; i <= paintedCells; ++i) ASSERT_EQ(CellColor(i), Blue) << "cell " << i;
+      if (paintedCells < CellCount) {
+        EXPECT_EQ(CellColor(paintedCells + 1), White);
+      }
+    });
+  }
+  void ExpectCompleted() {
+    EXPECT_EQ(files.Files[BackupPath], files.Files[SelectedPath]);
+    EXPECT_TRUE(program->Control.LastRunCompleted);
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+    EXPECT_EQ(CellColor(1), White);  // the blue map is wiped after the message
+    EXPECT_EQ(files.OpenFiles, 0);
+  }
+};
+
+TEST_F(BackupTest, SmallestFileGivesOneBlueCellPerByte) {
+  Prepare(PatternBytes(1024));
+  ExpectCreated(1024);
+  Run();
+  ExpectCompleted();
+  EXPECT_EQ(files.Counts[SelectedPath].Writes, 0);
+}
+
+TEST_F(BackupTest, SizeOfWholeBlocksReadsNoEmptyLastBlock) {
+  // 524,288 bytes: cells of 263 bytes, 1,994 of them, the last one short.
+  Prepare(PatternBytes(2 * FileBlockSize));
+  ExpectCreated(1994);
+  Run();
+  ExpectCompleted();
+  EXPECT_EQ(files.Counts[SelectedPath].Reads, 2);
+  EXPECT_EQ(files.Counts[BackupPath].Writes, 2);
+}
+
+TEST_F(BackupTest, ExistingBackupAnsweredNoIsLeftAlone) {
+  Prepare(PatternBytes(4096));
+  AddFile(BackupPath, {1, 2, 3});
+  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::No);
+  Run();
+  EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(files.Counts.count(BackupPath), 0u);
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+  EXPECT_EQ(files.OpenFiles, 0);
+}
+
+TEST_F(BackupTest, ExistingBackupAnsweredOtherThanNoIsReplaced) {
+  for (PromptResult answer : {PromptResult::Yes, PromptResult::None}) {
+    files.Files.erase(SelectedPath);
+    program->Selected.ClearFile();
+    Prepare(PatternBytes(5000));
+    AddFile(BackupPath, {1, 2, 3});
+    dialogs.Expect(MessageKind::Confirmation, OverwriteText, answer);
+    ExpectCreated(1667);
+    Run();
+    ExpectCompleted();
+  }
+}
+
+TEST_F(BackupTest, ReadOnlyBackupGivesTheAccessMessage) {
+  Prepare(PatternBytes(4096));
+  AddFile(BackupPath, {1, 2, 3});
+  files.ReadOnly[BackupPath] = true;
+  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
+  dialogs.Expect(MessageKind::Error, "The Backup file cannot be accessed because:*");
+  Run();
+  EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_EQ(files.OpenFiles, 0);
+}
+
+TEST_F(BackupTest, BackupOfABackupGetsThePrefixTwice) {
+  Prepare(PatternBytes(2048), BackupPath);
+  dialogs.Expect(MessageKind::Information,
+                 "The Backup file \"/videos/BACKUP.BACKUP.film.avi\" has been created.");
+  Run();
+  EXPECT_EQ(files.Files["/videos/BACKUP.BACKUP.film.avi"], files.Files[BackupPath]);
+}
+
+TEST_F(BackupTest, NotEnoughFreeSpaceCreatesNothing) {
+  for (int64_t free : {int64_t{4095}, int64_t{-1}}) {
+    SCOPED_TRACE(free);
+    files.Free = free;
+    files.Files.erase(SelectedPath);
+    program->Selected.ClearFile();
+    Prepare(PatternBytes(4096));
+    dialogs.Expect(MessageKind::Error, NoSpaceText);
+    Run();
+    ExpectNoBackup();
+  }
+  files.Free = 4096;  // exactly enough
+  ExpectCreated(1366);
+  Run();
+  ExpectCompleted();
+}
+
+// Free space as a disk of a fixed capacity would report it: what the files
+// do not occupy.
+class MeteredFileSystem : public FileSystem {
+ public:
+  MeteredFileSystem(FakeFileSystem& inner, int64_t capacity) : inner_(inner), capacity_(capacity) {}
+  std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
+    return inner_.OpenExisting(path);
+  }
+  std::unique_ptr<ByteFile> Create(const std::string& path) override { return inner_.Create(path); }
+  bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  int64_t FreeSpace(const std::string&) override {
+    int64_t used = 0;
+    for (const auto& [path, bytes] : inner_.Files) used += static_cast<int64_t>(bytes.size());
+    return capacity_ - used;
+  }
+
+ private:
+  FakeFileSystem& inner_;
+  int64_t capacity_;
+};
+
+TEST_F(BackupTest, SpaceOfTheOldBackupCountsAsFree) {
+  // Room for the file and one copy of it: only once the old copy is gone is
+  // there space for the new one.
+  MeteredFileSystem disk(files, 2 * 4096);
+  OperationContext context{program->Selected, program->Control,  program->Progress,
+                           program->Map,      program->ViewArea, disk};
+  Backup backup(context);
+  program->Control.SetOperation(CreateBackupButton, [&] { backup.CreateBackup(); });
+  Prepare(PatternBytes(4096));
+  AddFile(BackupPath, std::vector<uint8_t>(4096, 1));
+  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
+  ExpectCreated(1366);
+  Run();
+  ExpectCompleted();
+}
+
+TEST_F(BackupTest, StopLeavesNoPartialBackup) {
+  Prepare(PatternBytes(4 * FileBlockSize));
+  clock.Step = 1000;  // every block is due for progress, so events run after each
+  bool asked = false;
+  pump.OnPump = [&](int) {
+    if (!asked && files.Counts[BackupPath].Writes == 2) {
+      asked = true;
+      dialogs.Expect(MessageKind::Confirmation, StopText, PromptResult::Yes);
+      program->RunCommand(PauseStopButton);
+    }
+  };
+  Run();
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(files.Counts[BackupPath].Writes, 2);
+  ExpectNoBackup();
+}
+
+// Every fault ends the copy after the block at hand and leaves no file.
+TEST_F(BackupTest, FaultsEndTheCopyAndLeaveNoFile) {
+  struct Case {
+    std::string Name;
+    std::function<void()> Arrange;
+    std::string Message;
+    int BackupWrites;  // writes made before the copy ended, a short last one included
+  };
+  const std::vector<Case> cases = {
+      {"failed write", [&] { files.FailOn(BackupPath, "write", 2); }, WriteFailedText, 2},
+      {"short write", [&] { files.Capacity = FileBlockSize + 100; }, WriteFailedText, 2},
+      {"failed close", [&] { files.FailOn(BackupPath, "close"); },
+       FaultMessage(FileRole::Backup, FileFault::Close), 3},
+      {"failed read", [&] { files.FailOn(SelectedPath, "read", 2); },
+       FaultMessage(FileRole::Selected, FileFault::Read), 1},
+      {"selected file shortened",
+       [&] {
+         clock.Step = 1000;  // events run after every block
+         pump.OnPump = [&](int) {
+           if (files.Counts[BackupPath].Writes == 1) {
+             files.Files[SelectedPath].resize(FileBlockSize + 1);
+           }
+         };
+       },
+       FaultMessage(FileRole::Selected, FileFault::SizeChanged), 2},
+      {"selected file locked", [&] { files.Locked[SelectedPath] = true; },
+       "The Selected file cannot be accessed because:*", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    files.Failures.clear();
+    files.Locked.clear();
+    files.Capacity = -1;
+    pump.OnPump = nullptr;
+    files.Files.erase(SelectedPath);
+    program->Selected.ClearFile();
+    Prepare(PatternBytes(3 * FileBlockSize));
+    c.Arrange();
+    dialogs.Expect(MessageKind::Error, c.Message);
+    Run();
+    EXPECT_EQ(files.Counts[BackupPath].Writes, c.BackupWrites);
+    ExpectNoBackup();
+  }
+}
+
+class BackupRealFilesTest : public RealFilesTest {};
+
+TEST_F(BackupRealFilesTest, CopiesAndReplacesOnDisk) {
+  const std::string selectedPath = temp.File("film.avi");
+  const std::string backupPath = temp.File("BACKUP.film.avi");
+  const std::vector<uint8_t> bytes = PatternBytes(3 * FileBlockSize + 12345);
+  WriteRealFile(selectedPath, bytes);
+  WriteRealFile(backupPath, PatternBytes(5 * FileBlockSize));  // an old, longer backup
+  SelectFile(selectedPath);
+  dialogs.Expect(
+      MessageKind::Confirmation,
+      "A Backup file for the Selected file already exists.\r\nOverwrite \"" + backupPath + "\"?",
+      PromptResult::Yes);
+  dialogs.Expect(MessageKind::Information,
+                 "The Backup file \"" + backupPath + "\" has been created.");
+  program->RunCommand(CreateBackupButton);
+  EXPECT_EQ(ReadRealFile(backupPath), bytes);
+  EXPECT_EQ(ReadRealFile(selectedPath), bytes);
+  EXPECT_TRUE(program->Control.LastRunCompleted);
+}
+
+TEST_F(BackupRealFilesTest, SelectedFileShortenedOnDiskEndsTheCopy) {
+  const std::string selectedPath = temp.File("film.avi");
+  const std::string backupPath = temp.File("BACKUP.film.avi");
+  WriteRealFile(selectedPath, PatternBytes(3 * FileBlockSize));
+  SelectFile(selectedPath);
+  clock.Step = 1000;  // events run after every block
+  bool shortened = false;
+  pump.OnPump = [&](int) {
+    std::error_code ignored;
+    if (!shortened && std::filesystem::file_size(backupPath, ignored) == FileBlockSize) {
+      shortened = true;
+      std::filesystem::resize_file(selectedPath, FileBlockSize + 5);
+    }
+  };
+  dialogs.Expect(MessageKind::Error, FaultMessage(FileRole::Selected, FileFault::SizeChanged));
+  program->RunCommand(CreateBackupButton);
+  EXPECT_TRUE(shortened);
+  EXPECT_FALSE(std::filesystem::exists(backupPath));
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+}
+
+// A small file system of its own, mounted for the test and detached after.
+class SmallFileSystem {
+ public:
+  explicit SmallFileSystem(const std::string& mountPoint) : mountPoint_(mountPoint) {
+    std::error_code ignored;
+    std::filesystem::create_directory(mountPoint_, ignored);
+    mounted_ = ::mount("tamarack-test", mountPoint_.c_str(), "tmpfs", 0, "size=2m") == 0;
+    if (!mounted_) error_ = std::strerror(errno);
+  }
+  ~SmallFileSystem() {
+    if (mounted_) ::umount2(mountPoint_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::string mountPoint_;
+  bool mounted_ = false;
+  std::string error_;
+};
+
+// Writes into a new file until the file system is full.
+void FillUp(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  const std::vector<char> chunk(4096, 'x');
+  while (::write(fd, chunk.data(), chunk.size()) > 0) {
+  }
+  ::close(fd);
+}
+
+TEST_F(BackupRealFilesTest, FileSystemThatFillsUpEndsTheCopyAndLeavesNoFile) {
+  const std::string mountPoint = temp.File("small");
+  SmallFileSystem small(mountPoint);
+  if (!small.Mounted()) GTEST_SKIP() << "cannot mount a small file system: " << small.Error();
+  const std::string selectedPath = mountPoint + "/film.avi";
+  const std::string backupPath = mountPoint + "/BACKUP.film.avi";
+  const std::vector<uint8_t> bytes = PatternBytes(3 * FileBlockSize);
+  WriteRealFile(selectedPath, bytes);
+  SelectFile(selectedPath);
+  // There is room for the copy when it starts; another program takes it
+  // after the first block.
+  clock.Step = 1000;
+  bool filled = false;
+  pump.OnPump = [&](int) {
+    std::error_code ignored;
+    if (!filled && std::filesystem::file_size(backupPath, ignored) == FileBlockSize) {
+      filled = true;
+      FillUp(mountPoint + "/other");
+    }
+  };
+  dialogs.Expect(MessageKind::Error, WriteFailedText);
+  program->RunCommand(CreateBackupButton);
+  EXPECT_TRUE(filled);
+  EXPECT_FALSE(std::filesystem::exists(backupPath));
+  EXPECT_EQ(ReadRealFile(selectedPath), bytes);
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+}
+
+}  // namespace
+}  // namespace tamarack::testing

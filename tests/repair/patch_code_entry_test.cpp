@@ -1,0 +1,209 @@
+#include "repair/patch_code_entry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/patch_codes.h"
+#include "support/program_fixture.h"
+
+namespace tamarack::testing {
+namespace {
+
+const std::string Advice =
+    "\r\nEnsure only valid codes are entered into the Patch Codes text window."
+    "\r\nA valid code consists of five characters (each being a digit or letters A to F)."
+    "\r\nIf entering multiple codes, separate each code with a comma and/or space.";
+
+// First and last unit of each region, counted from 0.
+using UnitRuns = std::vector<std::pair<int, int>>;
+
+class PatchCodeEntryTest : public ProgramTest {
+ protected:
+  // Types the text into the Patch Codes view and leaves for the Analysis
+  // view, as the operation runner does before Create Patch reads the codes.
+  void Type(const std::string& text) {
+    program->RunCommand(PatchCodesButton);
+    memo.SetText(text);
+    program->RunCommand(AnalysisButton);
+    program->Control.Busy = true;
+  }
+
+  PatchCodeList Read(const std::string& text) {
+    Type(text);
+    PatchCodeList list;
+    ReadPatchCodes(program->Context, list);
+    return list;
+  }
+
+  // The regions that the typed text gives for a selected file of the size.
+  UnitRuns Enter(const std::string& text, int32_t fileSize) {
+    program->Selected.SelectedFileSize = fileSize;
+    Type(text);
+    PatchJob job;
+    EnterPatchCodes(program->Context, job);
+    UnitRuns runs;
+    for (int k = 0; k < job.RegionCount; ++k) {
+      const PatchRegion& r = job.Regions[k];
+      EXPECT_EQ((r.Start - 1) % UnitSize, 0);
+      EXPECT_EQ(r.Length % UnitSize, 0);
+      runs.push_back({(r.Start - 1) / UnitSize, (r.Start - 1 + r.Length) / UnitSize - 1});
+    }
+    return runs;
+  }
+
+  void ExpectError(const std::string& text) { dialogs.Expect(MessageKind::Error, text); }
+};
+
+TEST_F(PatchCodeEntryTest, ValidityLooksAtFiveHexDigitsOfEitherCase) {
+  EXPECT_TRUE(IsValidPatchCode("12ab5"));
+  EXPECT_TRUE(IsValidPatchCode("FFFFF"));
+  EXPECT_TRUE(IsValidPatchCode("0000Fzz"));  // only five characters are looked at
+  EXPECT_FALSE(IsValidPatchCode("0000"));
+  EXPECT_FALSE(IsValidPatchCode(""));
+  EXPECT_FALSE(IsValidPatchCode("0000G"));
+  EXPECT_FALSE(IsValidPatchCode("g0000"));
+  EXPECT_FALSE(
+      IsValidPatchCode(std::string("000\0"
+                                   "0",
+                                   5)));
+  EXPECT_FALSE(IsValidPatchCode("\t0010"));
+}
+
+TEST_F(PatchCodeEntryTest, CodesAreStoredUpperCased) {
+  EXPECT_EQ(Read("12ab5"), PatchCodeList{"12AB5"});
+  EXPECT_TRUE(program->Control.Busy);
+}
+
+TEST_F(PatchCodeEntryTest, SpacesAndCommasAreDroppedAndTheRestCutEveryFiveCharacters) {
+  const PatchCodeList both{"0000F", "0010F"};
+  EXPECT_EQ(Read("0000F,0010F"), both);
+  EXPECT_EQ(Read("0000F 0010F"), both);
+  EXPECT_EQ(Read("0000F0010F"), both);
+  EXPECT_EQ(Read(" 0000F , ,0010F,, "), both);
+  EXPECT_EQ(Read("00 0,1F"), PatchCodeList{"0001F"});
+  EXPECT_TRUE(program->Control.Busy);
+}
+
+TEST_F(PatchCodeEntryTest, CodesRunAcrossLineBreaksAndWrapPoints) {
+  EXPECT_EQ(Read("0000F\r\n0010F"), (PatchCodeList{"0000F", "0010F"}));
+  EXPECT_EQ(Read("000\r\n0F"), PatchCodeList{"0000F"});
+  // The control shows this one line as "000", "0F0", "010" and "F".
+  memo.WrapWidth = 3;
+  EXPECT_EQ(Read("0000F0010F"), (PatchCodeList{"0000F", "0010F"}));
+  EXPECT_TRUE(program->Control.Busy);
+}
+
+TEST_F(PatchCodeEntryTest, TheFirstBadPieceIsNamedWithTheAdvice) {
+  // A tab is no separator: it becomes part of the piece after the first code.
+  ExpectError("The Patch Code \"\t0010\" is not valid." + Advice);
+  Read("0000F\t0010F");
+  EXPECT_FALSE(program->Control.Busy);
+
+  ExpectError("The Patch Code \"12\" is not valid." + Advice);
+  Read("0000F, 12");
+
+  ExpectError("The Patch Code \"0000;\" is not valid." + Advice);
+  Read("0000;0010F, zzzzz");
+
+  // A piece is five characters, not five bytes, so a letter outside ASCII is
+  // named whole.
+  ExpectError(
+      "The Patch Code \"\xC3\xA9"
+      "1234\" is not valid." +
+      Advice);
+  Read(
+      "0000F\xC3\xA9"
+      "1234");
+  EXPECT_TRUE(dialogs.AllAnswered());
+}
+
+TEST_F(PatchCodeEntryTest, AnEntryWithoutCharactersIsRefused) {
+  for (const std::string text : {"", " , ,,", "\r\n \r\n"}) {
+    ExpectError("No Patch Codes have been entered." + Advice);
+    EXPECT_TRUE(Read(text).empty());
+    EXPECT_FALSE(program->Control.Busy);
+  }
+}
+
+TEST_F(PatchCodeEntryTest, TheAnalysisReportPastedBackIsRefusedAtItsFirstWord) {
+  ExpectError("The Patch Code \"Patch\" is not valid." + Advice);
+  Read(
+      "Patch Codes for required Patch Data\r\n"
+      "(See Help page 6 for information on requesting a Patch file).\r\n\r\n"
+      "Total Patches Codes: 1\tTotal Size: 0.1Mb (64Kb)\r\n\r\n"
+      "1 x 64Kb code(s):\r\n00120\r\n");
+}
+
+TEST_F(PatchCodeEntryTest, OnlyTheFirst255CodesAreTaken) {
+  std::string text;
+  for (int i = 0; i < 256; ++i) text += HexWord(i) + "0, ";
+  text += "junk";
+  const PatchCodeList list = Read(text);
+  ASSERT_EQ(list.size(), 255u);
+  EXPECT_EQ(list.front(), "00000");
+  EXPECT_EQ(list.back(), "00FE0");
+  EXPECT_TRUE(program->Control.Busy);
+}
+
+TEST_F(PatchCodeEntryTest, SortOrdersByFirstUnitThenLength) {
+  PatchCodeList list{"0010F", "00011", "0000F", "7FFF0", "00010", "0000F"};
+  SortPatchCodes(list);
+  EXPECT_EQ(list, (PatchCodeList{"0000F", "0000F", "00010", "00011", "0010F", "7FFF0"}));
+  PatchCodeList one{"12345"};
+  SortPatchCodes(one);
+  EXPECT_EQ(one, PatchCodeList{"12345"});
+}
+
+TEST_F(PatchCodeEntryTest, CodesThatShareAUnitBecomeOneRegion) {
+  const int32_t big = 100 * UnitSize;
+  EXPECT_EQ(Enter("0010F 0000F", big), (UnitRuns{{0, 15}, {16, 31}}));  // adjacent stay apart
+  EXPECT_EQ(Enter("0000F 0000F", big), (UnitRuns{{0, 15}}));
+  EXPECT_EQ(Enter("0000F 0008F", big), (UnitRuns{{0, 15}, {16, 23}}));
+  EXPECT_EQ(Enter("0000F 00011", big), (UnitRuns{{0, 15}}));
+  EXPECT_EQ(Enter("0000F 0008F 00090", big), (UnitRuns{{0, 15}, {16, 23}}));
+  // A code reaching below the last region, the second half of a merge.
+  EXPECT_EQ(Enter("0000F 0008F 0009F", big), (UnitRuns{{0, 15}, {16, 24}}));
+  EXPECT_EQ(Enter("00033 00101 00500", big), (UnitRuns{{3, 6}, {16, 17}, {80, 80}}));
+  EXPECT_TRUE(program->Control.Busy);
+}
+
+TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFile) {
+  // 100000 bytes: unit 0 whole, unit 1 partial.
+  EXPECT_EQ(Enter("00000", 100000), (UnitRuns{{0, 0}}));
+  ExpectError("The Patch Code \"00010\" is not valid for this file.");
+  Enter("00010", 100000);
+  EXPECT_FALSE(program->Control.Busy);
+  ExpectError("The Patch Code \"00001\" is not valid for this file.");
+  Enter("00001", 100000);
+  EXPECT_EQ(Enter("00001", 2 * UnitSize), (UnitRuns{{0, 1}}));
+}
+
+TEST_F(PatchCodeEntryTest, ARegionBeyondTheFileIsNamedAsTheMergeWroteIt) {
+  // 00001 and 0001F merge into 17 units, written 0000F00100; its first code
+  // already passes the end of a 10-unit file.
+  ExpectError("The Patch Code \"0000F00100\" is not valid for this file.");
+  Enter("00001 0001F", 10 * UnitSize);
+  // 0000F and 0008F give 0000F00107; the first code fits, the second does not.
+  ExpectError("The Patch Code \"00107\" is not valid for this file.");
+  Enter("0000F 0008F", 20 * UnitSize);
+}
+
+TEST_F(PatchCodeEntryTest, AFailedEntryLeavesTheTypedCodesInTheView) {
+  AddFile("/v/a.avi", std::vector<uint8_t>(100000, 7));
+  SelectFile("/v/a.avi");
+  program->RunCommand(PatchCodesButton);
+  memo.SetText("00000 00010");
+  ExpectError("The Patch Code \"00010\" is not valid for this file.");
+  program->RunCommand(CreatePatchButton);
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
+  EXPECT_EQ(program->ViewArea.DisplayedText(), "00000 00010");
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_EQ(files.OpenFiles, 0);
+  EXPECT_EQ(files.Files.size(), 1u);
+}
+
+}  // namespace
+}  // namespace tamarack::testing

@@ -1,0 +1,140 @@
+// The patch road as users take it: the owner of a damaged copy analyses it
+// and sends the patch codes, the owner of an intact copy makes a patch of
+// them, and the first repairs with that patch.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/patch_codes.h"
+#include "repair/real_files.h"
+#include "support/program_fixture.h"
+
+namespace tamarack::testing {
+namespace {
+
+const std::string Completed = "Patching complete. Analyze the Selected file for remaining errors.";
+
+// Random bytes hold no zero run anywhere near the 1024 bytes of an error.
+std::vector<uint8_t> RandomBytes(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<uint8_t> bytes(size);
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+  return bytes;
+}
+
+std::vector<uint8_t> Damaged(std::vector<uint8_t> bytes,
+                             const std::vector<std::pair<size_t, size_t>>& runs) {
+  for (auto [offset, length] : runs) {
+    std::fill(bytes.begin() + offset, bytes.begin() + offset + length, 0);
+  }
+  return bytes;
+}
+
+// The lines of the Patch Codes report that hold codes: each follows its
+// "<n> x <k>Kb code(s):" line. These are what a user copies and sends.
+std::string CodeLines(const std::string& report) {
+  std::string codes;
+  bool next = false;
+  size_t start = 0;
+  while (start <= report.size()) {
+    size_t end = report.find("\r\n", start);
+    if (end == std::string::npos) end = report.size();
+    const std::string line = report.substr(start, end - start);
+    if (next) codes += (codes.empty() ? "" : "\r\n") + line;
+    next = line.size() > 11 && line.ends_with("Kb code(s):");
+    start = end + 2;
+  }
+  return codes;
+}
+
+class PatchRoadTest : public ProgramTest {
+ protected:
+  void Select(const std::string& path) {
+    if (program->Selected.HasFile()) program->RunCommand(SelectClearButton);
+    SelectFile(path);
+  }
+
+  void Analyze(const std::string& reportStart) {
+    dialogs.Expect(MessageKind::Information, reportStart + "*");
+    program->RunCommand(AnalyzeButton);
+    ASSERT_TRUE(dialogs.AllAnswered());
+    ASSERT_TRUE(program->Control.LastRunCompleted);
+  }
+};
+
+TEST_F(PatchRoadTest, ADamagedCopyIsRepairedFromTheCodesItsAnalysisListed) {
+  const std::vector<uint8_t> intact = RandomBytes(40 * UnitSize + 12345, 21);
+  const std::vector<uint8_t> damaged =
+      Damaged(intact, {{100000, 5000}, {103000 + 20000, 1500}, {1000000, 300000}, {2000000, 2000}});
+  AddFile("/good/movie.avi", intact);
+  AddFile("/bad/movie.avi", damaged);
+
+  // The damaged copy's owner analyses it and copies the codes.
+  Select("/bad/movie.avi");
+  Analyze("Analysis complete.\r\n\r\nReal Data:");
+  ASSERT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
+  const std::string codes = CodeLines(program->ViewArea.DisplayedText());
+  ASSERT_FALSE(codes.empty());
+
+  // The intact copy's owner pastes them and makes the patch.
+  Select("/good/movie.avi");
+  program->RunCommand(PatchCodesButton);
+  memo.SetText(codes);
+  dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,\r\n*",
+                 PromptResult::Yes);
+  dialogs.Expect(MessageKind::Information, "The Patch File \"/good/movie.tkp\" has been created.");
+  program->RunCommand(CreatePatchButton);
+  ASSERT_TRUE(files.Exists("/good/movie.tkp"));
+  files.Files["/bad/movie.tkp"] = files.Files.at("/good/movie.tkp");
+
+  // The damaged copy's owner repairs with it and analyses again.
+  Select("/bad/movie.avi");
+  dialogs.ExpectFile("/bad/movie.tkp");
+  dialogs.Expect(MessageKind::Information, Completed);
+  program->RunCommand(RepairPatchButton);
+  Analyze("Analysis complete.\r\n\r\nReal Data:\t100.0%");
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
+  EXPECT_EQ(files.Files.at("/bad/movie.avi"), intact);
+  EXPECT_EQ(files.Files.at("/good/movie.avi"), intact);
+}
+
+using PatchRoadOnRealFilesTest = RealFilesTest;
+
+TEST_F(PatchRoadOnRealFilesTest, APatchMadeAndAppliedOnDiskRepairsTheCopy) {
+  const std::vector<uint8_t> intact = RandomBytes(20 * UnitSize + 777, 22);
+  // Units 2, 5 to 6 and 19 are damaged.
+  const std::vector<uint8_t> damaged =
+      Damaged(intact, {{2 * UnitSize + 10, 2000}, {6 * UnitSize - 500, 1000}, {19 * UnitSize, 5}});
+  const std::string good = temp.File("good.AVI");
+  const std::string bad = temp.File("bad.avi");
+  WriteRealFile(good, intact);
+  WriteRealFile(bad, damaged);
+
+  SelectFile(good);
+  program->RunCommand(PatchCodesButton);
+  memo.SetText("00020, 00051\r\n00130");
+  dialogs.Expect(MessageKind::Confirmation,
+                 "Based on the entered Patch codes,\r\nthe Patch file will be 0.3Mb (257Kb) in "
+                 "size.\r\nIf this is too large, enter fewer Patch codes.\r\nCreate Patch file?",
+                 PromptResult::Yes);
+  const std::string patch = temp.File("good.tkp");
+  dialogs.Expect(MessageKind::Information, "The Patch File \"" + patch + "\" has been created.");
+  program->RunCommand(CreatePatchButton);
+  const std::vector<uint8_t> patchBytes = ReadRealFile(patch);
+  ASSERT_EQ(patchBytes.size(), 4u + 9 + 4 * UnitSize);
+  EXPECT_EQ(std::vector<uint8_t>(patchBytes.begin(), patchBytes.begin() + 13),
+            (std::vector<uint8_t>{1, 0, 20, 3, 0, 2, 0, 0, 5, 1, 0, 0x13, 0}));
+
+  program->RunCommand(SelectClearButton);
+  SelectFile(bad);
+  dialogs.ExpectFile(patch);
+  dialogs.Expect(MessageKind::Information, Completed);
+  program->RunCommand(RepairPatchButton);
+  EXPECT_EQ(ReadRealFile(bad), intact);
+  EXPECT_EQ(ReadRealFile(good), intact);
+}
+
+}  // namespace
+}  // namespace tamarack::testing

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "platform/posix/posix_file_system.h"
+#include "support/fakes.h"
+
+namespace tamarack::testing {
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the value goes.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tamarack-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  bool Made() const { return !path_.empty(); }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+inline void WriteRealFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<uint8_t> ReadRealFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The whole program on the host's real file system, every other platform
+// interface faked, initialised as at window start.
+class RealFilesTest : public ::testing::Test {
+ protected:
+  RealFilesTest() {
+    program = std::make_unique<Program>(
+        PlatformServices{fonts, memo, dialogs, pump, clock, shell, window, files});
+    program->DoInit();
+  }
+
+  void SetUp() override { ASSERT_TRUE(temp.Made()) << "no temporary folder"; }
+
+  void SelectFile(const std::string& path) {
+    dialogs.ExpectFile(path);
+    program->RunCommand(SelectClearButton);
+  }
+
+  FakeFontBackend fonts;
+  FakeTextView memo;
+  FakeDialogs dialogs;
+  FakeEventPump pump;
+  FakeClock clock;
+  FakeShell shell;
+  FakeWindowHost window;
+  PosixFileSystem files;
+  TempDir temp;
+  std::unique_ptr<Program> program;
+};
+
+}  // namespace tamarack::testing
