@@ -4,31 +4,22 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/console/console_text_view.h"
+#include "platform/console/console_window_host.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/steady_clock.h"
 
 namespace tamarack::bench {
 
 // Platform services that do nothing visible: every message is answered Ok
-// (or Yes), and no text is drawn. Files are the real ones.
+// (or Yes), and no text is drawn. Files are the real ones; the text control
+// and the window are the console front end's.
 class QuietFonts : public FontBackend {
  public:
   TextExtent Measure(CaptionFont, const std::string& text) override {
     return {6 * static_cast<int>(text.size()), 13};
   }
   void Draw(uint8_t*, int, int, int, int, CaptionFont, Color, const std::string&) override {}
-};
-
-class QuietTextView : public TextView {
- public:
-  void SetText(const std::string& text) override { Text = text; }
-  std::vector<std::string> DisplayedLines() override { return {Text}; }
-  void SetReadOnly(bool) override {}
-  void SetVisible(bool) override {}
-  void SetCaret(int) override {}
-  void SetFocus() override {}
-  void SetRedraw(bool) override {}
-  std::string Text;
 };
 
 class QuietDialogs : public Dialogs {
@@ -51,23 +42,6 @@ class QuietShell : public Shell {
   void OpenAddress(const std::string&) override {}
 };
 
-class QuietWindow : public WindowHost {
- public:
-  void SetCaption(const std::string&) override {}
-  int Left() override { return 0; }
-  int Top() override { return 0; }
-  int Width() override { return 616; }
-  int Height() override { return 300; }
-  void SetLeft(int) override {}
-  void SetTop(int) override {}
-  int ScreenWidth() override { return 1920; }
-  int ScreenHeight() override { return 1080; }
-  ScreenPoint PointerPosition() override { return {}; }
-  bool StartSystemMove() override { return false; }
-  void Minimize() override {}
-  void Close() override {}
-};
-
 // The whole program on the quiet services and the real file system, as the
 // console front end runs it.
 struct QuietProgram {
@@ -77,12 +51,12 @@ struct QuietProgram {
   void Select(const std::string& path) { Whole.Selected.SelectedFileName = path; }
 
   QuietFonts Fonts;
-  QuietTextView Memo;
+  ConsoleTextView Memo;
   QuietDialogs Messages;
   QuietPump Pump;
   SteadyClock Timer;
   QuietShell Desktop;
-  QuietWindow Window;
+  ConsoleWindowHost Window;
   PosixFileSystem Files;
   Program Whole{PlatformServices{Fonts, Memo, Messages, Pump, Timer, Desktop, Window, Files}};
 };

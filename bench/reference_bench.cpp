@@ -83,12 +83,12 @@ class ReferenceDialogs : public Dialogs {
 struct ReferenceProgram {
   ReferenceProgram() { Whole.DoInit(); }
   QuietFonts Fonts;
-  QuietTextView Memo;
+  ConsoleTextView Memo;
   ReferenceDialogs Messages;
   QuietPump Pump;
   SteadyClock Timer;
   QuietShell Desktop;
-  QuietWindow Window;
+  ConsoleWindowHost Window;
   PosixFileSystem Files;
   Program Whole{PlatformServices{Fonts, Memo, Messages, Pump, Timer, Desktop, Window, Files}};
 };

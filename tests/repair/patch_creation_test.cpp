@@ -8,16 +8,10 @@
 
 #include "analysis/patch_codes.h"
 #include "support/program_fixture.h"
+#include "support/test_bytes.h"
 
 namespace tamarack::testing {
 namespace {
-
-std::vector<uint8_t> RandomBytes(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::vector<uint8_t> bytes(size);
-  for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
-  return bytes;
-}
 
 std::string SizeQuestion(const std::string& size) {
   return "Based on the entered Patch codes,\r\nthe Patch file will be " + size +

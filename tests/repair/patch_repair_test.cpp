@@ -8,6 +8,7 @@
 
 #include "analysis/patch_codes.h"
 #include "support/program_fixture.h"
+#include "support/test_bytes.h"
 
 namespace tamarack::testing {
 namespace {
@@ -15,23 +16,6 @@ namespace {
 const std::string Completed = "Patching complete. Analyze the Selected file for remaining errors.";
 const std::string Video = "/v/movie.avi";
 const std::string Patch = "/p/movie.tkp";
-
-std::vector<uint8_t> RandomBytes(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::vector<uint8_t> bytes(size);
-  for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
-  return bytes;
-}
-
-// The bytes with zero runs at the offsets, as an incomplete download leaves
-// them.
-std::vector<uint8_t> Damaged(std::vector<uint8_t> bytes,
-                             const std::vector<std::pair<size_t, size_t>>& runs) {
-  for (auto [offset, length] : runs) {
-    std::fill(bytes.begin() + offset, bytes.begin() + offset + length, 0);
-  }
-  return bytes;
-}
 
 struct Entry {
   int FirstUnit;

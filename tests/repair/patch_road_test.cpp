@@ -10,27 +10,12 @@
 #include "analysis/patch_codes.h"
 #include "repair/real_files.h"
 #include "support/program_fixture.h"
+#include "support/test_bytes.h"
 
 namespace tamarack::testing {
 namespace {
 
 const std::string Completed = "Patching complete. Analyze the Selected file for remaining errors.";
-
-// Random bytes hold no zero run anywhere near the 1024 bytes of an error.
-std::vector<uint8_t> RandomBytes(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::vector<uint8_t> bytes(size);
-  for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
-  return bytes;
-}
-
-std::vector<uint8_t> Damaged(std::vector<uint8_t> bytes,
-                             const std::vector<std::pair<size_t, size_t>>& runs) {
-  for (auto [offset, length] : runs) {
-    std::fill(bytes.begin() + offset, bytes.begin() + offset + length, 0);
-  }
-  return bytes;
-}
 
 // The lines of the Patch Codes report that hold codes: each follows its
 // "<n> x <k>Kb code(s):" line. These are what a user copies and sends.
