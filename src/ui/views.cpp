@@ -1,5 +1,7 @@
 #include "ui/views.h"
 
+#include "platform/text_lines.h"
+
 namespace tamarack {
 namespace {
 
@@ -20,12 +22,7 @@ void Views::SetViewText(const std::string& text) {
 std::string Views::DisplayedText() {
   std::vector<std::string> lines = memo_.DisplayedLines();
   if (!lines.empty() && lines.back().empty()) lines.pop_back();
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines[i];
-  }
-  return text;
+  return JoinLines(lines);
 }
 
 std::string& Views::Store(View v) {

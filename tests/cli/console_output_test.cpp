@@ -11,16 +11,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(SplitLinesTest, SplitsAtCrLfOnly) {
-  EXPECT_EQ(SplitLines(""), Lines({""}));
-  EXPECT_EQ(SplitLines("one"), Lines({"one"}));
-  EXPECT_EQ(SplitLines("one\r\ntwo"), Lines({"one", "two"}));
-  EXPECT_EQ(SplitLines("one\r\n"), Lines({"one", ""}));
-  EXPECT_EQ(SplitLines("\r\n\r\n"), Lines({"", "", ""}));
-  // A lone CR or LF is part of its line.
-  EXPECT_EQ(SplitLines("a\rb\nc\r\nd"), Lines({"a\rb\nc", "d"}));
-}
-
 TEST(ConsoleTextViewTest, DisplaysTheLinesOfItsTextUnwrapped) {
   ConsoleTextView view;
   const std::string longLine(500, 'x');

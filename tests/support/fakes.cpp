@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/text_lines.h"
+
 namespace tamarack::testing {
 
 TextExtent FakeFontBackend::Measure(CaptionFont font, const std::string& text) {
@@ -30,17 +32,7 @@ void FakeFontBackend::Draw(uint8_t* pixels, int width, int height, int x, int y,
 void FakeTextView::SetText(const std::string& text) { Text = text; }
 
 std::vector<std::string> FakeTextView::DisplayedLines() {
-  std::vector<std::string> paragraphs;
-  size_t start = 0;
-  while (true) {
-    const size_t end = Text.find("\r\n", start);
-    if (end == std::string::npos) {
-      paragraphs.push_back(Text.substr(start));
-      break;
-    }
-    paragraphs.push_back(Text.substr(start, end - start));
-    start = end + 2;
-  }
+  const std::vector<std::string> paragraphs = SplitLines(Text);
   std::vector<std::string> lines;
   for (const std::string& p : paragraphs) {
     if (WrapWidth <= 0 || p.size() <= static_cast<size_t>(WrapWidth)) {
@@ -121,7 +113,8 @@ class FakeByteFile : public ByteFile {
     if (!open_ || Fails("write", ++stats().Writes)) return -1;
     std::vector<uint8_t>& data = fs_.Files[path_];
     int32_t n = count;
-    if (fs_.Capacity >= 0) n = static_cast<int32_t>(std::clamp<int64_t>(fs_.Capacity - position_, 0, count));
+    if (fs_.Capacity >= 0)
+      n = static_cast<int32_t>(std::clamp<int64_t>(fs_.Capacity - position_, 0, count));
     if (position_ + n > static_cast<int64_t>(data.size())) data.resize(position_ + n);
     if (n > 0) std::memcpy(data.data() + position_, buffer, n);
     position_ += n;

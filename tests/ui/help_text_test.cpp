@@ -5,22 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_lines.h"
+
 namespace tamarack {
 namespace {
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (true) {
-    const size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      return lines;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-}
 
 const std::string Rule = " " + std::string(128, '-');
 

@@ -8,20 +8,6 @@ constexpr const char* EraseLine = "\r\x1b[K";
 
 }  // namespace
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (true) {
-    const size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      return lines;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-}
-
 ConsoleOutput::ConsoleOutput(std::ostream& out, std::ostream& err, bool errIsTerminal)
     : out_(out), err_(err), errIsTerminal_(errIsTerminal) {}
 

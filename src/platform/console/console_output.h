@@ -4,11 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace tamarack {
+#include "platform/text_lines.h"
 
-// The lines of a program text: split at every CR LF. An empty text is one
-// empty line, and a text that ends with CR LF ends with an empty line.
-std::vector<std::string> SplitLines(const std::string& text);
+namespace tamarack {
 
 // Standard output and standard error of the console front end, and the
 // status line: one line on a terminal's standard error that is rewritten in
