@@ -49,6 +49,9 @@ class FileSystem {
   // Creates a file, or truncates an existing one, for reading and writing.
   virtual std::unique_ptr<ByteFile> Create(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // True when both paths name one and the same file, however they are
+  // written (links, "." and ".." included); false when either is missing.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   // Deletes for good (never into a trash can).
   virtual bool Delete(const std::string& path) = 0;
   // Bytes available to the user on the file system that holds the path's

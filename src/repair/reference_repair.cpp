@@ -13,11 +13,15 @@ namespace tamarack {
 namespace {
 
 // True for the same path, also when it is written differently ("/a/./b",
-// "/a//b"). Taking the selected file for its own reference would end in the
-// offer to delete the reference, that is, the selected file itself.
-bool SamePath(const std::string& a, const std::string& b) {
+// "/a//b") or reaches the same file through a link. Taking the selected file
+// for its own reference would end in the offer to delete the reference, that
+// is, the selected file itself.
+bool SamePath(FileSystem& files, const std::string& a, const std::string& b) {
   if (a == b) return true;
-  return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+  if (std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal()) {
+    return true;
+  }
+  return files.SameFile(a, b);
 }
 
 // Closes the reference file when it is open. A failed close ends a running
@@ -52,7 +56,7 @@ void ReferenceRepair::RepairWithReference() {
 void ReferenceRepair::CheckReference(ReferenceRecord& reference) {
   OperationControl& control = context_.Control;
   SelectedFile& selected = context_.Selected;
-  if (SamePath(selected.SelectedFileName, reference.ReferencePath)) {
+  if (SamePath(context_.Files, selected.SelectedFileName, reference.ReferencePath)) {
     control.ShowError("The Selected file and the Reference file\r\nare the same file.");
     return;
   }

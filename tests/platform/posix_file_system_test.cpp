@@ -152,6 +152,20 @@ TEST_F(PosixFileSystemTest, DeleteRemovesFilesForGood) {
   EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
+TEST_F(PosixFileSystemTest, SameFileSeesThroughSpellingsAndLinks) {
+  const std::string path = WriteFile("film.avi", "x");
+  const std::string copy = WriteFile("copy.avi", "x");
+  std::filesystem::create_hard_link(path, PathOf("hard.avi"));
+  std::filesystem::create_directory_symlink(folder, PathOf("linked"));
+  EXPECT_TRUE(files.SameFile(path, path));
+  EXPECT_TRUE(files.SameFile(path, folder + "/./film.avi"));
+  EXPECT_TRUE(files.SameFile(path, PathOf("hard.avi")));
+  EXPECT_TRUE(files.SameFile(PathOf("linked/film.avi"), path));
+  EXPECT_FALSE(files.SameFile(path, copy));
+  EXPECT_FALSE(files.SameFile(path, PathOf("missing.avi")));
+  EXPECT_FALSE(files.SameFile(PathOf("missing.avi"), PathOf("missing.avi")));
+}
+
 TEST_F(PosixFileSystemTest, SizeOfAFileBeyondTwoGibibytesIsNotCut) {
   const std::string path = PathOf("big.avi");
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);

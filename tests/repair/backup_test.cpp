@@ -165,6 +165,9 @@ class MeteredFileSystem : public FileSystem {
   }
   std::unique_ptr<ByteFile> Create(const std::string& path) override { return inner_.Create(path); }
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return inner_.SameFile(a, b);
+  }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   int64_t FreeSpace(const std::string&) override {
     int64_t used = 0;

@@ -308,6 +308,9 @@ class ShrinkingFileSystem : public FileSystem {
   }
   std::unique_ptr<ByteFile> Create(const std::string& path) override { return inner_.Create(path); }
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
+  bool SameFile(const std::string& a, const std::string& b) override {
+    return inner_.SameFile(a, b);
+  }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   int64_t FreeSpace(const std::string& path) override { return inner_.FreeSpace(path); }
 
@@ -379,6 +382,32 @@ TEST_F(ReferenceRepairRealFilesTest, MergesTwoDamagedDownloadsOnDisk) {
   EXPECT_EQ(ReadRealFile(selectedPath), expected);
   EXPECT_FALSE(std::filesystem::exists(referencePath));
   EXPECT_TRUE(program->Control.LastRunCompleted);
+}
+
+}  // namespace
+}  // namespace tamarack::testing
+
+namespace tamarack::testing {
+namespace {
+
+// A folder link or a hard link reaches the selected file under a path that no
+// spelling rule can see through; the deletion offer would then delete the
+// selected file itself. Each is refused as the same file, and the file stays.
+TEST_F(ReferenceRepairRealFilesTest, SelectedFileReachedThroughLinksIsTheSameFile) {
+  const std::vector<uint8_t> bytes = NonZeroBytes(4096);
+  const std::string selectedPath = temp.File("film.avi");
+  WriteRealFile(selectedPath, bytes);
+  std::filesystem::create_directory_symlink(temp.Path(), temp.File("linked"));
+  std::filesystem::create_hard_link(selectedPath, temp.File("hard.avi"));
+  SelectFile(selectedPath);
+
+  for (const std::string& same : {temp.File("linked/film.avi"), temp.File("hard.avi")}) {
+    dialogs.ExpectFile(same);
+    dialogs.Expect(MessageKind::Error, SameFileText);
+    program->RunCommand(RepairReferenceButton);
+    EXPECT_FALSE(program->Control.LastRunCompleted) << same;
+  }
+  EXPECT_EQ(ReadRealFile(selectedPath), bytes);
 }
 
 }  // namespace

@@ -169,6 +169,14 @@ std::unique_ptr<ByteFile> FakeFileSystem::Create(const std::string& path) {
   return std::make_unique<FakeByteFile>(*this, path);
 }
 
+bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
+  const auto resolve = [this](const std::string& path) {
+    const auto alias = Aliases.find(path);
+    return alias == Aliases.end() ? path : alias->second;
+  };
+  return Files.count(resolve(a)) > 0 && resolve(a) == resolve(b);
+}
+
 bool FakeFileSystem::Delete(const std::string& path) {
   if (!Files.count(path) || ReadOnly[path]) return false;
   Files.erase(path);

@@ -153,6 +153,9 @@ class FakeFileSystem : public FileSystem {
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override;
   std::unique_ptr<ByteFile> Create(const std::string& path) override;
   bool Exists(const std::string& path) override { return Files.count(path) > 0; }
+  // Paths are the files' only names, unless Aliases says that a path names
+  // another path's file.
+  bool SameFile(const std::string& a, const std::string& b) override;
   bool Delete(const std::string& path) override;
   int64_t FreeSpace(const std::string& path) override;
 
@@ -163,10 +166,11 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::vector<uint8_t>> Files;
   std::map<std::string, Stats> Counts;
   std::map<std::string, std::vector<Failure>> Failures;
-  std::map<std::string, bool> Locked;         // OpenExisting fails
-  std::map<std::string, bool> ReadOnly;       // OpenExisting, Create and Delete fail
-  int64_t Free = int64_t{1} << 40;            // FreeSpace answer; -1 fails
-  int OpenFiles = 0;                          // files not yet closed
+  std::map<std::string, std::string> Aliases;  // path -> the path it names
+  std::map<std::string, bool> Locked;          // OpenExisting fails
+  std::map<std::string, bool> ReadOnly;        // OpenExisting, Create and Delete fail
+  int64_t Free = int64_t{1} << 40;             // FreeSpace answer; -1 fails
+  int OpenFiles = 0;                           // files not yet closed
   // Largest size a file may reach through writes; -1 for no limit.
   int64_t Capacity = -1;
 };
