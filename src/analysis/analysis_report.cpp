@@ -132,7 +132,8 @@ std::string PatchCodesText(const ScanState& state) {
       "",
   };
   lines.insert(lines.end(), classLines.begin(), classLines.end());
-  return JoinLines(lines);
+  // Every class's lines end with a line break, its empty last line too.
+  return JoinLines(lines) + "\r\n";
 }
 
 void ShowPatchCodes(const ScanState& state, Views& views) {

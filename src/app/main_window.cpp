@@ -6,7 +6,6 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tamarack"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Tamarack"));
   tamarack::TamarackForm form;
   form.ViewMemo().SetText(tamarack::HelpText());
   form.show();

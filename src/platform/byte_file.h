@@ -47,6 +47,7 @@ class FileSystem {
   // Opens an existing file for reading and writing; null when that fails.
   virtual std::unique_ptr<ByteFile> OpenExisting(const std::string& path) = 0;
   // Creates a file, or truncates an existing one, for reading and writing.
+  // A symbolic link at the path is not followed: the creation fails.
   virtual std::unique_ptr<ByteFile> Create(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
   // True when both paths name one and the same file, however they are

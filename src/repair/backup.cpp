@@ -44,6 +44,12 @@ void Backup::PrepareBackup(BackupRecord& backup) {
     control.ShowError("Insufficient space to create Backup file.");
     return;
   }
+  // A backup name that still reaches the selected file itself through a link
+  // (its deletion failed) would truncate the video when the copy is created.
+  if (files.SameFile(backup.BackupPath, context_.Selected.SelectedFileName)) {
+    control.ShowError("The Selected file and the Backup file\r\nare the same file.");
+    return;
+  }
   backup.BackupFile = files.Create(backup.BackupPath);
   if (!backup.BackupFile) control.ShowAccessError(FileRole::Backup);
 }

@@ -76,6 +76,12 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
     if (overwrite == PromptResult::No) control.Busy = false;
   }
   if (!control.Busy) return;
+  // A patch name that reaches the selected file itself through a link would
+  // truncate the video when the patch is created.
+  if (context_.Files.SameFile(job.PatchFileName, context_.Selected.SelectedFileName)) {
+    control.ShowError("The Selected file and the Patch file\r\nare the same file.");
+    return;
+  }
   job.PatchFile = context_.Files.Create(job.PatchFileName);
   if (!job.PatchFile) control.ShowAccessError(FileRole::Patch);
 }

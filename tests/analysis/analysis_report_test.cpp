@@ -153,7 +153,8 @@ TEST(PatchCodesTextTest, CodesAreListedBySizeClassWithTheirTotal) {
             "00120, 00340\r\n"
             "\r\n"
             "1 x 128Kb code(s):\r\n"
-            "00501\r\n");
+            "00501\r\n"
+            "\r\n");
   EXPECT_EQ(ListedCodes(state), (std::vector<std::string>{"00120", "00340", "00501"}));
 }
 
@@ -175,7 +176,8 @@ TEST(PatchCodesTextTest, SixteenUnitCodesAreLabelledWithThousands) {
             "00307\r\n"
             "\r\n"
             "2 x 1,024Kb code(s):\r\n"
-            "0000F, 0020F\r\n");
+            "0000F, 0020F\r\n"
+            "\r\n");
   EXPECT_EQ(ListedCodes(state), (std::vector<std::string>{"00100", "00307", "0000F", "0020F"}));
 }
 

@@ -119,7 +119,8 @@ TEST_F(AnalyzeTest, ErrorRunsTurnTheirCellsRedAndOpenThePatchCodesView) {
             "\r\n"
             "2 x 64Kb code(s):\r\n"
             "00000, 00040\r\n"
-            "\r\n");
+            "\r\n"
+            "\r\n");             // the text's last line break, then the one the view adds
   EXPECT_EQ(MapLetters(), map);  // the runner leaves a completed map
   EXPECT_TRUE(program->Control.LastRunCompleted);
   EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);

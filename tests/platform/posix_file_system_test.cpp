@@ -152,6 +152,16 @@ TEST_F(PosixFileSystemTest, DeleteRemovesFilesForGood) {
   EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
 
+TEST_F(PosixFileSystemTest, CreateNeverFollowsASymbolicLink) {
+  const std::string target = WriteFile("film.avi", "video");
+  std::filesystem::create_symlink(target, PathOf("film.tkp"));
+  std::filesystem::create_symlink(PathOf("elsewhere.tkp"), PathOf("dangling.tkp"));
+  EXPECT_EQ(files.Create(PathOf("film.tkp")), nullptr);
+  EXPECT_EQ(files.Create(PathOf("dangling.tkp")), nullptr);
+  EXPECT_EQ(Contents(target), "video");
+  EXPECT_FALSE(std::filesystem::exists(PathOf("elsewhere.tkp")));
+}
+
 TEST_F(PosixFileSystemTest, SameFileSeesThroughSpellingsAndLinks) {
   const std::string path = WriteFile("film.avi", "x");
   const std::string copy = WriteFile("copy.avi", "x");

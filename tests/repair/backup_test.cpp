@@ -130,6 +130,22 @@ TEST_F(BackupTest, ReadOnlyBackupGivesTheAccessMessage) {
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
+TEST_F(BackupTest, BackupNameThatStillReachesTheSelectedFileIsRefused) {
+  // The backup name is a link to the selected file that cannot be deleted:
+  // creating the backup would truncate the video itself.
+  const std::vector<uint8_t> bytes = PatternBytes(4096);
+  Prepare(bytes);
+  AddFile(BackupPath, {1});
+  files.Aliases[BackupPath] = SelectedPath;
+  files.ReadOnly[BackupPath] = true;
+  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
+  dialogs.Expect(MessageKind::Error, "The Selected file and the Backup file\r\nare the same file.");
+  Run();
+  EXPECT_EQ(files.Files[SelectedPath], bytes);
+  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_EQ(files.OpenFiles, 0);
+}
+
 TEST_F(BackupTest, BackupOfABackupGetsThePrefixTwice) {
   Prepare(PatternBytes(2048), BackupPath);
   dialogs.Expect(MessageKind::Information,

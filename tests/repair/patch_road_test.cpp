@@ -3,6 +3,7 @@
 // them, and the first repairs with that patch.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -119,6 +120,38 @@ TEST_F(PatchRoadOnRealFilesTest, APatchMadeAndAppliedOnDiskRepairsTheCopy) {
   program->RunCommand(RepairPatchButton);
   EXPECT_EQ(ReadRealFile(bad), intact);
   EXPECT_EQ(ReadRealFile(good), intact);
+}
+
+// A patch name that is a link to the selected file (a hard link, or a
+// symbolic link) is refused before anything is created: the video stays as
+// it was.
+TEST_F(PatchRoadOnRealFilesTest, PatchNameLinkedToTheSelectedFileIsRefused) {
+  const std::vector<uint8_t> intact = RandomBytes(3 * UnitSize, 23);
+  const std::string video = temp.File("film.avi");
+  const std::string patch = temp.File("film.tkp");
+  WriteRealFile(video, intact);
+  SelectFile(video);
+  for (const bool symbolic : {false, true}) {
+    std::filesystem::remove(patch);
+    if (symbolic) {
+      std::filesystem::create_symlink(video, patch);
+    } else {
+      std::filesystem::create_hard_link(video, patch);
+    }
+    program->RunCommand(PatchCodesButton);
+    memo.SetText("00000");
+    dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,*",
+                   PromptResult::Yes);
+    dialogs.Expect(
+        MessageKind::Confirmation,
+        "A Patch file for the Selected file already exists.\r\nOverwrite \"" + patch + "\"?",
+        PromptResult::Yes);
+    dialogs.Expect(MessageKind::Error,
+                   "The Selected file and the Patch file\r\nare the same file.");
+    program->RunCommand(CreatePatchButton);
+    EXPECT_EQ(ReadRealFile(video), intact) << (symbolic ? "symbolic link" : "hard link");
+    EXPECT_FALSE(program->Control.LastRunCompleted);
+  }
 }
 
 }  // namespace

@@ -119,7 +119,9 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenExisting(const std::string& path)
 }
 
 std::unique_ptr<ByteFile> PosixFileSystem::Create(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A symbolic link is not followed: the file created is always the one the
+  // path names, never another file somewhere else that would be truncated.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return nullptr;
   if (!IsRegularFile(fd)) {
     ::close(fd);
