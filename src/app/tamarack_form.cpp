@@ -18,8 +18,8 @@ TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
   setPalette(background);
 
   viewMemo_ = std::make_unique<QtTextView>(this);
-  program_ = std::make_unique<Program>(PlatformServices{
-      fonts_, *viewMemo_, dialogs_, pump_, clock_, shell_, window_, files_});
+  program_ = std::make_unique<Program>(
+      PlatformServices{fonts_, *viewMemo_, dialogs_, pump_, clock_, shell_, window_, files_});
 
   backgroundImage_ = new BitmapWidget(program_->Bitmap, this);
   backgroundImage_->move(0, 0);
@@ -28,6 +28,7 @@ TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
     program_->Pointer.DoMouseMove(x, y, left);
   };
   backgroundImage_->OnMouseUp = [this](int x, int y) { program_->Pointer.DoMouseUp(x, y); };
+  window_.SetEventPosition([this] { return backgroundImage_->EventGlobalPosition(); });
 
   const PixelRect area = ToPixels(ViewAreaRect);
   QPlainTextEdit* memo = viewMemo_->Widget();
@@ -55,7 +56,8 @@ bool TamarackForm::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) {
     EnsureInitialized();
   } else if (event->type() == QEvent::Show && !initialized_) {
-    QMetaObject::invokeMethod(this, [this] { EnsureInitialized(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { EnsureInitialized(); }, Qt::QueuedConnection);
   }
   return QWidget::event(event);
 }

@@ -14,14 +14,16 @@ BitmapWidget::BitmapWidget(Surface& surface, QWidget* parent) : QWidget(parent),
   surface_.SetChangeListener([this] {
     if (flushPosted_) return;
     flushPosted_ = true;
-    QMetaObject::invokeMethod(this, [this] { FlushSurface(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { FlushSurface(); }, Qt::QueuedConnection);
   });
 }
 
 void BitmapWidget::FlushSurface() {
   flushPosted_ = false;
   const PixelRect r = surface_.TakeDirtyRect();
-  if (r.Left < r.Right && r.Top < r.Bottom) update(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+  if (r.Left < r.Right && r.Top < r.Bottom)
+    update(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
 }
 
 void BitmapWidget::paintEvent(QPaintEvent* event) {
@@ -31,17 +33,43 @@ void BitmapWidget::paintEvent(QPaintEvent* event) {
   painter.drawImage(event->rect(), image, event->rect());
 }
 
+namespace {
+
+// Holds the event's screen position for the handler's duration. Handlers
+// nest (a release runs a whole operation, which handles further events), so
+// the outer event's position comes back afterwards.
+class EventPositionScope {
+ public:
+  EventPositionScope(std::optional<QPoint>& slot, const QMouseEvent* event)
+      : slot_(slot), saved_(slot) {
+    slot_ = event->globalPosition().toPoint();
+  }
+  ~EventPositionScope() { slot_ = saved_; }
+
+ private:
+  std::optional<QPoint>& slot_;
+  std::optional<QPoint> saved_;
+};
+
+}  // namespace
+
 void BitmapWidget::mousePressEvent(QMouseEvent* event) {
-  if (OnMouseDown) OnMouseDown(event->position().toPoint().x(), event->position().toPoint().y());
+  const EventPositionScope scope(eventGlobal_, event);
+  const QPoint p = event->position().toPoint();
+  if (OnMouseDown) OnMouseDown(p.x(), p.y());
 }
 
 void BitmapWidget::mouseMoveEvent(QMouseEvent* event) {
+  const EventPositionScope scope(eventGlobal_, event);
+  const QPoint p = event->position().toPoint();
   const bool left = event->buttons().testFlag(Qt::LeftButton);
-  if (OnMouseMove) OnMouseMove(event->position().toPoint().x(), event->position().toPoint().y(), left);
+  if (OnMouseMove) OnMouseMove(p.x(), p.y(), left);
 }
 
 void BitmapWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (OnMouseUp) OnMouseUp(event->position().toPoint().x(), event->position().toPoint().y());
+  const EventPositionScope scope(eventGlobal_, event);
+  const QPoint p = event->position().toPoint();
+  if (OnMouseUp) OnMouseUp(p.x(), p.y());
 }
 
 }  // namespace tamarack

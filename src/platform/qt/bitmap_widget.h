@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "platform/surface.h"
 
@@ -23,6 +25,10 @@ class BitmapWidget : public QWidget {
   // Repaints whatever the surface has changed since the last call.
   void FlushSurface();
 
+  // The pointer's screen position at the mouse event being handled; none
+  // outside the handlers.
+  std::optional<QPoint> EventGlobalPosition() const { return eventGlobal_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -32,6 +38,7 @@ class BitmapWidget : public QWidget {
  private:
   Surface& surface_;
   bool flushPosted_ = false;
+  std::optional<QPoint> eventGlobal_;
 };
 
 }  // namespace tamarack

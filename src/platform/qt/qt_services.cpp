@@ -3,12 +3,17 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
+#include <QThread>
 #include <QUrl>
 #include <QWindow>
 
@@ -70,6 +75,19 @@ PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       break;
   }
+  // Plain lines are not wrapped where they fit the screen, so that a message
+  // reads as its lines are written.
+  if (shown.Format == Qt::PlainText) {
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+      int longest = 0;
+      for (const QString& line : shown.Text.split(QLatin1Char('\n'))) {
+        longest = std::max(longest, label->fontMetrics().horizontalAdvance(line));
+      }
+      const QScreen* screen = QGuiApplication::primaryScreen();
+      const int limit = screen ? screen->availableGeometry().width() * 3 / 4 : 800;
+      label->setMinimumWidth(std::min(longest + 4, limit));
+    }
+  }
   const int answer = box.exec();
   if (kind != MessageKind::Confirmation) return PromptResult::Ok;
   if (answer == QMessageBox::Yes) return PromptResult::Yes;
@@ -93,13 +111,27 @@ std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {
   }
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
+  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return {};
+  lastFolder_ = QFileInfo(files.first()).absolutePath();
   return files.first().toStdString();
 }
 
-void QtEventPump::ProcessPendingEvents() { QApplication::processEvents(); }
+void QtEventPump::ProcessPendingEvents() {
+  QApplication::processEvents();
+  // At most a third of a second: an operation never waits long on a button
+  // that is held down.
+  constexpr int HeldButtonMilliseconds = 300;
+  QElapsedTimer held;
+  held.start();
+  while (QGuiApplication::mouseButtons() != Qt::NoButton &&
+         held.elapsed() < HeldButtonMilliseconds) {
+    QThread::msleep(5);
+    QApplication::processEvents();
+  }
+}
 
 void QtShell::OpenAddress(const std::string& address) {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
@@ -127,7 +159,8 @@ int QtWindowHost::ScreenHeight() {
 }
 
 ScreenPoint QtWindowHost::PointerPosition() {
-  const QPoint p = QCursor::pos();
+  const std::optional<QPoint> atEvent = eventPosition_ ? eventPosition_() : std::nullopt;
+  const QPoint p = atEvent ? *atEvent : QCursor::pos();
   return {p.x(), p.y()};
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QPoint>
+#include <QString>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
@@ -22,7 +26,8 @@ struct MessageText {
 MessageText MessageBoxText(const std::string& text);
 
 // Modal QMessageBox messages with the standard titles, and Qt's open-file
-// dialog.
+// dialog, which opens in the folder of the file chosen last (kept only while
+// the program runs).
 class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
@@ -31,8 +36,13 @@ class QtDialogs : public Dialogs {
 
  private:
   QWidget* parent_;
+  QString lastFolder_;
 };
 
+// Handles the waiting events. While a mouse button is held in the window (a
+// click or a drag under way) it goes on handling events for a moment, so
+// that the release of a click, or the next steps of a drag, are not left
+// for the next round of a running operation.
 class QtEventPump : public EventPump {
  public:
   void ProcessPendingEvents() override;
@@ -47,6 +57,12 @@ class QtShell : public Shell {
 class QtWindowHost : public WindowHost {
  public:
   explicit QtWindowHost(QWidget* window) : window_(window) {}
+  // Where the pointer was at the mouse event being handled, if one is: a
+  // move started or continued late (inside a running operation) then still
+  // keeps the pointer's grip on the window.
+  void SetEventPosition(std::function<std::optional<QPoint>()> eventPosition) {
+    eventPosition_ = std::move(eventPosition);
+  }
   void SetCaption(const std::string& caption) override;
   int Left() override;
   int Top() override;
@@ -63,6 +79,7 @@ class QtWindowHost : public WindowHost {
 
  private:
   QWidget* window_;
+  std::function<std::optional<QPoint>()> eventPosition_;
 };
 
 }  // namespace tamarack
