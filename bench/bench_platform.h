@@ -43,16 +43,17 @@ class QuietShell : public Shell {
 };
 
 // The whole program on the quiet services and the real file system, as the
-// console front end runs it.
-struct QuietProgram {
-  QuietProgram() { Whole.DoInit(); }
+// console front end runs it; a benchmark may bring dialogs of its own.
+template <class DialogsType>
+struct QuietProgramWith {
+  QuietProgramWith() { Whole.DoInit(); }
 
   // Selects a file without the open-file dialog.
   void Select(const std::string& path) { Whole.Selected.SelectedFileName = path; }
 
   QuietFonts Fonts;
   ConsoleTextView Memo;
-  QuietDialogs Messages;
+  DialogsType Messages;
   QuietPump Pump;
   SteadyClock Timer;
   QuietShell Desktop;
@@ -60,5 +61,7 @@ struct QuietProgram {
   PosixFileSystem Files;
   Program Whole{PlatformServices{Fonts, Memo, Messages, Pump, Timer, Desktop, Window, Files}};
 };
+
+using QuietProgram = QuietProgramWith<QuietDialogs>;
 
 }  // namespace tamarack::bench

@@ -80,18 +80,7 @@ class ReferenceDialogs : public Dialogs {
   int Errors = 0;
 };
 
-struct ReferenceProgram {
-  ReferenceProgram() { Whole.DoInit(); }
-  QuietFonts Fonts;
-  ConsoleTextView Memo;
-  ReferenceDialogs Messages;
-  QuietPump Pump;
-  SteadyClock Timer;
-  QuietShell Desktop;
-  ConsoleWindowHost Window;
-  PosixFileSystem Files;
-  Program Whole{PlatformServices{Fonts, Memo, Messages, Pump, Timer, Desktop, Window, Files}};
-};
+using ReferenceProgram = QuietProgramWith<ReferenceDialogs>;
 
 double RepairSeconds(ReferenceProgram& program) {
   program.Messages.Messages.clear();

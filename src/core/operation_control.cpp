@@ -98,9 +98,9 @@ void OperationControl::RunOperation(int command) {
   grid_.DrawGrid();
   views_.ShowView(View::Analysis);
   // A stop confirmed while "Initializing" showed leaves the operation
-  // untouched: none of its steps runs. An operation that does not exist yet
-  // has done nothing, so it ends as a stop does: the map is wiped and the
-  // buttons come back.
+  // untouched: none of its steps runs. A command with no operation
+  // registered has done nothing, so it ends as a stop does: the map is wiped
+  // and the buttons come back.
   if (Busy && operations_[command]) {
     operations_[command]();
   } else {

@@ -131,7 +131,7 @@ bool CliProcess::WaitForErr(const std::string& text, std::chrono::milliseconds t
 
 void CliProcess::Signal(int signal) { ::kill(pid_, signal); }
 
-CliResult CliProcess::Finish(std::chrono::milliseconds timeout) {
+CliResult ChildProcess::Finish(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   while (Pump(20)) {
     if (Clock::now() > deadline) ::kill(pid_, SIGKILL);
@@ -191,16 +191,6 @@ void TerminalProcess::Type(const std::string& text) {
   if (master_ >= 0 && ::write(master_, text.data(), text.size()) < 0) {
     throw std::runtime_error("write to terminal");
   }
-}
-
-CliResult TerminalProcess::Finish(std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  while (Pump(20)) {
-    if (Clock::now() > deadline) ::kill(pid_, SIGKILL);
-  }
-  result_.Status = Reap(pid_, deadline);
-  pid_ = -1;
-  return result_;
 }
 
 std::vector<uint8_t> NonZeroBytes(size_t size, uint32_t seed) {

@@ -16,9 +16,26 @@ struct CliResult {
   std::string Err;
 };
 
+// A running tamarack-cli child and what it has printed so far.
+class ChildProcess {
+ public:
+  virtual ~ChildProcess() = default;
+  // Reads the rest of the output and waits for the end; a child that is
+  // still running after the timeout is killed.
+  CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+ protected:
+  // Moves the child's waiting output into the result; false once it has
+  // closed its side.
+  virtual bool Pump(int waitMilliseconds) = 0;
+
+  pid_t pid_ = -1;
+  CliResult result_;
+};
+
 // The built tamarack-cli, run as a child process with pipes for its
 // standard streams (so it has no terminal).
-class CliProcess {
+class CliProcess : public ChildProcess {
  public:
   CliProcess(const std::vector<std::string>& args, const std::string& input = "");
   ~CliProcess();
@@ -29,22 +46,16 @@ class CliProcess {
   // false when the time runs out or the child ends first.
   bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout);
   void Signal(int signal);
-  // Reads the rest of the output and waits for the end; a child that is
-  // still running after the timeout is killed.
-  CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
  private:
-  // Moves what is waiting on the pipes into the result; false once both
-  // pipes are closed.
-  bool Pump(int waitMilliseconds);
+  // False once both pipes are closed.
+  bool Pump(int waitMilliseconds) override;
 
-  pid_t pid_ = -1;
   int inFd_ = -1;
   int outFd_ = -1;
   int errFd_ = -1;
   std::string input_;
   size_t written_ = 0;
-  CliResult result_;
 };
 
 // Runs tamarack-cli to its end.
@@ -52,7 +63,7 @@ CliResult RunCli(const std::vector<std::string>& args, const std::string& input 
 
 // tamarack-cli on a pseudo-terminal: its standard input, output and error
 // are the terminal, and what the test writes is typed on it.
-class TerminalProcess {
+class TerminalProcess : public ChildProcess {
  public:
   explicit TerminalProcess(const std::vector<std::string>& args);
   ~TerminalProcess();
@@ -63,15 +74,12 @@ class TerminalProcess {
   // was looked at; false when the time runs out or the child ends first.
   bool WaitFor(const std::string& text, std::chrono::milliseconds timeout);
   void Type(const std::string& text);
-  CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
  private:
-  bool Pump(int waitMilliseconds);
+  bool Pump(int waitMilliseconds) override;
 
-  pid_t pid_ = -1;
   int master_ = -1;
   size_t seen_ = 0;
-  CliResult result_;
 };
 
 // Bytes 1 to 255 from a fixed seed: a file without a single zero byte.

@@ -13,7 +13,7 @@
 
 #include "app/program.h"
 #include "platform/posix/posix_file_system.h"
-#include "support/fakes.h"
+#include "support/program_fixture.h"
 
 namespace tamarack::testing {
 
@@ -53,31 +53,11 @@ inline std::vector<uint8_t> ReadRealFile(const std::string& path) {
 
 // The whole program on the host's real file system, every other platform
 // interface faked, initialised as at window start.
-class RealFilesTest : public ::testing::Test {
+class RealFilesTest : public ProgramOn<PosixFileSystem> {
  protected:
-  RealFilesTest() {
-    program = std::make_unique<Program>(
-        PlatformServices{fonts, memo, dialogs, pump, clock, shell, window, files});
-    program->DoInit();
-  }
-
   void SetUp() override { ASSERT_TRUE(temp.Made()) << "no temporary folder"; }
 
-  void SelectFile(const std::string& path) {
-    dialogs.ExpectFile(path);
-    program->RunCommand(SelectClearButton);
-  }
-
-  FakeFontBackend fonts;
-  FakeTextView memo;
-  FakeDialogs dialogs;
-  FakeEventPump pump;
-  FakeClock clock;
-  FakeShell shell;
-  FakeWindowHost window;
-  PosixFileSystem files;
   TempDir temp;
-  std::unique_ptr<Program> program;
 };
 
 }  // namespace tamarack::testing
