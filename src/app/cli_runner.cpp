@@ -21,11 +21,13 @@ namespace {
 // the Pause/Stop button and the progress bar.
 constexpr PixelRect MapArea{104, 44, 512, 252};
 
-// Full paths, as the open-file dialog of the window gives them.
+// Full paths, as the open-file dialog of the window gives them. Nothing is
+// collapsed by its text: ".." after a symbolic link leads out of the link's
+// target, so only the kernel knows which file a path names.
 std::string FullPath(const std::string& path) {
   std::error_code error;
   const std::filesystem::path full = std::filesystem::absolute(path, error);
-  return error ? path : full.lexically_normal().string();
+  return error ? path : full.string();
 }
 
 // The text with CR LF line ends, as the text control holds pasted lines.

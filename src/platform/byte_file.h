@@ -22,6 +22,9 @@ class ByteFile {
   virtual int64_t Size() = 0;
   // Closes the file; later calls fail. Returns false when the close failed.
   virtual bool Close() = 0;
+  // Puts the data written so far on the disk (fdatasync). Returns false when
+  // that failed: the data may then be lost.
+  virtual bool Sync() = 0;
 
   // What CopyTo did: the bytes read from this file (fewer than asked only at
   // its end, -1 on a read error), and whether every byte read reached the
@@ -41,14 +44,28 @@ class ByteFile {
   }
 };
 
+// A new file that appears under its final name only when it is complete.
+// It is written in its final name's folder under a temporary name (or none
+// at all), so a stop, a fault or a kill never leaves a partial file under
+// the final name, and a file already there stays untouched until Commit.
+class OutputFile : public ByteFile {
+ public:
+  // Syncs the data to the disk, puts the file under its final name, replacing
+  // any file of that name, and closes it. Returns false when a step failed:
+  // the final name then names what it named before and the new file is gone.
+  virtual bool Commit() = 0;
+  // Close, or destruction, without Commit discards the new file.
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // Opens an existing file for reading and writing; null when that fails.
   virtual std::unique_ptr<ByteFile> OpenExisting(const std::string& path) = 0;
-  // Creates a file, or truncates an existing one, for reading and writing.
-  // A symbolic link at the path is not followed: the creation fails.
-  virtual std::unique_ptr<ByteFile> Create(const std::string& path) = 0;
+  // Starts a new file that Commit puts under the path; null when it cannot
+  // be created in the path's folder. Nothing at the path is opened, followed
+  // or changed before Commit.
+  virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
   // True when both paths name one and the same file, however they are
   // written (links, "." and ".." included); false when either is missing.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
-#include <vector>
 
 #include "core/paths.h"
+#include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 
 namespace tamarack {
@@ -36,21 +36,18 @@ void Backup::PrepareBackup(BackupRecord& backup) {
       control.Busy = false;
       return;
     }
-    // A deletion that fails is reported by the creation below. Deleting
-    // first lets the old backup's space count as free.
-    files.Delete(backup.BackupPath);
   }
+  // The old backup is replaced only once the new one is complete, so the
+  // space it holds does not count as free.
   if (!HasFreeSpace(files, backup.BackupPath, context_.Selected.SelectedFileSize)) {
     control.ShowError("Insufficient space to create Backup file.");
     return;
   }
-  // A backup name that still reaches the selected file itself through a link
-  // (its deletion failed) would truncate the video when the copy is created.
   if (files.SameFile(backup.BackupPath, context_.Selected.SelectedFileName)) {
     control.ShowError("The Selected file and the Backup file\r\nare the same file.");
     return;
   }
-  backup.BackupFile = files.Create(backup.BackupPath);
+  backup.BackupFile = files.CreateOutput(backup.BackupPath);
   if (!backup.BackupFile) control.ShowAccessError(FileRole::Backup);
 }
 
@@ -69,7 +66,7 @@ void Backup::CopyToBackup(BackupRecord& backup) {
   int32_t pending = 0;
   int32_t copied = 0;
 
-  std::vector<uint8_t> block(FileBlockSize);
+  AlignedBuffer block(FileBlockSize);
   // The copy reads only as far as the size the file had when it was opened;
   // a file that another program shortens meanwhile ends it with a message
   // instead of leaving it waiting for bytes that never come.
@@ -87,16 +84,14 @@ void Backup::CopyToBackup(BackupRecord& backup) {
     for (; pending >= cellSize; pending -= cellSize) PaintBackupCell(state);
     if (progress.ProgressTimerDue()) progress.ShowProgress(copied, size);
   }
-  // A close that fails may have lost written data, so the copy then counts
-  // as failed and is removed like any other incomplete one.
-  const bool closed = backup.BackupFile->Close();
-  backup.BackupFile.reset();
-  if (!closed && control.Busy) control.ShowFault(FileRole::Backup, FileFault::Close);
   if (pending > 0) PaintBackupCell(state);
-  if (!control.Busy) {
-    context_.Files.Delete(backup.BackupPath);
-    return;
+  // The copy takes its name only when it is complete and on the disk; a
+  // stopped or failed one is discarded and an old backup stays as it was.
+  if (control.Busy && !backup.BackupFile->Commit()) {
+    control.ShowFault(FileRole::Backup, FileFault::Write);
   }
+  backup.BackupFile.reset();
+  if (!control.Busy) return;
   progress.ShowProgress(1, 1);
   control.ShowPrompt(MessageKind::Information,
                      "The Backup file \"" + backup.BackupPath + "\" has been created.");

@@ -12,7 +12,7 @@ namespace tamarack {
 // The copy being made, held for the duration of the command.
 struct BackupRecord {
   std::string BackupPath;
-  std::unique_ptr<ByteFile> BackupFile;
+  std::unique_ptr<OutputFile> BackupFile;
 };
 
 // How far the map shows the copy: the number of the last painted cell.

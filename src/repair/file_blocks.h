@@ -26,4 +26,21 @@ constexpr int32_t MapCellSize(int32_t fileSize) {
 bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uint8_t* buffer,
                    int32_t count);
 
+// Fills the zero bytes of the selected file from position on with the
+// source's bytes (the rule of zero_fill.h). Another program may still be
+// writing the file, so its bytes are read again right before, into scratch,
+// and only the runs of bytes that are still zero and get a non-zero value
+// are written: nothing another program stored is reverted. Before each
+// write the file must still have the size it had when it was opened, so it
+// is never written at or past its end, nor extended. A fault or a changed
+// size ends the operation with its message and gives false. Afterwards the
+// file stands at position + count.
+bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
+                      const uint8_t* source, int32_t count, uint8_t* scratch);
+
+// Checks that the repaired selected file still has its size and puts what
+// was written on the disk, so that the completion message tells the truth.
+// False, with the message shown, when either fails.
+bool FinishRepairedFile(OperationControl& control, ByteFile& file, int32_t fileSize);
+
 }  // namespace tamarack

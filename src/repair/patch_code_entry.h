@@ -32,7 +32,10 @@ struct PatchJob {
   // The entries of Regions in use, from the first: 0 to 255.
   int RegionCount = 0;
   std::string PatchFileName;
+  // The patch file that Repair with Patch reads.
   std::unique_ptr<ByteFile> PatchFile;
+  // The patch file that Create Patch writes; it takes its name when done.
+  std::unique_ptr<OutputFile> NewPatchFile;
 };
 
 // Codes of five upper-case hexadecimal characters, at most 255 of them.

@@ -1,10 +1,10 @@
 #include "repair/patch_creation.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "core/paths.h"
 #include "core/size_text.h"
+#include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 #include "repair/patch_file.h"
 
@@ -76,14 +76,12 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
     if (overwrite == PromptResult::No) control.Busy = false;
   }
   if (!control.Busy) return;
-  // A patch name that reaches the selected file itself through a link would
-  // truncate the video when the patch is created.
   if (context_.Files.SameFile(job.PatchFileName, context_.Selected.SelectedFileName)) {
     control.ShowError("The Selected file and the Patch file\r\nare the same file.");
     return;
   }
-  job.PatchFile = context_.Files.Create(job.PatchFileName);
-  if (!job.PatchFile) control.ShowAccessError(FileRole::Patch);
+  job.NewPatchFile = context_.Files.CreateOutput(job.PatchFileName);
+  if (!job.NewPatchFile) control.ShowAccessError(FileRole::Patch);
 }
 
 void PatchCreation::WritePatchFile(PatchJob& job) {
@@ -95,26 +93,26 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
 
   // One buffer serves for the header and index and then for every piece of
   // data.
-  std::vector<uint8_t> buffer(FileBlockSize);
+  AlignedBuffer buffer(FileBlockSize);
   EncodePatchIndex(context_.Selected.SelectedFileSize, job, buffer.data());
   const int32_t indexSize = PatchIndexSize(job.RegionCount);
-  if (job.PatchFile->Write(buffer.data(), indexSize) != indexSize) {
+  if (job.NewPatchFile->Write(buffer.data(), indexSize) != indexSize) {
     control.ShowFault(FileRole::Patch, FileFault::Write);
   }
   if (control.Busy) CopyRegions(job, buffer.data());
 
-  const bool closed = job.PatchFile->Close();
-  job.PatchFile.reset();
-  if (!closed && control.Busy) control.ShowFault(FileRole::Patch, FileFault::Close);
+  // The patch takes its name only when it is complete and on the disk; a
+  // stopped or failed one is of no use to anybody and is discarded, and an
+  // old patch of that name stays as it was.
+  if (control.Busy && !job.NewPatchFile->Commit()) {
+    control.ShowFault(FileRole::Patch, FileFault::Write);
+  }
+  job.NewPatchFile.reset();
   if (control.Busy) {
     progress.ShowProgress(1, 1);
     control.ShowPrompt(MessageKind::Information,
                        "The Patch File \"" + job.PatchFileName + "\" has been created.");
     context_.ViewArea.ShowView(View::Information);
-  } else {
-    // A stopped or failed patch is incomplete and of no use to anybody; a
-    // failed deletion is not worth a further message.
-    context_.Files.Delete(job.PatchFileName);
   }
 }
 
@@ -130,7 +128,7 @@ void PatchCreation::CopyRegions(PatchJob& job, uint8_t* buffer) {
     while (region.Length > 0) {
       const int32_t n = std::min(region.Length, FileBlockSize);
       if (!ReadFileBlock(control, selected, FileRole::Selected, buffer, n)) return;
-      if (job.PatchFile->Write(buffer, n) != n) {
+      if (job.NewPatchFile->Write(buffer, n) != n) {
         control.ShowError("The Patch File cannot be written to (no space?).");
         return;
       }

@@ -26,10 +26,10 @@ class PatchCreation {
 
   // Asks about the expected size, names the patch file, checks free space
   // and an existing file, and creates it. With the busy flag still set on
-  // return, job.PatchFile is open and empty.
+  // return, job.NewPatchFile is open and empty.
   void ConfirmPatchFile(PatchJob& job);
-  // Writes the header, the index and the regions' data, then closes the
-  // patch file. It stays on success; after a stop or a fault it is deleted.
+  // Writes the header, the index and the regions' data, then gives the patch
+  // file its name. After a stop or a fault it is discarded.
   // Consumes the Length fields of the regions.
   void WritePatchFile(PatchJob& job);
 

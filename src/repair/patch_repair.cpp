@@ -2,18 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "analysis/patch_codes.h"
+#include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 #include "repair/patch_file.h"
 
 namespace tamarack {
-
-// Branch-free, so that the compiler can vectorise it.
-void FillFromPatch(uint8_t* target, const uint8_t* patch, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) target[i] = target[i] == 0 ? patch[i] : target[i];
-}
 
 PatchRepair::PatchRepair(OperationContext& context) : context_(context) {}
 
@@ -111,25 +106,19 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
   progress.OperationTitle = "Repairing with Patch";
   progress.ShowProgress(0, 1);
 
-  std::vector<uint8_t> piece(FileBlockSize);
-  std::vector<uint8_t> patchPiece(FileBlockSize);
+  AlignedBuffer piece(FileBlockSize);
+  AlignedBuffer patchPiece(FileBlockSize);
+  const int32_t size = context_.Selected.SelectedFileSize;
   for (int k = 0; k < job.RegionCount && control.Busy; ++k) {
     PatchRegion& region = job.Regions[k];
     while (region.Length > 0) {
       const int32_t n = std::min(region.Length, FileBlockSize);
-      if (!selected.Seek(region.Start - 1)) {
-        return control.ShowFault(FileRole::Selected, FileFault::Seek);
-      }
-      if (!ReadFileBlock(control, selected, FileRole::Selected, piece.data(), n)) return;
       // The patch data follows the index in region order, so it is read
       // strictly in sequence and the patch file is never repositioned.
       if (!ReadFileBlock(control, patch, FileRole::Patch, patchPiece.data(), n)) return;
-      FillFromPatch(piece.data(), patchPiece.data(), n);
-      if (!selected.Seek(region.Start - 1)) {
-        return control.ShowFault(FileRole::Selected, FileFault::Seek);
-      }
-      if (selected.Write(piece.data(), n) != n) {
-        return control.ShowFault(FileRole::Selected, FileFault::Write);
+      if (!WriteFilledBytes(control, selected, size, region.Start - 1, patchPiece.data(), n,
+                            piece.data())) {
+        return;
       }
       region.Start += n;
       region.Length -= n;
@@ -138,7 +127,7 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
     // takes effect before the next region.
     progress.ShowProgress(k + 1, job.RegionCount);
   }
-  if (!control.Busy) return;
+  if (!control.Busy || !FinishRepairedFile(control, selected, size)) return;
   progress.ShowProgress(1, 1);
   control.ShowPrompt(MessageKind::Information,
                      "Patching complete. Analyze the Selected file for remaining errors.");

@@ -7,10 +7,6 @@
 
 namespace tamarack {
 
-// Every zero byte of the target takes the patch byte at the same offset,
-// which may itself be zero; non-zero bytes stay as they are.
-void FillFromPatch(uint8_t* target, const uint8_t* patch, int32_t count);
-
 // The Repair with Patch command: a patch file fills the zero bytes of the
 // units that it carries.
 class PatchRepair {

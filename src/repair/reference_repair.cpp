@@ -2,26 +2,22 @@
 
 #include <algorithm>
 #include <cassert>
-#include <filesystem>
 #include <span>
-#include <vector>
 
+#include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 #include "repair/zero_fill.h"
 
 namespace tamarack {
 namespace {
 
-// True for the same path, also when it is written differently ("/a/./b",
-// "/a//b") or reaches the same file through a link. Taking the selected file
-// for its own reference would end in the offer to delete the reference, that
-// is, the selected file itself.
+// True for the same file, however the two paths reach it (links, "." and
+// ".." included): taking the selected file for its own reference would end
+// in the offer to delete the reference, that is, the selected file itself.
+// Paths are never compared by their text beyond equality, since ".." after
+// a symbolic link leads where the link leads.
 bool SamePath(FileSystem& files, const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  if (std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal()) {
-    return true;
-  }
-  return files.SameFile(a, b);
+  return a == b || files.SameFile(a, b);
 }
 
 // Closes the reference file when it is open. A failed close ends a running
@@ -93,8 +89,8 @@ void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
   state.CellSize = MapCellSize(size);
   progress.StartProgressTimer();
 
-  std::vector<uint8_t> selectedBlock(FileBlockSize);
-  std::vector<uint8_t> referenceBlock(FileBlockSize);
+  AlignedBuffer selectedBlock(FileBlockSize);
+  AlignedBuffer referenceBlock(FileBlockSize);
   int32_t position = 0;
   // Both files are read in step, and only as far as the size both had when
   // they were opened: a file that has since grown is not read past it, one
@@ -106,28 +102,31 @@ void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
       break;
     }
     const bool changed = MergeBlock(state, selectedBlock.data(), referenceBlock.data(), count);
-    if (changed && !WriteBack(position, selectedBlock.data(), count)) break;
+    if (changed && !WriteFilledBytes(control, selectedFile, size, position, referenceBlock.data(),
+                                     count, selectedBlock.data())) {
+      break;
+    }
     position += count;
     if (progress.ProgressTimerDue()) progress.ShowProgress(position, size);
   }
   if (state.BytesInCell > 0) PaintReferenceCell(state);
-  if (!control.Busy) return;
+  if (!control.Busy || !FinishRepairedFile(control, selectedFile, size)) return;
   progress.ShowProgress(1, 1);
   control.ShowPrompt(MessageKind::Information,
                      "Referencing complete. Analyze the Selected file for remaining errors.");
 }
 
-bool ReferenceRepair::MergeBlock(ReferenceMergeState& state, uint8_t* selected,
+bool ReferenceRepair::MergeBlock(ReferenceMergeState& state, const uint8_t* selected,
                                  const uint8_t* reference, int32_t count) {
-  // The block is merged one cell span at a time, so that each span is one
-  // run of the vectorised kernel and its change decides the cell's colour.
+  // The block is looked at one cell span at a time, so that whether a byte
+  // of the span will be filled decides the cell's colour.
   bool blockChanged = false;
   int32_t offset = 0;
   while (offset < count) {
     const int32_t span = std::min(count - offset, state.CellSize - state.BytesInCell);
     const auto length = static_cast<size_t>(span);
-    if (FillZeroBytes(std::span<uint8_t>(selected + offset, length),
-                      std::span<const uint8_t>(reference + offset, length))) {
+    if (AnyFillable(std::span<const uint8_t>(selected + offset, length),
+                    std::span<const uint8_t>(reference + offset, length))) {
       state.CellChanged = true;
       blockChanged = true;
     }
@@ -136,31 +135,6 @@ bool ReferenceRepair::MergeBlock(ReferenceMergeState& state, uint8_t* selected,
     if (state.BytesInCell == state.CellSize) PaintReferenceCell(state);
   }
   return blockChanged;
-}
-
-bool ReferenceRepair::WriteBack(int32_t position, const uint8_t* block, int32_t count) {
-  OperationControl& control = context_.Control;
-  ByteFile& file = *context_.Selected.File;
-  // The block is written only where the file still has bytes: a file that
-  // another program has shortened meanwhile is never extended.
-  const int64_t extent = file.Size();
-  if (extent < 0) {
-    control.ShowFault(FileRole::Selected, FileFault::Read);
-    return false;
-  }
-  if (extent < int64_t{position} + count) {
-    control.ShowFault(FileRole::Selected, FileFault::SizeChanged);
-    return false;
-  }
-  if (!file.Seek(position)) {
-    control.ShowFault(FileRole::Selected, FileFault::Seek);
-    return false;
-  }
-  if (file.Write(block, count) != count) {
-    control.ShowFault(FileRole::Selected, FileFault::Write);
-    return false;
-  }
-  return true;
 }
 
 void ReferenceRepair::PaintReferenceCell(ReferenceMergeState& state) {

@@ -38,8 +38,8 @@ class ReferenceRepair {
   // sizes. On failure the message has been shown, the busy flag is clear and
   // neither file is open.
   void CheckReference(ReferenceRecord& reference);
-  // Merges the reference into the selected file block by block, writing back
-  // only the blocks in which a byte changed, and paints the map.
+  // Merges the reference into the selected file block by block, writing
+  // only the bytes it fills, and paints the map.
   void MergeReference(ReferenceRecord& reference);
   // Paints the current cell green when it changed, silver when not, and
   // starts the next one.
@@ -49,13 +49,10 @@ class ReferenceRepair {
   void FinishReference(ReferenceRecord& reference);
 
  private:
-  // Merges one block that has been read into both buffers, painting every
-  // cell that it completes. Returns true when a byte of the block changed.
-  bool MergeBlock(ReferenceMergeState& state, uint8_t* selected, const uint8_t* reference,
+  // Paints every cell that one block read from both files completes.
+  // Returns true when a byte of the block will be filled.
+  bool MergeBlock(ReferenceMergeState& state, const uint8_t* selected, const uint8_t* reference,
                   int32_t count);
-  // Writes a changed block back at its offset. False, with the message
-  // shown, when the file no longer reaches that far or the write fails.
-  bool WriteBack(int32_t position, const uint8_t* block, int32_t count);
 
   OperationContext& context_;
 };

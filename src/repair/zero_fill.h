@@ -1,14 +1,30 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace tamarack {
 
-// Fills every zero byte of the target with the source byte at the same
-// offset; a zero byte facing a zero stays zero and a non-zero byte is never
-// touched. Returns true when a byte of the target changed. The source must be
-// at least as long as the target.
+// The one rule of both repairs: a byte of the file is filled when it is zero
+// and the byte at the same offset of the source (the reference, the patch)
+// is not. A zero facing a zero stays zero and a non-zero byte is never
+// touched. The source must be at least as long as the target throughout.
+
+// True when a byte of the target would be filled.
+bool AnyFillable(std::span<const uint8_t> target, std::span<const uint8_t> source);
+
+// Calls visit(offset, length) for each run of the target to be copied from
+// the source, in order; stops early when visit returns false. A run holds
+// only zero bytes of the target, begins and ends with a byte to fill, and
+// is as long as the target's zero bytes allow: a zero byte facing a zero
+// inside it is copied too, which leaves it as it was. Returns the number
+// of bytes in the runs visited.
+int64_t ForEachFillRun(std::span<const uint8_t> target, std::span<const uint8_t> source,
+                       const std::function<bool(size_t offset, size_t length)>& visit);
+
+// Fills the target in memory. Returns true when a byte changed.
 bool FillZeroBytes(std::span<uint8_t> target, std::span<const uint8_t> source);
 
 }  // namespace tamarack

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -124,23 +125,89 @@ TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {
   EXPECT_EQ(file->Read(buffer, -1), -1);
 }
 
-TEST_F(PosixFileSystemTest, CreateMakesAnEmptyFileOrTruncates) {
+// Both ways of making an output file: unnamed where the file system allows
+// it, and under a hidden temporary name.
+class PosixOutputTest : public PosixFileSystemTest,
+                        public ::testing::WithParamInterface<PosixFileSystem::OutputNaming> {
+ protected:
+  PosixOutputTest() : outputs(GetParam()) {}
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  PosixFileSystem outputs;
+};
+
+TEST_P(PosixOutputTest, OutputTakesItsNameOnlyAtCommit) {
   const std::string path = WriteFile("patch.tkp", "old contents");
-  auto file = files.Create(path);
+  auto file = outputs.CreateOutput(path);
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->Size(), 0);
   EXPECT_EQ(file->Write("new", 3), 3);
-  file.reset();  // closing by destruction keeps what was written
+  EXPECT_EQ(Contents(path), "old contents");
+  ASSERT_TRUE(file->Commit());
   EXPECT_EQ(Contents(path), "new");
+  EXPECT_EQ(Names(), std::vector<std::string>{"patch.tkp"});
+  EXPECT_FALSE(file->Commit());
 
-  auto fresh = files.Create(PathOf("fresh.tkp"));
+  auto fresh = outputs.CreateOutput(PathOf("fresh.tkp"));
   ASSERT_NE(fresh, nullptr);
-  EXPECT_TRUE(fresh->Close());
-  EXPECT_TRUE(files.Exists(PathOf("fresh.tkp")));
-
-  EXPECT_EQ(files.Create(folder), nullptr);
-  EXPECT_EQ(files.Create(PathOf("no folder/patch.tkp")), nullptr);
+  ASSERT_TRUE(fresh->Commit());
+  EXPECT_EQ(Contents(PathOf("fresh.tkp")), "");
 }
+
+TEST_P(PosixOutputTest, OutputNotCommittedLeavesNothingBehind) {
+  const std::string path = WriteFile("BACKUP.film.avi", "old backup");
+  auto file = outputs.CreateOutput(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Write("partial", 7), 7);
+  file.reset();
+  auto closed = outputs.CreateOutput(PathOf("other.tkp"));
+  ASSERT_NE(closed, nullptr);
+  EXPECT_TRUE(closed->Close());
+  EXPECT_FALSE(closed->Commit());
+  EXPECT_EQ(Contents(path), "old backup");
+  EXPECT_EQ(Names(), std::vector<std::string>{"BACKUP.film.avi"});
+}
+
+TEST_P(PosixOutputTest, OutputReplacesLinksNeverTheirTargets) {
+  const std::string video = WriteFile("film.avi", "video");
+  std::filesystem::create_symlink(video, PathOf("film.tkp"));
+  std::filesystem::create_hard_link(video, PathOf("BACKUP.film.avi"));
+  std::filesystem::create_symlink(PathOf("elsewhere.tkp"), PathOf("dangling.tkp"));
+  for (const char* name : {"film.tkp", "BACKUP.film.avi", "dangling.tkp"}) {
+    auto file = outputs.CreateOutput(PathOf(name));
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Write("copy", 4), 4);
+    ASSERT_TRUE(file->Commit());
+    EXPECT_FALSE(std::filesystem::is_symlink(PathOf(name)));
+    EXPECT_EQ(Contents(PathOf(name)), "copy");
+  }
+  EXPECT_EQ(Contents(video), "video");
+  EXPECT_FALSE(std::filesystem::exists(PathOf("elsewhere.tkp")));
+}
+
+TEST_P(PosixOutputTest, OutputThatCannotTakeItsNameFails) {
+  std::filesystem::create_directory(PathOf("taken"));
+  auto file = outputs.CreateOutput(PathOf("taken"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Write("x", 1), 1);
+  EXPECT_FALSE(file->Commit());
+  EXPECT_TRUE(std::filesystem::is_directory(PathOf("taken")));
+  EXPECT_EQ(Names(), std::vector<std::string>{"taken"});
+  EXPECT_EQ(outputs.CreateOutput(PathOf("no folder/patch.tkp")), nullptr);
+  EXPECT_EQ(outputs.CreateOutput(folder + "/"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Naming, PosixOutputTest,
+                         ::testing::Values(PosixFileSystem::OutputNaming::UnnamedFirst,
+                                           PosixFileSystem::OutputNaming::HiddenName));
 
 TEST_F(PosixFileSystemTest, DeleteRemovesFilesForGood) {
   const std::string path = WriteFile("BACKUP.film.avi", "x");
@@ -150,16 +217,6 @@ TEST_F(PosixFileSystemTest, DeleteRemovesFilesForGood) {
   EXPECT_FALSE(files.Delete(path));
   EXPECT_FALSE(files.Delete(folder));
   EXPECT_TRUE(std::filesystem::is_directory(folder));
-}
-
-TEST_F(PosixFileSystemTest, CreateNeverFollowsASymbolicLink) {
-  const std::string target = WriteFile("film.avi", "video");
-  std::filesystem::create_symlink(target, PathOf("film.tkp"));
-  std::filesystem::create_symlink(PathOf("elsewhere.tkp"), PathOf("dangling.tkp"));
-  EXPECT_EQ(files.Create(PathOf("film.tkp")), nullptr);
-  EXPECT_EQ(files.Create(PathOf("dangling.tkp")), nullptr);
-  EXPECT_EQ(Contents(target), "video");
-  EXPECT_FALSE(std::filesystem::exists(PathOf("elsewhere.tkp")));
 }
 
 TEST_F(PosixFileSystemTest, SameFileSeesThroughSpellingsAndLinks) {

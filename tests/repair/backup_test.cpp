@@ -23,6 +23,8 @@ namespace {
 
 const std::string SelectedPath = "/videos/film.avi";
 const std::string BackupPath = "/videos/BACKUP.film.avi";
+// Where the copy is written until it is complete.
+const std::string TemporaryPath = FakeFileSystem::TemporaryPathOf(BackupPath);
 const std::string OverwriteText =
     "A Backup file for the Selected file already exists.\r\n"
     "Overwrite \"/videos/BACKUP.film.avi\"?";
@@ -52,6 +54,7 @@ class BackupTest : public ProgramTest {
   // The copy ended early or was refused: no backup, nothing open, map wiped.
   void ExpectNoBackup() {
     EXPECT_FALSE(files.Exists(BackupPath));
+    EXPECT_FALSE(files.Exists(TemporaryPath));
     EXPECT_FALSE(program->Control.LastRunCompleted);
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
     EXPECT_EQ(CellColor(1), White);
@@ -68,6 +71,7 @@ class BackupTest : public ProgramTest {
   }
   void ExpectCompleted() {
     EXPECT_EQ(files.Files[BackupPath], files.Files[SelectedPath]);
+    EXPECT_FALSE(files.Exists(TemporaryPath));
     EXPECT_TRUE(program->Control.LastRunCompleted);
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
     EXPECT_EQ(CellColor(1), White);  // the blue map is wiped after the message
@@ -90,7 +94,7 @@ TEST_F(BackupTest, SizeOfWholeBlocksReadsNoEmptyLastBlock) {
   Run();
   ExpectCompleted();
   EXPECT_EQ(files.Counts[SelectedPath].Reads, 2);
-  EXPECT_EQ(files.Counts[BackupPath].Writes, 2);
+  EXPECT_EQ(files.Counts[TemporaryPath].Writes, 2);
 }
 
 TEST_F(BackupTest, ExistingBackupAnsweredNoIsLeftAlone) {
@@ -118,10 +122,10 @@ TEST_F(BackupTest, ExistingBackupAnsweredOtherThanNoIsReplaced) {
   }
 }
 
-TEST_F(BackupTest, ReadOnlyBackupGivesTheAccessMessage) {
+TEST_F(BackupTest, FolderWithoutWriteAccessGivesTheAccessMessage) {
   Prepare(PatternBytes(4096));
   AddFile(BackupPath, {1, 2, 3});
-  files.ReadOnly[BackupPath] = true;
+  files.ReadOnlyFolder = true;
   dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
   dialogs.Expect(MessageKind::Error, "The Backup file cannot be accessed because:*");
   Run();
@@ -179,7 +183,9 @@ class MeteredFileSystem : public FileSystem {
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
     return inner_.OpenExisting(path);
   }
-  std::unique_ptr<ByteFile> Create(const std::string& path) override { return inner_.Create(path); }
+  std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
+    return inner_.CreateOutput(path);
+  }
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
   bool SameFile(const std::string& a, const std::string& b) override {
     return inner_.SameFile(a, b);
@@ -196,9 +202,9 @@ class MeteredFileSystem : public FileSystem {
   int64_t capacity_;
 };
 
-TEST_F(BackupTest, SpaceOfTheOldBackupCountsAsFree) {
-  // Room for the file and one copy of it: only once the old copy is gone is
-  // there space for the new one.
+TEST_F(BackupTest, SpaceOfTheOldBackupDoesNotCountAsFree) {
+  // Room for the file and one copy of it: the old copy stays until the new
+  // one is complete, so there is no room for the new one.
   MeteredFileSystem disk(files, 2 * 4096);
   OperationContext context{program->Selected, program->Control,  program->Progress,
                            program->Map,      program->ViewArea, disk};
@@ -207,9 +213,11 @@ TEST_F(BackupTest, SpaceOfTheOldBackupCountsAsFree) {
   Prepare(PatternBytes(4096));
   AddFile(BackupPath, std::vector<uint8_t>(4096, 1));
   dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
-  ExpectCreated(1366);
+  dialogs.Expect(MessageKind::Error, NoSpaceText);
   Run();
-  ExpectCompleted();
+  EXPECT_EQ(files.Files[BackupPath], std::vector<uint8_t>(4096, 1));
+  EXPECT_FALSE(files.Exists(TemporaryPath));
+  EXPECT_FALSE(program->Control.LastRunCompleted);
 }
 
 TEST_F(BackupTest, StopLeavesNoPartialBackup) {
@@ -217,7 +225,7 @@ TEST_F(BackupTest, StopLeavesNoPartialBackup) {
   clock.Step = 1000;  // every block is due for progress, so events run after each
   bool asked = false;
   pump.OnPump = [&](int) {
-    if (!asked && files.Counts[BackupPath].Writes == 2) {
+    if (!asked && files.Counts[TemporaryPath].Writes == 2) {
       asked = true;
       dialogs.Expect(MessageKind::Confirmation, StopText, PromptResult::Yes);
       program->RunCommand(PauseStopButton);
@@ -225,7 +233,7 @@ TEST_F(BackupTest, StopLeavesNoPartialBackup) {
   };
   Run();
   EXPECT_TRUE(asked);
-  EXPECT_EQ(files.Counts[BackupPath].Writes, 2);
+  EXPECT_EQ(files.Counts[TemporaryPath].Writes, 2);
   ExpectNoBackup();
 }
 
@@ -238,17 +246,21 @@ TEST_F(BackupTest, FaultsEndTheCopyAndLeaveNoFile) {
     int BackupWrites;  // writes made before the copy ended, a short last one included
   };
   const std::vector<Case> cases = {
-      {"failed write", [&] { files.FailOn(BackupPath, "write", 2); }, WriteFailedText, 2},
+      {"failed write", [&] { files.FailOn(TemporaryPath, "write", 2); }, WriteFailedText, 2},
       {"short write", [&] { files.Capacity = FileBlockSize + 100; }, WriteFailedText, 2},
-      {"failed close", [&] { files.FailOn(BackupPath, "close"); },
-       FaultMessage(FileRole::Backup, FileFault::Close), 3},
+      {"failed close", [&] { files.FailOn(TemporaryPath, "close"); },
+       FaultMessage(FileRole::Backup, FileFault::Write), 3},
+      {"failed sync", [&] { files.FailOn(TemporaryPath, "sync"); },
+       FaultMessage(FileRole::Backup, FileFault::Write), 3},
+      {"failed rename", [&] { files.FailNthCall("rename", 1); },
+       FaultMessage(FileRole::Backup, FileFault::Write), 3},
       {"failed read", [&] { files.FailOn(SelectedPath, "read", 2); },
        FaultMessage(FileRole::Selected, FileFault::Read), 1},
       {"selected file shortened",
        [&] {
          clock.Step = 1000;  // events run after every block
          pump.OnPump = [&](int) {
-           if (files.Counts[BackupPath].Writes == 1) {
+           if (files.Counts[TemporaryPath].Writes == 1) {
              files.Files[SelectedPath].resize(FileBlockSize + 1);
            }
          };
@@ -262,6 +274,7 @@ TEST_F(BackupTest, FaultsEndTheCopyAndLeaveNoFile) {
     files.Failures.clear();
     files.Locked.clear();
     files.Capacity = -1;
+    files.FailNthCall("", 0);
     pump.OnPump = nullptr;
     files.Files.erase(SelectedPath);
     program->Selected.ClearFile();
@@ -269,7 +282,7 @@ TEST_F(BackupTest, FaultsEndTheCopyAndLeaveNoFile) {
     c.Arrange();
     dialogs.Expect(MessageKind::Error, c.Message);
     Run();
-    EXPECT_EQ(files.Counts[BackupPath].Writes, c.BackupWrites);
+    EXPECT_EQ(files.Counts[TemporaryPath].Writes, c.BackupWrites);
     ExpectNoBackup();
   }
 }
@@ -302,9 +315,11 @@ TEST_F(BackupRealFilesTest, SelectedFileShortenedOnDiskEndsTheCopy) {
   SelectFile(selectedPath);
   clock.Step = 1000;  // events run after every block
   bool shortened = false;
+  int calls = 0;
   pump.OnPump = [&](int) {
-    std::error_code ignored;
-    if (!shortened && std::filesystem::file_size(backupPath, ignored) == FileBlockSize) {
+    // The first call is the start of the copy, the second follows its first
+    // block.
+    if (!shortened && ++calls == 2) {
       shortened = true;
       std::filesystem::resize_file(selectedPath, FileBlockSize + 5);
     }
@@ -313,6 +328,7 @@ TEST_F(BackupRealFilesTest, SelectedFileShortenedOnDiskEndsTheCopy) {
   program->RunCommand(CreateBackupButton);
   EXPECT_TRUE(shortened);
   EXPECT_FALSE(std::filesystem::exists(backupPath));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 1);
   EXPECT_FALSE(program->Control.LastRunCompleted);
 }
 
@@ -360,9 +376,9 @@ TEST_F(BackupRealFilesTest, FileSystemThatFillsUpEndsTheCopyAndLeavesNoFile) {
   // after the first block.
   clock.Step = 1000;
   bool filled = false;
+  int calls = 0;
   pump.OnPump = [&](int) {
-    std::error_code ignored;
-    if (!filled && std::filesystem::file_size(backupPath, ignored) == FileBlockSize) {
+    if (!filled && ++calls == 2) {
       filled = true;
       FillUp(mountPoint + "/other");
     }

@@ -13,6 +13,9 @@
 namespace tamarack::testing {
 namespace {
 
+// Where the patch is written until it is complete.
+const std::string Temporary = FakeFileSystem::TemporaryPathOf("/v/a.tkp");
+
 std::string SizeQuestion(const std::string& size) {
   return "Based on the entered Patch codes,\r\nthe Patch file will be " + size +
          " in size.\r\nIf this is too large, enter fewer Patch codes.\r\nCreate Patch file?";
@@ -88,7 +91,7 @@ TEST_F(PatchCreationTest, RegionsAreCopiedInOrderInPiecesOfAQuarterMegabyte) {
   expected.insert(expected.end(), video.begin(), video.begin() + 18 * UnitSize);
   expected.insert(expected.end(), video.begin() + 32 * UnitSize, video.begin() + 33 * UnitSize);
   EXPECT_EQ(files.Files.at("/v/a.divx.tkp"), expected);
-  EXPECT_EQ(files.Counts["/v/a.divx.tkp"].Writes, 1 + 4 + 1 + 1);
+  EXPECT_EQ(files.Counts[FakeFileSystem::TemporaryPathOf("/v/a.divx.tkp")].Writes, 1 + 4 + 1 + 1);
 }
 
 TEST_F(PatchCreationTest, EventsRunOnlyBetweenRegions) {
@@ -151,7 +154,7 @@ TEST_F(PatchCreationTest, FreeSpaceIsCheckedBeforeAnExistingFile) {
 
 TEST_F(PatchCreationTest, AFileThatCannotBeCreatedGivesTheAccessMessage) {
   Prepare("/v/a.avi", RandomBytes(100000, 6), "00000");
-  files.Locked["/v/a.tkp"] = true;
+  files.ReadOnlyFolder = true;
   ExpectSizeQuestion("0.1Mb (65Kb)");
   dialogs.Expect(MessageKind::Error, "The Patch file cannot be accessed because:\r\n*");
   program->RunCommand(CreatePatchButton);
@@ -172,7 +175,7 @@ TEST_F(PatchCreationTest, AStopWhileWritingLeavesNoPatchFile) {
   program->RunCommand(CreatePatchButton);
   EXPECT_FALSE(files.Exists("/v/a.tkp"));
   // Only the first region was copied before the stop.
-  EXPECT_EQ(files.Counts["/v/a.tkp"].Writes, 2);
+  EXPECT_EQ(files.Counts[Temporary].Writes, 2);
   EXPECT_FALSE(program->Control.LastRunCompleted);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
@@ -204,7 +207,7 @@ TEST_F(PatchCreationTest, AFailedDataWriteDeletesThePartialPatch) {
   dialogs.Expect(MessageKind::Error, "The Patch File cannot be written to (no space?).");
   program->RunCommand(CreatePatchButton);
   EXPECT_FALSE(files.Exists("/v/a.tkp"));
-  EXPECT_EQ(files.Counts["/v/a.tkp"].Writes, 3);
+  EXPECT_EQ(files.Counts[Temporary].Writes, 3);
   EXPECT_FALSE(program->Control.LastRunCompleted);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(files.OpenFiles, 0);
@@ -218,10 +221,11 @@ TEST_F(PatchCreationTest, UnexpectedFaultsEndTheOperationAndDeleteThePatch) {
   };
   // The Information view read the selected file twice at selection.
   const std::vector<Case> cases = {
-      {"/v/a.tkp", "write", 1, "The Patch file could not be written to."},
+      {Temporary, "write", 1, "The Patch file could not be written to."},
       {"/v/a.avi", "read", 3, "The Selected file could not be read."},
       {"/v/a.avi", "seek", 3, "The Selected file could not be positioned."},
-      {"/v/a.tkp", "close", 1, "The Patch file could not be closed."},
+      {Temporary, "close", 1, "The Patch file could not be written to."},
+      {Temporary, "sync", 1, "The Patch file could not be written to."},
   };
   Prepare("/v/a.avi", RandomBytes(100000, 10), "00000");
   for (const Case& c : cases) {
@@ -236,6 +240,7 @@ TEST_F(PatchCreationTest, UnexpectedFaultsEndTheOperationAndDeleteThePatch) {
     dialogs.Expect(MessageKind::Error, c.Message);
     program->RunCommand(CreatePatchButton);
     EXPECT_FALSE(files.Exists("/v/a.tkp"));
+    EXPECT_FALSE(files.Exists(Temporary));
     EXPECT_FALSE(program->Control.LastRunCompleted);
     EXPECT_EQ(files.OpenFiles, 0);
   }

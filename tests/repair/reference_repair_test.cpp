@@ -152,7 +152,12 @@ TEST_F(ReferenceRepairTest, RefusedChecksOpenNothingAndChangeNothing) {
   Prepare(zeros, NonZeroBytes(4096));
   AddFile("/downloads/short.avi", NonZeroBytes(4095));
 
-  // The selected file itself, also under another spelling of its path.
+  // The selected file itself, also under another spelling of its path or
+  // through a link, as the file system resolves them.
+  for (const char* alias :
+       {"/videos/./film.avi", "/videos//film.avi", "/downloads/../videos/film.avi"}) {
+    files.Aliases[alias] = SelectedPath;
+  }
   for (const std::string& same :
        {SelectedPath, std::string("/videos/./film.avi"), std::string("/videos//film.avi"),
         std::string("/downloads/../videos/film.avi")}) {
@@ -306,7 +311,9 @@ class ShrinkingFileSystem : public FileSystem {
     if (!file || path != ReferencePath) return file;
     return std::make_unique<ShrinkingReader>(std::move(file), inner_);
   }
-  std::unique_ptr<ByteFile> Create(const std::string& path) override { return inner_.Create(path); }
+  std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
+    return inner_.CreateOutput(path);
+  }
   bool Exists(const std::string& path) override { return inner_.Exists(path); }
   bool SameFile(const std::string& a, const std::string& b) override {
     return inner_.SameFile(a, b);
@@ -330,6 +337,7 @@ class ShrinkingFileSystem : public FileSystem {
     bool Seek(int32_t offset) override { return file_->Seek(offset); }
     int64_t Size() override { return file_->Size(); }
     bool Close() override { return file_->Close(); }
+    bool Sync() override { return file_->Sync(); }
 
    private:
     std::unique_ptr<ByteFile> file_;

@@ -90,12 +90,15 @@ void FakeEventPump::ProcessPendingEvents() {
 
 namespace {
 
-class FakeByteFile : public ByteFile {
+// A file of the map, reached through its path. Output files are written
+// under their temporary path and moved to their final path by Commit.
+template <typename Base>
+class FakeFile : public Base {
  public:
-  FakeByteFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+  FakeFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
     ++fs_.OpenFiles;
   }
-  ~FakeByteFile() override {
+  ~FakeFile() override {
     if (open_) --fs_.OpenFiles;
   }
 
@@ -106,10 +109,12 @@ class FakeByteFile : public ByteFile {
     const int32_t n = static_cast<int32_t>(std::min<int64_t>(count, available));
     if (n > 0) std::memcpy(buffer, data.data() + position_, n);
     position_ += n;
+    if (fs_.AfterRead) fs_.AfterRead(path_);
     return n;
   }
 
   int32_t Write(const void* buffer, int32_t count) override {
+    if (fs_.BeforeWrite) fs_.BeforeWrite(path_);
     if (!open_ || Fails("write", ++stats().Writes)) return -1;
     std::vector<uint8_t>& data = fs_.Files[path_];
     int32_t n = count;
@@ -132,6 +137,8 @@ class FakeByteFile : public ByteFile {
     return static_cast<int64_t>(fs_.Files[path_].size());
   }
 
+  bool Sync() override { return open_ && !Fails("sync", 1); }
+
   bool Close() override {
     if (!open_) return false;
     open_ = false;
@@ -139,9 +146,12 @@ class FakeByteFile : public ByteFile {
     return !Fails("close", ++stats().Closes);
   }
 
- private:
+ protected:
   FakeFileSystem::Stats& stats() { return fs_.Counts[path_]; }
+  // The per-path failures from their call on, and the one call of its kind
+  // counted over all files.
   bool Fails(const char* operation, int call) {
+    if (fs_.FailsNow(operation)) return true;
     auto it = fs_.Failures.find(path_);
     if (it == fs_.Failures.end()) return false;
     for (const auto& f : it->second) {
@@ -156,17 +166,75 @@ class FakeByteFile : public ByteFile {
   bool open_ = true;
 };
 
+using FakeByteFile = FakeFile<ByteFile>;
+
+class FakeOutputFile : public FakeFile<OutputFile> {
+ public:
+  FakeOutputFile(FakeFileSystem& fs, std::string temporaryPath, std::string finalPath)
+      : FakeFile(fs, std::move(temporaryPath)), finalPath_(std::move(finalPath)) {}
+  ~FakeOutputFile() override { Discard(); }
+
+  bool Close() override {
+    const bool open = open_;
+    Discard();
+    return open;
+  }
+
+  bool Commit() override {
+    if (!open_) return false;
+    if (Fails("sync", 1) || !FakeFile::Close() || fs_.FailsNow("rename")) return Discard();
+    fs_.Files[finalPath_] = std::move(fs_.Files[path_]);
+    fs_.Files.erase(path_);
+    fs_.Aliases.erase(finalPath_);
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  bool Discard() {
+    if (open_) {
+      open_ = false;
+      --fs_.OpenFiles;
+    }
+    if (!committed_) fs_.Files.erase(path_);
+    committed_ = true;
+    return false;
+  }
+
+  std::string finalPath_;
+  bool committed_ = false;
+};
+
 }  // namespace
 
+bool FakeFileSystem::FailsNow(const std::string& operation) {
+  const int call = ++Calls[operation];
+  return FailKind == operation && FailCall == call;
+}
+
+std::string FakeFileSystem::TemporaryPathOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  return folder + "." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp";
+}
+
 std::unique_ptr<ByteFile> FakeFileSystem::OpenExisting(const std::string& path) {
+  if (FailsNow("open")) return nullptr;
   if (!Files.count(path) || Locked[path] || ReadOnly[path]) return nullptr;
   return std::make_unique<FakeByteFile>(*this, path);
 }
 
-std::unique_ptr<ByteFile> FakeFileSystem::Create(const std::string& path) {
-  if (ReadOnly[path] || Locked[path]) return nullptr;
-  Files[path].clear();
-  return std::make_unique<FakeByteFile>(*this, path);
+std::unique_ptr<OutputFile> FakeFileSystem::CreateOutput(const std::string& path) {
+  if (FailsNow("create")) return nullptr;
+  if (ReadOnlyFolder) return nullptr;
+  const std::string temporary = TemporaryPathOf(path);
+  Files[temporary].clear();
+  return std::make_unique<FakeOutputFile>(*this, temporary, path);
+}
+
+bool FakeFileSystem::Exists(const std::string& path) {
+  if (FailsNow("exists")) return false;
+  return Files.count(path) > 0;
 }
 
 bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
@@ -178,11 +246,15 @@ bool FakeFileSystem::SameFile(const std::string& a, const std::string& b) {
 }
 
 bool FakeFileSystem::Delete(const std::string& path) {
+  if (FailsNow("delete")) return false;
   if (!Files.count(path) || ReadOnly[path]) return false;
   Files.erase(path);
   return true;
 }
 
-int64_t FakeFileSystem::FreeSpace(const std::string&) { return Free; }
+int64_t FakeFileSystem::FreeSpace(const std::string&) {
+  if (FailsNow("free")) return -1;
+  return Free;
+}
 
 }  // namespace tamarack::testing

@@ -138,8 +138,10 @@ class FakeWindowHost : public WindowHost {
 };
 
 // Files in memory. Any call can be made to fail: name the path and the
-// operation ("read", "write", "seek", "close", "size") and from which call
-// on (1 = the first) it fails.
+// operation ("read", "write", "seek", "close", "size", "sync") and from which
+// call on (1 = the first) it fails; or name a kind of call and the one call
+// of that kind, counted over all files, that fails (FailNthCall). Output
+// files are written under TemporaryPathOf(final path) until their Commit.
 class FakeFileSystem : public FileSystem {
  public:
   struct Stats {
@@ -151,8 +153,8 @@ class FakeFileSystem : public FileSystem {
   };
 
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override;
-  std::unique_ptr<ByteFile> Create(const std::string& path) override;
-  bool Exists(const std::string& path) override { return Files.count(path) > 0; }
+  std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override;
+  bool Exists(const std::string& path) override;
   // Paths are the files' only names, unless Aliases says that a path names
   // another path's file.
   bool SameFile(const std::string& a, const std::string& b) override;
@@ -162,17 +164,35 @@ class FakeFileSystem : public FileSystem {
   void FailOn(const std::string& path, const std::string& operation, int fromCall = 1) {
     Failures[path].push_back({operation, fromCall});
   }
+  // The kinds: "open", "create", "read", "write", "seek", "size", "sync",
+  // "rename", "close", "exists", "delete", "free".
+  void FailNthCall(const std::string& kind, int call) {
+    FailKind = kind;
+    FailCall = call;
+  }
+  static std::string TemporaryPathOf(const std::string& path);
+  // Counts the call of its kind; true when it is the one to fail.
+  bool FailsNow(const std::string& operation);
 
   std::map<std::string, std::vector<uint8_t>> Files;
   std::map<std::string, Stats> Counts;
   std::map<std::string, std::vector<Failure>> Failures;
   std::map<std::string, std::string> Aliases;  // path -> the path it names
   std::map<std::string, bool> Locked;          // OpenExisting fails
-  std::map<std::string, bool> ReadOnly;        // OpenExisting, Create and Delete fail
+  std::map<std::string, bool> ReadOnly;        // OpenExisting and Delete fail
+  bool ReadOnlyFolder = false;                 // CreateOutput fails
   int64_t Free = int64_t{1} << 40;             // FreeSpace answer; -1 fails
   int OpenFiles = 0;                           // files not yet closed
   // Largest size a file may reach through writes; -1 for no limit.
   int64_t Capacity = -1;
+  // The calls made so far of each kind, over all files.
+  std::map<std::string, int> Calls;
+  std::string FailKind;
+  int FailCall = 0;
+  // Run after every read and before every write, with the file's path: a
+  // test can act as another program that changes the file meanwhile.
+  std::function<void(const std::string& path)> AfterRead;
+  std::function<void(const std::string& path)> BeforeWrite;
 };
 
 }  // namespace tamarack::testing

@@ -5,105 +5,227 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 namespace tamarack {
 namespace {
 
-class PosixByteFile : public ByteFile {
+// The open descriptor behind every file of this host, so that two files of
+// it can find each other's descriptor for a copy inside the kernel.
+class Descriptor {
  public:
-  explicit PosixByteFile(int fd) : fd_(fd) {}
-  ~PosixByteFile() override { Close(); }
+  virtual ~Descriptor() = default;
+  int Fd() const { return fd_; }
 
-  int32_t Read(void* buffer, int32_t count) override {
-    if (fd_ < 0 || count < 0) return -1;
-    auto* out = static_cast<char*>(buffer);
-    int32_t done = 0;
-    while (done < count) {
-      const ssize_t n = ::read(fd_, out + done, static_cast<size_t>(count - done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return -1;
-      }
-      if (n == 0) break;
-      done += static_cast<int32_t>(n);
+ protected:
+  int fd_ = -1;
+};
+
+int32_t ReadAll(int fd, void* buffer, int32_t count) {
+  if (fd < 0 || count < 0) return -1;
+  auto* out = static_cast<char*>(buffer);
+  int32_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::read(fd, out + done, static_cast<size_t>(count - done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
     }
-    return done;
+    if (n == 0) break;
+    done += static_cast<int32_t>(n);
   }
+  return done;
+}
 
-  int32_t Write(const void* buffer, int32_t count) override {
-    if (fd_ < 0 || count < 0) return -1;
-    const auto* in = static_cast<const char*>(buffer);
-    int32_t done = 0;
-    while (done < count) {
-      const ssize_t n = ::write(fd_, in + done, static_cast<size_t>(count - done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return done > 0 ? done : -1;
-      }
-      if (n == 0) break;
-      done += static_cast<int32_t>(n);
+int32_t WriteAll(int fd, const void* buffer, int32_t count) {
+  if (fd < 0 || count < 0) return -1;
+  const auto* in = static_cast<const char*>(buffer);
+  int32_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::write(fd, in + done, static_cast<size_t>(count - done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return done > 0 ? done : -1;
     }
-    return done;
+    if (n == 0) break;
+    done += static_cast<int32_t>(n);
   }
+  return done;
+}
 
+// Between two files of this host the kernel copies the bytes itself, as cp
+// does, sparing the trip through the buffer. Returns the bytes it copied;
+// whatever it leaves undone (a file system that cannot, an error that does
+// not say which file failed, the end of the file) the caller copies the
+// plain way, which tells a read error from a write error and the end of the
+// file from both.
+int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
+  int32_t done = 0;
+#if defined(__linux__)
+  auto* to = dynamic_cast<Descriptor*>(&target);
+  if (to == nullptr || from < 0 || to->Fd() < 0) return 0;
+  while (done < count) {
+    const ssize_t n =
+        ::copy_file_range(from, nullptr, to->Fd(), nullptr, static_cast<size_t>(count - done), 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<int32_t>(n);
+  }
+#else
+  (void)from;
+  (void)target;
+  (void)count;
+#endif
+  return done;
+}
+
+// The byte file operations over an open descriptor, shared by the files
+// that are opened and the files that are created.
+template <typename Base>
+class PosixFile : public Base, public Descriptor {
+ public:
+  explicit PosixFile(int fd) { fd_ = fd; }
+
+  int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
+  int32_t Write(const void* buffer, int32_t count) override { return WriteAll(fd_, buffer, count); }
   bool Seek(int32_t offset) override {
     return fd_ >= 0 && offset >= 0 && ::lseek(fd_, offset, SEEK_SET) == offset;
   }
-
-  // Between two files of this host the kernel copies the bytes itself, as
-  // cp does, sparing the trip through the buffer. Whatever it leaves undone
-  // (a file system that cannot, an error that does not say which file failed,
-  // the end of the file) goes the plain way, which tells a read error from a
-  // write error and the end of the file from both.
-  CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) override {
-    int32_t done = 0;
-#if defined(__linux__)
-    auto* posixTarget = dynamic_cast<PosixByteFile*>(&target);
-    if (posixTarget != nullptr && fd_ >= 0 && posixTarget->fd_ >= 0) {
-      while (done < count) {
-        const ssize_t n = ::copy_file_range(fd_, nullptr, posixTarget->fd_, nullptr,
-                                            static_cast<size_t>(count - done), 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<int32_t>(n);
-      }
-    }
-#endif
-    if (done == count) return {done, true};
-    const CopyResult rest = ByteFile::CopyTo(target, buffer + done, count - done);
-    if (rest.Read < 0) return {-1, rest.Written};
-    return {done + rest.Read, rest.Written};
-  }
-
   int64_t Size() override {
     struct stat st {};
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
   }
+  bool Sync() override { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
 
-  bool Close() override {
+  ByteFile::CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) override {
+    const int32_t done = CopyInKernel(fd_, target, count);
+    if (done == count) return {done, true};
+    const ByteFile::CopyResult rest = ByteFile::CopyTo(target, buffer + done, count - done);
+    if (rest.Read < 0) return {-1, rest.Written};
+    return {done + rest.Read, rest.Written};
+  }
+
+ protected:
+  bool CloseDescriptor() {
     if (fd_ < 0) return false;
     const int result = ::close(fd_);
     fd_ = -1;
     return result == 0;
   }
-
- private:
-  int fd_;
 };
 
-// Only regular files count: a folder or a device is not a file to work on.
-bool IsRegularFile(int fd) {
-  struct stat st {};
-  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-}
+class PosixByteFile : public PosixFile<ByteFile> {
+ public:
+  using PosixFile::PosixFile;
+  ~PosixByteFile() override { CloseDescriptor(); }
+  bool Close() override { return CloseDescriptor(); }
+};
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A hidden name in the folder of the final name that no other file has
+// yet: ".<name>.<process>-<count>.tmp".
+std::string TemporaryName(const std::string& finalPath) {
+  static std::atomic<unsigned> counter{0};
+  const std::string folder = FolderOf(finalPath);
+  const std::string prefix = finalPath.find('/') == std::string::npos ? "" : folder + "/";
+  return prefix + "." + NameOf(finalPath) + "." + std::to_string(::getpid()) + "-" +
+         std::to_string(counter++) + ".tmp";
+}
+
+// Makes a rename in the folder durable. A failure here cannot undo the
+// rename, and the data itself is already on the disk, so it is not
+// reported.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// A new file written without a name (O_TMPFILE) or under a hidden temporary
+// name, which Commit links or renames onto its final name.
+class PosixOutputFile : public PosixFile<OutputFile> {
+ public:
+  PosixOutputFile(int fd, std::string finalPath, std::string temporaryPath)
+      : PosixFile(fd), finalPath_(std::move(finalPath)), temporaryPath_(std::move(temporaryPath)) {}
+  ~PosixOutputFile() override { Discard(); }
+
+  bool Close() override {
+    const bool open = fd_ >= 0;
+    Discard();
+    return open;
+  }
+
+  bool Commit() override {
+    if (fd_ < 0) return false;
+    if (::fdatasync(fd_) != 0) return Discard();
+    if (temporaryPath_.empty() && !LinkUnnamedFile()) return Discard();
+    // With a name of its own the file is closed before it takes the final
+    // name, so that a failed close (lost data) never replaces the old file.
+    if (!named_ && !CloseDescriptor()) return Discard();
+    if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) return Discard();
+    temporaryPath_.clear();
+    CloseDescriptor();
+    SyncFolder(FolderOf(finalPath_));
+    return true;
+  }
+
+  // Marks a file that was created under a temporary name from the start.
+  void SetNamed() { named_ = true; }
+
+ private:
+  // Gives the unnamed file a hidden name in the folder, from which it is
+  // renamed onto its final name: a link cannot replace an existing file.
+  bool LinkUnnamedFile() {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = TemporaryName(finalPath_);
+      // Through /proc where it is mounted; else by the descriptor itself,
+      // which needs a privilege that not every user has.
+      int result = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+      if (result != 0 && errno == ENOENT) {
+        result = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+      }
+      if (result == 0) {
+        temporaryPath_ = name;
+        return true;
+      }
+      if (errno != EEXIST) return false;
+    }
+    return false;
+  }
+
+  // Closes the file and removes its temporary name; always false, for the
+  // callers that end a failed Commit with it.
+  bool Discard() {
+    CloseDescriptor();
+    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+    temporaryPath_.clear();
+    return false;
+  }
+
+  std::string finalPath_;
+  std::string temporaryPath_;  // empty while an unnamed file has no name
+  bool named_ = false;
+};
+
+// Only regular files count: a folder or a device is not a file to work on.
+bool IsRegularFile(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
@@ -118,16 +240,31 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenExisting(const std::string& path)
   return std::make_unique<PosixByteFile>(fd);
 }
 
-std::unique_ptr<ByteFile> PosixFileSystem::Create(const std::string& path) {
-  // A symbolic link is not followed: the file created is always the one the
-  // path names, never another file somewhere else that would be truncated.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (fd < 0) return nullptr;
-  if (!IsRegularFile(fd)) {
-    ::close(fd);
-    return nullptr;
+// The file is made where the final name will be, so that the rename stays
+// within one file system. Where the file system has no unnamed files, a
+// hidden name is taken that did not exist (O_EXCL), so no other file is ever
+// opened or truncated.
+std::unique_ptr<OutputFile> PosixFileSystem::CreateOutput(const std::string& path) {
+  if (NameOf(path).empty()) return nullptr;
+  const std::string folder = FolderOf(path);
+#if defined(O_TMPFILE)
+  if (naming_ == OutputNaming::UnnamedFirst) {
+    const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (unnamed >= 0) return std::make_unique<PosixOutputFile>(unnamed, path, "");
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
   }
-  return std::make_unique<PosixByteFile>(fd);
+#endif
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name = TemporaryName(path);
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      auto file = std::make_unique<PosixOutputFile>(fd, path, name);
+      file->SetNamed();
+      return file;
+    }
+    if (errno != EEXIST) return nullptr;
+  }
+  return nullptr;
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
