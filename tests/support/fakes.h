@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,11 @@ class FakeDialogs : public Dialogs {
 
   std::vector<Message> Shown;
   std::vector<OpenFileRequest> FileRequests;
+  // When set, a message that nobody expected is answered with this (OK for
+  // information and errors) instead of failing the test, and an open-file
+  // dialog that nobody expected with AnyFile.
+  std::optional<PromptResult> AnyAnswer;
+  std::string AnyFile;
 
  private:
   std::deque<Expected> expected_;
