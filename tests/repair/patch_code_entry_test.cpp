@@ -243,6 +243,22 @@ TEST_F(PatchCodeEntryTest, ACodeMovedDownKeepsItsUnits_clamped) {
   EXPECT_TRUE(program->Control.Busy);
 }
 
+TEST_F(PatchCodeEntryTest, OrderedRegionsMayTouchButNeverOverlapOrTurnBack) {
+  PatchJob job;
+  job.RegionCount = 3;
+  job.Regions[0] = {1, UnitSize};                     // unit 0
+  job.Regions[1] = {UnitSize + 1, 2 * UnitSize};      // units 1 and 2
+  job.Regions[2] = {3 * UnitSize + 1, 4 * UnitSize};  // units 3 to 6
+  EXPECT_TRUE(HasOrderedRegions(job));
+  job.Regions[1].Length += 1;  // one byte into unit 3
+  EXPECT_FALSE(HasOrderedRegions(job));
+  job.Regions[1].Length -= 1;
+  job.Regions[2].Start = 1;  // back to unit 0
+  EXPECT_FALSE(HasOrderedRegions(job));
+  job.RegionCount = 2;  // only the regions in use count
+  EXPECT_TRUE(HasOrderedRegions(job));
+}
+
 TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFile) {
   // 100000 bytes: unit 0 whole, unit 1 partial.
   EXPECT_EQ(Enter("00000", 100000), (UnitRuns{{0, 0}}));
