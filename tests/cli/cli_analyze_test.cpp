@@ -1,5 +1,6 @@
 // End-to-end runs of tamarack-cli info and analyze on generated files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -288,15 +289,18 @@ TEST_F(CliAnalyzeTest, MapThatCannotBeWrittenFails) {
   EXPECT_NE(run.Err.find("map.png"), std::string::npos);
   EXPECT_NE(run.Err.find("No such file or directory"), std::string::npos) << run.Err;
 
-  // A folder, or a device that the new file would replace.
-  for (const std::string& target : {folder.Path().string(), std::string("/dev/null")}) {
+  // A folder, or a pipe that the new file would replace (as a device would
+  // be, where the user may replace it).
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& target : {folder.Path().string(), pipe}) {
     const CliResult refused = RunCli({"analyze", "--map", target, folder / "film.avi"});
     EXPECT_EQ(refused.Status, 1);
     EXPECT_NE(refused.Err.find("the map cannot be written to \"" + target + "\": "),
               std::string::npos)
         << refused.Err;
   }
-  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST_F(CliAnalyzeTest, MapThatTheDiskCannotHoldLeavesNoPicture) {
