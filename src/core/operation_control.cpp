@@ -45,6 +45,7 @@ PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& t
 
 void OperationControl::ShowError(const std::string& text) {
   if (Busy && result_.Message.empty()) result_.Message = text;
+  lastError_ = text;
   ShowPrompt(MessageKind::Error, text);
   Busy = false;
   progress_.ResetProgress();

@@ -46,6 +46,8 @@ class OperationControl {
   PromptResult ShowPrompt(MessageKind kind, const std::string& text);
   // Shows the error, clears the busy flag and resets the progress bar.
   void ShowError(const std::string& text);
+  // The text of the last error shown through ShowError.
+  const std::string& LastError() const { return lastError_; }
   // The four-line "The <role> file cannot be accessed because:" error.
   void ShowAccessError(FileRole role);
   // Ends the running operation with the message of an unexpected fault.
@@ -77,6 +79,7 @@ class OperationControl {
   Views& views_;
   std::array<std::function<void()>, 7> operations_;
   OperationResult result_;  // of the operation running
+  std::string lastError_;
   bool stopConfirmed_ = false;
 };
 

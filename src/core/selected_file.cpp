@@ -27,12 +27,15 @@ std::string SelectedFile::ChooseFile(const std::string& what, const std::string&
 
 void SelectedFile::SelectFile() {
   const std::string path = ChooseFile("AVI", "AVI video", "avi", RecentDocuments::Add);
-  if (path.empty()) return;
+  if (!path.empty()) SelectPath(path);
+}
+
+bool SelectedFile::SelectPath(const std::string& path) {
   SelectedFileName = path;
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);
   buttons_.DrawOperationButtons(ButtonState::Up);
   views_.ShowView(View::Information);
-  ShowFileInformation();
+  return ShowFileInformation();
 }
 
 void SelectedFile::ClearFile() {
@@ -101,11 +104,12 @@ std::string SelectedFile::ReadFourCC() {
   return text;
 }
 
-void SelectedFile::ShowFileInformation() {
+bool SelectedFile::ShowFileInformation() {
   std::string text =
       "Selected Filename:\r\n   " + PrefixFileName(SelectedFileName, "\r\n   ") + "\r\n\r\n";
   control_.Busy = true;
   OpenSelectedFile();
+  bool complete = false;
   if (control_.Busy) {
     std::string size = FormatSize(SelectedFileSize);
     std::string fourCC = ReadFourCC();
@@ -114,9 +118,12 @@ void SelectedFile::ShowFileInformation() {
       text += "FourCC:\r\n   " + fourCC;
     }
     CloseSelectedFile();
+    complete = control_.Busy;
     control_.Busy = false;
   }
+  information_ = text;
   views_.SetViewText(text);
+  return complete;
 }
 
 }  // namespace tamarack
