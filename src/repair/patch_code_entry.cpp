@@ -159,7 +159,7 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
     }
     while (!working.empty() && job.RegionCount < MaxPatchRegions && context.Control.Busy) {
       const ByteRange range = ParseCode(working);
-      job.Regions[job.RegionCount++] = {range.Start, range.Length};
+      job.Regions[job.RegionCount++] = range;
       if (range.Start + (range.Length - 1) > context.Selected.SelectedFileSize) {
         context.Control.ShowError("The Patch Code \"" + working + "\" is not valid for this file.");
       }

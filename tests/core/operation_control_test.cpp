@@ -84,7 +84,7 @@ class OperationControlTest : public testing::ProgramTest {
     EXPECT_FALSE(program->Control.LastRunCompleted);
     EXPECT_EQ(program->Progress.LastProgressText, "");
     for (int x = 184; x < 508; ++x) ASSERT_EQ(program->Bitmap.GetPixel(x, 256), RestTop) << x;
-    EXPECT_TRUE(program->Map.GridClean);
+    EXPECT_TRUE(program->Grid.GridClean);
     EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
   }
 
@@ -110,7 +110,7 @@ TEST_F(OperationControlTest, CompletedRunLeavesMapAndViewAsTheOperationLeftThem)
   ExpectIdleWithFile();
   EXPECT_TRUE(program->Control.LastRunCompleted);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
-  EXPECT_FALSE(program->Map.GridClean);
+  EXPECT_FALSE(program->Grid.GridClean);
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), Blue);
 
   std::vector<std::string> expected = {"Initializing - 0%", "Testing - 0%"};

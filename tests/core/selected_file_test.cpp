@@ -187,8 +187,8 @@ TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {
 TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
   SelectFile(FilePath);
-  program->Map.GridClean = false;
-  program->Map.PaintCell(1, Red);
+  program->Grid.GridClean = false;
+  program->Grid.PaintCell(1, Red);
   program->ViewArea.ShowView(View::Help);
   program->RunCommand(SelectClearButton);
   EXPECT_EQ(Selected().SelectedFileName, "");
@@ -197,7 +197,7 @@ TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   ExpectOperationButtons(ButtonState::Disabled);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
-  EXPECT_TRUE(program->Map.GridClean);
+  EXPECT_TRUE(program->Grid.GridClean);
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
 }
 

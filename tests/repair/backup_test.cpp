@@ -207,7 +207,7 @@ TEST_F(BackupTest, SpaceOfTheOldBackupDoesNotCountAsFree) {
   // one is complete, so there is no room for the new one.
   MeteredFileSystem disk(files, 2 * 4096);
   OperationContext context{program->Selected, program->Control,  program->Progress,
-                           program->Map,      program->ViewArea, disk};
+                           program->Grid,      program->ViewArea, disk};
   Backup backup(context);
   program->Control.SetOperation(CreateBackupButton, [&] { backup.CreateBackup(); });
   Prepare(PatternBytes(4096));

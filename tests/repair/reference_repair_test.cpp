@@ -349,7 +349,7 @@ class ShrinkingFileSystem : public FileSystem {
 TEST_F(ReferenceRepairTest, ChangedBlockIsNotWrittenPastAShortenedFile) {
   ShrinkingFileSystem shrinking(files);
   OperationContext context{program->Selected, program->Control,  program->Progress,
-                           program->Map,      program->ViewArea, shrinking};
+                           program->Grid,      program->ViewArea, shrinking};
   ReferenceRepair repair(context);
   program->Control.SetOperation(RepairReferenceButton, [&] { repair.RepairWithReference(); });
   const std::vector<uint8_t> reference = NonZeroBytes(4096);
