@@ -222,7 +222,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
         ConsoleDialogs::StopPrompt stopPrompt(dialogs, stop);
         program.RunCommand(PauseStopButton);
       },
-      [&program] { return program.Control.Busy && !program.Progress.OperationTitle.empty(); });
+      [&program] { return program.Control.Busy() && !program.Progress.OperationTitle.empty(); });
 
   memo.SetText(HelpText());
   program.DoInit();

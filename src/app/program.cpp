@@ -45,7 +45,7 @@ void Program::DoInit() {
   ViewArea.ShowView(View::Information);
   Progress.LastProgressText = " ";
   Progress.ResetProgress();
-  Control.Busy = false;
+  Control.HoldBusy(false);
   Pointer.SetDragging(false);
   Grid.GridClean = false;
   Selected.ClearFile();

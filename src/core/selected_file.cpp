@@ -75,7 +75,7 @@ void SelectedFile::CloseSelectedFile() {
   if (!File) return;
   const bool closed = File->Close();
   File.reset();
-  if (!closed && control_.Busy) control_.ShowFault(FileRole::Selected, FileFault::Close);
+  if (!closed && control_.Busy()) control_.ShowFault(FileRole::Selected, FileFault::Close);
 }
 
 std::string SelectedFile::ReadFourCC() {
@@ -107,19 +107,19 @@ std::string SelectedFile::ReadFourCC() {
 bool SelectedFile::ShowFileInformation() {
   std::string text =
       "Selected Filename:\r\n   " + PrefixFileName(SelectedFileName, "\r\n   ") + "\r\n\r\n";
-  control_.Busy = true;
+  control_.HoldBusy(true);
   OpenSelectedFile();
   bool complete = false;
-  if (control_.Busy) {
+  if (control_.Busy()) {
     std::string size = FormatSize(SelectedFileSize);
     std::string fourCC = ReadFourCC();
-    if (control_.Busy) {
+    if (control_.Busy()) {
       text += "Size:\r\n   " + size + "\r\n\r\n";
       text += "FourCC:\r\n   " + fourCC;
     }
     CloseSelectedFile();
-    complete = control_.Busy;
-    control_.Busy = false;
+    complete = control_.Busy();
+    control_.HoldBusy(false);
   }
   information_ = text;
   views_.SetViewText(text);

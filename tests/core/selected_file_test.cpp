@@ -110,7 +110,7 @@ TEST_F(SelectedFileTest, SelectShowsNameSizeAndCodecCodes) {
   EXPECT_EQ(memo.Text, std::string(NameLines) +
                            "Size:\r\n   1.1Mb (1,025Kb)\r\n\r\n"
                            "FourCC:\r\n   divx-DX50\r\n");
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
   EXPECT_TRUE(dialogs.Shown.empty());
 }
@@ -133,13 +133,13 @@ TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
   // The file stays selected and the operations stay offered.
   EXPECT_EQ(Selected().SelectedFileName, FilePath);
   ExpectOperationButtons(ButtonState::Up);
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
 
   files.Files[FilePath].push_back(1);  // now 1,024 bytes
-  program->Control.Busy = true;
+  program->Control.HoldBusy(true);
   Selected().OpenSelectedFile();
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
   EXPECT_EQ(Selected().SelectedFileSize, 1024);
   EXPECT_EQ(files.OpenFiles, 1);
   Selected().CloseSelectedFile();
@@ -160,14 +160,14 @@ TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
     SelectFile(path);
     EXPECT_EQ(Selected().SelectedFileName, path) << situation;
     ExpectOperationButtons(ButtonState::Up);
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
     EXPECT_EQ(memo.Text.find("Size:"), std::string::npos);
 
     // An operation that opens the file repeats the message.
-    program->Control.Busy = true;
+    program->Control.HoldBusy(true);
     dialogs.Expect(MessageKind::Error, AccessError);
     Selected().OpenSelectedFile();
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
     EXPECT_EQ(Selected().File, nullptr);
 
     program->RunCommand(SelectClearButton);  // Clear, for the next case
@@ -180,7 +180,7 @@ TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {
   dialogs.Expect(MessageKind::Error, "The Selected file could not be read.");
   SelectFile(FilePath);
   EXPECT_EQ(memo.Text, std::string(NameLines) + "\r\n");
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
@@ -253,7 +253,7 @@ TEST_F(SelectedRealFileTest, FileOfTwoGibibytesIsRefused) {
   Select(path);
   EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "\r\n");
   EXPECT_EQ(program->Selected.File, nullptr);
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
 }
 
 TEST_F(SelectedRealFileTest, LargestFileBelowTwoGibibytesIsShown) {
