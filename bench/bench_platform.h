@@ -24,7 +24,8 @@ class QuietFonts : public FontBackend {
 
 class QuietDialogs : public Dialogs {
  public:
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override {
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer = DefaultAnswer::Yes) override {
     Messages.push_back(text);
     return kind == MessageKind::Confirmation ? PromptResult::Yes : PromptResult::Ok;
   }

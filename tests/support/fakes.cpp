@@ -54,8 +54,9 @@ void FakeDialogs::Expect(MessageKind kind, std::string text, PromptResult answer
   expected_.push_back({kind, std::move(text), answer, std::move(during)});
 }
 
-PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text) {
-  Shown.push_back({kind, text});
+PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text,
+                                      DefaultAnswer answer) {
+  Shown.push_back({kind, text, answer});
   if (expected_.empty()) {
     ADD_FAILURE() << "unexpected message: " << text;
     return kind == MessageKind::Confirmation ? PromptResult::No : PromptResult::Ok;
@@ -70,6 +71,13 @@ PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text)
   }
   if (e.During) e.During();
   return e.Answer;
+}
+
+std::optional<DefaultAnswer> FakeDialogs::DefaultOf(const std::string& beginning) const {
+  for (auto m = Shown.rbegin(); m != Shown.rend(); ++m) {
+    if (m->Text.compare(0, beginning.size(), beginning) == 0) return m->Default;
+  }
+  return std::nullopt;
 }
 
 std::string FakeDialogs::ChooseOpenFile(const OpenFileRequest& request) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,7 @@ class FakeDialogs : public Dialogs {
   struct Message {
     MessageKind Kind;
     std::string Text;
+    DefaultAnswer Default;  // the answer that Return would give
   };
   struct Expected {
     MessageKind Kind;
@@ -80,8 +82,12 @@ class FakeDialogs : public Dialogs {
   // Answers the next open-file dialog with this path (empty: cancelled).
   void ExpectFile(std::string path) { files_.push_back(std::move(path)); }
   bool AllAnswered() const { return expected_.empty() && files_.empty(); }
+  // The default answer of the last message shown that begins with the
+  // given text; none when no such message was shown.
+  std::optional<DefaultAnswer> DefaultOf(const std::string& beginning) const;
 
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
   std::vector<Message> Shown;

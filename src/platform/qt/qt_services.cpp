@@ -53,7 +53,8 @@ MessageText MessageBoxText(const std::string& text) {
   return {html, Qt::RichText};
 }
 
-PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text,
+                                    DefaultAnswer answer) {
   const MessageText shown = MessageBoxText(text);
   QMessageBox box(parent_);
   box.setTextFormat(shown.Format);
@@ -73,6 +74,7 @@ PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
       box.setIcon(QMessageBox::Question);
       box.setWindowTitle(QStringLiteral("Confirm"));
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(answer == DefaultAnswer::No ? QMessageBox::No : QMessageBox::Yes);
       break;
   }
   // Plain lines are not wrapped where they fit the screen, so that a message
@@ -88,10 +90,10 @@ PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
       label->setMinimumWidth(std::min(longest + 4, limit));
     }
   }
-  const int answer = box.exec();
+  const int chosen = box.exec();
   if (kind != MessageKind::Confirmation) return PromptResult::Ok;
-  if (answer == QMessageBox::Yes) return PromptResult::Yes;
-  if (answer == QMessageBox::No) return PromptResult::No;
+  if (chosen == QMessageBox::Yes) return PromptResult::Yes;
+  if (chosen == QMessageBox::No) return PromptResult::No;
   return PromptResult::None;
 }
 

@@ -31,7 +31,8 @@ MessageText MessageBoxText(const std::string& text);
 class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
  private:
