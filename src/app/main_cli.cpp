@@ -28,8 +28,9 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 
 bool WriteImage(const tamarack::Surface& bitmap, const tamarack::PixelRect& area,
                 const std::string& path) {
-  const QImage window(bitmap.Pixels(), tamarack::Surface::Width, tamarack::Surface::Height,
-                      tamarack::Surface::BytesPerLine, QImage::Format_RGB888);
+  // The console's bitmap is drawn at scale 1: device pixels are window pixels.
+  const QImage window(bitmap.Pixels(), bitmap.DeviceWidth(), bitmap.DeviceHeight(),
+                      bitmap.DeviceBytesPerLine(), QImage::Format_RGB888);
   const QImage map =
       window.copy(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top);
   return map.save(QFile::decodeName(path.c_str()), "PNG");

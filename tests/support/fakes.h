@@ -32,7 +32,7 @@ class FakeFontBackend : public FontBackend {
     std::string Text;
   };
   TextExtent Measure(CaptionFont font, const std::string& text) override;
-  void Draw(uint8_t* pixels, int width, int height, int x, int y, CaptionFont font, Color color,
+  void Draw(const PixelBuffer& target, int x, int y, CaptionFont font, Color color,
             const std::string& text) override;
   std::vector<DrawCall> Calls;
 };
