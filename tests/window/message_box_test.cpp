@@ -251,7 +251,7 @@ TEST(MessageBoxTest, MessagesKeepEachLineOnOneLineWhereTheWidthAllows) {
       const QStringList shown = ShownLines(label);
       // Where the widest a line may be allows, a line is shown whole.
       const int chrome = box->width() - label.contentsRect().width();
-      const int room = screen * 3 / 4 - chrome - 4;
+      const int room = screen * 3 / 4 - chrome - 1;
       int sentences = 0;
       int whole = 0;
       for (const QString& line : QString::fromStdString(text).split(QStringLiteral("\r\n"))) {

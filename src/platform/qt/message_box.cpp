@@ -20,9 +20,9 @@ namespace {
 
 // Room between the icon and the text.
 constexpr int IconTextGap = 12;
-// Pixels kept spare at the end of the longest line: a label measures its
-// text with the glyphs' overhangs, a little wider than their advances.
-constexpr int LineSlack = 4;
+// A pixel kept spare at the end of the longest line: a label rounds its
+// text's width up, where an advance may have been rounded down.
+constexpr int LineSlack = 1;
 // Even on a very narrow screen a line holds a few words.
 constexpr int MinimumTextWidth = 160;
 
