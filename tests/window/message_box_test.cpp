@@ -262,7 +262,9 @@ TEST(MessageBoxTest, MessagesKeepEachLineOnOneLineWhereTheWidthAllows) {
         ++whole;
       }
       // Wide screens have room for every line of both messages.
-      if (screen >= 1024) EXPECT_EQ(whole, sentences) << screen;
+      if (screen >= 1024) {
+        EXPECT_EQ(whole, sentences) << screen;
+      }
     }
   }
 }
