@@ -1,73 +1,16 @@
-// The Qt layer's own behaviour around the program: the file dialog opens
-// where the last file was chosen, the event pump keeps handling a held
-// button, and the pointer position is the one of the event being handled.
+// The Qt layer's own behaviour around the program: the event pump keeps
+// handling a held button, and the pointer position is the one of the event
+// being handled.
 #include "platform/qt/qt_services.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 
 namespace tamarack {
 namespace {
-
-// Runs the handler on the next modal dialog once it shows.
-void WhenModalOpens(std::function<void(QWidget*)> handle) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, handle] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
-    poll->stop();
-    poll->deleteLater();
-    handle(modal);
-  });
-  poll->start(10);
-}
-
-QString MakeFile(const QTemporaryDir& folder, const QString& name) {
-  const QString path = QDir(folder.path()).filePath(name);
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write("x");
-  return path;
-}
-
-TEST(QtDialogsTest, FileDialogOpensInTheFolderOfTheFileChosenLast) {
-  QTemporaryDir first;
-  QTemporaryDir second;
-  const QString film = MakeFile(first, QStringLiteral("film.avi"));
-  const QString other = MakeFile(second, QStringLiteral("other.avi"));
-  QWidget parent;
-  QtDialogs dialogs(&parent);
-  OpenFileRequest request;
-  request.Title = "Select AVI File";
-  request.Filters = {{"AVI video files (*.avi)", "*.avi"}};
-
-  QString openedIn;
-  auto choose = [&openedIn](const QString& path) {
-    WhenModalOpens([&openedIn, path](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      ASSERT_NE(dialog, nullptr);
-      openedIn = dialog->directory().absolutePath();
-      dialog->selectFile(path);
-      static_cast<QDialog*>(dialog)->accept();
-    });
-  };
-  choose(film);
-  EXPECT_EQ(dialogs.ChooseOpenFile(request), film.toStdString());
-  choose(other);
-  EXPECT_EQ(dialogs.ChooseOpenFile(request), other.toStdString());
-  EXPECT_EQ(openedIn, QDir(first.path()).absolutePath());
-  choose(film);
-  dialogs.ChooseOpenFile(request);
-  EXPECT_EQ(openedIn, QDir(second.path()).absolutePath());
-}
 
 TEST(QtEventPumpTest, AHeldButtonIsHandledUntilItsRelease) {
   QWidget window;
