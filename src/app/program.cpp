@@ -48,6 +48,12 @@ void Program::DoInit() {
   Selected.ClearFile();
 }
 
+bool Program::SelectGivenFile(const std::string& path) {
+  if (Control.Busy) return false;
+  Selected.SelectGivenFile(path);
+  return true;
+}
+
 void Program::RunCommand(int command) {
   switch (command) {
     case SelectClearButton:

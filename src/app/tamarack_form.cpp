@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/file_drop.h"
+#include "app/logo_icon.h"
 #include "ui/layout.h"
 
 namespace tamarack {
@@ -11,6 +13,7 @@ namespace tamarack {
 TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setWindowTitle(QStringLiteral("Tamarack"));
+  setWindowIcon(LogoIcon());
   setFixedSize(Surface::Width, Surface::Height);
   setFont(WindowFont());
   QPalette background = palette();
@@ -34,6 +37,7 @@ TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
   QPlainTextEdit* memo = viewMemo_->Widget();
   memo->setGeometry(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top);
   memo->raise();
+  AcceptFileDrops();
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect available = screen->geometry();
@@ -48,6 +52,22 @@ void TamarackForm::EnsureInitialized() {
   if (initialized_) return;
   initialized_ = true;
   program_->DoInit();
+  SelectStartFile();
+}
+
+void TamarackForm::SelectStartFile() {
+  if (startFile_.empty()) return;
+  // After the event that ran DoInit: a message about the file is modal.
+  QMetaObject::invokeMethod(
+      this, [this, path = std::move(startFile_)] { program_->SelectGivenFile(path); },
+      Qt::QueuedConnection);
+  startFile_.clear();
+}
+
+void TamarackForm::AcceptFileDrops() {
+  new FileDrop(
+      {this, viewMemo_->Widget()->viewport()}, [this] { return !program_->Control.Busy; },
+      [this](const std::string& path) { program_->SelectGivenFile(path); });
 }
 
 bool TamarackForm::event(QEvent* event) {

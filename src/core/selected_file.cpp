@@ -28,6 +28,19 @@ std::string SelectedFile::ChooseFile(const std::string& what, const std::string&
 void SelectedFile::SelectFile() {
   const std::string path = ChooseFile("AVI", "AVI video", "avi", RecentDocuments::Add);
   if (path.empty()) return;
+  SelectPath(path);
+}
+
+void SelectedFile::SelectGivenFile(const std::string& path) {
+  if (HasFile()) ClearFile();
+  if (path.empty() || !files_.Exists(path)) {
+    control_.ShowAccessError(FileRole::Selected);
+    return;
+  }
+  SelectPath(path);
+}
+
+void SelectedFile::SelectPath(const std::string& path) {
   SelectedFileName = path;
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);
   buttons_.DrawOperationButtons(ButtonState::Up);

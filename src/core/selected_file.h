@@ -34,6 +34,11 @@ class SelectedFile {
                          RecentDocuments recent = RecentDocuments::Skip);
 
   void SelectFile();
+  // Selects a path that did not come from the dialog (named at start or
+  // dropped onto the window) as if the dialog had returned it. A path that
+  // names nothing, which the dialog cannot return, gives the access message
+  // and selects nothing; a file already selected is cleared first.
+  void SelectGivenFile(const std::string& path);
   void ClearFile();
   bool HasFile() const { return !SelectedFileName.empty(); }
 
@@ -61,6 +66,9 @@ class SelectedFile {
   Buttons& buttons_;
   Views& views_;
   BlockGrid& grid_;
+
+  // What Select does with the path that the dialog returned.
+  void SelectPath(const std::string& path);
 };
 
 }  // namespace tamarack

@@ -58,6 +58,8 @@ PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
   QMessageBox box(parent_);
   box.setTextFormat(shown.Format);
   box.setText(shown.Text);
+  // The text can be selected and copied, an address in it above all.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   switch (kind) {
     case MessageKind::Error:
       box.setIcon(QMessageBox::Critical);
@@ -133,8 +135,8 @@ void QtEventPump::ProcessPendingEvents() {
   }
 }
 
-void QtShell::OpenAddress(const std::string& address) {
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+bool QtShell::OpenAddress(const std::string& address) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
 void QtWindowHost::SetCaption(const std::string& caption) {

@@ -50,7 +50,7 @@ class QtEventPump : public EventPump {
 
 class QtShell : public Shell {
  public:
-  void OpenAddress(const std::string& address) override;
+  bool OpenAddress(const std::string& address) override;
 };
 
 // The borderless top-level window.
