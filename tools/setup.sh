@@ -1,8 +1,9 @@
-# Sourced by ./run and ./test: installs the Debian packages the build needs
+# Sourced by ./run, ./test and ./package: installs the Debian packages the build needs
 # when any is missing, through sudo when not root.
 tamarack_packages=(
   build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev
   libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation
+  dpkg-dev fakeroot file desktop-file-utils appstream bash-completion
 )
 
 tamarack_install_packages() {
