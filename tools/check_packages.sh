@@ -50,25 +50,28 @@ check_contents() {
 }
 check_contents "$gui" "${gui_files[@]}"
 check_contents "$cli" "${cli_files[@]}"
-dpkg-deb -c "$gui" | grep -q 'tamarack-cli' && fail "$gui holds files of tamarack-cli"
-dpkg-deb -c "$cli" | grep -qE '/bin/tamarack$|\.desktop$|/icons/' && fail "$cli holds files of tamarack"
+gui_listing=$(dpkg-deb -c "$gui")
+cli_listing=$(dpkg-deb -c "$cli")
+if grep -q 'tamarack-cli' <<<"$gui_listing"; then fail "$gui holds files of tamarack-cli"; fi
+if grep -qE '/bin/tamarack$|\.desktop$|/icons/' <<<"$cli_listing"; then
+  fail "$cli holds files of tamarack"
+fi
 
 # Fields.
 field() { dpkg-deb -f "$1" "$2"; }
 for deb in "$gui" "$cli"; do
   dpkg-deb -f "$deb"
   [ "$(field "$deb" Version)" = "$version" ] || fail "$deb: Version is not $version"
-  field "$deb" Maintainer | grep -q '^Tamarack developers' || fail "$deb: Maintainer"
+  [[ $(field "$deb" Maintainer) == "Tamarack developers"* ]] || fail "$deb: Maintainer"
   [ "$(field "$deb" Section)" = video ] || fail "$deb: Section"
   [ "$(field "$deb" Description | wc -l)" -gt 3 ] || fail "$deb: Description"
-  field "$deb" Depends | grep -q 'libc6 (>=' || fail "$deb: Depends not computed"
+  [[ $(field "$deb" Depends) == *"libc6 (>="* ]] || fail "$deb: Depends not computed"
 done
 [ "$(field "$gui" Package)" = tamarack ] || fail "$gui: Package"
 [ "$(field "$cli" Package)" = tamarack-cli ] || fail "$cli: Package"
-field "$gui" Depends | grep -q 'libqt6widgets6' || fail "$gui: Depends lacks Qt Widgets"
-if field "$cli" Depends | grep -qi 'qt'; then
-  fail "$cli: Depends names Qt: $(field "$cli" Depends)"
-fi
+[[ $(field "$gui" Depends) == *libqt6widgets6* ]] || fail "$gui: Depends lacks Qt Widgets"
+cli_depends=$(field "$cli" Depends)
+if grep -qi 'qt' <<<"$cli_depends"; then fail "$cli: Depends names Qt: $cli_depends"; fi
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
@@ -93,8 +96,8 @@ done
 
 # The icons are PNG pictures of their sizes.
 for size in 16 32 48 64 128 256; do
-  file "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" |
-    grep -q "PNG image data, $size x $size" || fail "icon of $size pixels"
+  kind=$(file "$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
+  [[ $kind == *"PNG image data, $size x $size"* ]] || fail "icon of $size pixels: $kind"
 done
 
 # The unpacked programs run; neither needs a display for --version.

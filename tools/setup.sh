@@ -3,7 +3,7 @@
 tamarack_packages=(
   build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev
   libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation
-  dpkg-dev fakeroot file desktop-file-utils appstream bash-completion
+  dpkg-dev file man-db desktop-file-utils appstream bash-completion
 )
 
 tamarack_install_packages() {
