@@ -4,11 +4,11 @@
 
 #include "analysis/patch_codes.h"
 #include "core/size_text.h"
+#include "platform/text_lines.h"
 
 namespace tamarack {
 namespace {
 
-constexpr const char* LineBreak = "\r\n";
 constexpr int SizeClasses = 16;
 // Real data below this share, in tenths of a percent, marks a fake file.
 constexpr int FakePermille = 50;
@@ -17,21 +17,12 @@ std::string Percent(int permille) {
   return FormatThousands(permille / 10) + "." + std::to_string(permille % 10) + "%";
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += LineBreak;
-    text += lines[i];
-  }
-  return text;
-}
-
 // The codes of each size class, class k (from 0) holding the codes of k + 1
 // units, each class in list order.
-std::array<std::vector<std::string>, SizeClasses> CodeClasses(const ScanState& state) {
+std::array<std::vector<std::string>, SizeClasses> CodeClasses(
+    const std::vector<std::string>& codes) {
   std::array<std::vector<std::string>, SizeClasses> classes;
-  for (int i = 0; i < state.CodeCount; ++i) {
-    const std::string& code = state.Codes[i];
+  for (const std::string& code : codes) {
     const int units = ParseHexWord(std::string("000") + code[CodeLength - 1]) + 1;
     classes[units - 1].push_back(code);
   }
@@ -94,22 +85,25 @@ AnalysisReport MakeAnalysisReport(int32_t errorBytes, int32_t fileSize) {
   return report;
 }
 
-AnalysisReport ShowAnalysisReport(ScanState& state, OperationControl& control) {
-  AnalysisReport report = MakeAnalysisReport(state.ErrorBytes, state.FileSize);
-  if (report.JudgedFake) state.CodeCount = 0;
+void ShowAnalysisReport(AnalysisResult& result, OperationControl& control) {
+  const AnalysisReport report = MakeAnalysisReport(result.ErrorBytes, result.FileSize);
+  result.FakeBytes = report.FakeBytes;
+  result.RealBytes = report.RealBytes;
+  result.RealPermille = report.RealPermille;
+  result.JudgedFake = report.JudgedFake;
+  if (report.JudgedFake) result.Codes.clear();
   control.ShowPrompt(MessageKind::Information, report.Text);
-  return report;
 }
 
-std::vector<std::string> ListedCodes(const ScanState& state) {
+std::vector<std::string> ListedCodes(const std::vector<std::string>& codes) {
   std::vector<std::string> listed;
-  for (const auto& codes : CodeClasses(state))
-    listed.insert(listed.end(), codes.begin(), codes.end());
+  for (const auto& sized : CodeClasses(codes))
+    listed.insert(listed.end(), sized.begin(), sized.end());
   return listed;
 }
 
-std::string PatchCodesText(const ScanState& state) {
-  const auto classes = CodeClasses(state);
+std::string PatchCodesText(const std::vector<std::string>& scanCodes) {
+  const auto classes = CodeClasses(scanCodes);
   int64_t totalKiB = 0;
   std::vector<std::string> classLines;
   for (int k = 1; k <= SizeClasses; ++k) {
@@ -127,7 +121,7 @@ std::string PatchCodesText(const ScanState& state) {
       "Patch Codes for required Patch Data",
       "(See Help page 6 for information on requesting a Patch file).",
       "",
-      "Total Patches Codes: " + FormatThousands(state.CodeCount) +
+      "Total Patches Codes: " + FormatThousands(static_cast<int64_t>(scanCodes.size())) +
           "\tTotal Size: " + FormatSize(totalKiB * 1024),
       "",
   };
@@ -136,9 +130,9 @@ std::string PatchCodesText(const ScanState& state) {
   return JoinLines(lines) + "\r\n";
 }
 
-void ShowPatchCodes(const ScanState& state, Views& views) {
+void ShowPatchCodes(const std::vector<std::string>& codes, Views& views) {
   views.ShowView(View::PatchCodes);
-  views.SetViewText(PatchCodesText(state));
+  views.SetViewText(PatchCodesText(codes));
 }
 
 }  // namespace tamarack

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/patch_codes.h"
 #include "analysis/scan_state.h"
 #include "core/operation_control.h"
+#include "platform/color.h"
 #include "ui/views.h"
 
 namespace tamarack {
@@ -26,18 +28,40 @@ struct AnalysisReport {
 
 AnalysisReport MakeAnalysisReport(int32_t errorBytes, int32_t fileSize);
 
-// Shows the summary as an information message and returns its figures. A
+// What an analysis found: the numbers of the summary, the code list, the
+// error runs and the map. After a stop or a fault Completed is false; the
+// error bytes, runs and cells then describe the bytes read until then, and
+// the summary's figures and the codes stay empty, as no summary and no Patch
+// Codes view were shown.
+struct AnalysisResult {
+  bool Completed = false;  // the scan reached the end of the file and it closed
+  int32_t FileSize = 0;
+  int32_t ErrorBytes = 0;
+  int64_t FakeBytes = 0;  // F of the summary
+  int64_t RealBytes = 0;  // R of the summary
+  int RealPermille = 0;   // v of the summary, 0 to 1000
+  bool JudgedFake = false;
+  // The scan's code list in file order; empty when the file was judged fake.
+  std::vector<std::string> Codes;
+  // Every error run in file order, also those beyond the code list's 255
+  // codes: its first zero byte's position (from 1) and its whole length.
+  std::vector<ByteRange> Runs;
+  // The colour of each painted cell, from cell 1 on.
+  std::vector<Color> Cells;
+};
+
+// Shows the summary as an information message and fills in its figures. A
 // file judged fake loses its codes, so that no Patch Codes view follows.
-AnalysisReport ShowAnalysisReport(ScanState& state, OperationControl& control);
+void ShowAnalysisReport(AnalysisResult& result, OperationControl& control);
 
-// The codes of the list as the Patch Codes view shows them: by the number
-// of units they cover, smallest first, and in list order within each size.
-std::vector<std::string> ListedCodes(const ScanState& state);
+// The codes as the Patch Codes view lists them: by the number of units they
+// cover, smallest first, and in file order within each size.
+std::vector<std::string> ListedCodes(const std::vector<std::string>& codes);
 
-// The text of the Patch Codes view after an analysis that found errors.
-std::string PatchCodesText(const ScanState& state);
+// The text of the Patch Codes view for the scan's code list.
+std::string PatchCodesText(const std::vector<std::string>& codes);
 
 // Switches to the Patch Codes view and puts the code text into it.
-void ShowPatchCodes(const ScanState& state, Views& views);
+void ShowPatchCodes(const std::vector<std::string>& codes, Views& views);
 
 }  // namespace tamarack

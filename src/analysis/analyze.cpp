@@ -1,23 +1,24 @@
 #include "analysis/analyze.h"
 
-#include "analysis/analysis_report.h"
+#include "core/operation_loop.h"
+#include "platform/aligned_buffer.h"
 
 namespace tamarack {
 namespace {
 
 // Paints the scan's cells onto the map and notes their colours.
-class MapCells : public CellSink {
+class MapCellsNoted : public CellSink {
  public:
-  MapCells(BlockGrid& grid, std::string& letters) : grid_(grid), letters_(letters) {}
+  MapCellsNoted(BlockGrid& grid, std::vector<Color>& colors) : grid_(grid), colors_(colors) {}
 
   void PaintCell(uint16_t index, Color color) override {
     grid_.PaintCell(index, color);
-    letters_ += color == Red ? 'R' : 'G';
+    colors_.push_back(color);
   }
 
  private:
   BlockGrid& grid_;
-  std::string& letters_;
+  std::vector<Color>& colors_;
 };
 
 }  // namespace
@@ -25,7 +26,7 @@ class MapCells : public CellSink {
 Analyzer::Analyzer(OperationContext& context) : context_(context) {}
 
 void Analyzer::AnalyzeSelectedFile() {
-  summary_ = AnalysisSummary();
+  result_ = AnalysisResult();
   context_.ViewArea.Store(View::PatchCodes).clear();
   // A stop confirmed while "Initializing" showed: nothing is opened.
   if (!context_.Control.Busy) return;
@@ -35,45 +36,36 @@ void Analyzer::AnalyzeSelectedFile() {
     ScanFile(state);
   }
   context_.Selected.CloseSelectedFile();
-  summary_.Completed = summary_.Completed && context_.Control.Busy;
+  result_.Completed = result_.Completed && context_.Control.Busy;
 }
 
 void Analyzer::ScanFile(ScanState& state) {
-  ProgressBar& progress = context_.Progress;
-  progress.OperationTitle = "Analyzing";
-  progress.ShowProgress(0, 1);
-  context_.Grid.GridClean = false;
   const int32_t size = context_.Selected.SelectedFileSize;
+  OperationLoop loop(context_, "Analyzing", MapCells::Painted);
   StartScan(state, size);
-  progress.StartProgressTimer();
-  summary_.FileSize = size;
-  summary_.Cells.reserve(CellCount);
+  result_.FileSize = size;
+  result_.Cells.reserve(CellCount);
 
-  MapCells cells(context_.Grid, summary_.Cells);
-  ScanBlocks(state, cells);
+  MapCellsNoted cells(context_.Grid, result_.Cells);
+  ScanBlocks(state, cells, loop);
   FinishScan(state, cells);
-  summary_.ErrorBytes = state.ErrorBytes;
-  if (!context_.Control.Busy) return;
+  result_.ErrorBytes = state.ErrorBytes;
+  result_.Runs = state.Runs;
+  if (!loop.Going()) return;
 
-  progress.ShowProgress(1, 1);
-  const AnalysisReport report = ShowAnalysisReport(state, context_.Control);
-  summary_.FakeBytes = report.FakeBytes;
-  summary_.RealBytes = report.RealBytes;
-  summary_.RealPermille = report.RealPermille;
-  if (state.CodeCount > 0) {
-    ShowPatchCodes(state, context_.ViewArea);
-    summary_.Codes = ListedCodes(state);
-  }
-  summary_.Completed = true;
+  loop.Complete();
+  result_.Codes.assign(state.Codes.begin(), state.Codes.begin() + state.CodeCount);
+  ShowAnalysisReport(result_, context_.Control);
+  if (!result_.Codes.empty()) ShowPatchCodes(result_.Codes, context_.ViewArea);
+  result_.Completed = true;
 }
 
-void Analyzer::ScanBlocks(ScanState& state, CellSink& cells) {
+void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
   ByteFile& file = *context_.Selected.File;
   OperationControl& control = context_.Control;
-  ProgressBar& progress = context_.Progress;
-  state.Buffer.resize(ReadBlockSize);
+  AlignedBuffer buffer(ReadBlockSize);
   do {
-    state.BlockBytes = file.Read(state.Buffer.data(), ReadBlockSize);
+    state.BlockBytes = file.Read(buffer.data(), ReadBlockSize);
     if (state.BlockBytes < 0) {
       control.ShowFault(FileRole::Selected, FileFault::Read);
       return;
@@ -85,9 +77,9 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells) {
       control.ShowFault(FileRole::Selected, FileFault::SizeChanged);
       return;
     }
-    ScanBlock(state, state.Buffer.data(), state.BlockBytes, cells);
-    if (progress.ProgressTimerDue()) progress.ShowProgress(state.Position, state.FileSize);
-  } while (state.Position != state.FileSize && control.Busy);
+    ScanBlock(state, buffer.data(), state.BlockBytes, cells);
+    loop.BlockDone(state.Position, state.FileSize);
+  } while (state.Position != state.FileSize && loop.Going());
 }
 
 }  // namespace tamarack

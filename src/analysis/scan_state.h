@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/patch_codes.h"
+#include "core/cell_counter.h"
+
 namespace tamarack {
 
 // Bytes asked for by each read of the scan.
@@ -28,18 +31,17 @@ struct ScanState {
   // Bytes of the current block already processed: the next byte has the
   // position Position + BlockIndex + 1.
   int32_t BlockIndex = 0;
-  std::vector<uint8_t> Buffer;  // the block just read, reused for every block
 
   int32_t RunStart = 0;   // position of the current run's first byte; 0: no run
   int32_t RunLength = 0;  // zero bytes of the current run so far
   bool RunIsError = false;
 
-  int32_t CellSize = 0;    // bytes per map cell
-  int32_t CellBytes = 0;   // bytes of the current cell seen so far
-  uint16_t CellIndex = 0;  // cells completed, the index of the last painted one
-  bool CellHasError = false;
+  // The map cells: red when one of their bytes is an error byte.
+  CellCounter Cells;
 
   int32_t ErrorBytes = 0;
+  // Every error run, in file order: its first position and its length.
+  std::vector<ByteRange> Runs;
   // The scan code list: five-character patch codes in file order.
   uint8_t CodeCount = 0;
   std::array<std::string, MaxScanCodes> Codes;

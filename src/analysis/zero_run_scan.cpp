@@ -20,25 +20,13 @@ constexpr int32_t WindowBytes = 512;
 constexpr int32_t WordBytes = 8;
 static_assert(2 * WindowBytes - 1 <= ZeroRunThreshold + 1);
 
-// Counts count bytes towards the cells; error says whether they are error
-// bytes. Costs one step per cell completed, not per byte.
-void AdvanceCells(ScanState& state, int32_t count, bool error, CellSink& cells) {
-  while (count > 0) {
-    const int32_t k = std::min(count, state.CellSize - state.CellBytes);
-    if (error) state.CellHasError = true;
-    state.CellBytes += k;
-    count -= k;
-    if (state.CellBytes == state.CellSize) EndCell(state, cells);
-  }
-}
-
 // The next count bytes begin and end with a non-zero byte, and none of the
 // zero runs among them is long enough to become an error: the first byte
 // ends the current run and the rest change nothing but the cells.
 void CountOtherBytes(ScanState& state, int32_t count, CellSink& cells) {
   EndRun(state);
   state.BlockIndex += count;
-  AdvanceCells(state, count, false, cells);
+  state.Cells.Add(count, false, cells);
 }
 
 // The offset of the first window at or after from whose first word is all
@@ -59,10 +47,8 @@ void StartScan(ScanState& state, int32_t fileSize) {
   assert(fileSize > 0);
   state.FileSize = fileSize;
   state.CodeCount = 0;
-  state.CellIndex = 0;
-  // Taken in 64 bits: fileSize + 2000 passes 32 bits for files close to 2 GiB.
-  state.CellSize = static_cast<int32_t>((int64_t{fileSize} + (CellCount - 1)) / CellCount);
-  state.CellBytes = 0;
+  state.Runs.clear();
+  state.Cells.Start(fileSize, Green, Red);
   state.RunLength = 0;
   state.RunStart = 0;
   state.ErrorBytes = 0;
@@ -70,7 +56,6 @@ void StartScan(ScanState& state, int32_t fileSize) {
   state.BlockBytes = 0;
   state.BlockIndex = 0;
   state.RunIsError = false;
-  state.CellHasError = false;
 }
 
 int32_t ErrorOnset(int32_t runStart, int32_t fileSize) {
@@ -95,23 +80,19 @@ void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells) {
     state.RunIsError = true;
     state.ErrorBytes += ZeroRunThreshold + 1 + (last - onset);
   }
-  AdvanceCells(state, plain, false, cells);
-  AdvanceCells(state, count - plain, true, cells);
+  state.Cells.Add(plain, false, cells);
+  state.Cells.Add(count - plain, true, cells);
 }
 
 void EndRun(ScanState& state) {
   if (state.RunLength == 0) return;
-  if (state.RunIsError) AddRunCodes(state, state.RunStart, state.RunLength);
+  if (state.RunIsError) {
+    AddRunCodes(state, state.RunStart, state.RunLength);
+    state.Runs.push_back({state.RunStart, state.RunLength});
+  }
   state.RunStart = 0;
   state.RunLength = 0;
   state.RunIsError = false;
-}
-
-void EndCell(ScanState& state, CellSink& cells) {
-  ++state.CellIndex;
-  cells.PaintCell(state.CellIndex, state.CellHasError ? Red : Green);
-  state.CellHasError = false;
-  state.CellBytes = 0;
 }
 
 void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells) {
@@ -143,7 +124,7 @@ void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& 
 
 void FinishScan(ScanState& state, CellSink& cells) {
   EndRun(state);
-  if (state.CellBytes > 0) EndCell(state, cells);
+  state.Cells.Finish(cells);
 }
 
 }  // namespace tamarack

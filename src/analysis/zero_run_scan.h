@@ -3,17 +3,9 @@
 #include <cstdint>
 
 #include "analysis/scan_state.h"
-#include "platform/color.h"
+#include "core/block_grid.h"
 
 namespace tamarack {
-
-// Receives each map cell as the scan completes it: green when none of its
-// bytes is an error byte, red otherwise.
-class CellSink {
- public:
-  virtual ~CellSink() = default;
-  virtual void PaintCell(uint16_t index, Color color) = 0;
-};
 
 // The rule of the scan, for each byte in file order: a zero byte extends the
 // current run; a run becomes an error run at the first of its bytes at which
@@ -48,7 +40,5 @@ int32_t ErrorOnset(int32_t runStart, int32_t fileSize);
 void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells);
 // Closes the current run; an error run goes to the code list.
 void EndRun(ScanState& state);
-// Paints the current cell and starts the next one.
-void EndCell(ScanState& state, CellSink& cells);
 
 }  // namespace tamarack

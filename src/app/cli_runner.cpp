@@ -105,7 +105,7 @@ ProgressDisplay DisplayFor(const CliRequest& request, const ConsoleOutput& outpu
 int ReportAnalysis(const CliRequest& request, CliHost& host, Program& program, int status) {
   if (request.Json) {
     host.Output.PrintOut(
-        AnalysisJson(program.Selected.SelectedFileName, program.Analysis.LastSummary()));
+        AnalysisJson(program.Selected.SelectedFileName, program.Analysis.LastResult()));
   }
   if (status != ExitCompleted) return status;
   if (!request.Json) {

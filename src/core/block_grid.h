@@ -17,15 +17,22 @@ struct CellOrigin {
 // The top-left pixel of a cell's 4 x 4 square, for an index of 1 to 2001.
 CellOrigin CellPosition(uint16_t index);
 
+// Receives each map cell as an operation completes it.
+class CellSink {
+ public:
+  virtual ~CellSink() = default;
+  virtual void PaintCell(uint16_t index, Color color) = 0;
+};
+
 // The 2001-cell map drawn onto the window bitmap.
-class BlockGrid {
+class BlockGrid : public CellSink {
  public:
   explicit BlockGrid(Surface& surface);
 
   // Draws the clean map: white area, labels, frames, separating lines;
   // nothing when the map is clean already.
   void DrawGrid();
-  void PaintCell(uint16_t index, Color color);
+  void PaintCell(uint16_t index, Color color) override;
 
   // True while the map on screen is freshly drawn and no cell painted since.
   bool GridClean = false;

@@ -4,12 +4,6 @@
 
 namespace tamarack {
 
-MessageKind MessageKindOf(char kind) {
-  if (kind == 'i') return MessageKind::Information;
-  if (kind == '?') return MessageKind::Confirmation;
-  return MessageKind::Error;
-}
-
 const char* RoleName(FileRole role) {
   switch (role) {
     case FileRole::Selected:
@@ -50,6 +44,7 @@ PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& t
 }
 
 void OperationControl::ShowError(const std::string& text) {
+  if (Busy && result_.Message.empty()) result_.Message = text;
   ShowPrompt(MessageKind::Error, text);
   Busy = false;
   progress_.ResetProgress();
@@ -79,19 +74,24 @@ void OperationControl::SetOperation(int command, std::function<void()> operation
   operations_[command] = std::move(operation);
 }
 
-void OperationControl::RunOperation(int command) {
+OperationResult OperationControl::RunOperation(int command) {
   if (command == PauseStopButton) {
     const PromptResult answer = ShowPrompt(MessageKind::Confirmation,
                                            "Current operation paused.\r\nStop current operation?");
-    if (answer == PromptResult::Yes) Busy = false;
-    return;
+    if (answer == PromptResult::Yes && Busy) {
+      Busy = false;
+      stopConfirmed_ = true;
+    }
+    return {};
   }
   assert(command >= AnalyzeButton && command <= RepairPatchButton);
-  if (command < AnalyzeButton || command > RepairPatchButton) return;
+  if (command < AnalyzeButton || command > RepairPatchButton) return {};
   // Only one operation runs at a time. A request that reaches here while one
   // runs (nested inside its event pump) would share and close the running
   // operation's open files, so it is ignored.
-  if (Busy) return;
+  if (Busy) return {};
+  result_ = OperationResult();
+  stopConfirmed_ = false;
   SetBusy(true);
   progress_.OperationTitle = "Initializing";
   progress_.ShowProgress(0, 1);
@@ -113,6 +113,15 @@ void OperationControl::RunOperation(int command) {
     if (views_.CurrentView() != View::PatchCodes) views_.ShowView(View::Information);
   }
   SetBusy(false);
+  OperationResult result = std::move(result_);
+  if (LastRunCompleted) {
+    result.Result = Outcome::Completed;
+  } else if (!result.Message.empty()) {
+    result.Result = Outcome::Failed;
+  } else {
+    result.Result = stopConfirmed_ ? Outcome::Stopped : Outcome::Declined;
+  }
+  return result;
 }
 
 bool OperationControl::DoExitProgram() {

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/block_grid.h"
 #include "core/progress_bar.h"
@@ -11,10 +12,6 @@
 #include "ui/views.h"
 
 namespace tamarack {
-
-// The single-character message kinds: 'i' information, '?' confirmation,
-// anything else an error.
-MessageKind MessageKindOf(char kind);
 
 // The roles in which the program opens files, as the messages name them.
 enum class FileRole { Selected, Reference, Backup, Patch };
@@ -26,6 +23,17 @@ enum class FileFault { Read, Write, Seek, Close, SizeChanged };
 // The one-line message for an unexpected fault, e.g.
 // "The Selected file could not be read."
 std::string FaultMessage(FileRole role, FileFault fault);
+
+// How an operation ended: ran to its end; a question answered No or a file
+// dialog cancelled; stopped by the user; or ended by an error message.
+enum class Outcome { Completed, Declined, Stopped, Failed };
+
+// What RunOperation reports of the operation it ran.
+struct OperationResult {
+  Outcome Result = Outcome::Declined;
+  std::string Message;                    // the error message shown, when Failed
+  std::vector<std::string> FilesWritten;  // complete outputs and repaired files
+};
 
 // The busy flag, the prompts and the operation runner. The busy flag says
 // both that an operation runs and that it may go on: whoever clears it asks
@@ -47,8 +55,11 @@ class OperationControl {
 
   // The procedure that RunOperation runs for command 2 to 6.
   void SetOperation(int command, std::function<void()> operation);
-  // Commands 2 to 6 run their operation; 14 asks whether to stop.
-  void RunOperation(int command);
+  // Commands 2 to 6 run their operation and return how it ended; 14 asks
+  // whether to stop (its result tells nothing).
+  OperationResult RunOperation(int command);
+  // An operation tells the runner of each file it has completed.
+  void NoteFileWritten(const std::string& path) { result_.FilesWritten.push_back(path); }
   // The close handler: true lets the close go ahead; while busy it refuses
   // with a message.
   bool DoExitProgram();
@@ -65,6 +76,8 @@ class OperationControl {
   BlockGrid& grid_;
   Views& views_;
   std::array<std::function<void()>, 7> operations_;
+  OperationResult result_;  // of the operation running
+  bool stopConfirmed_ = false;
 };
 
 }  // namespace tamarack

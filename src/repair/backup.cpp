@@ -1,8 +1,9 @@
 #include "repair/backup.h"
 
 #include <algorithm>
-#include <cassert>
 
+#include "core/cell_counter.h"
+#include "core/operation_loop.h"
 #include "core/paths.h"
 #include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
@@ -53,24 +54,18 @@ void Backup::PrepareBackup(BackupRecord& backup) {
 
 void Backup::CopyToBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
-  ProgressBar& progress = context_.Progress;
   ByteFile& selectedFile = *context_.Selected.File;
   const int32_t size = context_.Selected.SelectedFileSize;
 
-  progress.OperationTitle = "Creating Backup";
-  progress.ShowProgress(0, 1);
-  context_.Grid.GridClean = false;
-  BackupCopyState state;
-  progress.StartProgressTimer();
-  const int32_t cellSize = MapCellSize(size);
-  int32_t pending = 0;
+  OperationLoop loop(context_, "Creating Backup", MapCells::Painted);
+  CellCounter cells;
+  cells.Start(size, Blue, Blue);
   int32_t copied = 0;
-
   AlignedBuffer block(FileBlockSize);
   // The copy reads only as far as the size the file had when it was opened;
   // a file that another program shortens meanwhile ends it with a message
   // instead of leaving it waiting for bytes that never come.
-  while (control.Busy && copied < size) {
+  while (loop.Going() && copied < size) {
     const int32_t count = std::min(FileBlockSize, size - copied);
     const ByteFile::CopyResult copy = selectedFile.CopyTo(*backup.BackupFile, block.data(), count);
     if (copy.Read != count) {
@@ -80,11 +75,10 @@ void Backup::CopyToBackup(BackupRecord& backup) {
     }
     if (!copy.Written) control.ShowError("The Backup file cannot be written to (no space?).");
     copied += count;
-    pending += count;
-    for (; pending >= cellSize; pending -= cellSize) PaintBackupCell(state);
-    if (progress.ProgressTimerDue()) progress.ShowProgress(copied, size);
+    cells.Add(count, false, context_.Grid);
+    loop.BlockDone(copied, size);
   }
-  if (pending > 0) PaintBackupCell(state);
+  cells.Finish(context_.Grid);
   // The copy takes its name only when it is complete and on the disk; a
   // stopped or failed one is discarded and an old backup stays as it was.
   if (control.Busy && !backup.BackupFile->Commit()) {
@@ -92,17 +86,12 @@ void Backup::CopyToBackup(BackupRecord& backup) {
   }
   backup.BackupFile.reset();
   if (!control.Busy) return;
-  progress.ShowProgress(1, 1);
+  loop.Complete();
+  control.NoteFileWritten(backup.BackupPath);
   control.ShowPrompt(MessageKind::Information,
                      "The Backup file \"" + backup.BackupPath + "\" has been created.");
   context_.Grid.DrawGrid();
   context_.ViewArea.ShowView(View::Information);
-}
-
-void Backup::PaintBackupCell(BackupCopyState& state) {
-  assert(state.CellNumber < CellCount);
-  ++state.CellNumber;
-  context_.Grid.PaintCell(state.CellNumber, Blue);
 }
 
 }  // namespace tamarack

@@ -15,11 +15,6 @@ struct BackupRecord {
   std::unique_ptr<OutputFile> BackupFile;
 };
 
-// How far the map shows the copy: the number of the last painted cell.
-struct BackupCopyState {
-  uint16_t CellNumber = 0;
-};
-
 // The Create Backup command: an exact copy of the selected file named with
 // "BACKUP." in front, in the same folder.
 class Backup {
@@ -35,7 +30,6 @@ class Backup {
   // Copies the selected file into the backup block by block, painting the
   // map blue. A copy that does not reach its end leaves no file behind.
   void CopyToBackup(BackupRecord& backup);
-  void PaintBackupCell(BackupCopyState& state);
 
  private:
   OperationContext& context_;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/block_grid.h"
+#include "core/cell_counter.h"
 #include "core/operation_control.h"
 #include "platform/byte_file.h"
 
@@ -11,13 +11,6 @@ namespace tamarack {
 // The block in which the copies and merges read and write their files; the
 // busy flag is tested after each one.
 constexpr int32_t FileBlockSize = 262144;
-
-// Bytes per map cell: the file's size divided by the cell count, rounded up.
-// Worked in 64 bits, since a size just below 2 GiB plus 2000 leaves the
-// 32-bit range.
-constexpr int32_t MapCellSize(int32_t fileSize) {
-  return static_cast<int32_t>((int64_t{fileSize} + CellCount - 1) / CellCount);
-}
 
 // Reads exactly count bytes from the file's current position. A failed read,
 // or one that ends early because another program has shortened the file,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/operation_loop.h"
 #include "core/paths.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
@@ -86,10 +87,8 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
 
 void PatchCreation::WritePatchFile(PatchJob& job) {
   OperationControl& control = context_.Control;
-  ProgressBar& progress = context_.Progress;
   context_.ViewArea.ShowView(View::Analysis);
-  progress.OperationTitle = "Creating Patch";
-  progress.ShowProgress(0, 1);
+  OperationLoop loop(context_, "Creating Patch", MapCells::None);
 
   // One buffer serves for the header and index and then for every piece of
   // data.
@@ -99,7 +98,7 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
   if (job.NewPatchFile->Write(buffer.data(), indexSize) != indexSize) {
     control.ShowFault(FileRole::Patch, FileFault::Write);
   }
-  if (control.Busy) CopyRegions(job, buffer.data());
+  if (control.Busy) CopyRegions(loop, job, buffer.data());
 
   // The patch takes its name only when it is complete and on the disk; a
   // stopped or failed one is of no use to anybody and is discarded, and an
@@ -109,14 +108,15 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
   }
   job.NewPatchFile.reset();
   if (control.Busy) {
-    progress.ShowProgress(1, 1);
+    loop.Complete();
+    control.NoteFileWritten(job.PatchFileName);
     control.ShowPrompt(MessageKind::Information,
                        "The Patch File \"" + job.PatchFileName + "\" has been created.");
     context_.ViewArea.ShowView(View::Information);
   }
 }
 
-void PatchCreation::CopyRegions(PatchJob& job, uint8_t* buffer) {
+void PatchCreation::CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buffer) {
   OperationControl& control = context_.Control;
   ByteFile& selected = *context_.Selected.File;
   for (int k = 0; k < job.RegionCount; ++k) {
@@ -134,10 +134,8 @@ void PatchCreation::CopyRegions(PatchJob& job, uint8_t* buffer) {
       }
       region.Length -= n;
     }
-    // Once per region, not paced by the timer: this is where a stop can
-    // come in, and it takes effect before the next region.
-    context_.Progress.ShowProgress(k + 1, job.RegionCount);
-    if (!control.Busy) return;
+    loop.RegionDone(k + 1, job.RegionCount);
+    if (!loop.Going()) return;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/operation_context.h"
+#include "core/operation_loop.h"
 #include "repair/patch_code_entry.h"
 
 namespace tamarack {
@@ -36,7 +37,7 @@ class PatchCreation {
  private:
   // Copies the regions' data after the index, one region between two
   // progress calls; ends early when the busy flag is cleared.
-  void CopyRegions(PatchJob& job, uint8_t* buffer);
+  void CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buffer);
 
   OperationContext& context_;
 };

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "analysis/patch_codes.h"
+#include "core/operation_loop.h"
 #include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 #include "repair/patch_file.h"
@@ -100,16 +101,14 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
 
 void PatchRepair::ApplyPatch(PatchJob& job) {
   OperationControl& control = context_.Control;
-  ProgressBar& progress = context_.Progress;
   ByteFile& selected = *context_.Selected.File;
   ByteFile& patch = *job.PatchFile;
-  progress.OperationTitle = "Repairing with Patch";
-  progress.ShowProgress(0, 1);
+  OperationLoop loop(context_, "Repairing with Patch", MapCells::None);
 
   AlignedBuffer piece(FileBlockSize);
   AlignedBuffer patchPiece(FileBlockSize);
   const int32_t size = context_.Selected.SelectedFileSize;
-  for (int k = 0; k < job.RegionCount && control.Busy; ++k) {
+  for (int k = 0; k < job.RegionCount && loop.Going(); ++k) {
     PatchRegion& region = job.Regions[k];
     while (region.Length > 0) {
       const int32_t n = std::min(region.Length, FileBlockSize);
@@ -123,12 +122,11 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
       region.Start += n;
       region.Length -= n;
     }
-    // Once per region, not paced by the timer: a stop comes in here and
-    // takes effect before the next region.
-    progress.ShowProgress(k + 1, job.RegionCount);
+    loop.RegionDone(k + 1, job.RegionCount);
   }
-  if (!control.Busy || !FinishRepairedFile(control, selected, size)) return;
-  progress.ShowProgress(1, 1);
+  if (!loop.Going() || !FinishRepairedFile(control, selected, size)) return;
+  loop.Complete();
+  control.NoteFileWritten(context_.Selected.SelectedFileName);
   control.ShowPrompt(MessageKind::Information,
                      "Patching complete. Analyze the Selected file for remaining errors.");
   context_.ViewArea.ShowView(View::Information);

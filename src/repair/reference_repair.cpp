@@ -1,9 +1,9 @@
 #include "repair/reference_repair.h"
 
 #include <algorithm>
-#include <cassert>
 #include <span>
 
+#include "core/operation_loop.h"
 #include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 #include "repair/zero_fill.h"
@@ -77,72 +77,57 @@ void ReferenceRepair::CheckReference(ReferenceRecord& reference) {
 
 void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
   OperationControl& control = context_.Control;
-  ProgressBar& progress = context_.Progress;
   ByteFile& selectedFile = *context_.Selected.File;
   ByteFile& referenceFile = *reference.ReferenceFile;
   const int32_t size = context_.Selected.SelectedFileSize;
 
-  progress.OperationTitle = "Repairing with Reference";
-  progress.ShowProgress(0, 1);
-  context_.Grid.GridClean = false;
-  ReferenceMergeState state;
-  state.CellSize = MapCellSize(size);
-  progress.StartProgressTimer();
-
+  OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
+  CellCounter cells;
+  cells.Start(size, Silver, Green);
   AlignedBuffer selectedBlock(FileBlockSize);
   AlignedBuffer referenceBlock(FileBlockSize);
   int32_t position = 0;
   // Both files are read in step, and only as far as the size both had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
-  while (control.Busy && position < size) {
+  while (loop.Going() && position < size) {
     const int32_t count = std::min(FileBlockSize, size - position);
     if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count) ||
         !ReadFileBlock(control, referenceFile, FileRole::Reference, referenceBlock.data(), count)) {
       break;
     }
-    const bool changed = MergeBlock(state, selectedBlock.data(), referenceBlock.data(), count);
+    const bool changed = CountBlockCells(cells, selectedBlock.data(), referenceBlock.data(), count);
     if (changed && !WriteFilledBytes(control, selectedFile, size, position, referenceBlock.data(),
                                      count, selectedBlock.data())) {
       break;
     }
     position += count;
-    if (progress.ProgressTimerDue()) progress.ShowProgress(position, size);
+    loop.BlockDone(position, size);
   }
-  if (state.BytesInCell > 0) PaintReferenceCell(state);
-  if (!control.Busy || !FinishRepairedFile(control, selectedFile, size)) return;
-  progress.ShowProgress(1, 1);
+  cells.Finish(context_.Grid);
+  if (!loop.Going() || !FinishRepairedFile(control, selectedFile, size)) return;
+  loop.Complete();
+  control.NoteFileWritten(context_.Selected.SelectedFileName);
   control.ShowPrompt(MessageKind::Information,
                      "Referencing complete. Analyze the Selected file for remaining errors.");
 }
 
-bool ReferenceRepair::MergeBlock(ReferenceMergeState& state, const uint8_t* selected,
-                                 const uint8_t* reference, int32_t count) {
+bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selected,
+                                      const uint8_t* reference, int32_t count) {
   // The block is looked at one cell span at a time, so that whether a byte
   // of the span will be filled decides the cell's colour.
   bool blockChanged = false;
   int32_t offset = 0;
   while (offset < count) {
-    const int32_t span = std::min(count - offset, state.CellSize - state.BytesInCell);
+    const int32_t span = std::min(count - offset, cells.LeftInCell());
     const auto length = static_cast<size_t>(span);
-    if (AnyFillable(std::span<const uint8_t>(selected + offset, length),
-                    std::span<const uint8_t>(reference + offset, length))) {
-      state.CellChanged = true;
-      blockChanged = true;
-    }
-    state.BytesInCell += span;
+    const bool fills = AnyFillable(std::span<const uint8_t>(selected + offset, length),
+                                   std::span<const uint8_t>(reference + offset, length));
+    blockChanged = blockChanged || fills;
+    cells.Add(span, fills, context_.Grid);
     offset += span;
-    if (state.BytesInCell == state.CellSize) PaintReferenceCell(state);
   }
   return blockChanged;
-}
-
-void ReferenceRepair::PaintReferenceCell(ReferenceMergeState& state) {
-  assert(state.CellNumber < CellCount);
-  ++state.CellNumber;
-  context_.Grid.PaintCell(state.CellNumber, state.CellChanged ? Green : Silver);
-  state.CellChanged = false;
-  state.BytesInCell = 0;
 }
 
 void ReferenceRepair::FinishReference(ReferenceRecord& reference) {

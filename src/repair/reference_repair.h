@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/cell_counter.h"
 #include "core/operation_context.h"
 #include "platform/byte_file.h"
 
@@ -14,15 +15,6 @@ namespace tamarack {
 struct ReferenceRecord {
   std::string ReferencePath;
   std::unique_ptr<ByteFile> ReferenceFile;
-};
-
-// Where the merge stands in the map: the cell being filled and whether a byte
-// of it has changed.
-struct ReferenceMergeState {
-  int32_t CellSize = 1;
-  int32_t BytesInCell = 0;
-  uint16_t CellNumber = 0;
-  bool CellChanged = false;
 };
 
 // The Repair with Reference command: every zero byte of the selected file
@@ -41,18 +33,16 @@ class ReferenceRepair {
   // Merges the reference into the selected file block by block, writing
   // only the bytes it fills, and paints the map.
   void MergeReference(ReferenceRecord& reference);
-  // Paints the current cell green when it changed, silver when not, and
-  // starts the next one.
-  void PaintReferenceCell(ReferenceMergeState& state);
   // Closes both files; after a completed merge offers to delete the
   // reference file for good.
   void FinishReference(ReferenceRecord& reference);
 
  private:
-  // Paints every cell that one block read from both files completes.
-  // Returns true when a byte of the block will be filled.
-  bool MergeBlock(ReferenceMergeState& state, const uint8_t* selected, const uint8_t* reference,
-                  int32_t count);
+  // Counts one block read from both files into the map: a cell is green
+  // when a byte of it will be filled, silver when not. Returns true when a
+  // byte of the block will be filled.
+  bool CountBlockCells(CellCounter& cells, const uint8_t* selected, const uint8_t* reference,
+                       int32_t count);
 
   OperationContext& context_;
 };

@@ -141,9 +141,8 @@ TEST(AnalysisReportTest, RealDataBelowFivePercentIsFake) {
 }
 
 TEST(PatchCodesTextTest, CodesAreListedBySizeClassWithTheirTotal) {
-  ScanState state;
-  for (const char* code : {"00120", "00501", "00340"}) state.Codes[state.CodeCount++] = code;
-  EXPECT_EQ(PatchCodesText(state),
+  const std::vector<std::string> codes = {"00120", "00501", "00340"};
+  EXPECT_EQ(PatchCodesText(codes),
             "Patch Codes for required Patch Data\r\n"
             "(See Help page 6 for information on requesting a Patch file).\r\n"
             "\r\n"
@@ -155,15 +154,12 @@ TEST(PatchCodesTextTest, CodesAreListedBySizeClassWithTheirTotal) {
             "1 x 128Kb code(s):\r\n"
             "00501\r\n"
             "\r\n");
-  EXPECT_EQ(ListedCodes(state), (std::vector<std::string>{"00120", "00340", "00501"}));
+  EXPECT_EQ(ListedCodes(codes), (std::vector<std::string>{"00120", "00340", "00501"}));
 }
 
 TEST(PatchCodesTextTest, SixteenUnitCodesAreLabelledWithThousands) {
-  ScanState state;
-  for (const char* code : {"0000F", "00100", "0020F", "00307"}) {
-    state.Codes[state.CodeCount++] = code;
-  }
-  EXPECT_EQ(PatchCodesText(state),
+  const std::vector<std::string> codes = {"0000F", "00100", "0020F", "00307"};
+  EXPECT_EQ(PatchCodesText(codes),
             "Patch Codes for required Patch Data\r\n"
             "(See Help page 6 for information on requesting a Patch file).\r\n"
             "\r\n"
@@ -178,7 +174,7 @@ TEST(PatchCodesTextTest, SixteenUnitCodesAreLabelledWithThousands) {
             "2 x 1,024Kb code(s):\r\n"
             "0000F, 0020F\r\n"
             "\r\n");
-  EXPECT_EQ(ListedCodes(state), (std::vector<std::string>{"00100", "00307", "0000F", "0020F"}));
+  EXPECT_EQ(ListedCodes(codes), (std::vector<std::string>{"00100", "00307", "0000F", "0020F"}));
 }
 
 }  // namespace

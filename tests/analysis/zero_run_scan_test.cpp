@@ -15,12 +15,13 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// What a scan leaves behind: the counted error bytes, the code list and one
-// letter per painted cell, 'G' or 'R'.
+// What a scan leaves behind: the counted error bytes, the code list, one
+// letter per painted cell, 'G' or 'R', and the error runs.
 struct Outcome {
   int32_t ErrorBytes = 0;
   std::vector<std::string> Codes;
   std::string Cells;
+  std::vector<ByteRange> Runs;
 
   friend bool operator==(const Outcome&, const Outcome&) = default;
 };
@@ -28,6 +29,10 @@ struct Outcome {
 std::ostream& operator<<(std::ostream& out, const Outcome& o) {
   out << "errors " << o.ErrorBytes << ", codes";
   for (const auto& c : o.Codes) out << " " << c;
+  out << ", runs " << o.Runs.size();
+  for (size_t i = 0; i < o.Runs.size() && i < 8; ++i) {
+    out << " " << o.Runs[i].Start << "+" << o.Runs[i].Length;
+  }
   return out << ", cells " << o.Cells.size() << " " << o.Cells.substr(0, 80);
 }
 
@@ -41,39 +46,45 @@ Outcome PerByteScan(const Bytes& file, int32_t read) {
   const auto size = static_cast<int32_t>(file.size());
   ScanState s;
   std::string cells;
+  std::vector<ByteRange> runs;
+  bool cellHasError = false;
+  int32_t cellBytes = 0;
   const int32_t cellSize = (size + 2000) / 2001;
   auto endRun = [&] {
-    if (s.RunLength > 0 && s.RunIsError) AddRunCodes(s, s.RunStart, s.RunLength);
+    if (s.RunLength > 0 && s.RunIsError) {
+      AddRunCodes(s, s.RunStart, s.RunLength);
+      runs.push_back({s.RunStart, s.RunLength});
+    }
     s.RunStart = 0;
     s.RunLength = 0;
     s.RunIsError = false;
   };
   auto endCell = [&] {
-    cells += s.CellHasError ? 'R' : 'G';
-    s.CellHasError = false;
-    s.CellBytes = 0;
+    cells += cellHasError ? 'R' : 'G';
+    cellHasError = false;
+    cellBytes = 0;
   };
   for (int32_t p = 1; p <= read; ++p) {
     if (file[p - 1] == 0) {
       if (s.RunLength == 0) s.RunStart = p;
       ++s.RunLength;
       if (s.RunIsError) {
-        s.CellHasError = true;
+        cellHasError = true;
         ++s.ErrorBytes;
       } else if (s.RunLength > 1024 && s.RunStart + s.RunLength - 1 > 16384 &&
                  s.RunStart < size - 2046) {
         s.RunIsError = true;
-        s.CellHasError = true;
+        cellHasError = true;
         s.ErrorBytes += 1025;
       }
     } else {
       endRun();
     }
-    if (++s.CellBytes == cellSize) endCell();
+    if (++cellBytes == cellSize) endCell();
   }
   endRun();
-  if (s.CellBytes > 0) endCell();
-  return {s.ErrorBytes, CodesOf(s), cells};
+  if (cellBytes > 0) endCell();
+  return {s.ErrorBytes, CodesOf(s), cells, runs};
 }
 
 class LetterCells : public CellSink {
@@ -113,7 +124,7 @@ Outcome BlockScan(const Bytes& file, int32_t read, std::mt19937& rng) {
     EXPECT_EQ(state.Position, at);
   }
   FinishScan(state, cells);
-  return {state.ErrorBytes, CodesOf(state), cells.Letters};
+  return {state.ErrorBytes, CodesOf(state), cells.Letters, state.Runs};
 }
 
 // The scan over one buffer of the whole file, as the Analyze command's
@@ -124,7 +135,7 @@ Outcome WholeScan(const Bytes& file) {
   LetterCells cells;
   ScanBlock(state, file.data(), static_cast<int32_t>(file.size()), cells);
   FinishScan(state, cells);
-  return {state.ErrorBytes, CodesOf(state), cells.Letters};
+  return {state.ErrorBytes, CodesOf(state), cells.Letters, state.Runs};
 }
 
 // Random bytes with no zeros.
@@ -228,12 +239,12 @@ TEST(ZeroRunScanTest, LargestFileEndsWithoutOverflow) {
   const int32_t size = 2147483647;
   ScanState state;
   StartScan(state, size);
-  EXPECT_EQ(state.CellSize, 1073206);
+  EXPECT_EQ(state.Cells.CellSize, 1073206);
   // Resume as if all but the last 5000 bytes had been read, then a run to
   // the last byte.
   state.Position = size - 5000;
-  state.CellIndex = 2000;
-  state.CellBytes = state.Position - 2000 * state.CellSize;
+  state.Cells.CellIndex = 2000;
+  state.Cells.CellBytes = state.Position - 2000 * state.Cells.CellSize;
   LetterCells cells;
   cells.Letters = std::string(2000, 'G');
   const Bytes tail(5000, 0);
@@ -255,6 +266,10 @@ TEST(ZeroRunScanTest, ErrorsAreCountedOnceTheCodeListIsFull) {
   ASSERT_EQ(o.Codes.size(), 255u);
   EXPECT_EQ(o.Codes.front(), "00000");
   EXPECT_EQ(o.Codes.back(), "00FE0");
+  // Every run is kept, also those whose codes no longer fit.
+  ASSERT_EQ(o.Runs.size(), 300u);
+  EXPECT_EQ(o.Runs.back(), (ByteRange{299 * 65536 + 20001, 1500}));
+  EXPECT_EQ(o, PerByteScan(file, static_cast<int32_t>(file.size())));
   std::mt19937 rng(7);
   EXPECT_EQ(BlockScan(file, static_cast<int32_t>(file.size()), rng), o);
 }

@@ -235,20 +235,10 @@ TEST_F(OperationControlTest, CloseIsRefusedWhileBusyAndAllowedAfter) {
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
-TEST(MessageKindTest, OnlyInformationAndConfirmationHaveCharactersOfTheirOwn) {
-  for (int c = 0; c < 256; ++c) {
-    const char kind = static_cast<char>(c);
-    const MessageKind expected = kind == 'i'   ? MessageKind::Information
-                                 : kind == '?' ? MessageKind::Confirmation
-                                               : MessageKind::Error;
-    EXPECT_EQ(MessageKindOf(kind), expected) << "character " << c;
-  }
-}
-
 TEST_F(OperationControlTest, PromptsChangeNoStateButErrorsStopAndResetProgress) {
   program->Control.Busy = true;
   dialogs.Expect(MessageKind::Confirmation, "Go on?", PromptResult::No);
-  EXPECT_EQ(program->Control.ShowPrompt(MessageKindOf('?'), "Go on?"), PromptResult::No);
+  EXPECT_EQ(program->Control.ShowPrompt(MessageKind::Confirmation, "Go on?"), PromptResult::No);
   EXPECT_TRUE(program->Control.Busy);
 
   program->Progress.OperationTitle = "Testing";
