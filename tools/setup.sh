@@ -1,7 +1,7 @@
-# Sourced by ./run, ./test and ./package: installs the Debian packages the build needs
+# Sourced by ./run, ./test, ./package and CI: installs the Debian packages the build needs
 # when any is missing, through sudo when not root.
 tamarack_packages=(
-  build-essential cmake ninja-build qt6-base-dev libgtest-dev libgmock-dev
+  build-essential cmake ninja-build qt6-base-dev libgtest-dev
   libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation
   dpkg-dev file man-db desktop-file-utils appstream bash-completion
 )

@@ -35,7 +35,10 @@ void Program::DoInit() {
   PaintWindow(Bitmap, productName);
   ButtonPanel.DrawButton(SelectClearButton, ButtonState::Up);
   ButtonPanel.DrawButton(PauseStopButton, ButtonState::Disabled);
-  for (int id : {7, 8, 9, 10, 11, 12, 13, 15, 16}) ButtonPanel.DrawButton(id, ButtonState::Up);
+  for (int id : {InformationButton, AnalysisButton, PatchCodesButton, HelpButton, FeedbackButton,
+                 WebsiteButton, VersionButton, MinimizeButton, CloseButton}) {
+    ButtonPanel.DrawButton(id, ButtonState::Up);
+  }
   ViewArea.ClearStores();
   ButtonPanel.SetPressedButton(0);
   ViewArea.SetCurrentView(View::Help);
@@ -54,6 +57,27 @@ bool Program::SelectGivenFile(const std::string& path) {
   return true;
 }
 
+OperationResult Program::Run(Operation operation) {
+  RunCommand(OperationButton(operation));
+  return lastResult_;
+}
+
+int OperationButton(Operation operation) {
+  switch (operation) {
+    case Operation::Analyze:
+      return AnalyzeButton;
+    case Operation::CreateBackup:
+      return CreateBackupButton;
+    case Operation::CreatePatch:
+      return CreatePatchButton;
+    case Operation::RepairWithReference:
+      return RepairReferenceButton;
+    case Operation::RepairWithPatch:
+      return RepairPatchButton;
+  }
+  return 0;
+}
+
 void Program::RunCommand(int command) {
   switch (command) {
     case SelectClearButton:
@@ -69,13 +93,19 @@ void Program::RunCommand(int command) {
     case RepairReferenceButton:
     case RepairPatchButton:
     case PauseStopButton:
-      Control.RunOperation(command);
+      lastResult_ = Control.RunOperation(command);
       break;
     case InformationButton:
+      ViewArea.ShowView(View::Information);
+      break;
     case AnalysisButton:
+      ViewArea.ShowView(View::Analysis);
+      break;
     case PatchCodesButton:
+      ViewArea.ShowView(View::PatchCodes);
+      break;
     case HelpButton:
-      ViewArea.ShowView(static_cast<View>(command - 6));
+      ViewArea.ShowView(View::Help);
       break;
     case FeedbackButton:
     case WebsiteButton:

@@ -37,6 +37,11 @@ struct PlatformServices {
   FileSystem& Files;
 };
 
+// The five file operations.
+enum class Operation { Analyze, CreateBackup, CreatePatch, RepairWithReference, RepairWithPatch };
+// The button whose command runs the operation.
+int OperationButton(Operation operation);
+
 // The whole program: every subsystem, constructed in dependency order, and
 // the command dispatch from button ids to what they run.
 class Program {
@@ -53,6 +58,11 @@ class Program {
   bool SelectGivenFile(const std::string& path);
   // Runs the command of a button, 1 to 16.
   void RunCommand(int command);
+  // Runs an operation as its button does and returns how it ended. What the
+  // operation asks (a file to use, a question) goes to the platform's
+  // dialogs, the patch codes come from the Patch Codes view; Analyze leaves
+  // what it found in Analysis.LastResult().
+  OperationResult Run(Operation operation);
   // The window's close handler; false refuses the close.
   bool DoExitProgram() { return Control.DoExitProgram(); }
 
@@ -71,6 +81,9 @@ class Program {
   PatchCreation PatchMaker;
   ReferenceRepair ReferenceMerge;
   PatchRepair PatchMerge;
+
+ private:
+  OperationResult lastResult_;
 };
 
 }  // namespace tamarack

@@ -48,7 +48,6 @@ class Surface {
   void DrawText(int x, int y, const std::string& text);
 
   const uint8_t* Pixels() const { return pixels_.data(); }
-  uint8_t* MutablePixels() { return pixels_.data(); }
   static constexpr int BytesPerLine = Width * 3;
 
   // The union of the rectangles changed since the last call; empty when none.

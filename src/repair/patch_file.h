@@ -26,7 +26,6 @@ namespace tamarack {
 constexpr uint8_t PatchFormatVersion = 1;
 constexpr int32_t PatchHeaderSize = 4;
 constexpr int32_t PatchEntrySize = 3;
-constexpr int32_t MaxPatchIndexSize = PatchHeaderSize + PatchEntrySize * MaxPatchRegions;
 
 struct PatchHeader {
   uint8_t Version = 0;

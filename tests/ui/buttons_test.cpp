@@ -81,8 +81,8 @@ TEST_F(ButtonsTest, UpButtonHasARaisedFrameAndTheGreenFace) {
   EXPECT_EQ(At(89, 95), Black);  // outer right
   EXPECT_EQ(At(18, 86), Blue);   // corner shows the surface around it
   EXPECT_EQ(LastText().Text, "Analyze");
-  EXPECT_EQ(LastText().X, 20 + (68 - 6 * 7) / 2);
-  EXPECT_EQ(LastText().Y, 88 + (20 - 13) / 2);
+  EXPECT_EQ(LastText().X, 33);  // 42 pixels of caption centred in 68
+  EXPECT_EQ(LastText().Y, 91);
   EXPECT_EQ(LastText().Ink, White);
   EXPECT_EQ(LastText().Font, CaptionFont::Normal);
 }
@@ -96,8 +96,8 @@ TEST_F(ButtonsTest, DownButtonIsSunkenLighterAndItsCaptionMovesByOnePixel) {
   EXPECT_EQ(At(19, 95), Black);   // inner left
   EXPECT_EQ(At(88, 95), Silver);  // inner right
   EXPECT_EQ(At(89, 95), White);   // outer right
-  EXPECT_EQ(LastText().X, 20 + (68 - 6 * 7) / 2 + 1);
-  EXPECT_EQ(LastText().Y, 88 + (20 - 13) / 2 + 1);
+  EXPECT_EQ(LastText().X, 34);
+  EXPECT_EQ(LastText().Y, 92);
 }
 
 TEST_F(ButtonsTest, DisabledButtonHasTheGreyFaceAndTheSameCaptionColours) {
@@ -113,7 +113,7 @@ TEST_F(ButtonsTest, DisabledButtonHasTheGreyFaceAndTheSameCaptionColours) {
   EXPECT_EQ(shadow.Ink, Black);
   EXPECT_EQ(shadow.X, LastText().X + 1);
   EXPECT_EQ(LastText().Ink, White);
-  EXPECT_EQ(LastText().X, 108 + (68 - 6 * 10) / 2);
+  EXPECT_EQ(LastText().X, 112);
 }
 
 TEST_F(ButtonsTest, FirstButtonShowsSelectOrClearNeverItsTableCaption) {
@@ -132,12 +132,12 @@ TEST_F(ButtonsTest, MinimiseAndCloseCaptionsAreBig) {
   buttons.DrawButton(MinimizeButton, ButtonState::Up);
   EXPECT_EQ(LastText().Text, "_");
   EXPECT_EQ(LastText().Font, CaptionFont::Big);
-  EXPECT_EQ(LastText().X, 568 + (16 - 7) / 2);
+  EXPECT_EQ(LastText().X, 572);
   buttons.DrawButton(CloseButton, ButtonState::Down);
   EXPECT_EQ(LastText().Text, "X");
   EXPECT_EQ(LastText().Font, CaptionFont::Big);
-  EXPECT_EQ(LastText().X, 592 + (16 - 7) / 2 + 1);
-  EXPECT_EQ(LastText().Y, 8 + (16 - 16) / 2 + 1);
+  EXPECT_EQ(LastText().X, 597);
+  EXPECT_EQ(LastText().Y, 9);
 }
 
 TEST_F(ButtonsTest, OperationButtonsAreDrawnTwoToSixInOrder) {
@@ -148,9 +148,12 @@ TEST_F(ButtonsTest, OperationButtonsAreDrawnTwoToSixInOrder) {
   for (size_t i = 1; i < fonts.Calls.size(); i += 2) captions.push_back(fonts.Calls[i].Text);
   EXPECT_EQ(captions,
             (std::vector<std::string>{"Analyze", "Backup", "Patch", "Reference", "Patch"}));
-  for (int id = 1; id <= ButtonCount; ++id) {
-    const bool drawn = id <= RepairPatchButton;
-    EXPECT_EQ(buttons.State(id), drawn ? ButtonState::Up : ButtonState::Disabled) << id;
+  for (int id : {AnalyzeButton, CreateBackupButton, CreatePatchButton, RepairReferenceButton,
+                 RepairPatchButton}) {
+    EXPECT_EQ(buttons.State(id), ButtonState::Up) << id;
+  }
+  for (int id : {InformationButton, PauseStopButton, CloseButton}) {
+    EXPECT_EQ(buttons.State(id), ButtonState::Disabled) << id;
   }
 }
 
