@@ -2,7 +2,7 @@
 # when any is missing, through sudo when not root.
 tamarack_packages=(
   build-essential cmake ninja-build qt6-base-dev libgtest-dev
-  libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation
+  libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-liberation clang-14 libclang-rt-14-dev
   dpkg-dev file man-db desktop-file-utils appstream bash-completion
 )
 

@@ -1,6 +1,9 @@
 #include "repair/patch_code_entry.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "analysis/patch_codes.h"
@@ -15,26 +18,73 @@ std::string UpperCase(std::string text) {
   return text;
 }
 
-// The byte length of the first count characters of the UTF-8 text from pos
-// (fewer when the text ends first). A piece cut from the entry thus never
-// splits a character, and the message that names it stays readable.
-size_t CharactersLength(const std::string& text, size_t pos, int count) {
-  size_t end = pos;
-  for (int i = 0; i < count && end < text.size(); ++i) {
-    ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+// The byte length of the well-formed UTF-8 character at pos, or 0 when the
+// bytes there do not form one: a stray continuation byte, a truncated
+// sequence, an overlong form, a surrogate or a value beyond U+10FFFF.
+size_t Utf8CharacterLength(const std::string& text, size_t pos) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(pos);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80;  // the range of the second byte
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
   }
-  return end - pos;
+  if (text.size() - pos < length) return 0;
+  if (byte(pos + 1) < low || byte(pos + 1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF) return 0;
+  }
+  return length;
 }
 
-// The value of a code's five hexadecimal digits: first unit * 16 + units - 1.
-int32_t CodeKey(const std::string& code) {
-  int32_t key = 0;
-  for (int i = 0; i < CodeLength; ++i) {
-    const char* digit = std::strchr(HexDigits, code[i]);
-    key = key * 16 + static_cast<int32_t>(digit - HexDigits);
+// One piece of the entry: up to count characters from pos, as the bytes
+// they take in the text and as they are named in a message.
+struct Piece {
+  size_t Bytes = 0;
+  std::string Shown;
+};
+
+// A piece never splits a character, so the message that names it stays
+// readable. A byte that is not part of a well-formed UTF-8 character counts
+// as one character of its own and is shown as U+FFFD; it can never be part
+// of a valid code.
+Piece NextPiece(const std::string& text, size_t pos, int count) {
+  static constexpr char Replacement[] = "\xEF\xBF\xBD";
+  Piece piece;
+  for (int i = 0; i < count && pos + piece.Bytes < text.size(); ++i) {
+    const size_t at = pos + piece.Bytes;
+    const size_t length = Utf8CharacterLength(text, at);
+    if (length == 0) {
+      piece.Shown += Replacement;
+      ++piece.Bytes;
+    } else {
+      piece.Shown.append(text, at, length);
+      piece.Bytes += length;
+    }
   }
-  return key;
+  return piece;
+}
+
+// The order of codes: by the first unit of the range that ParseCode reads,
+// then by its length, then by the code's value. For a code within the first
+// 32766 units this is the order of its value: first unit * 16 + units - 1. A
+// code that ParseCode moves down to end at unit 32765 sorts by where it
+// really starts, so that merging with the last region never loses its units.
+std::tuple<int32_t, int32_t, std::string> CodeKey(const std::string& code) {
+  const ByteRange range = ParseCode(code);
+  return {range.Start, range.Length, code};
 }
 
 }  // namespace
@@ -63,13 +113,16 @@ void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
   size_t pos = 0;
   while (pos < text.size() && context.Control.Busy &&
          list.size() < static_cast<size_t>(MaxPatchRegions)) {
-    const size_t length = CharactersLength(text, pos, CodeLength);
-    const std::string piece = text.substr(pos, length);
-    pos += length;
-    if (IsValidPatchCode(piece)) {
-      list.push_back(UpperCase(piece));
+    const Piece piece = NextPiece(text, pos, CodeLength);
+    const std::string bytes = text.substr(pos, piece.Bytes);
+    pos += piece.Bytes;
+    // Five characters whose first five bytes are hexadecimal digits are five
+    // ASCII digits, so a valid piece is exactly the code's five bytes.
+    if (IsValidPatchCode(bytes)) {
+      assert(bytes.size() == static_cast<size_t>(CodeLength));
+      list.push_back(UpperCase(bytes));
     } else {
-      ShowPatchCodeError(context, "The Patch Code \"" + piece + "\" is not valid.");
+      ShowPatchCodeError(context, "The Patch Code \"" + piece.Shown + "\" is not valid.");
     }
   }
 }
@@ -84,11 +137,8 @@ bool IsValidPatchCode(const std::string& text) {
 }
 
 void SortPatchCodes(PatchCodeList& list) {
-  for (size_t i = 0; i + 1 < list.size(); ++i) {
-    for (size_t j = i + 1; j < list.size(); ++j) {
-      if (CodeKey(list[i]) > CodeKey(list[j])) std::swap(list[i], list[j]);
-    }
-  }
+  std::sort(list.begin(), list.end(),
+            [](const std::string& a, const std::string& b) { return CodeKey(a) < CodeKey(b); });
 }
 
 // Each code is merged with the last region when they share a unit, which
@@ -115,8 +165,17 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
       }
       working.erase(0, CodeLength);
     }
-    if (job.RegionCount == MaxPatchRegions || !context.Control.Busy) return;
+    if (job.RegionCount == MaxPatchRegions || !context.Control.Busy) break;
   }
+  assert(!context.Control.Busy || HasOrderedRegions(job));
+}
+
+bool HasOrderedRegions(const PatchJob& job) {
+  for (int k = 1; k < job.RegionCount; ++k) {
+    const PatchRegion& previous = job.Regions[k - 1];
+    if (int64_t{previous.Start} + previous.Length > job.Regions[k].Start) return false;
+  }
+  return true;
 }
 
 void ShowPatchCodeError(OperationContext& context, const std::string& firstLine) {

@@ -38,6 +38,10 @@ struct PatchJob {
   std::unique_ptr<OutputFile> NewPatchFile;
 };
 
+// True when the regions in use are in ascending order and no two share a
+// byte, as a patch file requires.
+bool HasOrderedRegions(const PatchJob& job);
+
 // Codes of five upper-case hexadecimal characters, at most 255 of them.
 using PatchCodeList = std::vector<std::string>;
 
@@ -58,8 +62,9 @@ void ReadPatchCodes(OperationContext& context, PatchCodeList& list);
 // letters of either case; a shorter text is invalid.
 bool IsValidPatchCode(const std::string& text);
 
-// Orders upper-case codes by their value: by first unit, and for the same
-// first unit the shorter code first.
+// Orders upper-case codes by the range each names: by first unit, and for
+// the same first unit the shorter code first. Codes within the first 32766
+// units thus stand in the order of their value.
 void SortPatchCodes(PatchCodeList& list);
 
 // Turns the sorted codes into regions, joining codes that share a unit, and

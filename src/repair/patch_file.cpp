@@ -10,6 +10,7 @@ namespace tamarack {
 
 void EncodePatchIndex(int32_t videoSize, const PatchJob& job, uint8_t* out) {
   assert(job.RegionCount >= 1 && job.RegionCount <= MaxPatchRegions);
+  assert(HasOrderedRegions(job));
   const int32_t lastUnit = UnitOfPosition(videoSize) - 1;
   out[0] = PatchFormatVersion;
   out[1] = static_cast<uint8_t>(lastUnit / 256);

@@ -52,7 +52,8 @@ constexpr int32_t PatchIndexSize(int regionCount) {
 
 // Writes the header and index of a patch of the job's regions for a video of
 // videoSize bytes: PatchIndexSize(job.RegionCount) bytes into out. The
-// regions must be runs of 1 to 256 whole units.
+// regions must be runs of 1 to 256 whole units, in ascending order without
+// overlap.
 void EncodePatchIndex(int32_t videoSize, const PatchJob& job, uint8_t* out);
 
 // Reads the header from its four bytes.

@@ -120,6 +120,67 @@ TEST_F(PatchCodeEntryTest, TheFirstBadPieceIsNamedWithTheAdvice) {
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
+// A byte that is not part of a well-formed UTF-8 character, such as a
+// Latin-1 no-break space between codes, is a character of its own, shown as
+// U+FFFD; it never makes the piece around it valid.
+TEST_F(PatchCodeEntryTest, BytesOutsideAsciiAreRefused_malformed) {
+  const std::string replacement = "\xEF\xBF\xBD";
+  std::string text;
+  for (int i = 0; i < 240; ++i) text += (i > 0 ? "\xA0" : "") + HexWord(i) + "0";
+  ExpectError("The Patch Code \"" + replacement + "0001\" is not valid." + Advice);
+  EXPECT_EQ(Enter(text, 1000 * UnitSize), (UnitRuns{}));
+  EXPECT_FALSE(program->Control.Busy);
+
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    ExpectError("The Patch Code \"" + replacement + "0010\" is not valid." + Advice);
+    EXPECT_EQ(Enter("0000F" + std::string(1, static_cast<char>(b)) + "0010F", 1000 * UnitSize),
+              (UnitRuns{}))
+        << "byte " << b;
+    EXPECT_FALSE(program->Control.Busy);
+  }
+
+  // Overlong forms, surrogates, values beyond U+10FFFF, sequences cut short
+  // by a digit or by the end of the text: every byte is replaced.
+  const std::pair<std::string, std::string> cases[] = {
+      {"\xC0\xAF"
+       "123",
+       "\xEF\xBF\xBD\xEF\xBF\xBD"
+       "123"},
+      {"\xE0\x80\xAF"
+       "12",
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+       "12"},
+      {"\xED\xA0\x80"
+       "12",
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+       "12"},
+      {"\xF4\x90\x80\x80"
+       "1",
+       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+       "1"},
+      {"\xE2\x82"
+       "123",
+       "\xEF\xBF\xBD\xEF\xBF\xBD"
+       "123"},
+      {"12\xF0\x9F\x98", "12\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+  };
+  for (const auto& [typed, shown] : cases) {
+    ExpectError("The Patch Code \"" + shown + "\" is not valid." + Advice);
+    EXPECT_EQ(Read("0000F" + typed), PatchCodeList{"0000F"});
+  }
+  // Characters that are well formed are named as typed, four bytes or not.
+  ExpectError(
+      "The Patch Code \"\xF0\x9F\x98\x80"
+      "\xE2\x82\xAC"
+      "123\" is not valid." +
+      Advice);
+  Read(
+      "\xF0\x9F\x98\x80"
+      "\xE2\x82\xAC"
+      "123");
+  EXPECT_TRUE(dialogs.AllAnswered());
+}
+
 TEST_F(PatchCodeEntryTest, AnEntryWithoutCharactersIsRefused) {
   for (const std::string text : {"", " , ,,", "\r\n \r\n"}) {
     ExpectError("No Patch Codes have been entered." + Advice);
@@ -168,6 +229,34 @@ TEST_F(PatchCodeEntryTest, CodesThatShareAUnitBecomeOneRegion) {
   EXPECT_EQ(Enter("0000F 0008F 0009F", big), (UnitRuns{{0, 15}, {16, 24}}));
   EXPECT_EQ(Enter("00033 00101 00500", big), (UnitRuns{{3, 6}, {16, 17}, {80, 80}}));
   EXPECT_TRUE(program->Control.Busy);
+}
+
+// A code that reaches past unit 32765 is moved down to end there, so it may
+// start before codes of a lower value; its units must not be lost in the
+// merge with them.
+TEST_F(PatchCodeEntryTest, ACodeMovedDownKeepsItsUnits_clamped) {
+  const int32_t largest = 2147483647;
+  EXPECT_EQ(Enter("7FFD0 7FFE5", largest), (UnitRuns{{32760, 32765}}));
+  EXPECT_EQ(Enter("7FF00 7FFAF", largest), (UnitRuns{{32750, 32765}}));
+  EXPECT_EQ(Enter("7FEE0 7FFF0 FFFFF", largest), (UnitRuns{{32750, 32765}}));
+  EXPECT_EQ(Enter("7FEC0 7FFF0 FFFFF", largest), (UnitRuns{{32748, 32748}, {32750, 32765}}));
+  EXPECT_TRUE(program->Control.Busy);
+}
+
+TEST_F(PatchCodeEntryTest, OrderedRegionsMayTouchButNeverOverlapOrTurnBack) {
+  PatchJob job;
+  job.RegionCount = 3;
+  job.Regions[0] = {1, UnitSize};                     // unit 0
+  job.Regions[1] = {UnitSize + 1, 2 * UnitSize};      // units 1 and 2
+  job.Regions[2] = {3 * UnitSize + 1, 4 * UnitSize};  // units 3 to 6
+  EXPECT_TRUE(HasOrderedRegions(job));
+  job.Regions[1].Length += 1;  // one byte into unit 3
+  EXPECT_FALSE(HasOrderedRegions(job));
+  job.Regions[1].Length -= 1;
+  job.Regions[2].Start = 1;  // back to unit 0
+  EXPECT_FALSE(HasOrderedRegions(job));
+  job.RegionCount = 2;  // only the regions in use count
+  EXPECT_TRUE(HasOrderedRegions(job));
 }
 
 TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFile) {
