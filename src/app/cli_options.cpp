@@ -24,7 +24,8 @@ Questions (overwrite a file, the size of a patch, delete the reference) are
 asked on a terminal; without one they are answered No unless --yes/--no
 (--delete-reference/--keep-reference for repair-reference) answer them.
 Ctrl-C pauses a running operation and asks whether to stop it (without a
-terminal it stops).
+terminal it stops); SIGTERM and SIGHUP stop it at once. A stopped operation
+leaves no partial file.
 
 Exit status: 0 the operation ran to its end, 1 it ended with an error
 message, 2 usage error, 3 a question was answered No or it was stopped.

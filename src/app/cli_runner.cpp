@@ -1,10 +1,16 @@
 #include "app/cli_runner.h"
 
-#include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <variant>
+
+#include "app/cli_codes.h"
 #include "app/cli_json.h"
 #include "app/program.h"
 #include "platform/console/console_dialogs.h"
@@ -12,6 +18,8 @@
 #include "platform/console/console_shell.h"
 #include "platform/console/console_text_view.h"
 #include "platform/console/console_window_host.h"
+#include "platform/console/png_image.h"
+#include "platform/text_view.h"
 #include "ui/help_text.h"
 
 namespace tamarack {
@@ -44,27 +52,49 @@ std::string WithControlLineEnds(const std::string& text) {
   return lines;
 }
 
-// The codes text that create-patch pastes into the Patch Codes view; empty
-// when the file of --codes-from cannot be read (the error has been printed).
-std::optional<std::string> PatchCodesInput(const CliRequest& request, CliHost& host) {
+std::string CodesSourceName(const std::string& path) {
+  return path == "-" ? std::string("standard input") : "\"" + path + "\"";
+}
+
+// The codes text that create-patch pastes into the Patch Codes view, or the
+// exit status when it cannot be had (the reason has been printed).
+std::variant<std::string, int> PatchCodesInput(const CliRequest& request, CliHost& host) {
   if (!request.CodesFrom) {
     std::string text;
     for (const std::string& code : request.Codes) text += (text.empty() ? "" : " ") + code;
     return text;
   }
-  std::ostringstream text;
-  if (*request.CodesFrom == "-") {
-    text << host.StandardInput.rdbuf();
+  const std::string& path = *request.CodesFrom;
+  const std::string name = CodesSourceName(path);
+  CodesRead read;
+  if (path == "-") {
+    read = ReadCodesText(DescriptorReader(host.StandardInput), host.Interrupts);
   } else {
-    std::ifstream file(*request.CodesFrom, std::ios::binary);
-    if (file) text << file.rdbuf();
-    if (!file) {
-      host.Output.PrintErr("tamarack-cli: the patch codes cannot be read from \"" +
-                           *request.CodesFrom + "\"");
-      return std::nullopt;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      read = {CodesReadEnd::Failed, {}, errno};
+    } else {
+      read = ReadCodesText(DescriptorReader(fd), host.Interrupts);
+      ::close(fd);
     }
   }
-  return WithControlLineEnds(text.str());
+  switch (read.End) {
+    case CodesReadEnd::Complete:
+      return WithControlLineEnds(read.Text);
+    case CodesReadEnd::TooLong:
+      host.Output.PrintErr("tamarack-cli: the patch codes of " + name + " are longer than the " +
+                           std::to_string(TextViewMaxCharacters) +
+                           " characters that the Patch Codes view holds");
+      return ExitFailed;
+    case CodesReadEnd::Failed:
+      host.Output.PrintErr("tamarack-cli: the patch codes cannot be read from " + name + ": " +
+                           std::strerror(read.Error));
+      return ExitFailed;
+    case CodesReadEnd::Stopped:
+      host.Output.PrintErr("tamarack-cli: stopped while reading the patch codes");
+      return ExitDeclined;
+  }
+  return ExitFailed;
 }
 
 // The text of a text view, without the empty lines at its end.
@@ -100,6 +130,39 @@ ProgressDisplay DisplayFor(const CliRequest& request, const ConsoleOutput& outpu
   return request.Progress ? ProgressDisplay::Lines : ProgressDisplay::Hidden;
 }
 
+// The reason that errno gives for a failure, where the platform set one.
+std::string ReasonOf(int error) {
+  return error != 0 ? std::strerror(error) : std::string("reason unknown");
+}
+
+// Why a picture may not take the path's name: the new file replaces what
+// the path names, which must be a plain file, never a device, a pipe or a
+// folder (as an administrator, /dev/full would be replaced by the picture).
+std::string UnfitTarget(const std::string& path) {
+  struct stat target {};
+  if (::stat(path.c_str(), &target) != 0 || S_ISREG(target.st_mode)) return {};
+  return S_ISDIR(target.st_mode) ? std::strerror(EISDIR) : "it is not a regular file";
+}
+
+// Writes the map of the window bitmap as a PNG picture. The picture is put
+// together in memory first and appears under its name only complete.
+bool WriteMap(const Program& program, const std::string& path, CliHost& host) {
+  std::string reason = UnfitTarget(path);
+  if (reason.empty()) {
+    const PngImage image = EncodePng(program.Bitmap, MapArea);
+    reason = image.Error;
+    if (!image.Bytes.empty()) {
+      errno = 0;
+      const std::unique_ptr<OutputFile> file = host.Files.CreateOutput(path);
+      const auto size = static_cast<int32_t>(image.Bytes.size());
+      if (file && file->Write(image.Bytes.data(), size) == size && file->Commit()) return true;
+      reason = ReasonOf(errno);
+    }
+  }
+  host.Output.PrintErr("tamarack-cli: the map cannot be written to \"" + path + "\": " + reason);
+  return false;
+}
+
 // What analyze reports after the operation: the Patch Codes view or the
 // JSON object, and the map image.
 int ReportAnalysis(const CliRequest& request, CliHost& host, Program& program, int status) {
@@ -112,20 +175,17 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, Program& program, i
     const std::string codes = ViewText(program, View::PatchCodes);
     if (!codes.empty()) host.Output.PrintOut("\r\n" + codes);
   }
-  if (!request.MapPath.empty() && !host.WriteImage(program.Bitmap, MapArea, request.MapPath)) {
-    host.Output.PrintErr("tamarack-cli: the map cannot be written to \"" + request.MapPath + "\"");
-    return ExitFailed;
-  }
+  if (!request.MapPath.empty() && !WriteMap(program, request.MapPath, host)) return ExitFailed;
   return status;
 }
 
-}  // namespace
-
-int RunCli(const CliRequest& request, CliHost& host) {
-  std::optional<std::string> codes;
+// Runs the command; the exit status before standard output is looked at.
+int RunCommand(const CliRequest& request, CliHost& host) {
+  std::string codes;
   if (request.Command == CliCommand::CreatePatch) {
-    codes = PatchCodesInput(request, host);
-    if (!codes) return ExitFailed;
+    std::variant<std::string, int> input = PatchCodesInput(request, host);
+    if (const int* status = std::get_if<int>(&input)) return *status;
+    codes = std::move(std::get<std::string>(input));
   }
 
   ConsoleTextView memo;
@@ -137,11 +197,16 @@ int RunCli(const CliRequest& request, CliHost& host) {
   ConsoleWindowHost window;
   Program program(
       PlatformServices{host.Fonts, memo, dialogs, pump, host.Timer, shell, window, host.Files});
-  pump.Attach([&program] { return program.Progress.LastProgressText; },
-              [&program, &dialogs] {
-                ConsoleDialogs::StopPrompt stopPrompt(dialogs);
-                program.RunCommand(PauseStopButton);
-              });
+  // A stop goes the program's own way, through the Pause/Stop command and
+  // its question, as long as the operation has steps left: the progress bar
+  // loses its title once the last step is done.
+  pump.Attach(
+      [&program] { return program.Progress.LastProgressText; },
+      [&program, &dialogs](StopRequest stop) {
+        ConsoleDialogs::StopPrompt stopPrompt(dialogs, stop);
+        program.RunCommand(PauseStopButton);
+      },
+      [&program] { return program.Control.Busy && !program.Progress.OperationTitle.empty(); });
 
   memo.SetText(HelpText());
   program.DoInit();
@@ -156,19 +221,36 @@ int RunCli(const CliRequest& request, CliHost& host) {
   if (dialogs.ErrorShown() || !program.Selected.HasFile()) return ExitFailed;
 
   if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
-  if (codes) {
+  if (request.Command == CliCommand::CreatePatch) {
     program.RunCommand(PatchCodesButton);
-    memo.SetText(*codes);
+    memo.SetText(codes);
   }
   program.RunCommand(OperationButton(request.Command));
   host.Output.ClearStatus();
 
   int status = ExitCompleted;
   if (!program.Control.LastRunCompleted) status = dialogs.ErrorShown() ? ExitFailed : ExitDeclined;
+  // A request to end the program that answered a question after the
+  // operation's work (the deletion of the reference) still ends it stopped.
+  if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
     status = ReportAnalysis(request, host, program, status);
   }
   return status;
+}
+
+}  // namespace
+
+int FinishOutput(int status, ConsoleOutput& output) {
+  if (output.OutWritten()) return status;
+  output.PrintErr("tamarack-cli: standard output cannot be written: " +
+                  ReasonOf(output.OutError()));
+  // A run that was stopped or failed says so already.
+  return status == ExitCompleted ? ExitFailed : status;
+}
+
+int RunCli(const CliRequest& request, CliHost& host) {
+  return FinishOutput(RunCommand(request, host), host.Output);
 }
 
 }  // namespace tamarack

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-#include <istream>
 #include <string>
 
 #include "app/cli_options.h"
@@ -11,13 +9,8 @@
 #include "platform/console/console_output.h"
 #include "platform/console/interrupts.h"
 #include "platform/font_backend.h"
-#include "platform/surface.h"
 
 namespace tamarack {
-
-// Writes a rectangle of the window bitmap to a PNG file; false on failure.
-using ImageWriter =
-    std::function<bool(const Surface& bitmap, const PixelRect& area, const std::string& path)>;
 
 // What the console's main supplies to a run.
 struct CliHost {
@@ -27,14 +20,19 @@ struct CliHost {
   ConsoleOutput& Output;
   AnswerInput& Input;
   InterruptSource& Interrupts;
-  bool Interactive;             // standard input and standard error are a terminal
-  std::istream& StandardInput;  // the patch codes of --codes-from -
-  ImageWriter WriteImage;
+  bool Interactive;   // standard input and standard error are a terminal
+  int StandardInput;  // the descriptor of the patch codes of --codes-from -
 };
 
 // Runs one command on the program, driven as a user drives the window:
 // Select answered with the file, then the command's button, its questions
-// answered by the request's policy. Returns the exit status.
+// answered by the request's policy. Returns the exit status, as
+// FinishOutput gives it.
 int RunCli(const CliRequest& request, CliHost& host);
+
+// Flushes standard output and returns the exit status of the run: one that
+// went to its end fails when anything printed there was lost, and standard
+// error says so.
+int FinishOutput(int status, ConsoleOutput& output);
 
 }  // namespace tamarack

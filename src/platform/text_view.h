@@ -5,6 +5,9 @@
 
 namespace tamarack {
 
+// The most characters the text control holds; a line end counts as one.
+constexpr int TextViewMaxCharacters = 16384;
+
 // The multi-line text control over the view area. Texts are UTF-8 with lines
 // joined by CR LF.
 class TextView {

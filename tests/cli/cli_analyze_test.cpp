@@ -1,12 +1,22 @@
 // End-to-end runs of tamarack-cli info and analyze on generated files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "app/program.h"
 #include "cli/cli_process.h"
 #include "core/block_grid.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/qt/qt_font_backend.h"
+#include "support/fakes.h"
 
 namespace tamarack::testing {
 namespace {
@@ -67,6 +77,14 @@ std::vector<std::string> LinesOf(const std::string& text) {
     start = end + 1;
   }
   return lines;
+}
+
+// The window's fonts need a Qt application, offscreen as the tests run.
+void QtApplication() {
+  static int argc = 1;
+  static char name[] = "cli_tests";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication application(argc, argv);
 }
 
 class CliAnalyzeTest : public ::testing::Test {
@@ -191,12 +209,76 @@ TEST_F(CliAnalyzeTest, MapIsWrittenAsTheWindowShowsIt) {
                                                              : qRgb(0, 255, 0);
     ASSERT_EQ(pixel, expected) << "cell " << k;
   }
-  // The "Header" label is drawn in black text above the first cell.
-  int inked = 0;
-  for (int y = 2; y < 16; ++y) {
-    for (int x = 3; x < 40; ++x) inked += qGray(map.pixel(x, y)) < 128;
+}
+
+// The program of the window, on the window's fonts, after an analysis of the
+// file; its bitmap holds the map as the window shows it.
+class WindowProgram {
+ public:
+  explicit WindowProgram(const std::string& file) {
+    program.DoInit();
+    dialogs.ExpectFile(file);
+    program.RunCommand(SelectClearButton);
+    dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+    program.RunCommand(AnalyzeButton);
   }
-  EXPECT_GT(inked, 10);
+
+  QtFontBackend fonts;
+  FakeTextView memo;
+  FakeDialogs dialogs;
+  FakeEventPump pump;
+  FakeClock clock;
+  FakeShell shell;
+  FakeWindowHost window;
+  PosixFileSystem files;
+  Program program{PlatformServices{fonts, memo, dialogs, pump, clock, shell, window, files}};
+};
+
+// The area that the text of each caption of the map may touch.
+std::vector<PixelRect> CaptionAreas(FontBackend& windowFonts) {
+  FakeFontBackend recorder;
+  Surface surface(recorder);
+  BlockGrid(surface).DrawGrid();
+  std::vector<PixelRect> areas;
+  for (const FakeFontBackend::DrawCall& call : recorder.Calls) {
+    const TextExtent extent = windowFonts.Measure(call.Font, call.Text);
+    areas.push_back(
+        {call.X - 2, call.Y - 2, call.X + extent.Width + 4, call.Y + extent.Height + 4});
+  }
+  return areas;
+}
+
+TEST_F(CliAnalyzeTest, MapIsTheWindowsMapWithoutItsCaptions) {
+  const std::string file = folder / "film.avi";
+  WriteBytes(file, DamagedBytes());
+  const CliResult run = RunCli({"analyze", "--map", folder / "map.png", file});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  QImage map;
+  ASSERT_TRUE(map.load(QString::fromStdString(folder / "map.png"), "PNG"));
+  ASSERT_EQ(map.size(), QSize(408, 208));
+
+  QtApplication();
+  WindowProgram window(file);
+  const std::vector<PixelRect> captions = CaptionAreas(window.fonts);
+  ASSERT_EQ(captions.size(), 3u);
+  int captionPixels = 0;
+  for (int y = 0; y < map.height(); ++y) {
+    for (int x = 0; x < map.width(); ++x) {
+      const Color shown = window.program.Bitmap.GetPixel(104 + x, 44 + y);
+      const QRgb written = map.pixel(x, y);
+      if (qRgb(shown.R, shown.G, shown.B) == written) continue;
+      // Only the captions differ: where the window has their ink, the picture
+      // has the map's white.
+      const bool inCaption = std::any_of(captions.begin(), captions.end(), [&](const PixelRect& r) {
+        return 104 + x >= r.Left && 104 + x < r.Right && 44 + y >= r.Top && 44 + y < r.Bottom;
+      });
+      ASSERT_TRUE(inCaption) << "pixel " << x << ", " << y;
+      ASSERT_EQ(written, qRgb(255, 255, 255)) << "pixel " << x << ", " << y;
+      ++captionPixels;
+    }
+  }
+  // The window did draw its captions: the comparison saw them.
+  EXPECT_GT(captionPixels, 30);
 }
 
 TEST_F(CliAnalyzeTest, MapThatCannotBeWrittenFails) {
@@ -205,6 +287,53 @@ TEST_F(CliAnalyzeTest, MapThatCannotBeWrittenFails) {
       RunCli({"analyze", "--map", folder / "no-such-folder/map.png", folder / "film.avi"});
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Err.find("map.png"), std::string::npos);
+  EXPECT_NE(run.Err.find("No such file or directory"), std::string::npos) << run.Err;
+
+  // A folder, or a pipe that the new file would replace (as a device would
+  // be, where the user may replace it).
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& target : {folder.Path().string(), pipe}) {
+    const CliResult refused = RunCli({"analyze", "--map", target, folder / "film.avi"});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Err.find("the map cannot be written to \"" + target + "\": "),
+              std::string::npos)
+        << refused.Err;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+}
+
+TEST_F(CliAnalyzeTest, MapThatTheDiskCannotHoldLeavesNoPicture) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  WriteBytes(folder / "map.png", {'o', 'l', 'd'});
+  // A file size limit of 100 bytes: the picture's writes fail as on a full
+  // disk.
+  ChildSetup smallDisk;
+  smallDisk.FileSizeLimit = 100;
+  CliProcess process({"analyze", "--map", folder / "map.png", folder / "film.avi"}, "", smallDisk);
+  const CliResult run = process.Finish();
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Err.find("the map cannot be written to \"" + folder / "map.png" +
+                         "\": " + std::strerror(EFBIG)),
+            std::string::npos)
+      << run.Err;
+  EXPECT_EQ(ReadBytes(folder / "map.png"), std::vector<uint8_t>({'o', 'l', 'd'}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+}
+
+TEST_F(CliAnalyzeTest, OutputThatCannotBeWrittenFails) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  const std::string noSpace = std::strerror(ENOSPC);
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"analyze", "--json"}, {"analyze"}, {"info"}}) {
+    args.push_back(folder / "film.avi");
+    const CliResult full = RunCliTo("/dev/full", args);
+    EXPECT_EQ(full.Status, 1) << args[0];
+    EXPECT_EQ(full.Err, "tamarack-cli: standard output cannot be written: " + noSpace + "\n");
+  }
+  const CliResult help = RunCliTo("/dev/full", {"--help"});
+  EXPECT_EQ(help.Status, 1);
+  EXPECT_NE(help.Err.find(noSpace), std::string::npos);
 }
 
 TEST_F(CliAnalyzeTest, AFileThatCannotBeOpenedIsReportedOnce) {

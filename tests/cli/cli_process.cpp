@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,7 +66,8 @@ int Reap(pid_t pid, Clock::time_point deadline) {
 
 }  // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input)
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input,
+                       const ChildSetup& setup)
     : input_(input) {
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
@@ -73,8 +75,19 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
   std::vector<char*> argv = ArgvOf(all);
   pid_ = ::fork();
   if (pid_ == 0) {
+    int output = out[1];
+    if (!setup.OutputPath.empty()) output = ::open(setup.OutputPath.c_str(), O_WRONLY | O_CLOEXEC);
+    if (setup.FileSizeLimit >= 0) {
+      // Without this the limit would kill the child instead of failing its
+      // write.
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(setup.FileSizeLimit),
+                         static_cast<rlim_t>(setup.FileSizeLimit)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (output < 0) ::_exit(126);
     ::dup2(in[0], STDIN_FILENO);
-    ::dup2(out[1], STDOUT_FILENO);
+    ::dup2(output, STDOUT_FILENO);
     ::dup2(err[1], STDERR_FILENO);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) ::close(fd);
     ::execv(argv[0], argv.data());
@@ -129,7 +142,7 @@ bool CliProcess::WaitForErr(const std::string& text, std::chrono::milliseconds t
   return true;
 }
 
-void CliProcess::Signal(int signal) { ::kill(pid_, signal); }
+void ChildProcess::Signal(int signal) { ::kill(pid_, signal); }
 
 CliResult ChildProcess::Finish(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
@@ -143,6 +156,13 @@ CliResult ChildProcess::Finish(std::chrono::milliseconds timeout) {
 
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input) {
   CliProcess process(args, input);
+  return process.Finish();
+}
+
+CliResult RunCliTo(const std::string& outputPath, const std::vector<std::string>& args) {
+  ChildSetup setup;
+  setup.OutputPath = outputPath;
+  CliProcess process(args, "", setup);
   return process.Finish();
 }
 

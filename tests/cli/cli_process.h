@@ -23,6 +23,7 @@ class ChildProcess {
   // Reads the rest of the output and waits for the end; a child that is
   // still running after the timeout is killed.
   CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
+  void Signal(int signal);
 
  protected:
   // Moves the child's waiting output into the result; false once it has
@@ -33,11 +34,22 @@ class ChildProcess {
   CliResult result_;
 };
 
+// How the child runs besides its pipes.
+struct ChildSetup {
+  // The largest file the child may write (RLIMIT_FSIZE): a write past it
+  // fails with EFBIG, as on a full disk. -1 for no limit.
+  int64_t FileSizeLimit = -1;
+  // A file that standard output goes to instead of the pipe; empty for the
+  // pipe.
+  std::string OutputPath;
+};
+
 // The built tamarack-cli, run as a child process with pipes for its
 // standard streams (so it has no terminal).
 class CliProcess : public ChildProcess {
  public:
-  CliProcess(const std::vector<std::string>& args, const std::string& input = "");
+  CliProcess(const std::vector<std::string>& args, const std::string& input = "",
+             const ChildSetup& setup = {});
   ~CliProcess();
   CliProcess(const CliProcess&) = delete;
   CliProcess& operator=(const CliProcess&) = delete;
@@ -45,7 +57,6 @@ class CliProcess : public ChildProcess {
   // Reads the child's output until its standard error holds the text;
   // false when the time runs out or the child ends first.
   bool WaitForErr(const std::string& text, std::chrono::milliseconds timeout);
-  void Signal(int signal);
 
  private:
   // False once both pipes are closed.
@@ -60,6 +71,8 @@ class CliProcess : public ChildProcess {
 
 // Runs tamarack-cli to its end.
 CliResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+// Runs tamarack-cli to its end with standard output going to a file.
+CliResult RunCliTo(const std::string& outputPath, const std::vector<std::string>& args);
 
 // tamarack-cli on a pseudo-terminal: its standard input, output and error
 // are the terminal, and what the test writes is typed on it.

@@ -3,9 +3,12 @@
 // terminal.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "cli/cli_process.h"
+#include "platform/text_view.h"
 
 namespace tamarack::testing {
 namespace {
@@ -111,6 +114,52 @@ TEST_F(CliRepairTest, BadCodesAreRefusedWithTheProgramsMessage) {
       {"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", folder / "none.txt"});
   EXPECT_EQ(unreadable.Status, 1);
   EXPECT_TRUE(Contains(unreadable.Err, "none.txt"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
+}
+
+TEST_F(CliRepairTest, CodesBeyondWhatTheViewHoldsAreRefused) {
+  const std::string limit = std::to_string(TextViewMaxCharacters);
+  const CliResult zeros =
+      RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "/dev/zero"});
+  EXPECT_EQ(zeros.Status, 1);
+  EXPECT_EQ(zeros.Err, "tamarack-cli: the patch codes of \"/dev/zero\" are longer than the " +
+                           limit + " characters that the Patch Codes view holds\n");
+
+  // As "yes 00000 |" gives them.
+  std::string endless;
+  while (endless.size() < 1000000) endless += "00000\n";
+  const CliResult piped =
+      RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "-"}, endless);
+  EXPECT_EQ(piped.Status, 1);
+  EXPECT_TRUE(Contains(
+      piped.Err, "the patch codes of standard input are longer than the " + limit + " characters"))
+      << piped.Err;
+  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
+
+  // The most the view holds, with its line ends counted as one character.
+  std::string full = "00070";
+  for (int i = 0; i < 100; ++i) full += "\r\n";
+  full += std::string(TextViewMaxCharacters - 105, ' ');
+  const CliResult fits =
+      RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "-"}, full);
+  EXPECT_EQ(fits.Status, 0) << fits.Err;
+  EXPECT_TRUE(std::filesystem::exists(folder / "intact/film.tkp"));
+  const CliResult over = RunCli(
+      {"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "-"}, full + " ");
+  EXPECT_EQ(over.Status, 1);
+}
+
+TEST_F(CliRepairTest, CodesThatCannotBeReadNameTheFileAndWhy) {
+  std::filesystem::create_directory(folder.Path() / "codes");
+  const std::vector<std::pair<std::string, int>> sources = {
+      {folder / "codes", EISDIR}, {folder / "none.txt", ENOENT}, {"/proc/self/mem", EIO}};
+  for (const auto& [path, error] : sources) {
+    const CliResult run =
+        RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", path});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "tamarack-cli: the patch codes cannot be read from \"" + path +
+                           "\": " + std::strerror(error) + "\n");
+  }
   EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
 }
 

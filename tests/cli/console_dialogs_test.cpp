@@ -101,7 +101,7 @@ TEST_F(ConsoleDialogsTest, StopPromptIsAnsweredYesWithoutATerminal) {
   // The policy of the command's questions does not answer the stop prompt.
   dialogs.SetQuestionPolicy(AnswerPolicy::No, "--yes or --no");
   {
-    ConsoleDialogs::StopPrompt stop(dialogs);
+    ConsoleDialogs::StopPrompt stop(dialogs, StopRequest::Ask);
     EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, StopQuestion), PromptResult::Yes);
   }
   EXPECT_NE(err.str().find("Stop current operation?\n"), std::string::npos);
@@ -111,12 +111,44 @@ TEST_F(ConsoleDialogsTest, StopPromptIsAnsweredYesWithoutATerminal) {
 
 TEST_F(ConsoleDialogsTest, StopPromptOnATerminalIsAskedAndASecondInterruptAnswersYes) {
   ConsoleDialogs dialogs = Make(true);
-  ConsoleDialogs::StopPrompt stop(dialogs);
+  ConsoleDialogs::StopPrompt stop(dialogs, StopRequest::Ask);
   input.Lines = {{InputEvent::Line, "n"}, {InputEvent::Interrupted, ""}, {InputEvent::End, ""}};
   EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, StopQuestion), PromptResult::No);
   EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, StopQuestion), PromptResult::Yes);
   EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, StopQuestion), PromptResult::No);
   EXPECT_EQ(input.Reads, 3);
+}
+
+TEST_F(ConsoleDialogsTest, RequestToEndAnswersTheStopPromptYesAndAnyOtherQuestionNo) {
+  for (bool interactive : {false, true}) {
+    ConsoleDialogs dialogs = Make(interactive);
+    {
+      ConsoleDialogs::StopPrompt stop(dialogs, StopRequest::Confirmed);
+      EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, StopQuestion), PromptResult::Yes);
+    }
+    EXPECT_TRUE(dialogs.TerminationAnswered());
+  }
+  // Nothing was read: a confirmed stop is not asked.
+  EXPECT_EQ(input.Reads, 0);
+  EXPECT_NE(err.str().find("Stop current operation?\ntamarack-cli: asked to end: answered Yes\n"),
+            std::string::npos)
+      << err.str();
+
+  // While a question waits for its answer.
+  ConsoleDialogs asking = Make(true);
+  input.Lines = {{InputEvent::Terminated, ""}};
+  EXPECT_EQ(asking.ShowMessage(MessageKind::Confirmation, Question), PromptResult::No);
+  EXPECT_TRUE(asking.TerminationAnswered());
+  ConsoleDialogs::StopPrompt stop(asking, StopRequest::Ask);
+  input.Lines = {{InputEvent::Terminated, ""}};
+  EXPECT_EQ(asking.ShowMessage(MessageKind::Confirmation, StopQuestion), PromptResult::Yes);
+
+  // The user's own answers and interrupts are no request to end.
+  ConsoleDialogs user = Make(true);
+  input.Lines = {{InputEvent::Interrupted, ""}, {InputEvent::Line, "n"}};
+  user.ShowMessage(MessageKind::Confirmation, Question);
+  user.ShowMessage(MessageKind::Confirmation, Question);
+  EXPECT_FALSE(user.TerminationAnswered());
 }
 
 TEST_F(ConsoleDialogsTest, FileDialogsAreAnsweredInOrderThenCancelled) {

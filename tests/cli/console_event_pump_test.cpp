@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 namespace tamarack::testing {
 namespace {
@@ -14,20 +15,29 @@ class CountedInterrupts : public InterruptSource {
     --Pending;
     return true;
   }
+  bool TerminationRequested() override { return Terminated; }
   int Pending = 0;
+  bool Terminated = false;
 };
 
 class ConsoleEventPumpTest : public ::testing::Test {
  protected:
   void Attach(ConsoleEventPump& pump) {
-    pump.Attach([this] { return text; }, [this] { ++pauseStops; });
+    pump.Attach([this] { return text; },
+                [this](StopRequest request) {
+                  ++pauseStops;
+                  requests.push_back(request);
+                },
+                [this] { return stoppable; });
   }
 
   std::ostringstream out;
   std::ostringstream err;
   CountedInterrupts interrupts;
   std::string text = " ";
+  bool stoppable = true;
   int pauseStops = 0;
+  std::vector<StopRequest> requests;
 };
 
 TEST_F(ConsoleEventPumpTest, LinesShowEachChangeOnce) {
@@ -91,14 +101,46 @@ TEST_F(ConsoleEventPumpTest, PumpInsideThePauseStopCommandOpensNoSecondPrompt) {
   ConsoleOutput output(out, err, false);
   ConsoleEventPump pump(output, interrupts, ProgressDisplay::Hidden);
   pump.Attach([] { return std::string(); },
-              [&] {
+              [&](StopRequest) {
                 ++pauseStops;
                 interrupts.Pending = 1;
                 pump.ProcessPendingEvents();
-              });
+              },
+              [] { return true; });
   interrupts.Pending = 1;
   pump.ProcessPendingEvents();
   EXPECT_EQ(pauseStops, 1);
+}
+
+TEST_F(ConsoleEventPumpTest, RequestToEndRunsAConfirmedStopOnceBeforeAnyInterrupt) {
+  ConsoleOutput output(out, err, false);
+  ConsoleEventPump pump(output, interrupts, ProgressDisplay::Hidden);
+  Attach(pump);
+  interrupts.Pending = 1;
+  interrupts.Terminated = true;
+  pump.ProcessPendingEvents();
+  pump.ProcessPendingEvents();
+  pump.ProcessPendingEvents();
+  // The interrupt that waited is taken after the confirmed stop, as a
+  // second click on Pause/Stop would be.
+  EXPECT_EQ(requests, std::vector<StopRequest>({StopRequest::Confirmed, StopRequest::Ask}));
+}
+
+TEST_F(ConsoleEventPumpTest, InterruptsWaitWhileNoStopCanChangeTheOperation) {
+  ConsoleOutput output(out, err, false);
+  ConsoleEventPump pump(output, interrupts, ProgressDisplay::Hidden);
+  Attach(pump);
+  stoppable = false;
+  interrupts.Pending = 1;
+  interrupts.Terminated = true;
+  pump.ProcessPendingEvents();
+  EXPECT_EQ(pauseStops, 0);
+  // Neither was taken: they act once a stop can matter again.
+  EXPECT_EQ(interrupts.Pending, 1);
+  stoppable = true;
+  pump.ProcessPendingEvents();
+  pump.ProcessPendingEvents();
+  EXPECT_EQ(requests, std::vector<StopRequest>({StopRequest::Confirmed, StopRequest::Ask}));
 }
 
 }  // namespace

@@ -193,14 +193,23 @@ TEST_P(PosixOutputTest, OutputReplacesLinksNeverTheirTargets) {
   EXPECT_FALSE(std::filesystem::exists(PathOf("elsewhere.tkp")));
 }
 
-TEST_P(PosixOutputTest, OutputThatCannotTakeItsNameFails) {
+TEST_P(PosixOutputTest, OutputNeverReplacesAFolderOrADevice) {
   std::filesystem::create_directory(PathOf("taken"));
-  auto file = outputs.CreateOutput(PathOf("taken"));
+  ASSERT_EQ(::mkfifo(PathOf("pipe").c_str(), 0644), 0);
+  EXPECT_EQ(outputs.CreateOutput(PathOf("taken")), nullptr);
+  EXPECT_EQ(outputs.CreateOutput(PathOf("pipe")), nullptr);
+  EXPECT_EQ(outputs.CreateOutput("/dev/null"), nullptr);
+  // One that appears while the output is being written.
+  auto file = outputs.CreateOutput(PathOf("late"));
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->Write("x", 1), 1);
+  ASSERT_EQ(::mkfifo(PathOf("late").c_str(), 0644), 0);
   EXPECT_FALSE(file->Commit());
   EXPECT_TRUE(std::filesystem::is_directory(PathOf("taken")));
-  EXPECT_EQ(Names(), std::vector<std::string>{"taken"});
+  EXPECT_TRUE(std::filesystem::is_fifo(PathOf("pipe")));
+  EXPECT_TRUE(std::filesystem::is_fifo(PathOf("late")));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"late", "pipe", "taken"}));
   EXPECT_EQ(outputs.CreateOutput(PathOf("no folder/patch.tkp")), nullptr);
   EXPECT_EQ(outputs.CreateOutput(folder + "/"), nullptr);
 }

@@ -25,6 +25,10 @@ bool TakeLine(std::string& buffer, std::string& line) {
 InputLine DescriptorInput::ReadLine() {
   InputLine result;
   while (true) {
+    if (interrupts_.TerminationRequested()) {
+      result.Event = InputEvent::Terminated;
+      return result;
+    }
     if (TakeLine(pending_, result.Text)) {
       result.Event = InputEvent::Line;
       return result;

@@ -6,7 +6,12 @@
 
 namespace tamarack {
 
-enum class InputEvent { Line, End, Interrupted };
+enum class InputEvent {
+  Line,
+  End,
+  Interrupted,  // the user's interrupt
+  Terminated,   // the program has been asked to end
+};
 
 struct InputLine {
   InputEvent Event = InputEvent::End;
@@ -18,7 +23,8 @@ class AnswerInput {
  public:
   virtual ~AnswerInput() = default;
   // Waits for the next line typed by the user. An interrupt while waiting
-  // ends the wait with InputEvent::Interrupted.
+  // ends the wait with InputEvent::Interrupted; a request to end the program,
+  // also one that came before the wait, with InputEvent::Terminated.
   virtual InputLine ReadLine() = 0;
 };
 

@@ -48,7 +48,7 @@ PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& te
       if (informationShown_) output_.PrintOut(text);
       return PromptResult::Ok;
     case MessageKind::Confirmation:
-      return stopPrompts_ > 0 ? AnswerStopPrompt(text) : AnswerQuestion(text);
+      return stopRequest_ ? AnswerStopPrompt(text) : AnswerQuestion(text);
   }
   return PromptResult::Ok;
 }
@@ -64,6 +64,12 @@ std::string ConsoleDialogs::ChooseOpenFile(const OpenFileRequest& request) {
 }
 
 PromptResult ConsoleDialogs::AnswerStopPrompt(const std::string& text) {
+  if (*stopRequest_ == StopRequest::Confirmed) {
+    terminationAnswered_ = true;
+    output_.PrintErr(text);
+    output_.PrintErr("tamarack-cli: asked to end: answered Yes");
+    return PromptResult::Yes;
+  }
   if (interactive_) return Ask(text, true);
   output_.PrintErr(text);
   output_.PrintErr("tamarack-cli: interrupted: answered Yes");
@@ -81,12 +87,16 @@ PromptResult ConsoleDialogs::AnswerQuestion(const std::string& text) {
 
 // An interrupt while waiting answers the stop prompt with Yes (the user
 // insists on stopping) and any other question with No (the user backs out).
+// A request to end the program answers in the same way.
 PromptResult ConsoleDialogs::Ask(const std::string& text, bool stopPrompt) {
   output_.Prompt(QuestionPrompt(text));
   const InputLine answer = input_.ReadLine();
   switch (answer.Event) {
     case InputEvent::Line:
       return IsYesAnswer(answer.Text) ? PromptResult::Yes : PromptResult::No;
+    case InputEvent::Terminated:
+      terminationAnswered_ = true;
+      [[fallthrough]];
     case InputEvent::Interrupted:
       output_.Prompt(stopPrompt ? "Yes\n" : "No\n");
       return stopPrompt ? PromptResult::Yes : PromptResult::No;

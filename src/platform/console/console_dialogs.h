@@ -1,10 +1,12 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "platform/console/answer_input.h"
 #include "platform/console/console_output.h"
+#include "platform/console/interrupts.h"
 #include "platform/dialogs.h"
 
 namespace tamarack {
@@ -35,22 +37,31 @@ class ConsoleDialogs : public Dialogs {
   PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
-  // While one exists, a question is the stop prompt of an interrupt: on a
-  // terminal it is asked, and a second interrupt while asking answers Yes;
-  // elsewhere it is answered Yes at once, since the interrupt asked for it.
+  // While one exists, a question is the stop prompt of an interrupt. The
+  // user's interrupt (StopRequest::Ask) has it asked on a terminal, where a
+  // second interrupt while asking answers Yes; elsewhere it is answered Yes
+  // at once, since the interrupt asked for it. A request to end the program
+  // (StopRequest::Confirmed) answers it Yes without asking.
   class StopPrompt {
    public:
-    explicit StopPrompt(ConsoleDialogs& dialogs) : dialogs_(dialogs) { ++dialogs_.stopPrompts_; }
-    ~StopPrompt() { --dialogs_.stopPrompts_; }
+    StopPrompt(ConsoleDialogs& dialogs, StopRequest request)
+        : dialogs_(dialogs), outer_(dialogs.stopRequest_) {
+      dialogs_.stopRequest_ = request;
+    }
+    ~StopPrompt() { dialogs_.stopRequest_ = outer_; }
     StopPrompt(const StopPrompt&) = delete;
     StopPrompt& operator=(const StopPrompt&) = delete;
 
    private:
     ConsoleDialogs& dialogs_;
+    std::optional<StopRequest> outer_;
   };
 
   // Whether an error message has been shown.
   bool ErrorShown() const { return errorShown_; }
+  // Whether a request to end the program has answered a question: the stop
+  // prompt with Yes, any other question with No.
+  bool TerminationAnswered() const { return terminationAnswered_; }
 
  private:
   PromptResult Ask(const std::string& text, bool stopPrompt);
@@ -64,8 +75,9 @@ class ConsoleDialogs : public Dialogs {
   std::string hint_ = "--yes or --no";
   bool informationShown_ = true;
   std::deque<std::string> files_;
-  int stopPrompts_ = 0;
+  std::optional<StopRequest> stopRequest_;
   bool errorShown_ = false;
+  bool terminationAnswered_ = false;
 };
 
 // True for the answers that mean Yes: "y" or "yes" in any letter case, with

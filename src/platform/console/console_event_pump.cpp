@@ -12,19 +12,28 @@ ConsoleEventPump::ConsoleEventPump(ConsoleOutput& output, InterruptSource& inter
     : output_(output), interrupts_(interrupts), display_(display) {}
 
 void ConsoleEventPump::Attach(std::function<std::string()> progressText,
-                              std::function<void()> pauseStop) {
+                              std::function<void(StopRequest)> pauseStop,
+                              std::function<bool()> stoppable) {
   progressText_ = std::move(progressText);
   pauseStop_ = std::move(pauseStop);
+  stoppable_ = std::move(stoppable);
 }
 
 void ConsoleEventPump::ProcessPendingEvents() {
   ShowProgress();
   // The stop prompt shows no progress, so it never pumps; the guard keeps
   // an interrupt from opening a second prompt all the same.
-  if (inPauseStop_ || !pauseStop_ || !interrupts_.TakeInterrupt()) return;
+  if (inPauseStop_ || !pauseStop_ || !stoppable_()) return;
+  StopRequest request = StopRequest::Ask;
+  if (interrupts_.TerminationRequested() && !terminationHandled_) {
+    terminationHandled_ = true;
+    request = StopRequest::Confirmed;
+  } else if (!interrupts_.TakeInterrupt()) {
+    return;
+  }
   inPauseStop_ = true;
   output_.ClearStatus();
-  pauseStop_();
+  pauseStop_(request);
   inPauseStop_ = false;
 }
 

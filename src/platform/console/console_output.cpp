@@ -1,5 +1,7 @@
 #include "platform/console/console_output.h"
 
+#include <cerrno>
+
 namespace tamarack {
 namespace {
 
@@ -13,27 +15,31 @@ ConsoleOutput::ConsoleOutput(std::ostream& out, std::ostream& err, bool errIsTer
 
 void ConsoleOutput::PrintOut(const std::string& text) {
   ClearStatus();
+  if (outFailed_) return;
+  errno = 0;
   PrintLines(out_, text);
+  FlushOut();
 }
 
 void ConsoleOutput::PrintErr(const std::string& text) {
   ClearStatus();
   // Standard output may be a file that the user reads along with the
   // errors: what was printed before comes first.
-  out_.flush();
+  FlushOut();
   PrintLines(err_, text);
+  err_.flush();
 }
 
 void ConsoleOutput::Prompt(const std::string& text) {
   ClearStatus();
-  out_.flush();
+  FlushOut();
   err_ << text;
   err_.flush();
 }
 
 void ConsoleOutput::ShowStatus(const std::string& text) {
   if (!errIsTerminal_) return;
-  out_.flush();
+  FlushOut();
   err_ << EraseLine << text;
   err_.flush();
   statusShown_ = true;
@@ -48,7 +54,21 @@ void ConsoleOutput::ClearStatus() {
 
 void ConsoleOutput::PrintLines(std::ostream& stream, const std::string& text) {
   for (const std::string& line : SplitLines(text)) stream << line << '\n';
-  stream.flush();
+}
+
+bool ConsoleOutput::OutWritten() {
+  FlushOut();
+  return !outFailed_;
+}
+
+// A stream that failed once stays failed and writes nothing more, so the
+// errno of the write that failed is still the one seen here.
+void ConsoleOutput::FlushOut() {
+  if (outFailed_) return;
+  if (out_) out_.flush();
+  if (out_) return;
+  outFailed_ = true;
+  outError_ = errno;
 }
 
 }  // namespace tamarack

@@ -29,13 +29,23 @@ class ConsoleOutput {
   bool StatusShown() const { return statusShown_; }
   bool ErrIsTerminal() const { return errIsTerminal_; }
 
+  // Flushes standard output and tells whether everything printed there
+  // reached it. When not, OutError is the errno of the first write that
+  // failed (0 when unknown).
+  bool OutWritten();
+  int OutError() const { return outError_; }
+
  private:
   void PrintLines(std::ostream& stream, const std::string& text);
+  // Flushes standard output, noting the first failure.
+  void FlushOut();
 
   std::ostream& out_;
   std::ostream& err_;
   bool errIsTerminal_;
   bool statusShown_ = false;
+  bool outFailed_ = false;
+  int outError_ = 0;
 };
 
 }  // namespace tamarack

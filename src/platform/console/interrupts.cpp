@@ -7,25 +7,35 @@
 namespace tamarack {
 namespace {
 
-// A signal handler can reach the program only through an object of static
-// storage; this flag is the one such object, written by the handler and
-// read through SigintInterrupts.
+// A signal handler can reach the program only through objects of static
+// storage; these flags are the only such objects, written by the handlers
+// and read through SignalInterrupts.
 std::atomic<bool> sigintSeen{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the flag must be safe in a handler");
+std::atomic<bool> terminationSeen{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the flags must be safe in a handler");
 
 extern "C" void OnSigint(int) { sigintSeen.store(true); }
+extern "C" void OnTermination(int) { terminationSeen.store(true); }
+
+void Handle(int signal, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signal, &action, nullptr);
+}
 
 }  // namespace
 
-void SigintInterrupts::Install() {
-  struct sigaction action {};
-  action.sa_handler = OnSigint;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
+void SignalInterrupts::Install() {
+  Handle(SIGINT, OnSigint);
+  Handle(SIGTERM, OnTermination);
+  Handle(SIGHUP, OnTermination);
   signal(SIGPIPE, SIG_IGN);
 }
 
-bool SigintInterrupts::TakeInterrupt() { return sigintSeen.exchange(false); }
+bool SignalInterrupts::TakeInterrupt() { return sigintSeen.exchange(false); }
+
+bool SignalInterrupts::TerminationRequested() { return terminationSeen.load(); }
 
 }  // namespace tamarack

@@ -145,6 +145,15 @@ std::string TemporaryName(const std::string& finalPath) {
          std::to_string(counter++) + ".tmp";
 }
 
+// True when nothing is at the path, or a regular file or a symbolic link
+// (which a rename replaces, never its target). A device, a pipe or a folder
+// is never replaced by an output file.
+bool MayTakeName(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  return S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+}
+
 // Makes a rename in the folder durable. A failure here cannot undo the
 // rename, and the data itself is already on the disk, so it is not
 // reported.
@@ -176,6 +185,7 @@ class PosixOutputFile : public PosixFile<OutputFile> {
     // With a name of its own the file is closed before it takes the final
     // name, so that a failed close (lost data) never replaces the old file.
     if (!named_ && !CloseDescriptor()) return Discard();
+    if (!MayTakeName(finalPath_)) return Discard();
     if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) return Discard();
     temporaryPath_.clear();
     CloseDescriptor();
@@ -245,7 +255,7 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenExisting(const std::string& path)
 // hidden name is taken that did not exist (O_EXCL), so no other file is ever
 // opened or truncated.
 std::unique_ptr<OutputFile> PosixFileSystem::CreateOutput(const std::string& path) {
-  if (NameOf(path).empty()) return nullptr;
+  if (NameOf(path).empty() || !MayTakeName(path)) return nullptr;
   const std::string folder = FolderOf(path);
 #if defined(O_TMPFILE)
   if (naming_ == OutputNaming::UnnamedFirst) {

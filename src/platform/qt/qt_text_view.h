@@ -10,7 +10,7 @@ namespace tamarack {
 // shows its vertical scroll bar and takes at most MaxCharacters characters.
 class QtTextView : public TextView {
  public:
-  static constexpr int MaxCharacters = 16384;
+  static constexpr int MaxCharacters = TextViewMaxCharacters;
 
   explicit QtTextView(QWidget* parent);
 
