@@ -73,7 +73,7 @@ double BackupSeconds(QuietProgram& program) {
   const auto start = Clock::now();
   program.Whole.RunCommand(CreateBackupButton);
   const double seconds = SecondsSince(start);
-  if (!program.Whole.Control.LastRunCompleted) {
+  if (!program.Whole.Control.LastRunCompleted()) {
     throw std::runtime_error("the backup did not complete");
   }
   return seconds;

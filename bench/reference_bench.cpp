@@ -87,7 +87,7 @@ double RepairSeconds(ReferenceProgram& program) {
   const auto start = std::chrono::steady_clock::now();
   program.Whole.RunCommand(RepairReferenceButton);
   const auto end = std::chrono::steady_clock::now();
-  if (!program.Whole.Control.LastRunCompleted || program.Messages.Errors > 0) {
+  if (!program.Whole.Control.LastRunCompleted() || program.Messages.Errors > 0) {
     throw std::runtime_error("the repair did not complete");
   }
   return std::chrono::duration<double>(end - start).count();

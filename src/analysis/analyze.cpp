@@ -29,14 +29,14 @@ void Analyzer::AnalyzeSelectedFile() {
   result_ = AnalysisResult();
   context_.ViewArea.Store(View::PatchCodes).clear();
   // A stop confirmed while "Initializing" showed: nothing is opened.
-  if (!context_.Control.Busy) return;
+  if (!context_.Control.Busy()) return;
   context_.Selected.OpenSelectedFile();
-  if (context_.Control.Busy) {
+  if (context_.Control.Busy()) {
     ScanState state;
     ScanFile(state);
   }
   context_.Selected.CloseSelectedFile();
-  result_.Completed = result_.Completed && context_.Control.Busy;
+  result_.Completed = result_.Completed && context_.Control.Busy();
 }
 
 void Analyzer::ScanFile(ScanState& state) {

@@ -10,7 +10,12 @@ std::string AnalysisJson(const std::string& file, const AnalysisResult& result,
   json["file"] = file;
   if (!error.empty()) {
     json["completed"] = false;
-    json["error"] = error;
+    // Lines end as the console prints them.
+    std::string text;
+    for (size_t i = 0; i < error.size(); ++i) {
+      if (error.compare(i, 2, "\r\n") != 0) text += error[i];
+    }
+    json["error"] = text;
   } else {
     json["size"] = result.FileSize;
     json["completed"] = result.Completed;

@@ -97,32 +97,42 @@ std::variant<std::string, int> PatchCodesInput(const CliRequest& request, CliHos
   return ExitFailed;
 }
 
-// The text of a text view, without the empty lines at its end.
-std::string ViewText(Program& program, View view) {
-  std::string text = program.ViewArea.CurrentView() == view ? program.ViewArea.DisplayedText()
-                                                            : program.ViewArea.Store(view);
+// The text without the empty lines at its end.
+std::string WithoutTrailingLines(std::string text) {
   while (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) {
     text.erase(text.size() - 2);
   }
   return text;
 }
 
-int OperationButton(CliCommand command) {
+Operation OperationOf(CliCommand command) {
   switch (command) {
-    case CliCommand::Analyze:
-      return AnalyzeButton;
     case CliCommand::Backup:
-      return CreateBackupButton;
+      return Operation::CreateBackup;
     case CliCommand::RepairReference:
-      return RepairReferenceButton;
+      return Operation::RepairWithReference;
     case CliCommand::CreatePatch:
-      return CreatePatchButton;
+      return Operation::CreatePatch;
     case CliCommand::RepairPatch:
-      return RepairPatchButton;
+      return Operation::RepairWithPatch;
     case CliCommand::Info:
+    case CliCommand::Analyze:
       break;
   }
-  return 0;
+  return Operation::Analyze;
+}
+
+int ExitStatusOf(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::Completed:
+      return ExitCompleted;
+    case Outcome::Failed:
+      return ExitFailed;
+    case Outcome::Declined:
+    case Outcome::Stopped:
+      break;
+  }
+  return ExitDeclined;
 }
 
 ProgressDisplay DisplayFor(const CliRequest& request, const ConsoleOutput& output) {
@@ -144,12 +154,20 @@ std::string UnfitTarget(const std::string& path) {
   return S_ISDIR(target.st_mode) ? std::strerror(EISDIR) : "it is not a regular file";
 }
 
-// Writes the map of the window bitmap as a PNG picture. The picture is put
-// together in memory first and appears under its name only complete.
-bool WriteMap(const Program& program, const std::string& path, CliHost& host) {
+// Writes the map of an analysis as a PNG picture, drawn from the result's
+// cell colours by the window's own map code on a bitmap of its own. The
+// picture is put together in memory first and appears under its name only
+// complete.
+bool WriteMap(const AnalysisResult& result, const std::string& path, CliHost& host) {
   std::string reason = UnfitTarget(path);
   if (reason.empty()) {
-    const PngImage image = EncodePng(program.Bitmap, MapArea);
+    Surface bitmap(host.Fonts);
+    BlockGrid grid(bitmap);
+    grid.DrawGrid();
+    for (size_t i = 0; i < result.Cells.size(); ++i) {
+      grid.PaintCell(static_cast<uint16_t>(i + 1), result.Cells[i]);
+    }
+    const PngImage image = EncodePng(bitmap, MapArea);
     reason = image.Error;
     if (!image.Bytes.empty()) {
       errno = 0;
@@ -163,19 +181,17 @@ bool WriteMap(const Program& program, const std::string& path, CliHost& host) {
   return false;
 }
 
-// What analyze reports after the operation: the Patch Codes view or the
-// JSON object, and the map image.
-int ReportAnalysis(const CliRequest& request, CliHost& host, Program& program, int status) {
-  if (request.Json) {
-    host.Output.PrintOut(
-        AnalysisJson(program.Selected.SelectedFileName, program.Analysis.LastResult()));
-  }
+// What analyze reports after the operation: the patch codes as the Patch
+// Codes view lists them, or the JSON object; and the map image.
+int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& file,
+                   const AnalysisResult& analysis, const OperationResult& result) {
+  const int status = ExitStatusOf(result.Result);
+  if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message));
   if (status != ExitCompleted) return status;
-  if (!request.Json) {
-    const std::string codes = ViewText(program, View::PatchCodes);
-    if (!codes.empty()) host.Output.PrintOut("\r\n" + codes);
+  if (!request.Json && !analysis.Codes.empty()) {
+    host.Output.PrintOut("\r\n" + WithoutTrailingLines(PatchCodesText(analysis.Codes)));
   }
-  if (!request.MapPath.empty() && !WriteMap(program, request.MapPath, host)) return ExitFailed;
+  if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
   return status;
 }
 
@@ -206,35 +222,36 @@ int RunCommand(const CliRequest& request, CliHost& host) {
         ConsoleDialogs::StopPrompt stopPrompt(dialogs, stop);
         program.RunCommand(PauseStopButton);
       },
-      [&program] { return program.Control.Busy && !program.Progress.OperationTitle.empty(); });
+      [&program] { return program.Control.Busy() && !program.Progress.OperationTitle.empty(); });
 
   memo.SetText(HelpText());
   program.DoInit();
-  dialogs.AddFileAnswer(FullPath(request.File));
-  program.RunCommand(SelectClearButton);
+  const std::string file = FullPath(request.File);
+  const bool usable = program.Selected.SelectPath(file);
   if (request.Command == CliCommand::Info) {
-    host.Output.PrintOut(ViewText(program, View::Information));
-    return dialogs.ErrorShown() ? ExitFailed : ExitCompleted;
+    host.Output.PrintOut(WithoutTrailingLines(program.Selected.Information()));
+    return usable ? ExitCompleted : ExitFailed;
   }
   // The file could not be opened, or is too small or too large: the
   // operation would only say so again.
-  if (dialogs.ErrorShown() || !program.Selected.HasFile()) return ExitFailed;
+  if (!usable) {
+    if (request.Json) {
+      host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), program.Control.LastError()));
+    }
+    return ExitFailed;
+  }
 
   if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
-  if (request.Command == CliCommand::CreatePatch) {
-    program.RunCommand(PatchCodesButton);
-    memo.SetText(codes);
-  }
-  program.RunCommand(OperationButton(request.Command));
+  if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
+  const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
 
-  int status = ExitCompleted;
-  if (!program.Control.LastRunCompleted) status = dialogs.ErrorShown() ? ExitFailed : ExitDeclined;
+  int status = ExitStatusOf(result.Result);
   // A request to end the program that answered a question after the
   // operation's work (the deletion of the reference) still ends it stopped.
   if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
-    status = ReportAnalysis(request, host, program, status);
+    status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result);
   }
   return status;
 }

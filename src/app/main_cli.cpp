@@ -11,6 +11,7 @@
 #include "platform/console/answer_input.h"
 #include "platform/console/console_font_backend.h"
 #include "platform/console/console_output.h"
+#include "platform/console/interrupt_clock.h"
 #include "platform/console/interrupts.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/steady_clock.h"
@@ -28,7 +29,8 @@ int main(int argc, char* argv[]) {
   tamarack::DescriptorInput input(STDIN_FILENO, interrupts);
   tamarack::ConsoleFontBackend fonts;
   tamarack::PosixFileSystem files;
-  tamarack::SteadyClock clock;
+  tamarack::SteadyClock steadyClock;
+  tamarack::InterruptibleClock clock(steadyClock, interrupts);
   tamarack::CliHost host{fonts,
                          files,
                          clock,

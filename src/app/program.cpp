@@ -12,11 +12,11 @@ Program::Program(PlatformServices platform)
       ButtonPanel(Bitmap, [this] { return Selected.HasFile(); }),
       ViewArea(platform.Memo, ButtonPanel),
       Progress(Bitmap, platform.Pump, platform.Timer),
-      Map(Bitmap),
-      Control(platform.Messages, ButtonPanel, Progress, Map, ViewArea),
-      Selected(platform.Files, platform.Messages, Control, ButtonPanel, ViewArea, Map),
+      Grid(Bitmap),
+      Control(platform.Messages, ButtonPanel, Progress, Grid, ViewArea),
+      Selected(platform.Files, platform.Messages, Control, ButtonPanel, ViewArea, Grid),
       Pointer(ButtonPanel, platform.Window, [this](int command) { RunCommand(command); }),
-      Context{Selected, Control, Progress, Map, ViewArea, platform.Files},
+      Context{Selected, Control, Progress, Grid, ViewArea, platform.Files},
       Analysis(Context),
       BackupCopy(Context),
       PatchMaker(Context),
@@ -45,14 +45,14 @@ void Program::DoInit() {
   ViewArea.ShowView(View::Information);
   Progress.LastProgressText = " ";
   Progress.ResetProgress();
-  Control.Busy = false;
+  Control.HoldBusy(false);
   Pointer.SetDragging(false);
-  Map.GridClean = false;
+  Grid.GridClean = false;
   Selected.ClearFile();
 }
 
 bool Program::SelectGivenFile(const std::string& path) {
-  if (Control.Busy) return false;
+  if (Control.Busy()) return false;
   Selected.SelectGivenFile(path);
   return true;
 }

@@ -71,7 +71,7 @@ class Program {
   Buttons ButtonPanel;
   Views ViewArea;
   ProgressBar Progress;
-  BlockGrid Map;
+  BlockGrid Grid;
   OperationControl Control;
   SelectedFile Selected;
   PointerHandler Pointer;

@@ -66,7 +66,7 @@ void TamarackForm::SelectStartFile() {
 
 void TamarackForm::AcceptFileDrops() {
   new FileDrop(
-      {this, viewMemo_->Widget()->viewport()}, [this] { return !program_->Control.Busy; },
+      {this, viewMemo_->Widget()->viewport()}, [this] { return !program_->Control.Busy(); },
       [this](const std::string& path) { program_->SelectGivenFile(path); });
 }
 

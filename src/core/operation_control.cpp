@@ -44,9 +44,10 @@ PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& t
 }
 
 void OperationControl::ShowError(const std::string& text) {
-  if (Busy && result_.Message.empty()) result_.Message = text;
+  if (busy_ && result_.Message.empty()) result_.Message = text;
+  lastError_ = text;
   ShowPrompt(MessageKind::Error, text);
-  Busy = false;
+  busy_ = false;
   progress_.ResetProgress();
 }
 
@@ -62,7 +63,7 @@ void OperationControl::ShowFault(FileRole role, FileFault fault) {
 }
 
 void OperationControl::SetBusy(bool on) {
-  Busy = on;
+  busy_ = on;
   const ButtonState operations = on ? ButtonState::Disabled : ButtonState::Up;
   buttons_.DrawButton(SelectClearButton, operations);
   buttons_.DrawOperationButtons(operations);
@@ -78,8 +79,8 @@ OperationResult OperationControl::RunOperation(int command) {
   if (command == PauseStopButton) {
     const PromptResult answer = ShowPrompt(MessageKind::Confirmation,
                                            "Current operation paused.\r\nStop current operation?");
-    if (answer == PromptResult::Yes && Busy) {
-      Busy = false;
+    if (answer == PromptResult::Yes && busy_) {
+      busy_ = false;
       stopConfirmed_ = true;
     }
     return {};
@@ -89,7 +90,7 @@ OperationResult OperationControl::RunOperation(int command) {
   // Only one operation runs at a time. A request that reaches here while one
   // runs (nested inside its event pump) would share and close the running
   // operation's open files, so it is ignored.
-  if (Busy) return {};
+  if (busy_) return {};
   result_ = OperationResult();
   stopConfirmed_ = false;
   SetBusy(true);
@@ -101,20 +102,20 @@ OperationResult OperationControl::RunOperation(int command) {
   // untouched: none of its steps runs. A command with no operation
   // registered has done nothing, so it ends as a stop does: the map is wiped
   // and the buttons come back.
-  if (Busy && operations_[command]) {
+  if (busy_ && operations_[command]) {
     operations_[command]();
   } else {
-    Busy = false;
+    busy_ = false;
   }
   progress_.ResetProgress();
-  LastRunCompleted = Busy;
-  if (!Busy) {
+  lastRunCompleted_ = busy_;
+  if (!busy_) {
     grid_.DrawGrid();
     if (views_.CurrentView() != View::PatchCodes) views_.ShowView(View::Information);
   }
   SetBusy(false);
   OperationResult result = std::move(result_);
-  if (LastRunCompleted) {
+  if (lastRunCompleted_) {
     result.Result = Outcome::Completed;
   } else if (!result.Message.empty()) {
     result.Result = Outcome::Failed;
@@ -125,7 +126,7 @@ OperationResult OperationControl::RunOperation(int command) {
 }
 
 bool OperationControl::DoExitProgram() {
-  if (!Busy) return true;
+  if (!busy_) return true;
   ShowPrompt(MessageKind::Information, "The current operation must\r\nbe stopped to exit.");
   return false;
 }

@@ -46,6 +46,8 @@ class OperationControl {
   PromptResult ShowPrompt(MessageKind kind, const std::string& text);
   // Shows the error, clears the busy flag and resets the progress bar.
   void ShowError(const std::string& text);
+  // The text of the last error shown through ShowError.
+  const std::string& LastError() const { return lastError_; }
   // The four-line "The <role> file cannot be accessed because:" error.
   void ShowAccessError(FileRole role);
   // Ends the running operation with the message of an unexpected fault.
@@ -64,10 +66,18 @@ class OperationControl {
   // with a message.
   bool DoExitProgram();
 
-  bool Busy = false;
+  // The busy flag: an operation runs and may go on.
+  bool Busy() const { return busy_; }
+  // A step the user declined (a No, a cancelled dialog) ends the operation
+  // without a message.
+  void Decline() { busy_ = false; }
+  // Holds the flag for work outside the runner that uses the operations'
+  // steps (reading the file's information at selection), without the
+  // buttons that SetBusy draws.
+  void HoldBusy(bool on) { busy_ = on; }
   // Whether the last operation that RunOperation ran went to its end (the
   // busy flag was still set when it returned).
-  bool LastRunCompleted = false;
+  bool LastRunCompleted() const { return lastRunCompleted_; }
 
  private:
   Dialogs& dialogs_;
@@ -76,7 +86,10 @@ class OperationControl {
   BlockGrid& grid_;
   Views& views_;
   std::array<std::function<void()>, 7> operations_;
+  bool busy_ = false;
+  bool lastRunCompleted_ = false;
   OperationResult result_;  // of the operation running
+  std::string lastError_;
   bool stopConfirmed_ = false;
 };
 

@@ -20,7 +20,7 @@ class OperationLoop {
 
   // True while the operation may go on: the busy flag, which a stop or an
   // error clears.
-  bool Going() const { return context_.Control.Busy; }
+  bool Going() const { return context_.Control.Busy(); }
   // After a block: shows the progress when its timer is due, at most every
   // 500 ms; the window handles its events there.
   void BlockDone(int64_t done, int64_t total);

@@ -27,8 +27,7 @@ std::string SelectedFile::ChooseFile(const std::string& what, const std::string&
 
 void SelectedFile::SelectFile() {
   const std::string path = ChooseFile("AVI", "AVI video", "avi", RecentDocuments::Add);
-  if (path.empty()) return;
-  SelectPath(path);
+  if (!path.empty()) SelectPath(path);
 }
 
 void SelectedFile::SelectGivenFile(const std::string& path) {
@@ -40,12 +39,12 @@ void SelectedFile::SelectGivenFile(const std::string& path) {
   SelectPath(path);
 }
 
-void SelectedFile::SelectPath(const std::string& path) {
+bool SelectedFile::SelectPath(const std::string& path) {
   SelectedFileName = path;
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);
   buttons_.DrawOperationButtons(ButtonState::Up);
   views_.ShowView(View::Information);
-  ShowFileInformation();
+  return ShowFileInformation();
 }
 
 void SelectedFile::ClearFile() {
@@ -85,7 +84,7 @@ void SelectedFile::CloseSelectedFile() {
   if (!File) return;
   const bool closed = File->Close();
   File.reset();
-  if (!closed && control_.Busy) control_.ShowFault(FileRole::Selected, FileFault::Close);
+  if (!closed && control_.Busy()) control_.ShowFault(FileRole::Selected, FileFault::Close);
 }
 
 std::string SelectedFile::ReadFourCC() {
@@ -114,22 +113,26 @@ std::string SelectedFile::ReadFourCC() {
   return text;
 }
 
-void SelectedFile::ShowFileInformation() {
+bool SelectedFile::ShowFileInformation() {
   std::string text =
       "Selected Filename:\r\n   " + PrefixFileName(SelectedFileName, "\r\n   ") + "\r\n\r\n";
-  control_.Busy = true;
+  control_.HoldBusy(true);
   OpenSelectedFile();
-  if (control_.Busy) {
+  bool complete = false;
+  if (control_.Busy()) {
     std::string size = FormatSize(SelectedFileSize);
     std::string fourCC = ReadFourCC();
-    if (control_.Busy) {
+    if (control_.Busy()) {
       text += "Size:\r\n   " + size + "\r\n\r\n";
       text += "FourCC:\r\n   " + fourCC;
     }
     CloseSelectedFile();
-    control_.Busy = false;
+    complete = control_.Busy();
+    control_.HoldBusy(false);
   }
+  information_ = text;
   views_.SetViewText(text);
+  return complete;
 }
 
 }  // namespace tamarack

@@ -34,10 +34,17 @@ class SelectedFile {
                          RecentDocuments recent = RecentDocuments::Skip);
 
   void SelectFile();
+  // Selects the file at the path as a choice in the open-file dialog does:
+  // the Information view describes it and the operation buttons come up.
+  // Returns false when the file cannot be used (the message has been shown);
+  // it stays selected by name, as after the dialog.
+  bool SelectPath(const std::string& path);
+  // The text of the Information view for the selected file.
+  const std::string& Information() const { return information_; }
   // Selects a path that did not come from the dialog (named at start or
-  // dropped onto the window) as if the dialog had returned it. A path that
-  // names nothing, which the dialog cannot return, gives the access message
-  // and selects nothing; a file already selected is cleared first.
+  // dropped onto the window) through SelectPath. A path that names nothing,
+  // which the dialog cannot return, gives the access message and selects
+  // nothing; a file already selected is cleared first.
   void SelectGivenFile(const std::string& path);
   void ClearFile();
   bool HasFile() const { return !SelectedFileName.empty(); }
@@ -53,7 +60,9 @@ class SelectedFile {
 
   // The codec codes at offsets 112 and 188 of the open file, "xxxx-yyyy".
   std::string ReadFourCC();
-  void ShowFileInformation();
+  // Reads the file's size and codec codes into the Information view; false
+  // when that failed (the message has been shown).
+  bool ShowFileInformation();
 
   std::string SelectedFileName;
   int32_t SelectedFileSize = 0;
@@ -66,9 +75,7 @@ class SelectedFile {
   Buttons& buttons_;
   Views& views_;
   BlockGrid& grid_;
-
-  // What Select does with the path that the dialog returned.
-  void SelectPath(const std::string& path);
+  std::string information_;
 };
 
 }  // namespace tamarack

@@ -15,12 +15,12 @@ Backup::Backup(OperationContext& context) : context_(context) {}
 void Backup::CreateBackup() {
   OperationControl& control = context_.Control;
   // A stop confirmed while the runner showed "Initializing" opens nothing.
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   context_.Selected.OpenSelectedFile();
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   BackupRecord backup;
   PrepareBackup(backup);
-  if (control.Busy) CopyToBackup(backup);
+  if (control.Busy()) CopyToBackup(backup);
   context_.Selected.CloseSelectedFile();
 }
 
@@ -34,7 +34,7 @@ void Backup::PrepareBackup(BackupRecord& backup) {
                            "A Backup file for the Selected file already exists.\r\nOverwrite \"" +
                                backup.BackupPath + "\"?");
     if (answer == PromptResult::No) {
-      control.Busy = false;
+      control.Decline();
       return;
     }
   }
@@ -81,11 +81,11 @@ void Backup::CopyToBackup(BackupRecord& backup) {
   cells.Finish(context_.Grid);
   // The copy takes its name only when it is complete and on the disk; a
   // stopped or failed one is discarded and an old backup stays as it was.
-  if (control.Busy && !backup.BackupFile->Commit()) {
+  if (control.Busy() && !backup.BackupFile->Commit()) {
     control.ShowFault(FileRole::Backup, FileFault::Write);
   }
   backup.BackupFile.reset();
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   loop.Complete();
   control.NoteFileWritten(backup.BackupPath);
   control.ShowPrompt(MessageKind::Information,

@@ -92,7 +92,7 @@ std::tuple<int32_t, int32_t, std::string> CodeKey(const std::string& code) {
 void EnterPatchCodes(OperationContext& context, PatchJob& job) {
   PatchCodeList list;
   ReadPatchCodes(context, list);
-  if (!context.Control.Busy) return;
+  if (!context.Control.Busy()) return;
   SortPatchCodes(list);
   BuildPatchRegions(context, list, job);
 }
@@ -111,7 +111,7 @@ void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
     return;
   }
   size_t pos = 0;
-  while (pos < text.size() && context.Control.Busy &&
+  while (pos < text.size() && context.Control.Busy() &&
          list.size() < static_cast<size_t>(MaxPatchRegions)) {
     const Piece piece = NextPiece(text, pos, CodeLength);
     const std::string bytes = text.substr(pos, piece.Bytes);
@@ -157,17 +157,17 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
         --job.RegionCount;
       }
     }
-    while (!working.empty() && job.RegionCount < MaxPatchRegions && context.Control.Busy) {
+    while (!working.empty() && job.RegionCount < MaxPatchRegions && context.Control.Busy()) {
       const ByteRange range = ParseCode(working);
-      job.Regions[job.RegionCount++] = {range.Start, range.Length};
+      job.Regions[job.RegionCount++] = range;
       if (range.Start + (range.Length - 1) > context.Selected.SelectedFileSize) {
         context.Control.ShowError("The Patch Code \"" + working + "\" is not valid for this file.");
       }
       working.erase(0, CodeLength);
     }
-    if (job.RegionCount == MaxPatchRegions || !context.Control.Busy) break;
+    if (job.RegionCount == MaxPatchRegions || !context.Control.Busy()) break;
   }
-  assert(!context.Control.Busy || HasOrderedRegions(job));
+  assert(!context.Control.Busy() || HasOrderedRegions(job));
 }
 
 bool HasOrderedRegions(const PatchJob& job) {

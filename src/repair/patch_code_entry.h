@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/patch_codes.h"
 #include "core/operation_context.h"
 #include "platform/byte_file.h"
 
@@ -15,15 +16,10 @@ namespace tamarack {
 // many codes.
 constexpr int MaxPatchRegions = 255;
 
-// One region of the selected file: Start is the 1-based position of its first
-// byte, Length its length in bytes. A region made from a code is a run of 1 to
-// 16 whole 64 KiB units.
-struct PatchRegion {
-  int32_t Start = 0;
-  int32_t Length = 0;
-
-  friend bool operator==(const PatchRegion&, const PatchRegion&) = default;
-};
+// One region of the selected file, a range of bytes: Start is the 1-based
+// position of its first byte, Length its length in bytes. A region made from
+// a code is a run of 1 to 16 whole 64 KiB units.
+using PatchRegion = ByteRange;
 
 // The working record of one Create Patch or Repair with Patch operation,
 // owned by the command for its whole run and lent to its steps.

@@ -42,11 +42,11 @@ PatchCreation::PatchCreation(OperationContext& context) : context_(context) {}
 void PatchCreation::CreatePatch() {
   OperationControl& control = context_.Control;
   context_.Selected.OpenSelectedFile();
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   PatchJob job;
   EnterPatchCodes(context_, job);
-  if (control.Busy) ConfirmPatchFile(job);
-  if (control.Busy) WritePatchFile(job);
+  if (control.Busy()) ConfirmPatchFile(job);
+  if (control.Busy()) WritePatchFile(job);
   context_.Selected.CloseSelectedFile();
 }
 
@@ -59,7 +59,7 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
                                      " in size.\r\nIf this is too large, enter fewer Patch "
                                      "codes.\r\nCreate Patch file?");
   if (answer == PromptResult::No) {
-    control.Busy = false;
+    control.Decline();
     return;
   }
   job.PatchFileName = PatchFileNameFor(context_.Selected.SelectedFileName);
@@ -74,9 +74,9 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
         control.ShowPrompt(MessageKind::Confirmation,
                            "A Patch file for the Selected file already exists.\r\nOverwrite \"" +
                                job.PatchFileName + "\"?");
-    if (overwrite == PromptResult::No) control.Busy = false;
+    if (overwrite == PromptResult::No) control.Decline();
   }
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   if (context_.Files.SameFile(job.PatchFileName, context_.Selected.SelectedFileName)) {
     control.ShowError("The Selected file and the Patch file\r\nare the same file.");
     return;
@@ -98,16 +98,16 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
   if (job.NewPatchFile->Write(buffer.data(), indexSize) != indexSize) {
     control.ShowFault(FileRole::Patch, FileFault::Write);
   }
-  if (control.Busy) CopyRegions(loop, job, buffer.data());
+  if (control.Busy()) CopyRegions(loop, job, buffer.data());
 
   // The patch takes its name only when it is complete and on the disk; a
   // stopped or failed one is of no use to anybody and is discarded, and an
   // old patch of that name stays as it was.
-  if (control.Busy && !job.NewPatchFile->Commit()) {
+  if (control.Busy() && !job.NewPatchFile->Commit()) {
     control.ShowFault(FileRole::Patch, FileFault::Write);
   }
   job.NewPatchFile.reset();
-  if (control.Busy) {
+  if (control.Busy()) {
     loop.Complete();
     control.NoteFileWritten(job.PatchFileName);
     control.ShowPrompt(MessageKind::Information,

@@ -18,15 +18,15 @@ void PatchRepair::RepairWithPatch() {
   PatchJob job;
   job.PatchFileName = context_.Selected.ChooseFile("Patch", "Tamarack patch", "tkp");
   if (job.PatchFileName.empty()) {
-    control.Busy = false;
+    control.Decline();
     return;
   }
   context_.Selected.OpenSelectedFile();
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   OpenPatchFile(job);
-  if (control.Busy) {
+  if (control.Busy()) {
     ReadPatchIndex(job);
-    if (control.Busy) ApplyPatch(job);
+    if (control.Busy()) ApplyPatch(job);
     // The patch file is only read, so a failed close loses nothing.
     job.PatchFile->Close();
     job.PatchFile.reset();

@@ -26,7 +26,7 @@ void CloseReferenceFile(OperationControl& control, ReferenceRecord& reference) {
   if (!reference.ReferenceFile) return;
   const bool closed = reference.ReferenceFile->Close();
   reference.ReferenceFile.reset();
-  if (!closed && control.Busy) control.ShowFault(FileRole::Reference, FileFault::Close);
+  if (!closed && control.Busy()) control.ShowFault(FileRole::Reference, FileFault::Close);
 }
 
 }  // namespace
@@ -36,15 +36,15 @@ ReferenceRepair::ReferenceRepair(OperationContext& context) : context_(context) 
 void ReferenceRepair::RepairWithReference() {
   OperationControl& control = context_.Control;
   // A stop confirmed while the runner showed "Initializing" asks nothing more.
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   ReferenceRecord reference;
   reference.ReferencePath = context_.Selected.ChooseFile("Reference", "AVI video", "avi");
   if (reference.ReferencePath.empty()) {
-    control.Busy = false;
+    control.Decline();
     return;
   }
   CheckReference(reference);
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   MergeReference(reference);
   FinishReference(reference);
 }
@@ -57,7 +57,7 @@ void ReferenceRepair::CheckReference(ReferenceRecord& reference) {
     return;
   }
   selected.OpenSelectedFile();
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   reference.ReferenceFile = context_.Files.OpenExisting(reference.ReferencePath);
   if (!reference.ReferenceFile) {
     control.ShowAccessError(FileRole::Reference);
@@ -70,7 +70,7 @@ void ReferenceRepair::CheckReference(ReferenceRecord& reference) {
   } else if (referenceSize != selected.SelectedFileSize) {
     control.ShowError("The Selected file and Reference file\r\nare different sizes.");
   }
-  if (control.Busy) return;
+  if (control.Busy()) return;
   selected.CloseSelectedFile();
   CloseReferenceFile(control, reference);
 }
@@ -134,7 +134,7 @@ void ReferenceRepair::FinishReference(ReferenceRecord& reference) {
   OperationControl& control = context_.Control;
   context_.Selected.CloseSelectedFile();
   CloseReferenceFile(control, reference);
-  if (!control.Busy) return;
+  if (!control.Busy()) return;
   const PromptResult answer =
       control.ShowPrompt(MessageKind::Confirmation,
                          "This Reference file is no longer needed and can be deleted.\r\n"

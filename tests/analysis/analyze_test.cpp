@@ -81,7 +81,7 @@ class AnalyzeTest : public ProgramTest {
   void ExpectEndedEarly() {
     EXPECT_FALSE(Summary().Completed);
     EXPECT_TRUE(Summary().Codes.empty());
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
     EXPECT_EQ(MapLetters(), std::string(CellCount, 'W'));
     EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);
     EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
@@ -128,7 +128,7 @@ TEST_F(AnalyzeTest, ErrorRunsTurnTheirCellsRedAndOpenThePatchCodesView) {
             "\r\n"
             "\r\n");             // the text's last line break, then the one the view adds
   EXPECT_EQ(MapLetters(), map);  // the runner leaves a completed map
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);
   EXPECT_EQ(files.OpenFiles, 0);
   EXPECT_EQ(files.Counts[FilmPath].Reads, 4);
@@ -224,7 +224,7 @@ TEST_F(AnalyzeTest, CloseFaultAfterTheReportEndsWithAMessage) {
   dialogs.Expect(MessageKind::Error, "The Selected file could not be closed.");
   Run();
   EXPECT_FALSE(Summary().Completed);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);
   // The codes already shown stay in their view.
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);

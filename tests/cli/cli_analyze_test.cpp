@@ -343,7 +343,12 @@ TEST_F(CliAnalyzeTest, AFileThatCannotBeOpenedIsReportedOnce) {
   const size_t first = run.Err.find(message);
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(run.Err.find(message, first + 1), std::string::npos);
-  EXPECT_EQ(run.Out, "");
+  // The JSON says the same in its one object.
+  const nlohmann::json json = nlohmann::json::parse(run.Out);
+  EXPECT_EQ(json["completed"], false);
+  EXPECT_EQ(json["file"], folder / "missing.avi");
+  EXPECT_EQ(json["error"].get<std::string>().rfind(message + "\n - Another application", 0), 0u);
+  EXPECT_FALSE(json.contains("codes"));
 }
 
 TEST_F(CliAnalyzeTest, ProgressIsShownOnlyWhenAskedForWithoutATerminal) {

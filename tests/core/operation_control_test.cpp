@@ -42,7 +42,7 @@ class OperationControlTest : public testing::ProgramTest {
     ++runs;
     OperationContext& c = program->Context;
     c.Selected.OpenSelectedFile();
-    if (!c.Control.Busy) return;
+    if (!c.Control.Busy()) return;
     c.Progress.OperationTitle = "Testing";
     c.Progress.ShowProgress(0, 1);
     c.Grid.GridClean = false;
@@ -51,10 +51,10 @@ class OperationControlTest : public testing::ProgramTest {
       c.Grid.PaintCell(static_cast<uint16_t>(block), Blue);
       ++blocksDone;
       if (c.Progress.ProgressTimerDue()) c.Progress.ShowProgress(block, 10);
-      if (!c.Control.Busy) break;
+      if (!c.Control.Busy()) break;
     }
     c.Selected.CloseSelectedFile();
-    if (!c.Control.Busy) return;
+    if (!c.Control.Busy()) return;
     c.Progress.ShowProgress(1, 1);
     c.Control.ShowPrompt(MessageKind::Information, Complete);
   }
@@ -69,7 +69,7 @@ class OperationControlTest : public testing::ProgramTest {
   }
 
   void ExpectIdleWithFile() {
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
     for (int id = SelectClearButton; id <= RepairPatchButton; ++id) {
       EXPECT_EQ(program->ButtonPanel.State(id), ButtonState::Up) << "button " << id;
     }
@@ -81,10 +81,10 @@ class OperationControlTest : public testing::ProgramTest {
   // clean map, the buttons of the idle program.
   void ExpectCleanedUp() {
     ExpectIdleWithFile();
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->Progress.LastProgressText, "");
     for (int x = 184; x < 508; ++x) ASSERT_EQ(program->Bitmap.GetPixel(x, 256), RestTop) << x;
-    EXPECT_TRUE(program->Map.GridClean);
+    EXPECT_TRUE(program->Grid.GridClean);
     EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
   }
 
@@ -108,9 +108,9 @@ TEST_F(OperationControlTest, CompletedRunLeavesMapAndViewAsTheOperationLeftThem)
   Click(AnalyzeButton);
   EXPECT_EQ(blocksDone, 10);
   ExpectIdleWithFile();
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
-  EXPECT_FALSE(program->Map.GridClean);
+  EXPECT_FALSE(program->Grid.GridClean);
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), Blue);
 
   std::vector<std::string> expected = {"Initializing - 0%", "Testing - 0%"};
@@ -128,7 +128,7 @@ TEST_F(OperationControlTest, StopNotConfirmedLetsTheOperationFinish) {
     dialogs.Expect(MessageKind::Information, Complete);
     Click(AnalyzeButton);
     EXPECT_EQ(blocksDone, 10);
-    EXPECT_TRUE(program->Control.LastRunCompleted);
+    EXPECT_TRUE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
     // Clicked during the operation, Pause/Stop still ends Disabled.
     ExpectIdleWithFile();
@@ -236,17 +236,17 @@ TEST_F(OperationControlTest, CloseIsRefusedWhileBusyAndAllowedAfter) {
 }
 
 TEST_F(OperationControlTest, PromptsChangeNoStateButErrorsStopAndResetProgress) {
-  program->Control.Busy = true;
+  program->Control.HoldBusy(true);
   dialogs.Expect(MessageKind::Confirmation, "Go on?", PromptResult::No);
   EXPECT_EQ(program->Control.ShowPrompt(MessageKind::Confirmation, "Go on?"), PromptResult::No);
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 
   program->Progress.OperationTitle = "Testing";
   program->Progress.ShowProgress(1, 2);
   const int pumps = pump.Calls;
   dialogs.Expect(MessageKind::Error, "Line one\r\nLine two");
   program->Control.ShowError("Line one\r\nLine two");
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(program->Progress.OperationTitle, "");
   EXPECT_EQ(program->Progress.LastProgressText, "");
   EXPECT_EQ(program->Bitmap.GetPixel(184, 256), RestTop);
@@ -259,10 +259,10 @@ TEST_F(OperationControlTest, AccessErrorNamesTheRoleInFourLines) {
                                                     {FileRole::Backup, "Backup"},
                                                     {FileRole::Patch, "Patch"}};
   for (const auto& [role, name] : roles) {
-    program->Control.Busy = true;
+    program->Control.HoldBusy(true);
     dialogs.Expect(MessageKind::Error, AccessErrorText(name));
     program->Control.ShowAccessError(role);
-    EXPECT_FALSE(program->Control.Busy) << name;
+    EXPECT_FALSE(program->Control.Busy()) << name;
   }
 }
 

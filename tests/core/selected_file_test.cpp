@@ -110,7 +110,7 @@ TEST_F(SelectedFileTest, SelectShowsNameSizeAndCodecCodes) {
   EXPECT_EQ(memo.Text, std::string(NameLines) +
                            "Size:\r\n   1.1Mb (1,025Kb)\r\n\r\n"
                            "FourCC:\r\n   divx-DX50\r\n");
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
   EXPECT_TRUE(dialogs.Shown.empty());
 }
@@ -133,13 +133,13 @@ TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
   // The file stays selected and the operations stay offered.
   EXPECT_EQ(Selected().SelectedFileName, FilePath);
   ExpectOperationButtons(ButtonState::Up);
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
 
   files.Files[FilePath].push_back(1);  // now 1,024 bytes
-  program->Control.Busy = true;
+  program->Control.HoldBusy(true);
   Selected().OpenSelectedFile();
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
   EXPECT_EQ(Selected().SelectedFileSize, 1024);
   EXPECT_EQ(files.OpenFiles, 1);
   Selected().CloseSelectedFile();
@@ -160,14 +160,14 @@ TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
     SelectFile(path);
     EXPECT_EQ(Selected().SelectedFileName, path) << situation;
     ExpectOperationButtons(ButtonState::Up);
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
     EXPECT_EQ(memo.Text.find("Size:"), std::string::npos);
 
     // An operation that opens the file repeats the message.
-    program->Control.Busy = true;
+    program->Control.HoldBusy(true);
     dialogs.Expect(MessageKind::Error, AccessError);
     Selected().OpenSelectedFile();
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
     EXPECT_EQ(Selected().File, nullptr);
 
     program->RunCommand(SelectClearButton);  // Clear, for the next case
@@ -180,7 +180,7 @@ TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {
   dialogs.Expect(MessageKind::Error, "The Selected file could not be read.");
   SelectFile(FilePath);
   EXPECT_EQ(memo.Text, std::string(NameLines) + "\r\n");
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
@@ -224,12 +224,12 @@ TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
   // A file given while another is selected replaces it, as Clear and Select.
   AddFile("/videos/locked.avi", std::vector<uint8_t>(4096, 1));
   files.Locked["/videos/locked.avi"] = true;
-  program->Map.GridClean = false;
+  program->Grid.GridClean = false;
   dialogs.Expect(MessageKind::Error, AccessError);
   program->SelectGivenFile("/videos/locked.avi");
   EXPECT_EQ(Selected().SelectedFileName, "/videos/locked.avi");
-  EXPECT_TRUE(program->Map.GridClean);
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_TRUE(program->Grid.GridClean);
+  EXPECT_FALSE(program->Control.Busy());
 
   // A path that names nothing, which the dialog would not return: the
   // access message, and the window is left with no file selected.
@@ -249,11 +249,11 @@ TEST_F(SelectedFileTest, GivenFileIsRefusedWhileAnOperationRuns) {
   AddFile("/videos/other.avi", AviBytes(4096, "xvid", "XVID"));
   SelectFile(FilePath);
   const std::string text = memo.Text;
-  program->Control.Busy = true;
+  program->Control.HoldBusy(true);
   EXPECT_FALSE(program->SelectGivenFile("/videos/other.avi"));
   EXPECT_EQ(Selected().SelectedFileName, FilePath);
   EXPECT_EQ(memo.Text, text);
-  program->Control.Busy = false;
+  program->Control.HoldBusy(false);
   EXPECT_TRUE(program->SelectGivenFile("/videos/other.avi"));
   EXPECT_EQ(Selected().SelectedFileName, "/videos/other.avi");
 }
@@ -261,8 +261,8 @@ TEST_F(SelectedFileTest, GivenFileIsRefusedWhileAnOperationRuns) {
 TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
   SelectFile(FilePath);
-  program->Map.GridClean = false;
-  program->Map.PaintCell(1, Red);
+  program->Grid.GridClean = false;
+  program->Grid.PaintCell(1, Red);
   program->ViewArea.ShowView(View::Help);
   program->RunCommand(SelectClearButton);
   EXPECT_EQ(Selected().SelectedFileName, "");
@@ -271,7 +271,7 @@ TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   ExpectOperationButtons(ButtonState::Disabled);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
-  EXPECT_TRUE(program->Map.GridClean);
+  EXPECT_TRUE(program->Grid.GridClean);
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
 }
 
@@ -327,7 +327,7 @@ TEST_F(SelectedRealFileTest, FileOfTwoGibibytesIsRefused) {
   Select(path);
   EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "\r\n");
   EXPECT_EQ(program->Selected.File, nullptr);
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
 }
 
 TEST_F(SelectedRealFileTest, LargestFileBelowTwoGibibytesIsShown) {

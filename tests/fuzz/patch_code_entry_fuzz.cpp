@@ -111,7 +111,7 @@ void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const 
   if (model.Joined.empty()) {
     FUZZ_CHECK(shown.size() == 1 && shown[0].Kind == MessageKind::Error);
     FUZZ_CHECK(shown[0].Text == "No Patch Codes have been entered." + Advice);
-    FUZZ_CHECK(!program.Control.Busy);
+    FUZZ_CHECK(!program.Control.Busy());
     return;
   }
   const std::string opening = "The Patch Code \"";
@@ -123,7 +123,7 @@ void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const 
     FUZZ_CHECK(text.size() >= opening.size() + closing.size());
     CheckNamedPiece(model,
                     text.substr(opening.size(), text.size() - opening.size() - closing.size()));
-    FUZZ_CHECK(!program.Control.Busy);
+    FUZZ_CHECK(!program.Control.Busy());
     return;
   }
   if ((int64_t{*model.Units.rbegin()} + 1) * Unit > fileSize) {
@@ -137,14 +137,14 @@ void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const 
         text.substr(opening.size(), text.size() - opening.size() - closing.size());
     FUZZ_CHECK(named.size() == 5 || named.size() == 10);
     for (char c : named) FUZZ_CHECK(HexValue(c) >= 0 && !(c >= 'a' && c <= 'f'));
-    FUZZ_CHECK(!program.Control.Busy);
+    FUZZ_CHECK(!program.Control.Busy());
     return;
   }
 
   // Accepted: ascending, disjoint regions of 1 to 16 whole units inside the
   // file that cover exactly the units of the codes.
   FUZZ_CHECK(shown.empty());
-  FUZZ_CHECK(program.Control.Busy);
+  FUZZ_CHECK(program.Control.Busy());
   FUZZ_CHECK(job.RegionCount >= 1 && job.RegionCount <= MaxPatchRegions);
   std::set<int> covered;
   int64_t previousEnd = 0;
@@ -184,12 +184,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   program.RunCommand(PatchCodesButton);
   fuzz.Memo.SetText(typed);
   program.RunCommand(AnalysisButton);
-  program.Control.Busy = true;
+  program.Control.HoldBusy(true);
   program.Selected.SelectedFileSize = fileSize;
   PatchJob job;
   EnterPatchCodes(program.Context, job);
   Check(model, fileSize, fuzz, job);
-  program.Control.Busy = false;
+  program.Control.Decline();
   fuzz.ClearRecords();
   return 0;
 }

@@ -162,15 +162,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(fuzz.Files.Files.at(Patch) == patch);
   FUZZ_CHECK(fuzz.Files.Files.size() == 2);
   FUZZ_CHECK(fuzz.Files.OpenFiles == 0);
-  FUZZ_CHECK(!program.Control.Busy);
+  FUZZ_CHECK(!program.Control.Busy());
   FUZZ_CHECK(shown.size() == 1);
   if (refusal.empty()) {
     FUZZ_CHECK(shown[0].Kind == MessageKind::Information && shown[0].Text == Completed);
-    FUZZ_CHECK(program.Control.LastRunCompleted);
+    FUZZ_CHECK(program.Control.LastRunCompleted());
     FUZZ_CHECK(after == Applied(before, patch));
   } else {
     FUZZ_CHECK(shown[0].Kind == MessageKind::Error && shown[0].Text == refusal);
-    FUZZ_CHECK(!program.Control.LastRunCompleted);
+    FUZZ_CHECK(!program.Control.LastRunCompleted());
     FUZZ_CHECK(after == before);
   }
   fuzz.ClearRecords();

@@ -55,7 +55,7 @@ class BackupTest : public ProgramTest {
   void ExpectNoBackup() {
     EXPECT_FALSE(files.Exists(BackupPath));
     EXPECT_FALSE(files.Exists(TemporaryPath));
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
     EXPECT_EQ(CellColor(1), White);
     EXPECT_EQ(files.OpenFiles, 0);
@@ -72,7 +72,7 @@ class BackupTest : public ProgramTest {
   void ExpectCompleted() {
     EXPECT_EQ(files.Files[BackupPath], files.Files[SelectedPath]);
     EXPECT_FALSE(files.Exists(TemporaryPath));
-    EXPECT_TRUE(program->Control.LastRunCompleted);
+    EXPECT_TRUE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
     EXPECT_EQ(CellColor(1), White);  // the blue map is wiped after the message
     EXPECT_EQ(files.OpenFiles, 0);
@@ -104,7 +104,7 @@ TEST_F(BackupTest, ExistingBackupAnsweredNoIsLeftAlone) {
   Run();
   EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(files.Counts.count(BackupPath), 0u);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(files.OpenFiles, 0);
 }
@@ -130,7 +130,7 @@ TEST_F(BackupTest, FolderWithoutWriteAccessGivesTheAccessMessage) {
   dialogs.Expect(MessageKind::Error, "The Backup file cannot be accessed because:*");
   Run();
   EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
@@ -146,7 +146,7 @@ TEST_F(BackupTest, BackupNameThatStillReachesTheSelectedFileIsRefused) {
   dialogs.Expect(MessageKind::Error, "The Selected file and the Backup file\r\nare the same file.");
   Run();
   EXPECT_EQ(files.Files[SelectedPath], bytes);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
@@ -207,7 +207,7 @@ TEST_F(BackupTest, SpaceOfTheOldBackupDoesNotCountAsFree) {
   // one is complete, so there is no room for the new one.
   MeteredFileSystem disk(files, 2 * 4096);
   OperationContext context{program->Selected, program->Control,  program->Progress,
-                           program->Map,      program->ViewArea, disk};
+                           program->Grid,     program->ViewArea, disk};
   Backup backup(context);
   program->Control.SetOperation(CreateBackupButton, [&] { backup.CreateBackup(); });
   Prepare(PatternBytes(4096));
@@ -217,7 +217,7 @@ TEST_F(BackupTest, SpaceOfTheOldBackupDoesNotCountAsFree) {
   Run();
   EXPECT_EQ(files.Files[BackupPath], std::vector<uint8_t>(4096, 1));
   EXPECT_FALSE(files.Exists(TemporaryPath));
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
 }
 
 TEST_F(BackupTest, StopLeavesNoPartialBackup) {
@@ -305,7 +305,7 @@ TEST_F(BackupRealFilesTest, CopiesAndReplacesOnDisk) {
   program->RunCommand(CreateBackupButton);
   EXPECT_EQ(ReadRealFile(backupPath), bytes);
   EXPECT_EQ(ReadRealFile(selectedPath), bytes);
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
 }
 
 TEST_F(BackupRealFilesTest, SelectedFileShortenedOnDiskEndsTheCopy) {
@@ -329,7 +329,7 @@ TEST_F(BackupRealFilesTest, SelectedFileShortenedOnDiskEndsTheCopy) {
   EXPECT_TRUE(shortened);
   EXPECT_FALSE(std::filesystem::exists(backupPath));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()), {}), 1);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
 }
 
 // A small file system of its own, mounted for the test and detached after.
@@ -388,7 +388,7 @@ TEST_F(BackupRealFilesTest, FileSystemThatFillsUpEndsTheCopyAndLeavesNoFile) {
   EXPECT_TRUE(filled);
   EXPECT_FALSE(std::filesystem::exists(backupPath));
   EXPECT_EQ(ReadRealFile(selectedPath), bytes);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
 }
 
 }  // namespace

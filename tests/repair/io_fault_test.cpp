@@ -96,10 +96,10 @@ class IoFaultTest : public ProgramTest {
         EXPECT_EQ(files.Files.at(path), bytes) << "new file " << path;
       }
     }
-    if (!program->Control.LastRunCompleted) {
+    if (!program->Control.LastRunCompleted()) {
       EXPECT_TRUE(ErrorShown()) << "no message";
     }
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
     EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
     EXPECT_EQ(program->ButtonPanel.State(op.Button), ButtonState::Up);
     EXPECT_EQ(files.OpenFiles, 0);
@@ -111,7 +111,7 @@ class IoFaultTest : public ProgramTest {
     SelectFile(op.Selected);
     const FileMap before = files.Files;
     Run(op);
-    EXPECT_TRUE(program->Control.LastRunCompleted) << op.Name << " without a fault";
+    EXPECT_TRUE(program->Control.LastRunCompleted()) << op.Name << " without a fault";
     const FileMap clean = files.Files;
     const std::map<std::string, int> calls = files.Calls;
     int points = 0;
@@ -160,7 +160,7 @@ TEST_F(IoFaultTest, RepairWithPatch) {
   memo.SetText(Codes);
   files.Files.erase(OldPatch);
   program->RunCommand(CreatePatchButton);
-  ASSERT_TRUE(program->Control.LastRunCompleted);
+  ASSERT_TRUE(program->Control.LastRunCompleted());
   program->RunCommand(SelectClearButton);
   EXPECT_GT(RunWithEveryFault({"Repair with Patch", Video, RepairPatchButton, OldPatch}), 10);
 }

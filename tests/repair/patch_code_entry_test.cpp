@@ -28,7 +28,7 @@ class PatchCodeEntryTest : public ProgramTest {
     program->RunCommand(PatchCodesButton);
     memo.SetText(text);
     program->RunCommand(AnalysisButton);
-    program->Control.Busy = true;
+    program->Control.HoldBusy(true);
   }
 
   PatchCodeList Read(const std::string& text) {
@@ -74,7 +74,7 @@ TEST_F(PatchCodeEntryTest, ValidityLooksAtFiveHexDigitsOfEitherCase) {
 
 TEST_F(PatchCodeEntryTest, CodesAreStoredUpperCased) {
   EXPECT_EQ(Read("12ab5"), PatchCodeList{"12AB5"});
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 }
 
 TEST_F(PatchCodeEntryTest, SpacesAndCommasAreDroppedAndTheRestCutEveryFiveCharacters) {
@@ -84,7 +84,7 @@ TEST_F(PatchCodeEntryTest, SpacesAndCommasAreDroppedAndTheRestCutEveryFiveCharac
   EXPECT_EQ(Read("0000F0010F"), both);
   EXPECT_EQ(Read(" 0000F , ,0010F,, "), both);
   EXPECT_EQ(Read("00 0,1F"), PatchCodeList{"0001F"});
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 }
 
 TEST_F(PatchCodeEntryTest, CodesRunAcrossLineBreaksAndWrapPoints) {
@@ -93,14 +93,14 @@ TEST_F(PatchCodeEntryTest, CodesRunAcrossLineBreaksAndWrapPoints) {
   // The control shows this one line as "000", "0F0", "010" and "F".
   memo.WrapWidth = 3;
   EXPECT_EQ(Read("0000F0010F"), (PatchCodeList{"0000F", "0010F"}));
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 }
 
 TEST_F(PatchCodeEntryTest, TheFirstBadPieceIsNamedWithTheAdvice) {
   // A tab is no separator: it becomes part of the piece after the first code.
   ExpectError("The Patch Code \"\t0010\" is not valid." + Advice);
   Read("0000F\t0010F");
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
 
   ExpectError("The Patch Code \"12\" is not valid." + Advice);
   Read("0000F, 12");
@@ -129,14 +129,14 @@ TEST_F(PatchCodeEntryTest, BytesOutsideAsciiAreRefused_malformed) {
   for (int i = 0; i < 240; ++i) text += (i > 0 ? "\xA0" : "") + HexWord(i) + "0";
   ExpectError("The Patch Code \"" + replacement + "0001\" is not valid." + Advice);
   EXPECT_EQ(Enter(text, 1000 * UnitSize), (UnitRuns{}));
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
 
   for (int b = 0x80; b <= 0xFF; ++b) {
     ExpectError("The Patch Code \"" + replacement + "0010\" is not valid." + Advice);
     EXPECT_EQ(Enter("0000F" + std::string(1, static_cast<char>(b)) + "0010F", 1000 * UnitSize),
               (UnitRuns{}))
         << "byte " << b;
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
   }
 
   // Overlong forms, surrogates, values beyond U+10FFFF, sequences cut short
@@ -185,7 +185,7 @@ TEST_F(PatchCodeEntryTest, AnEntryWithoutCharactersIsRefused) {
   for (const std::string text : {"", " , ,,", "\r\n \r\n"}) {
     ExpectError("No Patch Codes have been entered." + Advice);
     EXPECT_TRUE(Read(text).empty());
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
   }
 }
 
@@ -206,7 +206,7 @@ TEST_F(PatchCodeEntryTest, OnlyTheFirst255CodesAreTaken) {
   ASSERT_EQ(list.size(), 255u);
   EXPECT_EQ(list.front(), "00000");
   EXPECT_EQ(list.back(), "00FE0");
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 }
 
 TEST_F(PatchCodeEntryTest, SortOrdersByFirstUnitThenLength) {
@@ -228,7 +228,7 @@ TEST_F(PatchCodeEntryTest, CodesThatShareAUnitBecomeOneRegion) {
   // A code reaching below the last region, the second half of a merge.
   EXPECT_EQ(Enter("0000F 0008F 0009F", big), (UnitRuns{{0, 15}, {16, 24}}));
   EXPECT_EQ(Enter("00033 00101 00500", big), (UnitRuns{{3, 6}, {16, 17}, {80, 80}}));
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 }
 
 // A code that reaches past unit 32765 is moved down to end there, so it may
@@ -240,7 +240,7 @@ TEST_F(PatchCodeEntryTest, ACodeMovedDownKeepsItsUnits_clamped) {
   EXPECT_EQ(Enter("7FF00 7FFAF", largest), (UnitRuns{{32750, 32765}}));
   EXPECT_EQ(Enter("7FEE0 7FFF0 FFFFF", largest), (UnitRuns{{32750, 32765}}));
   EXPECT_EQ(Enter("7FEC0 7FFF0 FFFFF", largest), (UnitRuns{{32748, 32748}, {32750, 32765}}));
-  EXPECT_TRUE(program->Control.Busy);
+  EXPECT_TRUE(program->Control.Busy());
 }
 
 TEST_F(PatchCodeEntryTest, OrderedRegionsMayTouchButNeverOverlapOrTurnBack) {
@@ -264,7 +264,7 @@ TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFile) {
   EXPECT_EQ(Enter("00000", 100000), (UnitRuns{{0, 0}}));
   ExpectError("The Patch Code \"00010\" is not valid for this file.");
   Enter("00010", 100000);
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   ExpectError("The Patch Code \"00001\" is not valid for this file.");
   Enter("00001", 100000);
   EXPECT_EQ(Enter("00001", 2 * UnitSize), (UnitRuns{{0, 1}}));
@@ -289,7 +289,7 @@ TEST_F(PatchCodeEntryTest, AFailedEntryLeavesTheTypedCodesInTheView) {
   program->RunCommand(CreatePatchButton);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
   EXPECT_EQ(program->ViewArea.DisplayedText(), "00000 00010");
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);
   EXPECT_EQ(files.Files.size(), 1u);
 }

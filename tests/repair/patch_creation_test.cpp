@@ -64,7 +64,7 @@ TEST_F(PatchCreationTest, TheWorkedCase) {
             (std::vector<uint8_t>{0x01, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00}));
   EXPECT_TRUE(std::equal(patch.begin() + 7, patch.end(), video.begin()));
   EXPECT_EQ(files.Files.at("/v/movie.AvI"), video);
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(files.OpenFiles, 0);
 }
@@ -122,7 +122,7 @@ TEST_F(PatchCreationTest, DecliningTheSizeQuestionEndsWithoutAFile) {
   ExpectSizeQuestion("0.1Mb (65Kb)", PromptResult::No);
   program->RunCommand(CreatePatchButton);
   EXPECT_FALSE(files.Exists("/v/a.tkp"));
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
   EXPECT_EQ(files.OpenFiles, 0);
 }
@@ -142,7 +142,7 @@ TEST_F(PatchCreationTest, FreeSpaceIsCheckedBeforeAnExistingFile) {
   dialogs.Expect(MessageKind::Confirmation, OverwriteQuestion("/v/a.tkp"), PromptResult::No);
   program->RunCommand(CreatePatchButton);
   EXPECT_EQ(files.Files.at("/v/a.tkp"), (std::vector<uint8_t>{9, 9, 9}));
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);
 
   ExpectSizeQuestion("0.1Mb (65Kb)");
@@ -176,7 +176,7 @@ TEST_F(PatchCreationTest, AStopWhileWritingLeavesNoPatchFile) {
   EXPECT_FALSE(files.Exists("/v/a.tkp"));
   // Only the first region was copied before the stop.
   EXPECT_EQ(files.Counts[Temporary].Writes, 2);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
   EXPECT_EQ(program->ButtonPanel.State(CreatePatchButton), ButtonState::Up);
@@ -196,7 +196,7 @@ TEST_F(PatchCreationTest, AStopAnsweredNoGoesOnToTheEnd) {
   dialogs.Expect(MessageKind::Information, Created("/v/a.tkp"));
   program->RunCommand(CreatePatchButton);
   EXPECT_EQ(files.Files.at("/v/a.tkp").size(), 4u + 6 + 2 * UnitSize);
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
 }
 
 TEST_F(PatchCreationTest, AFailedDataWriteDeletesThePartialPatch) {
@@ -208,7 +208,7 @@ TEST_F(PatchCreationTest, AFailedDataWriteDeletesThePartialPatch) {
   program->RunCommand(CreatePatchButton);
   EXPECT_FALSE(files.Exists("/v/a.tkp"));
   EXPECT_EQ(files.Counts[Temporary].Writes, 3);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(files.OpenFiles, 0);
 }
@@ -241,7 +241,7 @@ TEST_F(PatchCreationTest, UnexpectedFaultsEndTheOperationAndDeleteThePatch) {
     program->RunCommand(CreatePatchButton);
     EXPECT_FALSE(files.Exists("/v/a.tkp"));
     EXPECT_FALSE(files.Exists(Temporary));
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
     EXPECT_EQ(files.OpenFiles, 0);
   }
 }

@@ -81,7 +81,7 @@ class PatchRepairTest : public ProgramTest {
     Repair(MessageKind::Error, message);
     EXPECT_EQ(files.Files.at(Video), before);
     EXPECT_EQ(files.Files.at(Patch), patch);
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   }
 };
@@ -104,7 +104,7 @@ TEST_F(PatchRepairTest, ZeroBytesTakeThePatchBytesAndOthersStay) {
   EXPECT_EQ(expected[UnitSize + 5], video[UnitSize + 5]);
   EXPECT_EQ(expected[UnitSize + 20], 0);
   EXPECT_EQ(files.Files.at(Patch), patch);
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(pumpTexts, (std::vector<std::string>{"Initializing - 0%", "Repairing with Patch - 0%",
                                                  "Repairing with Patch - 50%", ""}));
@@ -121,7 +121,7 @@ TEST_F(PatchRepairTest, ACancelledDialogOpensNothing) {
   files.Locked[Video] = true;
   dialogs.ExpectFile("");
   program->RunCommand(RepairPatchButton);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(dialogs.FileRequests.back().Title, "Select Patch File");
   EXPECT_EQ(dialogs.FileRequests.back().Filters[0].Label, "Tamarack patch files (*.tkp)");
   EXPECT_EQ(dialogs.FileRequests.back().DefaultExtension, "tkp");
@@ -263,7 +263,7 @@ TEST_F(PatchRepairTest, AStopBetweenRegionsKeepsWhatWasApplied) {
   std::vector<uint8_t> expected = video;
   std::copy_n(intact.begin(), UnitSize, expected.begin());
   EXPECT_EQ(files.Files.at(Video), expected);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(files.OpenFiles, 0);
 }

@@ -46,7 +46,7 @@ class PatchRoadTest : public ProgramTest {
     dialogs.Expect(MessageKind::Information, reportStart + "*");
     program->RunCommand(AnalyzeButton);
     ASSERT_TRUE(dialogs.AllAnswered());
-    ASSERT_TRUE(program->Control.LastRunCompleted);
+    ASSERT_TRUE(program->Control.LastRunCompleted());
   }
 };
 
@@ -150,7 +150,7 @@ TEST_F(PatchRoadOnRealFilesTest, PatchNameLinkedToTheSelectedFileIsRefused) {
                    "The Selected file and the Patch file\r\nare the same file.");
     program->RunCommand(CreatePatchButton);
     EXPECT_EQ(ReadRealFile(video), intact) << (symbolic ? "symbolic link" : "hard link");
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
   }
 }
 

@@ -82,7 +82,7 @@ TEST_F(OtherWriterTest, ReferenceRepairKeepsWhatAnotherProgramStoredMeanwhile) {
   AfterNthRead(Reference, 1, [this] { StoreBytes(); });
   RepairWithReference(ReferenceDone, PromptResult::No);
   EXPECT_EQ(files.Files[Video], RepairedAroundStoredBytes());
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
 }
 
 TEST_F(OtherWriterTest, PatchRepairKeepsWhatAnotherProgramStoredMeanwhile) {
@@ -103,7 +103,7 @@ TEST_F(OtherWriterTest, FileShortenedMeanwhileIsNeverExtended) {
   RepairWithReference(ChangedSize, PromptResult::No);
   ASSERT_EQ(files.Files[Video].size(), 200000u);
   EXPECT_TRUE(std::equal(files.Files[Video].begin(), files.Files[Video].end(), damaged.begin()));
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
 }
 
 TEST_F(OtherWriterTest, FileLengthenedMeanwhileEndsTheRepair) {
@@ -112,13 +112,13 @@ TEST_F(OtherWriterTest, FileLengthenedMeanwhileEndsTheRepair) {
   std::vector<uint8_t> expected = damaged;
   expected.resize(damaged.size() + 4096, 0x55);
   EXPECT_EQ(files.Files[Video], expected);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
 }
 
 TEST_F(OtherWriterTest, RepairIsNotReportedCompleteUntilItIsOnTheDisk) {
   files.FailOn(Video, "sync");
   RepairWithReference("The Selected file could not be written to.", PromptResult::No);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_TRUE(files.Exists(Reference));
 }
 

@@ -58,17 +58,17 @@ class ReferenceRepairTest : public ProgramTest {
   }
   // The operation ran to its end and left the painted map in view.
   void ExpectCompleted() {
-    EXPECT_TRUE(program->Control.LastRunCompleted);
+    EXPECT_TRUE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
     EXPECT_EQ(files.OpenFiles, 0);
   }
   // The operation ended early: map wiped, Information view, nothing open.
   void ExpectAbandoned() {
-    EXPECT_FALSE(program->Control.LastRunCompleted);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
     EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
     EXPECT_EQ(CellColor(1), White);
     EXPECT_EQ(files.OpenFiles, 0);
-    EXPECT_FALSE(program->Control.Busy);
+    EXPECT_FALSE(program->Control.Busy());
   }
 };
 
@@ -349,7 +349,7 @@ class ShrinkingFileSystem : public FileSystem {
 TEST_F(ReferenceRepairTest, ChangedBlockIsNotWrittenPastAShortenedFile) {
   ShrinkingFileSystem shrinking(files);
   OperationContext context{program->Selected, program->Control,  program->Progress,
-                           program->Map,      program->ViewArea, shrinking};
+                           program->Grid,     program->ViewArea, shrinking};
   ReferenceRepair repair(context);
   program->Control.SetOperation(RepairReferenceButton, [&] { repair.RepairWithReference(); });
   const std::vector<uint8_t> reference = NonZeroBytes(4096);
@@ -389,7 +389,7 @@ TEST_F(ReferenceRepairRealFilesTest, MergesTwoDamagedDownloadsOnDisk) {
   std::fill(expected.begin() + 290000, expected.begin() + 300000, 0);
   EXPECT_EQ(ReadRealFile(selectedPath), expected);
   EXPECT_FALSE(std::filesystem::exists(referencePath));
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
 }
 
 }  // namespace
@@ -413,7 +413,7 @@ TEST_F(ReferenceRepairRealFilesTest, SelectedFileReachedThroughLinksIsTheSameFil
     dialogs.ExpectFile(same);
     dialogs.Expect(MessageKind::Error, SameFileText);
     program->RunCommand(RepairReferenceButton);
-    EXPECT_FALSE(program->Control.LastRunCompleted) << same;
+    EXPECT_FALSE(program->Control.LastRunCompleted()) << same;
   }
   EXPECT_EQ(ReadRealFile(selectedPath), bytes);
 }

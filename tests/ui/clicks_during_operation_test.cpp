@@ -17,7 +17,7 @@ class ClicksDuringOperationTest : public testing::ProgramTest {
     program->Control.SetOperation(AnalyzeButton, [this] {
       ++runs;
       program->Progress.OperationTitle = "Working";
-      for (int step = 0; step < 4 && program->Control.Busy; ++step) {
+      for (int step = 0; step < 4 && program->Control.Busy(); ++step) {
         program->Progress.ShowProgress(step, 4);
         ++steps;
       }
@@ -56,7 +56,7 @@ TEST_F(ClicksDuringOperationTest, PauseStopAnsweredNoGoesOnAndEndsDisabled) {
   };
   Click(AnalyzeButton);
   EXPECT_EQ(steps, 4);
-  EXPECT_TRUE(program->Control.LastRunCompleted);
+  EXPECT_TRUE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
   EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
@@ -74,7 +74,7 @@ TEST_F(ClicksDuringOperationTest, ViewsCanBeSwitchedAndPauseStopAnsweredYesStops
   };
   Click(AnalyzeButton);
   EXPECT_LT(steps, 4);
-  EXPECT_FALSE(program->Control.LastRunCompleted);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(program->ButtonPanel.State(InformationButton), ButtonState::Down);
   EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);

@@ -111,9 +111,9 @@ TEST_F(StartUpTest, DoInitPaintsDrawsButtonsSavesTheHelpTextAndClearsInThatOrder
   }
   // The operation buttons are drawn grey, not merely counted as Disabled.
   EXPECT_EQ(program->Bitmap.GetPixel(20, 88), MakeColor(128, 128, 128));
-  EXPECT_FALSE(program->Control.Busy);
+  EXPECT_FALSE(program->Control.Busy());
   EXPECT_FALSE(program->Pointer.Dragging());
-  EXPECT_TRUE(program->Map.GridClean);  // the Clear command drew the map
+  EXPECT_TRUE(program->Grid.GridClean);  // the Clear command drew the map
 }
 
 TEST_F(StartUpTest, TheHelpViewShowsTheHelpTextUnchangedAfterDoInit) {

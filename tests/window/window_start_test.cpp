@@ -176,7 +176,7 @@ TEST(WindowStartTest, FileNamedAtStartIsSelected) {
   EXPECT_EQ(program.ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(ShownText(form), Expected(path));
   EXPECT_TRUE(OperationsOffered(program));
-  EXPECT_FALSE(program.Control.Busy);
+  EXPECT_FALSE(program.Control.Busy());
 }
 
 // Sends a drag of the files onto the widget and drops them; returns whether
@@ -227,12 +227,12 @@ TEST(WindowStartTest, DroppedFileIsSelectedWhileNoOperationRuns) {
   EXPECT_EQ(ShownText(form).find("file:"), std::string::npos) << ShownText(form);
 
   // While an operation runs the drag is refused and nothing changes.
-  program.Control.Busy = true;
+  program.Control.HoldBusy(true);
   EXPECT_FALSE(DropFiles(&form.BackgroundImage(), {first}));
   EXPECT_FALSE(DropFiles(form.ViewMemo().Widget()->viewport(), {first}));
   QCoreApplication::processEvents();
   EXPECT_EQ(program.Selected.SelectedFileName, QFile::encodeName(second).toStdString());
-  program.Control.Busy = false;
+  program.Control.HoldBusy(false);
 }
 
 TEST(WindowIconTest, IconIsTheLogoScaledPixelForPixel) {

@@ -38,4 +38,6 @@ bool SignalInterrupts::TakeInterrupt() { return sigintSeen.exchange(false); }
 
 bool SignalInterrupts::TerminationRequested() { return terminationSeen.load(); }
 
+bool SignalInterrupts::Pending() { return sigintSeen.load() || terminationSeen.load(); }
+
 }  // namespace tamarack

@@ -17,6 +17,10 @@ class InterruptSource {
   virtual bool TakeInterrupt() = 0;
   // True once the program has been asked to end; it stays asked.
   virtual bool TerminationRequested() = 0;
+  // True while an interrupt or a request to end waits, without taking it.
+  // A source that cannot tell says false: its interrupts then wait for the
+  // next paced progress update.
+  virtual bool Pending() { return false; }
 };
 
 // SIGINT as the interrupt, SIGTERM and SIGHUP as the request to end. The
@@ -35,6 +39,7 @@ class SignalInterrupts : public InterruptSource {
   static void Install();
   bool TakeInterrupt() override;
   bool TerminationRequested() override;
+  bool Pending() override;
 };
 
 }  // namespace tamarack
