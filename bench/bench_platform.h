@@ -19,12 +19,13 @@ class QuietFonts : public FontBackend {
   TextExtent Measure(CaptionFont, const std::string& text) override {
     return {6 * static_cast<int>(text.size()), 13};
   }
-  void Draw(uint8_t*, int, int, int, int, CaptionFont, Color, const std::string&) override {}
+  void Draw(const PixelBuffer&, int, int, CaptionFont, Color, const std::string&) override {}
 };
 
 class QuietDialogs : public Dialogs {
  public:
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override {
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer = DefaultAnswer::Yes) override {
     Messages.push_back(text);
     return kind == MessageKind::Confirmation ? PromptResult::Yes : PromptResult::Ok;
   }

@@ -69,7 +69,8 @@ bool HolesRepaired(const std::string& selected, const std::string& reference, in
 // confirmation is answered No.
 class ReferenceDialogs : public Dialogs {
  public:
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override {
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer = DefaultAnswer::Yes) override {
     Messages.push_back(text);
     if (kind == MessageKind::Error) ++Errors;
     return kind == MessageKind::Confirmation ? PromptResult::No : PromptResult::Ok;

@@ -8,7 +8,7 @@ namespace tamarack {
 
 Program::Program(PlatformServices platform)
     : Platform(platform),
-      Bitmap(platform.Fonts),
+      Bitmap(platform.Fonts, platform.DeviceScale),
       ButtonPanel(Bitmap, [this] { return Selected.HasFile(); }),
       ViewArea(platform.Memo, ButtonPanel),
       Progress(Bitmap, platform.Pump, platform.Timer),
@@ -16,6 +16,7 @@ Program::Program(PlatformServices platform)
       Control(platform.Messages, ButtonPanel, Progress, Grid, ViewArea),
       Selected(platform.Files, platform.Messages, Control, ButtonPanel, ViewArea, Grid),
       Pointer(ButtonPanel, platform.Window, [this](int command) { RunCommand(command); }),
+      Keys(ButtonPanel, ViewArea, [this](int command) { RunCommand(command); }),
       Context{Selected, Control, Progress, Grid, ViewArea, platform.Files},
       Analysis(Context),
       BackupCopy(Context),

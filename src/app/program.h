@@ -20,6 +20,7 @@
 #include "repair/patch_repair.h"
 #include "repair/reference_repair.h"
 #include "ui/buttons.h"
+#include "ui/keyboard.h"
 #include "ui/pointer.h"
 #include "ui/views.h"
 
@@ -35,6 +36,8 @@ struct PlatformServices {
   Shell& Desktop;
   WindowHost& Window;
   FileSystem& Files;
+  // Device pixels for each logical pixel of the window bitmap.
+  double DeviceScale = 1.0;
 };
 
 // The five file operations.
@@ -75,6 +78,7 @@ class Program {
   OperationControl Control;
   SelectedFile Selected;
   PointerHandler Pointer;
+  KeyboardControl Keys;
   OperationContext Context;
   Analyzer Analysis;
   Backup BackupCopy;

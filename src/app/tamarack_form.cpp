@@ -3,26 +3,37 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 
 #include "app/file_drop.h"
 #include "app/logo_icon.h"
 #include "ui/layout.h"
 
 namespace tamarack {
+namespace {
 
-TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
+// The window opens centred on the primary screen and is drawn for it.
+double PrimaryScreenScale() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->devicePixelRatio() : 1.0;
+}
+
+}  // namespace
+
+TamarackForm::TamarackForm()
+    : deviceScale_(PrimaryScreenScale()), fonts_(deviceScale_), dialogs_(this), window_(this) {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setWindowTitle(QStringLiteral("Tamarack"));
   setWindowIcon(LogoIcon());
   setFixedSize(Surface::Width, Surface::Height);
-  setFont(WindowFont());
+  setFont(WindowFont(deviceScale_));
   QPalette background = palette();
   background.setColor(QPalette::Window, Qt::white);
   setPalette(background);
 
-  viewMemo_ = std::make_unique<QtTextView>(this);
-  program_ = std::make_unique<Program>(
-      PlatformServices{fonts_, *viewMemo_, dialogs_, pump_, clock_, shell_, window_, files_});
+  viewMemo_ = std::make_unique<QtTextView>(this, WindowFont(deviceScale_));
+  program_ = std::make_unique<Program>(PlatformServices{fonts_, *viewMemo_, dialogs_, pump_, clock_,
+                                                        shell_, window_, files_, deviceScale_});
 
   backgroundImage_ = new BitmapWidget(program_->Bitmap, this);
   backgroundImage_->move(0, 0);
@@ -31,6 +42,7 @@ TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
     program_->Pointer.DoMouseMove(x, y, left);
   };
   backgroundImage_->OnMouseUp = [this](int x, int y) { program_->Pointer.DoMouseUp(x, y); };
+  backgroundImage_->SetControls(&program_->Keys);
   window_.SetEventPosition([this] { return backgroundImage_->EventGlobalPosition(); });
 
   const PixelRect area = ToPixels(ViewAreaRect);
@@ -38,6 +50,12 @@ TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
   memo->setGeometry(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top);
   memo->raise();
   AcceptFileDrops();
+
+  AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ShortcutKey::SelectClear);
+  AddShortcut(QKeySequence(Qt::Key_F1), ShortcutKey::Help);
+  AddShortcut(QKeySequence(Qt::Key_Escape), ShortcutKey::PauseStop);
+  AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), ShortcutKey::Close);
+  AddShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), ShortcutKey::Close);
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect available = screen->geometry();
@@ -47,6 +65,11 @@ TamarackForm::TamarackForm() : dialogs_(this), window_(this) {
 }
 
 TamarackForm::~TamarackForm() = default;
+
+void TamarackForm::AddShortcut(const QKeySequence& keys, ShortcutKey key) {
+  auto* shortcut = new QShortcut(keys, this);
+  connect(shortcut, &QShortcut::activated, this, [this, key] { program_->Keys.RunShortcut(key); });
+}
 
 void TamarackForm::EnsureInitialized() {
   if (initialized_) return;
@@ -88,6 +111,15 @@ void TamarackForm::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+// Tab or Shift+Tab in the shown text view moves the focus on by the
+// keyboard, so the focus mark shows from then on. (The text view being
+// hidden moves the focus too, but by no key.)
+bool TamarackForm::focusNextPrevChild(bool next) {
+  QPlainTextEdit* memo = viewMemo_->Widget();
+  if (memo->isVisible() && memo->hasFocus()) backgroundImage_->ShowFocusCues();
+  return QWidget::focusNextPrevChild(next);
 }
 
 }  // namespace tamarack

@@ -15,8 +15,10 @@
 namespace tamarack {
 
 // The one window: borderless, 616 x 300, the bitmap control covering it and
-// the view memo over the view area. It only wires Qt's events to the
-// program's handlers.
+// the view memo over the view area, drawn at the device pixel ratio of the
+// screen it opens on. It only wires Qt's events and keys to the program's
+// handlers: Ctrl+O Select/Clear, F1 Help, Escape Pause/Stop, Ctrl+Q and
+// Alt+F4 Close.
 class TamarackForm : public QWidget {
  public:
   TamarackForm();
@@ -33,8 +35,12 @@ class TamarackForm : public QWidget {
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
+  void AddShortcut(const QKeySequence& keys, ShortcutKey key);
+
+  double deviceScale_;
   QtFontBackend fonts_;
   QtDialogs dialogs_;
   QtEventPump pump_;

@@ -39,8 +39,9 @@ OperationControl::OperationControl(Dialogs& dialogs, Buttons& buttons, ProgressB
                                    BlockGrid& grid, Views& views)
     : dialogs_(dialogs), buttons_(buttons), progress_(progress), grid_(grid), views_(views) {}
 
-PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& text) {
-  return dialogs_.ShowMessage(kind, text);
+PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& text,
+                                          DefaultAnswer answer) {
+  return dialogs_.ShowMessage(kind, text, answer);
 }
 
 void OperationControl::ShowError(const std::string& text) {

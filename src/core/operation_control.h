@@ -43,7 +43,10 @@ class OperationControl {
   OperationControl(Dialogs& dialogs, Buttons& buttons, ProgressBar& progress, BlockGrid& grid,
                    Views& views);
 
-  PromptResult ShowPrompt(MessageKind kind, const std::string& text);
+  // A confirmation whose Yes deletes or overwrites a file has No as its
+  // default answer.
+  PromptResult ShowPrompt(MessageKind kind, const std::string& text,
+                          DefaultAnswer answer = DefaultAnswer::Yes);
   // Shows the error, clears the busy flag and resets the progress bar.
   void ShowError(const std::string& text);
   // The text of the last error shown through ShowError.

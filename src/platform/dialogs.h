@@ -11,6 +11,11 @@ enum class MessageKind { Error, Information, Confirmation };
 // None when closed otherwise); the other kinds give Ok.
 enum class PromptResult { Ok, Yes, No, None };
 
+// The answer of a confirmation that Return (or an empty answer) gives. No is
+// for the questions whose Yes cannot be undone: deleting or overwriting a
+// file.
+enum class DefaultAnswer { Yes, No };
+
 struct FileFilter {
   std::string Label;    // "AVI video files (*.avi)"
   std::string Pattern;  // "*.avi"
@@ -29,8 +34,10 @@ struct OpenFileRequest {
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // Shows a modal message and returns when the user has closed it.
-  virtual PromptResult ShowMessage(MessageKind kind, const std::string& text) = 0;
+  // Shows a modal message and returns when the user has closed it. The
+  // default answer matters only for a confirmation.
+  virtual PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                                   DefaultAnswer answer = DefaultAnswer::Yes) = 0;
   // Runs the modal open-file dialog; returns the chosen path, or empty.
   virtual std::string ChooseOpenFile(const OpenFileRequest& request) = 0;
 };

@@ -1,26 +1,32 @@
 #include "platform/surface.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace tamarack {
 
-Surface::Surface(FontBackend& fonts) : fonts_(fonts), pixels_(BytesPerLine * Height, 255) {}
+Surface::Surface(FontBackend& fonts, double deviceScale)
+    : fonts_(fonts),
+      scale_(std::max(deviceScale, 1.0)),
+      deviceWidth_(ToDevice(Width)),
+      deviceHeight_(ToDevice(Height)),
+      pixels_(static_cast<size_t>(deviceWidth_) * deviceHeight_ * 3, 255) {}
+
+int Surface::ToDevice(int logical) const { return static_cast<int>(std::lround(logical * scale_)); }
 
 Color Surface::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= Width || y >= Height) return InvalidColor;
-  const uint8_t* p = &pixels_[y * BytesPerLine + x * 3];
+  return GetDevicePixel(ToDevice(x), ToDevice(y));
+}
+
+Color Surface::GetDevicePixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= deviceWidth_ || y >= deviceHeight_) return InvalidColor;
+  const uint8_t* p = &pixels_[(static_cast<size_t>(y) * deviceWidth_ + x) * 3];
   return MakeColor(p[0], p[1], p[2]);
 }
 
-void Surface::SetPixel(int x, int y, Color color) {
-  if (x < 0 || y < 0 || x >= Width || y >= Height) return;
-  uint8_t* p = &pixels_[y * BytesPerLine + x * 3];
-  p[0] = color.R;
-  p[1] = color.G;
-  p[2] = color.B;
-  Changed({x, y, x + 1, y + 1});
-}
+void Surface::SetPixel(int x, int y, Color color) { FillRect({x, y, x + 1, y + 1}, color); }
 
 // Bresenham's line, stepping until the end point, which is left out as a
 // Windows pen line leaves it out.
@@ -61,15 +67,19 @@ void Surface::FillRect(const PixelRect& rect, Color color) {
   const int right = std::min(rect.Right, Width);
   const int bottom = std::min(rect.Bottom, Height);
   if (left >= right || top >= bottom) return;
+  FillDeviceRect(ToDevice(left), ToDevice(top), ToDevice(right), ToDevice(bottom), color);
+  Changed({left, top, right, bottom});
+}
+
+void Surface::FillDeviceRect(int left, int top, int right, int bottom, Color color) {
   for (int y = top; y < bottom; ++y) {
-    uint8_t* p = &pixels_[y * BytesPerLine + left * 3];
+    uint8_t* p = &pixels_[(static_cast<size_t>(y) * deviceWidth_ + left) * 3];
     for (int x = left; x < right; ++x) {
       *p++ = color.R;
       *p++ = color.G;
       *p++ = color.B;
     }
   }
-  Changed({left, top, right, bottom});
 }
 
 void Surface::FrameRect(const PixelRect& rect, Color color) {
@@ -80,10 +90,26 @@ void Surface::FrameRect(const PixelRect& rect, Color color) {
   FillRect({rect.Right - 1, rect.Top, rect.Right, rect.Bottom}, color);
 }
 
+int Surface::DeviceRows(int top, int bottom) const {
+  return bottom > top ? ToDevice(bottom) - ToDevice(top) : 0;
+}
+
+void Surface::FillDeviceRow(const PixelRect& rect, int row, Color color) {
+  const int y = ToDevice(rect.Top) + row;
+  const int left = ToDevice(std::max(rect.Left, 0));
+  const int right = ToDevice(std::min(rect.Right, Width));
+  if (row < 0 || y < 0 || y >= deviceHeight_ || y >= ToDevice(rect.Bottom) || left >= right) {
+    return;
+  }
+  FillDeviceRect(left, y, right, y + 1, color);
+  Changed({std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, Width),
+           std::min(rect.Bottom, Height)});
+}
+
 TextExtent Surface::MeasureText(const std::string& text) { return fonts_.Measure(font_, text); }
 
 void Surface::DrawText(int x, int y, const std::string& text) {
-  fonts_.Draw(pixels_.data(), Width, Height, x, y, font_, textColor_, text);
+  fonts_.Draw({pixels_.data(), deviceWidth_, deviceHeight_, scale_}, x, y, font_, textColor_, text);
   const TextExtent extent = fonts_.Measure(font_, text);
   Changed({x - 2, y - 2, x + extent.Width + 4, y + extent.Height + 4});
 }

@@ -32,7 +32,8 @@ void Backup::PrepareBackup(BackupRecord& backup) {
     const PromptResult answer =
         control.ShowPrompt(MessageKind::Confirmation,
                            "A Backup file for the Selected file already exists.\r\nOverwrite \"" +
-                               backup.BackupPath + "\"?");
+                               backup.BackupPath + "\"?",
+                           DefaultAnswer::No);
     if (answer == PromptResult::No) {
       control.Decline();
       return;

@@ -73,7 +73,8 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
     const PromptResult overwrite =
         control.ShowPrompt(MessageKind::Confirmation,
                            "A Patch file for the Selected file already exists.\r\nOverwrite \"" +
-                               job.PatchFileName + "\"?");
+                               job.PatchFileName + "\"?",
+                           DefaultAnswer::No);
     if (overwrite == PromptResult::No) control.Decline();
   }
   if (!control.Busy()) return;

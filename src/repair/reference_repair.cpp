@@ -139,7 +139,8 @@ void ReferenceRepair::FinishReference(ReferenceRecord& reference) {
       control.ShowPrompt(MessageKind::Confirmation,
                          "This Reference file is no longer needed and can be deleted.\r\n"
                          "Deleting will be permanent (Recycle Bin will be bypassed).\r\n"
-                         "Delete this Reference file?");
+                         "Delete this Reference file?",
+                         DefaultAnswer::No);
   if (answer != PromptResult::Yes) return;
   if (context_.Files.Delete(reference.ReferencePath)) {
     control.ShowPrompt(MessageKind::Information, "This Reference file has been deleted.");

@@ -60,13 +60,17 @@ void Buttons::DrawButton(int id, ButtonState state) {
       FillGradient(surface_, r, LightenGradient(ButtonGradient));
       break;
   }
-  std::string caption = ButtonTable[id - 1].Caption;
-  if (id == SelectClearButton) caption = fileSelected_() ? "Clear" : "Select";
+  const std::string caption = Caption(id);
   std::string style = "Centre";
   if (state == ButtonState::Down) style += "Down";
   if (id == MinimizeButton || id == CloseButton) style += "Big";
   DrawCaption(surface_, r, caption, style);
   states_[id - 1] = state;
+}
+
+std::string Buttons::Caption(int id) const {
+  if (id == SelectClearButton) return fileSelected_() ? "Clear" : "Select";
+  return ButtonTable[id - 1].Caption;
 }
 
 void Buttons::DrawOperationButtons(ButtonState state) {

@@ -58,6 +58,8 @@ class Buttons {
   // Draws buttons 2 to 6, in that order, all in one state.
   void DrawOperationButtons(ButtonState state);
   ButtonState State(int id) const { return states_[id - 1]; }
+  // The caption the button shows: button 1's follows the selection.
+  std::string Caption(int id) const;
 
   // The button that a pointer press last pushed down; 0 for none.
   int PressedButton() const { return pressed_; }

@@ -27,7 +27,9 @@ Gradient LightenGradient(Gradient g) {
 }
 
 void FillGradient(Surface& surface, LayoutRect r, Gradient g) {
-  const int lines = 4 * r.Height;
+  const PixelRect rect = ToPixels(r);
+  // One colour a device row: at scale 1 one a pixel row, 4 * height of them.
+  const int lines = surface.DeviceRows(rect.Top, rect.Bottom);
   if (lines <= 0) return;
   const int starts[3] = {g.StartR, g.StartG, g.StartB};
   const int ends[3] = {g.EndR, g.EndG, g.EndB};
@@ -37,14 +39,11 @@ void FillGradient(Surface& surface, LayoutRect r, Gradient g) {
     steps[k] = lines > 1 ? ((ends[k] - starts[k]) * 100) / (lines - 1) : 0;
     values[k] = starts[k] * 100;
   }
-  const int x0 = 4 * r.Left;
-  const int x1 = 4 * (r.Left + r.Width);
   for (int i = 0; i < lines; ++i) {
-    const Color c = MakeColor(static_cast<uint8_t>(values[0] / 100),
-                              static_cast<uint8_t>(values[1] / 100),
-                              static_cast<uint8_t>(values[2] / 100));
-    const int y = 4 * r.Top + i;
-    surface.FillRect({x0, y, x1, y + 1}, c);
+    const Color c =
+        MakeColor(static_cast<uint8_t>(values[0] / 100), static_cast<uint8_t>(values[1] / 100),
+                  static_cast<uint8_t>(values[2] / 100));
+    surface.FillDeviceRow(rect, i, c);
     for (int k = 0; k < 3; ++k) values[k] += steps[k];
   }
 }

@@ -79,12 +79,15 @@ std::vector<std::string> LinesOf(const std::string& text) {
   return lines;
 }
 
-// The window's fonts need a Qt application, offscreen as the tests run.
+// The window's fonts need a Qt application, offscreen as the tests run. It
+// lives to the end of the process and is never destroyed: its destructor
+// would run after Qt's own font cache has gone.
 void QtApplication() {
   static int argc = 1;
   static char name[] = "cli_tests";
   static char* argv[] = {name, nullptr};
-  static QGuiApplication application(argc, argv);
+  static QGuiApplication* application = new QGuiApplication(argc, argv);
+  (void)application;
 }
 
 class CliAnalyzeTest : public ::testing::Test {

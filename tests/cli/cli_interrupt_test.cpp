@@ -39,7 +39,7 @@ TEST(CliInterruptTest, CtrlCOnATerminalAsksAndASecondOneStops) {
   TerminalProcess process({"analyze", LargeFile(folder)});
   ASSERT_TRUE(process.WaitFor("Analyzing - ", seconds(60)));
   process.Type("\x03");
-  ASSERT_TRUE(process.WaitFor("Stop current operation? [y/N] ", seconds(30)));
+  ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
   process.Type("\x03");
   const CliResult run = process.Finish();
   EXPECT_EQ(run.Status, 3) << run.Out;

@@ -211,7 +211,7 @@ TEST(CliSignalTest, TerminationAtTheStopPromptStops) {
   TerminalProcess process({"analyze", file});
   ASSERT_TRUE(process.WaitFor("Analyzing - ", seconds(60)));
   process.Type("\x03");
-  ASSERT_TRUE(process.WaitFor("Stop current operation? [y/N] ", seconds(30)));
+  ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
   process.Signal(SIGTERM);
   const CliResult run = process.Finish();
   EXPECT_EQ(run.Status, 3) << run.Out;

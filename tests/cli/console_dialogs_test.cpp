@@ -88,10 +88,38 @@ TEST_F(ConsoleDialogsTest, OnATerminalTheAnswerIsRead) {
   };
   for (const auto& [line, expected] : answers) {
     input.Lines = {line};
-    EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, Question), expected) << line.Text;
+    EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, Question, DefaultAnswer::No), expected)
+        << line.Text;
   }
   EXPECT_EQ(
       err.str().rfind("A Backup file for the Selected file already exists.\nOverwrite? [y/N] ", 0),
+      0u)
+      << err.str();
+}
+
+TEST_F(ConsoleDialogsTest, AnEmptyAnswerGivesTheDefaultThatTheHintCapitalises) {
+  ConsoleDialogs dialogs = Make(true);
+  for (const std::string empty : {"", "  "}) {
+    input.Lines = {{InputEvent::Line, empty}};
+    EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, Question, DefaultAnswer::No),
+              PromptResult::No);
+    input.Lines = {{InputEvent::Line, empty}};
+    EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, Question, DefaultAnswer::Yes),
+              PromptResult::Yes);
+  }
+  // Any other answer is read as before, whatever the default.
+  input.Lines = {{InputEvent::Line, "n"}, {InputEvent::Line, "yess"}, {InputEvent::End, ""}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, Question, DefaultAnswer::Yes),
+              PromptResult::No);
+  }
+  input.Lines = {{InputEvent::Line, "y"}};
+  EXPECT_EQ(dialogs.ShowMessage(MessageKind::Confirmation, Question, DefaultAnswer::No),
+            PromptResult::Yes);
+  EXPECT_EQ(
+      err.str().rfind("A Backup file for the Selected file already exists.\nOverwrite? [y/N] "
+                      "A Backup file for the Selected file already exists.\nOverwrite? [Y/n] ",
+                      0),
       0u)
       << err.str();
 }

@@ -143,6 +143,8 @@ TEST_F(OperationControlTest, StopConfirmedEndsAfterTheCurrentBlockAndCleansUp) {
   ExpectCleanedUp();
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_TRUE(dialogs.AllAnswered());
+  // Stopping destroys nothing, so Return may confirm it.
+  EXPECT_EQ(dialogs.DefaultOf(StopPrompt), DefaultAnswer::Yes);
   EXPECT_TRUE(program->DoExitProgram());  // after a stop, Close ends the program
 }
 

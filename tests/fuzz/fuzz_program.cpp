@@ -10,7 +10,8 @@ void Violation(const char* condition, const char* file, int line) {
   std::abort();
 }
 
-PromptResult RecordingDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+PromptResult RecordingDialogs::ShowMessage(MessageKind kind, const std::string& text,
+                                           DefaultAnswer) {
   Shown.push_back({kind, text});
   return kind == MessageKind::Confirmation ? PromptResult::No : PromptResult::Ok;
 }

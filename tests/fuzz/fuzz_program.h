@@ -31,7 +31,8 @@ class RecordingDialogs : public Dialogs {
     std::string Text;
   };
 
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
   std::vector<Message> Shown;

@@ -68,5 +68,84 @@ TEST(SurfaceTest, ChangesAccumulateIntoOneDirtyRectangle) {
   EXPECT_EQ(notified, 2);
 }
 
+// The device pixels that a logical rectangle covers, each with the colour.
+::testing::AssertionResult DeviceRectIs(const Surface& surface, int left, int top, int right,
+                                        int bottom, Color color) {
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      if (surface.GetDevicePixel(x, y) != color) {
+        return ::testing::AssertionFailure() << "device pixel (" << x << ", " << y << ")";
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST(SurfaceTest, AtScaleTwoEveryLogicalPixelIsTwoByTwoDevicePixels) {
+  testing::FakeFontBackend fonts;
+  Surface surface(fonts, 2.0);
+  EXPECT_EQ(surface.DeviceWidth(), 1232);
+  EXPECT_EQ(surface.DeviceHeight(), 600);
+  EXPECT_EQ(surface.DeviceBytesPerLine(), 1232 * 3);
+  surface.FillRect({109, 85, 113, 89}, Red);  // a map cell
+  EXPECT_TRUE(DeviceRectIs(surface, 218, 170, 226, 178, Red));
+  EXPECT_EQ(surface.GetDevicePixel(217, 170), White);
+  EXPECT_EQ(surface.GetDevicePixel(226, 177), White);
+  EXPECT_EQ(surface.GetDevicePixel(218, 178), White);
+  surface.SetPixel(615, 299, Blue);
+  EXPECT_TRUE(DeviceRectIs(surface, 1230, 598, 1232, 600, Blue));
+  EXPECT_EQ(surface.GetPixel(615, 299), Blue);
+  EXPECT_FALSE(surface.GetPixel(616, 0).Valid);
+  EXPECT_FALSE(surface.GetDevicePixel(1232, 0).Valid);
+  // Changes are reported in logical pixels.
+  surface.TakeDirtyRect();
+  surface.FrameRect({10, 10, 20, 15}, Grey);
+  const PixelRect dirty = surface.TakeDirtyRect();
+  EXPECT_EQ(dirty.Right, 20);
+  EXPECT_EQ(dirty.Bottom, 15);
+  EXPECT_TRUE(DeviceRectIs(surface, 20, 20, 40, 22, Grey));
+  EXPECT_EQ(surface.GetDevicePixel(22, 22), White);
+}
+
+TEST(SurfaceTest, AtAFractionalScaleNeighboursMeetAndCellsAreAlike) {
+  testing::FakeFontBackend fonts;
+  Surface surface(fonts, 1.5);
+  EXPECT_EQ(surface.DeviceWidth(), 924);
+  EXPECT_EQ(surface.DeviceHeight(), 450);
+  // Rectangles side by side leave no device pixel between them and cover
+  // none twice.
+  surface.FillRect({0, 0, 3, 1}, Red);
+  surface.FillRect({3, 0, 5, 1}, Blue);
+  for (int x = 0; x < surface.ToDevice(5); ++x) {
+    EXPECT_EQ(surface.GetDevicePixel(x, 0), x < surface.ToDevice(3) ? Red : Blue) << x;
+  }
+  // Every 4-pixel map cell, wherever it lies on the 5-pixel grid, is 6 x 6.
+  for (int column = 0; column < 80; ++column) {
+    const int x = 109 + 5 * column;
+    EXPECT_EQ(surface.ToDevice(x + 4) - surface.ToDevice(x), 6) << column;
+  }
+  // Device rows of a logical span, for shading as fine as the screen.
+  EXPECT_EQ(surface.DeviceRows(60, 80), 30);
+  EXPECT_EQ(surface.DeviceRows(80, 60), 0);
+  surface.FillDeviceRow({10, 60, 20, 80}, 29, Green);
+  EXPECT_EQ(surface.GetDevicePixel(surface.ToDevice(10), 119), Green);
+  EXPECT_EQ(surface.GetDevicePixel(surface.ToDevice(20), 119), White);
+  EXPECT_EQ(surface.GetDevicePixel(surface.ToDevice(10), 120), White);
+  surface.FillDeviceRow({10, 60, 20, 80}, 30, Green);  // past the rectangle: nothing
+  EXPECT_EQ(surface.GetDevicePixel(surface.ToDevice(10), 120), White);
+}
+
+TEST(SurfaceTest, TextIsPlacedInLogicalPixelsAndDrawnAtTheScale) {
+  testing::FakeFontBackend fonts;
+  Surface surface(fonts, 2.0);
+  surface.SetTextColor(Red);
+  surface.DrawText(100, 50, "ab");
+  ASSERT_EQ(fonts.Calls.size(), 1u);
+  EXPECT_EQ(fonts.Calls[0].X, 100);
+  EXPECT_EQ(fonts.Calls[0].Y, 50);
+  EXPECT_EQ(surface.GetDevicePixel(200, 100), Red);
+  EXPECT_EQ(surface.GetDevicePixel(212, 100), Red);  // the second glyph, 6 pixels on
+}
+
 }  // namespace
 }  // namespace tamarack

@@ -102,6 +102,8 @@ TEST_F(BackupTest, ExistingBackupAnsweredNoIsLeftAlone) {
   AddFile(BackupPath, {1, 2, 3});
   dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::No);
   Run();
+  // Return must not overwrite: the question's default answer is No.
+  EXPECT_EQ(dialogs.DefaultOf(OverwriteText), DefaultAnswer::No);
   EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(files.Counts.count(BackupPath), 0u);
   EXPECT_FALSE(program->Control.LastRunCompleted());

@@ -141,6 +141,9 @@ TEST_F(PatchCreationTest, FreeSpaceIsCheckedBeforeAnExistingFile) {
   ExpectSizeQuestion("0.1Mb (65Kb)");
   dialogs.Expect(MessageKind::Confirmation, OverwriteQuestion("/v/a.tkp"), PromptResult::No);
   program->RunCommand(CreatePatchButton);
+  // Return overwrites nothing, but it does accept the size.
+  EXPECT_EQ(dialogs.DefaultOf(OverwriteQuestion("/v/a.tkp")), DefaultAnswer::No);
+  EXPECT_EQ(dialogs.DefaultOf("Based on the entered Patch codes"), DefaultAnswer::Yes);
   EXPECT_EQ(files.Files.at("/v/a.tkp"), (std::vector<uint8_t>{9, 9, 9}));
   EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);

@@ -85,6 +85,8 @@ TEST_F(ReferenceRepairTest, IdenticalFilesWriteNothingAndPaintEveryCellSilver) {
   EXPECT_EQ(files.Files[SelectedPath], bytes);
   for (int i = 1; i <= CellCount; ++i) ASSERT_EQ(CellColor(i), Silver) << "cell " << i;
   EXPECT_TRUE(files.Exists(ReferencePath));  // "No" keeps the reference
+  // Return keeps it too: the permanent deletion is never the default.
+  EXPECT_EQ(dialogs.DefaultOf(DeleteOfferText), DefaultAnswer::No);
 }
 
 TEST_F(ReferenceRepairTest, AllZeroFileTakesTheWholeReference) {

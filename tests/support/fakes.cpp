@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/text_lines.h"
@@ -14,15 +15,17 @@ TextExtent FakeFontBackend::Measure(CaptionFont font, const std::string& text) {
   return {w * static_cast<int>(text.size()), font == CaptionFont::Big ? 16 : 13};
 }
 
-void FakeFontBackend::Draw(uint8_t* pixels, int width, int height, int x, int y, CaptionFont font,
-                           Color color, const std::string& text) {
+void FakeFontBackend::Draw(const PixelBuffer& target, int x, int y, CaptionFont font, Color color,
+                           const std::string& text) {
   Calls.push_back({x, y, font, color, text});
   const int w = font == CaptionFont::Big ? 7 : 6;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == ' ') continue;
-    const int px = x + w * static_cast<int>(i);
-    if (px < 0 || y < 0 || px >= width || y >= height) continue;
-    uint8_t* p = pixels + (y * width + px) * 3;
+    // The glyph's top-left corner, in device pixels.
+    const int px = static_cast<int>(std::lround((x + w * static_cast<int>(i)) * target.Scale));
+    const int py = static_cast<int>(std::lround(y * target.Scale));
+    if (px < 0 || py < 0 || px >= target.Width || py >= target.Height) continue;
+    uint8_t* p = target.Pixels + (static_cast<size_t>(py) * target.Width + px) * 3;
     p[0] = color.R;
     p[1] = color.G;
     p[2] = color.B;
@@ -54,8 +57,9 @@ void FakeDialogs::Expect(MessageKind kind, std::string text, PromptResult answer
   expected_.push_back({kind, std::move(text), answer, std::move(during)});
 }
 
-PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text) {
-  Shown.push_back({kind, text});
+PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text,
+                                      DefaultAnswer answer) {
+  Shown.push_back({kind, text, answer});
   if (expected_.empty() && AnyAnswer) {
     return kind == MessageKind::Confirmation ? *AnyAnswer : PromptResult::Ok;
   }
@@ -73,6 +77,13 @@ PromptResult FakeDialogs::ShowMessage(MessageKind kind, const std::string& text)
   }
   if (e.During) e.During();
   return e.Answer;
+}
+
+std::optional<DefaultAnswer> FakeDialogs::DefaultOf(const std::string& beginning) const {
+  for (auto m = Shown.rbegin(); m != Shown.rend(); ++m) {
+    if (m->Text.compare(0, beginning.size(), beginning) == 0) return m->Default;
+  }
+  return std::nullopt;
 }
 
 std::string FakeDialogs::ChooseOpenFile(const OpenFileRequest& request) {

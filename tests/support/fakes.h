@@ -32,7 +32,7 @@ class FakeFontBackend : public FontBackend {
     std::string Text;
   };
   TextExtent Measure(CaptionFont font, const std::string& text) override;
-  void Draw(uint8_t* pixels, int width, int height, int x, int y, CaptionFont font, Color color,
+  void Draw(const PixelBuffer& target, int x, int y, CaptionFont font, Color color,
             const std::string& text) override;
   std::vector<DrawCall> Calls;
 };
@@ -67,6 +67,7 @@ class FakeDialogs : public Dialogs {
   struct Message {
     MessageKind Kind;
     std::string Text;
+    DefaultAnswer Default;  // the answer that Return would give
   };
   struct Expected {
     MessageKind Kind;
@@ -81,8 +82,12 @@ class FakeDialogs : public Dialogs {
   // Answers the next open-file dialog with this path (empty: cancelled).
   void ExpectFile(std::string path) { files_.push_back(std::move(path)); }
   bool AllAnswered() const { return expected_.empty() && files_.empty(); }
+  // The default answer of the last message shown that begins with the
+  // given text; none when no such message was shown.
+  std::optional<DefaultAnswer> DefaultOf(const std::string& beginning) const;
 
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
   std::vector<Message> Shown;

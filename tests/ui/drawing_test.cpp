@@ -30,6 +30,20 @@ TEST_F(DrawingTest, GradientBottomRowsStopShortOfTheEndColour) {
   }
 }
 
+TEST_F(DrawingTest, AtScaleTwoGradientsShadeEveryDeviceRow) {
+  Surface fine(fonts, 2.0);
+  FillGradient(fine, {5, 15, 17, 5}, ButtonGradient);
+  // 40 device rows: green falls by 127 / 39 in every one of them.
+  EXPECT_EQ(fine.GetDevicePixel(40, 120), MakeColor(0, 255, 0));
+  EXPECT_EQ(fine.GetDevicePixel(40, 121), MakeColor(0, 251, 0));
+  EXPECT_EQ(fine.GetDevicePixel(175, 159), MakeColor(0, 128, 0));
+  EXPECT_EQ(fine.GetDevicePixel(176, 140), White);
+  EXPECT_EQ(fine.GetDevicePixel(40, 160), White);
+  // At scale 1 each row is a pixel row, as always.
+  FillGradient(surface, {5, 15, 17, 5}, ButtonGradient);
+  EXPECT_EQ(surface.GetPixel(20, 61), MakeColor(0, 248, 0));
+}
+
 TEST_F(DrawingTest, ButtonGradientOverTwentyPixelsEndsExactly) {
   FillGradient(surface, {5, 15, 17, 5}, ButtonGradient);
   EXPECT_EQ(surface.GetPixel(20, 60), MakeColor(0, 255, 0));

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <memory>
 
+#include "platform/qt/qt_font_backend.h"
+
 namespace tamarack {
 namespace {
 
@@ -15,6 +17,7 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QApplication>(argc_, argv_);
+    RegisterWindowFonts();
   }
   void TearDown() override { application_.reset(); }
 

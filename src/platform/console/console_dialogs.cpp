@@ -6,14 +6,22 @@ namespace tamarack {
 namespace {
 
 // The text with its last line followed by the answer hint, for a prompt that
-// waits on the same line.
-std::string QuestionPrompt(const std::string& text) {
+// waits on the same line. The capital letter is the answer that an empty
+// line gives.
+std::string QuestionPrompt(const std::string& text, DefaultAnswer answer) {
   std::string prompt;
   for (const std::string& line : SplitLines(text)) {
     if (!prompt.empty()) prompt += '\n';
     prompt += line;
   }
-  return prompt + " [y/N] ";
+  return prompt + (answer == DefaultAnswer::Yes ? " [Y/n] " : " [y/N] ");
+}
+
+bool IsBlank(const std::string& line) {
+  for (const char c : line) {
+    if (!std::isspace(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -38,7 +46,8 @@ void ConsoleDialogs::SetQuestionPolicy(AnswerPolicy policy, std::string hint) {
   hint_ = std::move(hint);
 }
 
-PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& text) {
+PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& text,
+                                         DefaultAnswer answer) {
   switch (kind) {
     case MessageKind::Error:
       errorShown_ = true;
@@ -48,7 +57,7 @@ PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& te
       if (informationShown_) output_.PrintOut(text);
       return PromptResult::Ok;
     case MessageKind::Confirmation:
-      return stopRequest_ ? AnswerStopPrompt(text) : AnswerQuestion(text);
+      return stopRequest_ ? AnswerStopPrompt(text, answer) : AnswerQuestion(text, answer);
   }
   return PromptResult::Ok;
 }
@@ -63,36 +72,41 @@ std::string ConsoleDialogs::ChooseOpenFile(const OpenFileRequest& request) {
   return path;
 }
 
-PromptResult ConsoleDialogs::AnswerStopPrompt(const std::string& text) {
+PromptResult ConsoleDialogs::AnswerStopPrompt(const std::string& text, DefaultAnswer answer) {
   if (*stopRequest_ == StopRequest::Confirmed) {
     terminationAnswered_ = true;
     output_.PrintErr(text);
     output_.PrintErr("tamarack-cli: asked to end: answered Yes");
     return PromptResult::Yes;
   }
-  if (interactive_) return Ask(text, true);
+  if (interactive_) return Ask(text, true, answer);
   output_.PrintErr(text);
   output_.PrintErr("tamarack-cli: interrupted: answered Yes");
   return PromptResult::Yes;
 }
 
-PromptResult ConsoleDialogs::AnswerQuestion(const std::string& text) {
+PromptResult ConsoleDialogs::AnswerQuestion(const std::string& text, DefaultAnswer answer) {
   if (policy_ == AnswerPolicy::Yes) return PromptResult::Yes;
   if (policy_ == AnswerPolicy::No) return PromptResult::No;
-  if (interactive_) return Ask(text, false);
+  if (interactive_) return Ask(text, false, answer);
   output_.PrintErr(text);
   output_.PrintErr("tamarack-cli: no terminal to ask on: answered No (answer with " + hint_ + ")");
   return PromptResult::No;
 }
 
-// An interrupt while waiting answers the stop prompt with Yes (the user
-// insists on stopping) and any other question with No (the user backs out).
-// A request to end the program answers in the same way.
-PromptResult ConsoleDialogs::Ask(const std::string& text, bool stopPrompt) {
-  output_.Prompt(QuestionPrompt(text));
+// An empty line gives the question's default answer. An interrupt while
+// waiting answers the stop prompt with Yes (the user insists on stopping) and
+// any other question with No (the user backs out). A request to end the
+// program answers in the same way.
+PromptResult ConsoleDialogs::Ask(const std::string& text, bool stopPrompt,
+                                 DefaultAnswer defaultAnswer) {
+  output_.Prompt(QuestionPrompt(text, defaultAnswer));
   const InputLine answer = input_.ReadLine();
   switch (answer.Event) {
     case InputEvent::Line:
+      if (IsBlank(answer.Text)) {
+        return defaultAnswer == DefaultAnswer::Yes ? PromptResult::Yes : PromptResult::No;
+      }
       return IsYesAnswer(answer.Text) ? PromptResult::Yes : PromptResult::No;
     case InputEvent::Terminated:
       terminationAnswered_ = true;

@@ -17,7 +17,8 @@ enum class AnswerPolicy { Ask, Yes, No };
 // The modal messages of the program on the console. Information goes to
 // standard output and errors to standard error, line by line. A question is
 // answered by the command's policy; without one it is asked on a terminal
-// ("[y/N]") and answered No elsewhere, saying so. The stop prompt of an
+// ("[Y/n]", or "[y/N]" where No is the default answer that an empty line
+// gives) and answered No elsewhere, saying so. The stop prompt of an
 // interrupt follows its own rule (see StopPrompt). Open-file dialogs are
 // answered with the paths given in advance, in order.
 class ConsoleDialogs : public Dialogs {
@@ -34,7 +35,8 @@ class ConsoleDialogs : public Dialogs {
   // The answer to the next open-file dialog.
   void AddFileAnswer(std::string path) { files_.push_back(std::move(path)); }
 
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
   // While one exists, a question is the stop prompt of an interrupt. The
@@ -64,9 +66,9 @@ class ConsoleDialogs : public Dialogs {
   bool TerminationAnswered() const { return terminationAnswered_; }
 
  private:
-  PromptResult Ask(const std::string& text, bool stopPrompt);
-  PromptResult AnswerStopPrompt(const std::string& text);
-  PromptResult AnswerQuestion(const std::string& text);
+  PromptResult Ask(const std::string& text, bool stopPrompt, DefaultAnswer defaultAnswer);
+  PromptResult AnswerStopPrompt(const std::string& text, DefaultAnswer answer);
+  PromptResult AnswerQuestion(const std::string& text, DefaultAnswer answer);
 
   ConsoleOutput& output_;
   AnswerInput& input_;

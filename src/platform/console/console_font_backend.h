@@ -10,7 +10,7 @@ namespace tamarack {
 class ConsoleFontBackend : public FontBackend {
  public:
   TextExtent Measure(CaptionFont, const std::string&) override { return {}; }
-  void Draw(uint8_t*, int, int, int, int, CaptionFont, Color, const std::string&) override {}
+  void Draw(const PixelBuffer&, int, int, CaptionFont, Color, const std::string&) override {}
 };
 
 }  // namespace tamarack

@@ -17,9 +17,12 @@ PngImage EncodePng(const Surface& bitmap, const PixelRect& area) {
   image.width = static_cast<png_uint_32>(area.Right - area.Left);
   image.height = static_cast<png_uint_32>(area.Bottom - area.Top);
   image.format = PNG_FORMAT_RGB;
-  const uint8_t* first = bitmap.Pixels() + area.Top * Surface::BytesPerLine + area.Left * 3;
+  // The console draws at one device pixel a window pixel.
+  assert(bitmap.DeviceWidth() == Surface::Width);
+  const int bytesPerLine = bitmap.DeviceBytesPerLine();
+  const uint8_t* first = bitmap.Pixels() + area.Top * bytesPerLine + area.Left * 3;
   // The stride counts components, which are bytes at 8 bits a component.
-  const png_int_32 stride = Surface::BytesPerLine;
+  const png_int_32 stride = bytesPerLine;
 
   PngImage result;
   png_alloc_size_t size = 0;

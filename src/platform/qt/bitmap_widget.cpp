@@ -1,9 +1,13 @@
 #include "platform/qt/bitmap_widget.h"
 
+#include <QAccessible>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "platform/qt/bitmap_accessible.h"
 
 namespace tamarack {
 
@@ -11,6 +15,9 @@ BitmapWidget::BitmapWidget(Surface& surface, QWidget* parent) : QWidget(parent),
   setFixedSize(Surface::Width, Surface::Height);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  // Tab reaches the drawn buttons; a click leaves the focus where it is.
+  setFocusPolicy(Qt::TabFocus);
+  InstallBitmapAccessibleFactory();
   surface_.SetChangeListener([this] {
     if (flushPosted_) return;
     flushPosted_ = true;
@@ -22,15 +29,47 @@ BitmapWidget::BitmapWidget(Surface& surface, QWidget* parent) : QWidget(parent),
 void BitmapWidget::FlushSurface() {
   flushPosted_ = false;
   const PixelRect r = surface_.TakeDirtyRect();
-  if (r.Left < r.Right && r.Top < r.Bottom)
-    update(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+  if (r.Left < r.Right && r.Top < r.Bottom) {
+    // At a fractional scale a logical edge falls inside a screen pixel; one
+    // pixel more on each side repaints it whole.
+    const int grow = surface_.DeviceScale() == 1.0 ? 0 : 1;
+    update(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top)
+               .adjusted(-grow, -grow, grow, grow));
+  }
+  NotifyStateChanges();
 }
 
-void BitmapWidget::paintEvent(QPaintEvent* event) {
-  const QImage image(surface_.Pixels(), Surface::Width, Surface::Height, Surface::BytesPerLine,
-                     QImage::Format_RGB888);
+void BitmapWidget::paintEvent(QPaintEvent*) {
+  // A view of the surface's pixels, which the painter only reads. A view of
+  // writable memory keeps setDevicePixelRatio from copying the buffer.
+  QImage image(const_cast<uint8_t*>(surface_.Pixels()), surface_.DeviceWidth(),
+               surface_.DeviceHeight(), surface_.DeviceBytesPerLine(), QImage::Format_RGB888);
+  image.setDevicePixelRatio(surface_.DeviceScale());
   QPainter painter(this);
-  painter.drawImage(event->rect(), image, event->rect());
+  painter.drawImage(QPointF(0, 0), image);
+  if (const std::optional<QRect> mark = FocusMarkRect()) {
+    QPen pen(Qt::black, 1, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(*mark).adjusted(0.5, 0.5, -0.5, -0.5));
+  }
+}
+
+void BitmapWidget::ShowFocusCues() {
+  if (focusCues_) return;
+  focusCues_ = true;
+  update();
+}
+
+std::optional<QRect> BitmapWidget::FocusMarkRect() const {
+  if (!controls_ || !focusCues_ || !hasFocus()) return std::nullopt;
+  const int id = controls_->FocusedControl();
+  if (id == 0) return std::nullopt;
+  const DrawnControl control = controls_->Control(id);
+  if (!control.Enabled || !control.Visible) return std::nullopt;
+  // Inside the button's face, clear of its bevel and most captions.
+  const PixelRect& r = control.Rect;
+  return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).adjusted(2, 2, -2, -2);
 }
 
 namespace {
@@ -70,6 +109,87 @@ void BitmapWidget::mouseReleaseEvent(QMouseEvent* event) {
   const EventPositionScope scope(eventGlobal_, event);
   const QPoint p = event->position().toPoint();
   if (OnMouseUp) OnMouseUp(p.x(), p.y());
+}
+
+void BitmapWidget::keyPressEvent(QKeyEvent* event) {
+  const bool press = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+                     event->key() == Qt::Key_Enter;
+  if (!controls_ || !press || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  ShowFocusCues();
+  // A held key does not press again and again.
+  if (!event->isAutoRepeat() && controls_->FocusedControl() != 0) {
+    controls_->Press(controls_->FocusedControl());
+  }
+}
+
+void BitmapWidget::focusInEvent(QFocusEvent* event) {
+  if (controls_) {
+    if (event->reason() == Qt::TabFocusReason) {
+      controls_->EnterFocus(FocusMove::Next);
+    } else if (event->reason() == Qt::BacktabFocusReason) {
+      controls_->EnterFocus(FocusMove::Previous);
+    } else {
+      controls_->KeepFocus();
+    }
+  }
+  QWidget::focusInEvent(event);
+  FocusMoved();
+}
+
+void BitmapWidget::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
+}
+
+// Tab and Shift+Tab while a drawn button has the focus: on to the next
+// button, or to the text view when it is next.
+bool BitmapWidget::focusNextPrevChild(bool next) {
+  if (!controls_ || !hasFocus()) return QWidget::focusNextPrevChild(next);
+  ShowFocusCues();
+  const bool stays = controls_->MoveFocus(next ? FocusMove::Next : FocusMove::Previous);
+  FocusMoved();
+  return stays || QWidget::focusNextPrevChild(next);
+}
+
+void BitmapWidget::FocusMoved() {
+  update();
+  if (!controls_ || !hasFocus() || !QAccessible::isActive()) return;
+  const int id = controls_->FocusedControl();
+  if (id == 0) return;
+  QAccessibleEvent focus(this, QAccessible::Focus);
+  focus.setChild(id - 1);
+  QAccessible::updateAccessibility(&focus);
+}
+
+// Tells assistive technology which buttons changed their name or state
+// since it was last told: a drawn button changes only by being redrawn, so
+// this runs with every repaint of the surface.
+void BitmapWidget::NotifyStateChanges() {
+  if (!controls_ || !QAccessible::isActive()) return;
+  const int count = controls_->ControlCount();
+  announced_.resize(static_cast<size_t>(count));
+  for (int id = 1; id <= count; ++id) {
+    const DrawnControl now = controls_->Control(id);
+    DrawnControl& before = announced_[static_cast<size_t>(id - 1)];
+    if (now.Name != before.Name) {
+      QAccessibleEvent renamed(this, QAccessible::NameChanged);
+      renamed.setChild(id - 1);
+      QAccessible::updateAccessibility(&renamed);
+    }
+    QAccessible::State changed;
+    changed.disabled = now.Enabled != before.Enabled;
+    changed.checked = now.Checked != before.Checked;
+    changed.invisible = now.Visible != before.Visible;
+    if (changed.disabled || changed.checked || changed.invisible) {
+      QAccessibleStateChangeEvent event(this, changed);
+      event.setChild(id - 1);
+      QAccessible::updateAccessibility(&event);
+    }
+    before = now;
+  }
 }
 
 }  // namespace tamarack

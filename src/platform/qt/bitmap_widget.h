@@ -4,7 +4,9 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
+#include "platform/drawn_controls.h"
 #include "platform/surface.h"
 
 namespace tamarack {
@@ -12,6 +14,13 @@ namespace tamarack {
 // The image control that covers the window: paints itself from the surface
 // and hands pointer presses, moves and releases on. Qt's implicit grab keeps
 // moves and the release coming after the pointer has left the window.
+//
+// It also lets the drawn buttons be used from the keyboard: it takes the
+// focus by Tab (never by a click), moves it over the buttons with Tab and
+// Shift+Tab, and presses the focused button with Space or Return. A dotted
+// focus mark, painted over the bitmap and never into it, shows the focused
+// button once the keyboard has moved the focus. Assistive technology sees
+// the buttons as accessible push buttons (BitmapAccessible).
 class BitmapWidget : public QWidget {
   Q_OBJECT
 
@@ -21,6 +30,15 @@ class BitmapWidget : public QWidget {
   std::function<void(int x, int y)> OnMouseDown;
   std::function<void(int x, int y, bool leftHeld)> OnMouseMove;
   std::function<void(int x, int y)> OnMouseUp;
+
+  // The buttons that the keyboard and assistive technology reach.
+  void SetControls(DrawnControls* controls) { controls_ = controls; }
+  DrawnControls* Controls() const { return controls_; }
+  // From now on the focus mark shows while a button has the focus: the
+  // keyboard has been used to move the focus.
+  void ShowFocusCues();
+  // The window rectangle of the focus mark; none while no mark is shown.
+  std::optional<QRect> FocusMarkRect() const;
 
   // Repaints whatever the surface has changed since the last call.
   void FlushSurface();
@@ -34,11 +52,21 @@ class BitmapWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
+  void FocusMoved();
+  void NotifyStateChanges();
+
   Surface& surface_;
+  DrawnControls* controls_ = nullptr;
   bool flushPosted_ = false;
+  bool focusCues_ = false;
   std::optional<QPoint> eventGlobal_;
+  std::vector<DrawnControl> announced_;  // the states assistive technology was told
 };
 
 }  // namespace tamarack

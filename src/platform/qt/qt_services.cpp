@@ -6,95 +6,24 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QMessageBox>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
 #include <QThread>
 #include <QUrl>
 #include <QWindow>
 
+#include "platform/qt/message_box.h"
+
 namespace tamarack {
 
-MessageText MessageBoxText(const std::string& text) {
-  QString body = QString::fromStdString(text);
-  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  if (!body.contains(QLatin1Char('\t'))) return {body, Qt::PlainText};
-  // Every line is a block of its own: a paragraph, or a row of a table for a
-  // run of lines with tabs.
-  const QRegularExpression tabs(QStringLiteral("\t+"));
-  QString html;
-  bool inTable = false;
-  for (const QString& line : body.split(QLatin1Char('\n'))) {
-    const bool row = line.contains(QLatin1Char('\t'));
-    if (row && !inTable) {
-      html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
-    } else if (!row && inTable) {
-      html += QStringLiteral("</table>");
-    }
-    inTable = row;
-    if (row) {
-      html += QStringLiteral("<tr>");
-      for (const QString& cell : line.split(tabs)) {
-        html += QStringLiteral("<td style=\"padding-right: 12px; white-space: pre\">") +
-                cell.toHtmlEscaped() + QStringLiteral("</td>");
-      }
-      html += QStringLiteral("</tr>");
-    } else {
-      html += QStringLiteral("<p style=\"margin: 0; white-space: pre-wrap\">") +
-              (line.isEmpty() ? QStringLiteral("&nbsp;") : line.toHtmlEscaped()) +
-              QStringLiteral("</p>");
-    }
-  }
-  if (inTable) html += QStringLiteral("</table>");
-  return {html, Qt::RichText};
-}
-
-PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text) {
-  const MessageText shown = MessageBoxText(text);
-  QMessageBox box(parent_);
-  box.setTextFormat(shown.Format);
-  box.setText(shown.Text);
-  // The text can be selected and copied, an address in it above all.
-  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-  switch (kind) {
-    case MessageKind::Error:
-      box.setIcon(QMessageBox::Critical);
-      box.setWindowTitle(QStringLiteral("Error"));
-      box.setStandardButtons(QMessageBox::Ok);
-      break;
-    case MessageKind::Information:
-      box.setIcon(QMessageBox::Information);
-      box.setWindowTitle(QStringLiteral("Information"));
-      box.setStandardButtons(QMessageBox::Ok);
-      break;
-    case MessageKind::Confirmation:
-      box.setIcon(QMessageBox::Question);
-      box.setWindowTitle(QStringLiteral("Confirm"));
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      break;
-  }
-  // Plain lines are not wrapped where they fit the screen, so that a message
-  // reads as its lines are written.
-  if (shown.Format == Qt::PlainText) {
-    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-      int longest = 0;
-      for (const QString& line : shown.Text.split(QLatin1Char('\n'))) {
-        longest = std::max(longest, label->fontMetrics().horizontalAdvance(line));
-      }
-      const QScreen* screen = QGuiApplication::primaryScreen();
-      const int limit = screen ? screen->availableGeometry().width() * 3 / 4 : 800;
-      label->setMinimumWidth(std::min(longest + 4, limit));
-    }
-  }
-  const int answer = box.exec();
-  if (kind != MessageKind::Confirmation) return PromptResult::Ok;
-  if (answer == QMessageBox::Yes) return PromptResult::Yes;
-  if (answer == QMessageBox::No) return PromptResult::No;
-  return PromptResult::None;
+PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text,
+                                    DefaultAnswer answer) {
+  const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen();
+  const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+  MessageBox box(parent_, kind, text, answer, screenWidth);
+  box.exec();
+  return box.Answer();
 }
 
 std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {

@@ -13,25 +13,14 @@
 
 namespace tamarack {
 
-struct MessageText {
-  QString Text;
-  Qt::TextFormat Format;
-};
-
-// A message as the message box shows it. Messages line their columns up with
-// tabs, a run of tabs between two columns. Where the columns land would
-// depend on the box's font and tab stops, so a message with tabs is shown as
-// a table instead: each line with tabs is a row, each run of tabs ends a
-// cell. Other messages are plain text.
-MessageText MessageBoxText(const std::string& text);
-
-// Modal QMessageBox messages with the standard titles, and Qt's open-file
-// dialog, which opens in the folder of the file chosen last (kept only while
-// the program runs).
+// Modal messages (MessageBox) sized for the screen the window is on, and
+// Qt's open-file dialog, which opens in the folder of the file chosen last
+// (kept only while the program runs).
 class QtDialogs : public Dialogs {
  public:
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
-  PromptResult ShowMessage(MessageKind kind, const std::string& text) override;
+  PromptResult ShowMessage(MessageKind kind, const std::string& text,
+                           DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
  private:

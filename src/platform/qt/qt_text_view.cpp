@@ -7,24 +7,35 @@
 #include <QTextLayout>
 #include <algorithm>
 
-#include "platform/qt/qt_font_backend.h"
-
 namespace tamarack {
 
-QtTextView::QtTextView(QWidget* parent) : edit_(new QPlainTextEdit(parent)) {
+namespace {
+
+// The average width of the letters, as a dialog measures its font. Bitmap
+// faces may carry no usable average of their own.
+int AverageLetterWidth(const QFont& font) {
+  const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  const int width = QFontMetrics(font).horizontalAdvance(letters);
+  return (width + letters.size() / 2) / static_cast<int>(letters.size());
+}
+
+}  // namespace
+
+QtTextView::QtTextView(QWidget* parent, const QFont& font) : edit_(new QPlainTextEdit(parent)) {
   edit_->setFrameStyle(QFrame::NoFrame);
   edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   edit_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   edit_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  edit_->setFont(WindowFont());
+  edit_->setTabChangesFocus(true);
+  edit_->setFont(font);
   // A one-pixel margin round the text, so that 18 whole lines of 13 pixels
   // fit the 236-pixel view area; with Qt's default of 4 only 17 would.
   edit_->document()->setDocumentMargin(1);
   // Tab stops every eight average characters of the window font, as a
   // multi-line edit control places them by default; the help text's columns
   // and page labels line up on them.
-  edit_->setTabStopDistance(8 * QFontMetrics(WindowFont()).averageCharWidth());
+  edit_->setTabStopDistance(8 * AverageLetterWidth(font));
   QPalette palette = edit_->palette();
   palette.setColor(QPalette::Base, Qt::white);
   palette.setColor(QPalette::Text, Qt::black);

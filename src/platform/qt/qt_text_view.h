@@ -6,13 +6,15 @@
 
 namespace tamarack {
 
-// The view memo: a borderless QPlainTextEdit that wraps at its width, always
-// shows its vertical scroll bar and takes at most MaxCharacters characters.
+// The view memo: a borderless QPlainTextEdit in the window font that wraps
+// at its width, always shows its vertical scroll bar and takes at most
+// MaxCharacters characters. Tab and Shift+Tab move the keyboard focus on
+// rather than typing a tab.
 class QtTextView : public TextView {
  public:
   static constexpr int MaxCharacters = TextViewMaxCharacters;
 
-  explicit QtTextView(QWidget* parent);
+  QtTextView(QWidget* parent, const QFont& font);
 
   void SetText(const std::string& text) override;
   std::vector<std::string> DisplayedLines() override;

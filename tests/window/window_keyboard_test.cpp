@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/tamarack_form.h"
+#include "platform/qt/message_box.h"
+#include "ui/help_text.h"
+#include "ui/layout.h"
+#include "window/qt_events.h"
+#include "window/window_pixels.h"
+
+namespace tamarack {
+namespace {
+
+// Handles the next modal window once it is open: a message box or the file
+// dialog that a command opens inside its own event loop.
+void WhenModalOpens(std::function<void(QWidget*)> handle) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, handle] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    handle(modal);
+  });
+  poll->start(10);
+}
+
+// Answers the next message box with a key, noting its text.
+void AnswerNextMessage(int key, std::vector<QString>& texts) {
+  WhenModalOpens([key, &texts](QWidget* modal) {
+    auto* box = qobject_cast<MessageBox*>(modal);
+    texts.push_back(box ? box->TextLabel()->text() : QStringLiteral("not a message box"));
+    QTest::keyClick(modal, Qt::Key(key));
+  });
+}
+
+// The window, shown and active, with the keyboard focus where DoInit left
+// it: in the text view.
+class WindowKeyboardTest : public ::testing::Test {
+ protected:
+  WindowKeyboardTest() {
+    form.ViewMemo().SetText(HelpText());
+    form.show();
+    form.activateWindow();
+    EXPECT_TRUE(testing::ProcessEventsUntil([this] {
+      return program().ButtonPanel.State(InformationButton) == ButtonState::Down &&
+             QApplication::focusWidget() == memo();
+    })) << "DoInit did not run or the text view has no focus";
+  }
+
+  Program& program() { return form.Logic(); }
+  QPlainTextEdit* memo() { return form.ViewMemo().Widget(); }
+  BitmapWidget& bitmap() { return form.BackgroundImage(); }
+  // A key pressed where the keyboard focus is. After a modal box has
+  // closed, the window is first made active again, as a window manager
+  // does (the offscreen platform has none).
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    if (!QApplication::activeModalWidget() && QApplication::activeWindow() != &form) {
+      form.activateWindow();
+      EXPECT_TRUE(testing::ProcessEventsUntil([this] { return form.isActiveWindow(); }));
+    }
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : &form, key, modifiers);
+  }
+  int Focused() { return program().Keys.FocusedControl(); }
+
+  TamarackForm form;
+};
+
+TEST_F(WindowKeyboardTest, TabMovesAVisibleFocusOverTheButtonsThatCanBePressed) {
+  const PixelRect area = ToPixels(ViewAreaRect);
+  // At start the focus is in the text view and the window is the bitmap.
+  EXPECT_FALSE(bitmap().FocusMarkRect());
+  EXPECT_EQ(testing::CompareWithBitmap(form, program().Bitmap, area), "");
+
+  std::vector<int> visited;
+  for (int i = 0; i < 12; ++i) {
+    Key(Qt::Key_Tab);
+    if (QApplication::focusWidget() == memo()) break;
+    ASSERT_EQ(QApplication::focusWidget(), &bitmap());
+    visited.push_back(Focused());
+  }
+  EXPECT_EQ(visited, (std::vector<int>{7, 8, 9, 10, 11, 12, 13, 15, 16, 1}));
+  EXPECT_EQ(QApplication::focusWidget(), memo());
+  EXPECT_FALSE(bitmap().FocusMarkRect());
+
+  // Shift+Tab goes the other way round.
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focused(), SelectClearButton);
+  Key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(Focused(), CloseButton);
+
+  // The mark is painted over the focused button, never into the bitmap.
+  const std::optional<QRect> mark = bitmap().FocusMarkRect();
+  ASSERT_TRUE(mark);
+  const PixelRect close = ToPixels(ButtonTable[CloseButton - 1].Rect);
+  EXPECT_TRUE(QRect(close.Left, close.Top, close.Right - close.Left, close.Bottom - close.Top)
+                  .contains(*mark));
+  const std::vector<QPoint> marked = testing::DifferingPixels(form, program().Bitmap, area);
+  EXPECT_FALSE(marked.empty());
+  const Surface& b = program().Bitmap;
+  for (const QPoint& p : marked) {
+    ASSERT_TRUE(p.x() >= b.ToDevice(mark->left()) && p.x() < b.ToDevice(mark->right() + 1) &&
+                p.y() >= b.ToDevice(mark->top()) && p.y() < b.ToDevice(mark->bottom() + 1))
+        << p.x() << ", " << p.y();
+  }
+}
+
+TEST_F(WindowKeyboardTest, SpaceAndReturnPressTheFocusedButton) {
+  Key(Qt::Key_Tab);  // Information, the view shown
+  Key(Qt::Key_Tab);  // Analysis
+  Key(Qt::Key_Space);
+  EXPECT_EQ(program().ViewArea.CurrentView(), View::Analysis);
+  // The text view is hidden: the focus stays on the buttons.
+  EXPECT_EQ(QApplication::focusWidget(), &bitmap());
+  Key(Qt::Key_Tab);  // Patch Codes
+  Key(Qt::Key_Tab);  // Help
+  EXPECT_EQ(Focused(), HelpButton);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(program().ViewArea.CurrentView(), View::Help);
+  EXPECT_EQ(program().ButtonPanel.State(HelpButton), ButtonState::Down);
+  // Showing a text view gives it the focus, as it always has.
+  EXPECT_EQ(QApplication::focusWidget(), memo());
+  EXPECT_EQ(testing::CompareWithBitmap(form, program().Bitmap, ToPixels(ViewAreaRect)), "");
+}
+
+TEST_F(WindowKeyboardTest, ShortcutsRunTheirCommands) {
+  QTemporaryDir folder;
+  const QString film = QDir(folder.path()).filePath(QStringLiteral("film.avi"));
+  {
+    QFile file(film);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+  }
+  Key(Qt::Key_F1);
+  EXPECT_EQ(program().ViewArea.CurrentView(), View::Help);
+
+  // Ctrl+O is Select: the file dialog opens...
+  WhenModalOpens([film](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(film);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  Key(Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(program().Selected.HasFile());
+  EXPECT_EQ(program().ViewArea.CurrentView(), View::Information);
+
+  // ...and while an operation runs, Escape asks to stop it, and Ctrl+Q and
+  // Alt+F4 are refused as the Close button is.
+  std::vector<QString> messages;
+  bool stopped = false;
+  program().Control.SetOperation(AnalyzeButton, [&] {
+    AnswerNextMessage(Qt::Key_Return, messages);
+    Key(Qt::Key_Q, Qt::ControlModifier);
+    AnswerNextMessage(Qt::Key_Return, messages);
+    Key(Qt::Key_F4, Qt::AltModifier);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(program().Control.Busy());
+    AnswerNextMessage(Qt::Key_Y, messages);
+    Key(Qt::Key_Escape);
+    stopped = !program().Control.Busy();
+  });
+  program().RunCommand(AnalyzeButton);
+  const QString refused = QStringLiteral("The current operation must\nbe stopped to exit.");
+  EXPECT_EQ(messages, (std::vector<QString>{
+                          refused, refused,
+                          QStringLiteral("Current operation paused.\nStop current operation?")}));
+  EXPECT_TRUE(stopped);
+  EXPECT_FALSE(program().Control.LastRunCompleted());
+
+  // Escape outside an operation does nothing; Ctrl+O is now Clear.
+  Key(Qt::Key_Escape);
+  Key(Qt::Key_O, Qt::ControlModifier);
+  EXPECT_FALSE(program().Selected.HasFile());
+  Key(Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(WindowKeyboardTest, EveryDrawnButtonIsAnAccessiblePushButton) {
+  QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(&bitmap());
+  ASSERT_NE(pane, nullptr);
+  ASSERT_EQ(pane->childCount(), 16);
+  const std::vector<QString> names = {QStringLiteral("Select"),
+                                      QStringLiteral("Analyze"),
+                                      QStringLiteral("Create Backup"),
+                                      QStringLiteral("Create Patch"),
+                                      QStringLiteral("Repair with Reference"),
+                                      QStringLiteral("Repair with Patch"),
+                                      QStringLiteral("Information"),
+                                      QStringLiteral("Analysis"),
+                                      QStringLiteral("Patch Codes"),
+                                      QStringLiteral("Help"),
+                                      QStringLiteral("Feedback"),
+                                      QStringLiteral("Website"),
+                                      QStringLiteral("Version"),
+                                      QStringLiteral("Pause/Stop"),
+                                      QStringLiteral("Minimize"),
+                                      QStringLiteral("Close")};
+  for (int i = 0; i < 16; ++i) {
+    QAccessibleInterface* button = pane->child(i);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button, pane->child(i));  // the same interface every time
+    EXPECT_EQ(pane->indexOfChild(button), i);
+    EXPECT_EQ(button->parent(), pane);
+    EXPECT_EQ(button->role(), QAccessible::Button);
+    EXPECT_EQ(button->text(QAccessible::Name), names[i]);
+    const bool disabled = i + 1 >= AnalyzeButton && i + 1 <= RepairPatchButton;
+    EXPECT_EQ(button->state().disabled, disabled || i + 1 == PauseStopButton) << i + 1;
+    EXPECT_EQ(button->state().checked, i + 1 == InformationButton) << i + 1;
+    EXPECT_EQ(button->state().invisible, i + 1 == PauseStopButton) << i + 1;
+    const PixelRect r = ToPixels(ButtonTable[i].Rect);
+    EXPECT_EQ(button->rect(), QRect(bitmap().mapToGlobal(QPoint(r.Left, r.Top)),
+                                    QSize(r.Right - r.Left, r.Bottom - r.Top)));
+  }
+  EXPECT_EQ(pane->childAt(bitmap().mapToGlobal(QPoint(530, 150)).x(),
+                          bitmap().mapToGlobal(QPoint(530, 150)).y()),
+            pane->child(HelpButton - 1));
+
+  // Pressing through the interface is a click.
+  QAccessibleActionInterface* help = pane->child(HelpButton - 1)->actionInterface();
+  ASSERT_NE(help, nullptr);
+  EXPECT_EQ(help->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+  help->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(program().ViewArea.CurrentView(), View::Help);
+  EXPECT_TRUE(pane->child(HelpButton - 1)->state().checked);
+  EXPECT_TRUE(pane->child(AnalyzeButton - 1)->actionInterface()->actionNames().isEmpty());
+
+  // The focused button is the pane's focus child.
+  EXPECT_EQ(pane->focusChild(), nullptr);
+  Key(Qt::Key_Tab);
+  ASSERT_NE(pane->focusChild(), nullptr);
+  EXPECT_EQ(pane->focusChild(), pane->child(InformationButton - 1));
+  EXPECT_TRUE(pane->focusChild()->state().focused);
+}
+
+}  // namespace
+}  // namespace tamarack
