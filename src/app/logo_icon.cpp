@@ -13,7 +13,7 @@ namespace {
 class NoFonts : public FontBackend {
  public:
   TextExtent Measure(CaptionFont, const std::string&) override { return {}; }
-  void Draw(uint8_t*, int, int, int, int, CaptionFont, Color, const std::string&) override {}
+  void Draw(const PixelBuffer&, int, int, CaptionFont, Color, const std::string&) override {}
 };
 
 // The logo at its own size, drawn by the window's code. It is drawn on a
