@@ -80,15 +80,18 @@ std::vector<std::string> LinesOf(const std::string& text) {
 }
 
 // The window's fonts need a Qt application, offscreen as the tests run. It
-// lives to the end of the process and is never destroyed: its destructor
-// would run after Qt's own font cache has gone.
-void QtApplication() {
-  static int argc = 1;
-  static char name[] = "cli_tests";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
-  (void)application;
-}
+// is made for the test that needs it and gone before the test ends, while
+// Qt's own font cache still exists.
+class QtApplication {
+ public:
+  QtApplication() : application_(argc_, argv_) {}
+
+ private:
+  int argc_ = 1;
+  char name_[10] = "cli_tests";
+  char* argv_[2] = {name_, nullptr};
+  QGuiApplication application_;
+};
 
 class CliAnalyzeTest : public ::testing::Test {
  protected:
@@ -260,7 +263,7 @@ TEST_F(CliAnalyzeTest, MapIsTheWindowsMapWithoutItsCaptions) {
   ASSERT_TRUE(map.load(QString::fromStdString(folder / "map.png"), "PNG"));
   ASSERT_EQ(map.size(), QSize(408, 208));
 
-  QtApplication();
+  QtApplication application;
   WindowProgram window(file);
   const std::vector<PixelRect> captions = CaptionAreas(window.fonts);
   ASSERT_EQ(captions.size(), 3u);
