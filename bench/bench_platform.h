@@ -40,7 +40,7 @@ class QuietPump : public EventPump {
 
 class QuietShell : public Shell {
  public:
-  void OpenAddress(const std::string&) override {}
+  bool OpenAddress(const std::string&) override { return true; }
 };
 
 // The whole program on the quiet services and the real file system, as the

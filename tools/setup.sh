@@ -1,9 +1,10 @@
-# Sourced by ./run and ./test: installs the Debian packages the build needs
+# Sourced by ./run, ./test, ./package and CI: installs the Debian packages the build needs
 # when any is missing, through sudo when not root.
 tamarack_packages=(
   build-essential cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev
   nlohmann-json3-dev libpng-dev fonts-liberation fonts-wine clang-14
   libclang-rt-14-dev
+  dpkg-dev file man-db desktop-file-utils appstream bash-completion
 )
 
 tamarack_install_packages() {

@@ -52,6 +52,12 @@ void Program::DoInit() {
   Selected.ClearFile();
 }
 
+bool Program::SelectGivenFile(const std::string& path) {
+  if (Control.Busy()) return false;
+  Selected.SelectGivenFile(path);
+  return true;
+}
+
 OperationResult Program::Run(Operation operation) {
   RunCommand(OperationButton(operation));
   return lastResult_;

@@ -56,6 +56,9 @@ class Program {
   // The window's first activation: paints the window, draws the buttons,
   // shows the Information view and clears the selection.
   void DoInit();
+  // Selects a file named at start or dropped onto the window as Select
+  // does with a chosen one; refused (false) while an operation runs.
+  bool SelectGivenFile(const std::string& path);
   // Runs the command of a button, 1 to 16.
   void RunCommand(int command);
   // Runs an operation as its button does and returns how it ended. What the

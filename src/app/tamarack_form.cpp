@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include "app/file_drop.h"
+#include "app/logo_icon.h"
 #include "ui/layout.h"
 
 namespace tamarack {
@@ -22,6 +24,7 @@ TamarackForm::TamarackForm()
     : deviceScale_(PrimaryScreenScale()), fonts_(deviceScale_), dialogs_(this), window_(this) {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setWindowTitle(QStringLiteral("Tamarack"));
+  setWindowIcon(LogoIcon());
   setFixedSize(Surface::Width, Surface::Height);
   setFont(WindowFont(deviceScale_));
   QPalette background = palette();
@@ -46,6 +49,7 @@ TamarackForm::TamarackForm()
   QPlainTextEdit* memo = viewMemo_->Widget();
   memo->setGeometry(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top);
   memo->raise();
+  AcceptFileDrops();
 
   AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ShortcutKey::SelectClear);
   AddShortcut(QKeySequence(Qt::Key_F1), ShortcutKey::Help);
@@ -71,6 +75,22 @@ void TamarackForm::EnsureInitialized() {
   if (initialized_) return;
   initialized_ = true;
   program_->DoInit();
+  SelectStartFile();
+}
+
+void TamarackForm::SelectStartFile() {
+  if (startFile_.empty()) return;
+  // After the event that ran DoInit: a message about the file is modal.
+  QMetaObject::invokeMethod(
+      this, [this, path = std::move(startFile_)] { program_->SelectGivenFile(path); },
+      Qt::QueuedConnection);
+  startFile_.clear();
+}
+
+void TamarackForm::AcceptFileDrops() {
+  new FileDrop(
+      {this, viewMemo_->Widget()->viewport()}, [this] { return !program_->Control.Busy(); },
+      [this](const std::string& path) { program_->SelectGivenFile(path); });
 }
 
 bool TamarackForm::event(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <string>
 
 #include "app/program.h"
 #include "platform/posix/posix_file_system.h"
@@ -28,6 +29,8 @@ class TamarackForm : public QWidget {
   QtTextView& ViewMemo() { return *viewMemo_; }
   // Runs DoInit unless it has run.
   void EnsureInitialized();
+  // The file that the window selects right after DoInit, as Select would.
+  void SelectAtStart(std::string path) { startFile_ = std::move(path); }
 
  protected:
   bool event(QEvent* event) override;
@@ -49,6 +52,11 @@ class TamarackForm : public QWidget {
   std::unique_ptr<Program> program_;
   BitmapWidget* backgroundImage_ = nullptr;
   bool initialized_ = false;
+  std::string startFile_;
+
+  // Lets files dropped onto the window or its view memo be selected.
+  void AcceptFileDrops();
+  void SelectStartFile();
 };
 
 }  // namespace tamarack

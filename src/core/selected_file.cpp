@@ -30,6 +30,15 @@ void SelectedFile::SelectFile() {
   if (!path.empty()) SelectPath(path);
 }
 
+void SelectedFile::SelectGivenFile(const std::string& path) {
+  if (HasFile()) ClearFile();
+  if (path.empty() || !files_.Exists(path)) {
+    control_.ShowAccessError(FileRole::Selected);
+    return;
+  }
+  SelectPath(path);
+}
+
 bool SelectedFile::SelectPath(const std::string& path) {
   SelectedFileName = path;
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);

@@ -41,6 +41,11 @@ class SelectedFile {
   bool SelectPath(const std::string& path);
   // The text of the Information view for the selected file.
   const std::string& Information() const { return information_; }
+  // Selects a path that did not come from the dialog (named at start or
+  // dropped onto the window) through SelectPath. A path that names nothing,
+  // which the dialog cannot return, gives the access message and selects
+  // nothing; a file already selected is cleared first.
+  void SelectGivenFile(const std::string& path);
   void ClearFile();
   bool HasFile() const { return !SelectedFileName.empty(); }
 

@@ -8,8 +8,9 @@ class Shell {
  public:
   virtual ~Shell() = default;
   // Hands an address (a web or mailto: address) to the desktop's default
-  // program for it. Whether that worked is not reported.
-  virtual void OpenAddress(const std::string& address) = 0;
+  // program for it. False when the desktop has no program for it or could
+  // not start one.
+  virtual bool OpenAddress(const std::string& address) = 0;
 };
 
 }  // namespace tamarack

@@ -13,7 +13,7 @@ const std::array<Color, 20> LogoPalette = {
 };
 
 // A strip of film in grey tones with a red cross in its middle.
-const std::array<std::array<uint8_t, 16>, 16> LogoGrid = {{
+const std::array<std::array<uint8_t, LogoSize>, LogoSize> LogoGrid = {{
     {99, 2, 5, 15, 5, 5, 5, 5, 5, 5, 5, 5, 15, 5, 2, 99},
     {2, 19, 7, 5, 0, 0, 0, 0, 0, 0, 0, 0, 5, 7, 19, 1},
     {5, 7, 3, 5, 0, 0, 0, 0, 0, 0, 0, 0, 5, 3, 7, 4},
@@ -33,10 +33,12 @@ const std::array<std::array<uint8_t, 16>, 16> LogoGrid = {{
 }};
 
 void DrawLogo(Surface& surface) {
-  for (int row = 0; row < 16; ++row) {
-    for (int column = 0; column < 16; ++column) {
+  for (int row = 0; row < LogoSize; ++row) {
+    for (int column = 0; column < LogoSize; ++column) {
       const uint8_t index = LogoGrid[row][column];
-      if (index < LogoTransparent) surface.SetPixel(8 + column, 8 + row, LogoPalette[index]);
+      if (index < LogoTransparent) {
+        surface.SetPixel(LogoLeft + column, LogoTop + row, LogoPalette[index]);
+      }
     }
   }
 }

@@ -10,11 +10,15 @@ namespace tamarack {
 
 // A grid entry of LogoTransparent leaves the pixel as it is.
 constexpr uint8_t LogoTransparent = 99;
+// Where the logo stands on the window and its size in pixels.
+constexpr int LogoLeft = 8;
+constexpr int LogoTop = 8;
+constexpr int LogoSize = 16;
 
 extern const std::array<Color, 20> LogoPalette;
-extern const std::array<std::array<uint8_t, 16>, 16> LogoGrid;
+extern const std::array<std::array<uint8_t, LogoSize>, LogoSize> LogoGrid;
 
-// Draws the 16 x 16 logo with its top-left corner at (8, 8).
+// Draws the logo with its top-left corner at (LogoLeft, LogoTop).
 void DrawLogo(Surface& surface);
 
 }  // namespace tamarack

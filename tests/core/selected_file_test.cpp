@@ -184,6 +184,80 @@ TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
+// A file named at start or dropped onto the window goes through Select's
+// own steps: the window ends as the same Select with the dialog leaves it.
+TEST_F(SelectedFileTest, GivenFileIsSelectedAsSelectWouldDo) {
+  AddFile(FilePath, AviBytes(1048577, "divx", "DX50"));
+  SelectFile(FilePath);
+  const std::string selectText = memo.Text;
+  const std::vector<ButtonState> selectStates = [&] {
+    std::vector<ButtonState> states;
+    for (int id = 1; id <= 16; ++id) states.push_back(program->ButtonPanel.State(id));
+    return states;
+  }();
+  program->RunCommand(SelectClearButton);  // Clear
+  program->ViewArea.ShowView(View::Help);
+
+  ASSERT_TRUE(program->SelectGivenFile(FilePath));
+  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(SelectClearCaption(), "Clear");
+  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+  EXPECT_EQ(memo.Text, selectText);
+  for (int id = 1; id <= 16; ++id) {
+    EXPECT_EQ(program->ButtonPanel.State(id), selectStates[id - 1]) << "button " << id;
+  }
+  EXPECT_EQ(files.OpenFiles, 0);
+  EXPECT_TRUE(dialogs.Shown.empty());
+  EXPECT_EQ(dialogs.FileRequests.size(), 1u);  // no dialog for the given file
+}
+
+TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
+  // Too small or unopenable: the message of Select, and the file stays
+  // selected with its operations offered, as after Select.
+  AddFile("/videos/small.avi", AviBytes(1023, "abcd", "wxyz"));
+  dialogs.Expect(MessageKind::Error, TooSmall);
+  program->SelectGivenFile("/videos/small.avi");
+  EXPECT_EQ(Selected().SelectedFileName, "/videos/small.avi");
+  EXPECT_EQ(memo.Text, "Selected Filename:\r\n   /videos/\r\n   small.avi\r\n\r\n\r\n");
+  ExpectOperationButtons(ButtonState::Up);
+
+  // A file given while another is selected replaces it, as Clear and Select.
+  AddFile("/videos/locked.avi", std::vector<uint8_t>(4096, 1));
+  files.Locked["/videos/locked.avi"] = true;
+  program->Grid.GridClean = false;
+  dialogs.Expect(MessageKind::Error, AccessError);
+  program->SelectGivenFile("/videos/locked.avi");
+  EXPECT_EQ(Selected().SelectedFileName, "/videos/locked.avi");
+  EXPECT_TRUE(program->Grid.GridClean);
+  EXPECT_FALSE(program->Control.Busy());
+
+  // A path that names nothing, which the dialog would not return: the
+  // access message, and the window is left with no file selected.
+  for (const char* path : {"/videos/missing.avi", ""}) {
+    dialogs.Expect(MessageKind::Error, AccessError);
+    program->SelectGivenFile(path);
+    EXPECT_EQ(Selected().SelectedFileName, "") << path;
+    EXPECT_EQ(SelectClearCaption(), "Select");
+    ExpectOperationButtons(ButtonState::Disabled);
+    EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
+  }
+  EXPECT_EQ(files.OpenFiles, 0);
+}
+
+TEST_F(SelectedFileTest, GivenFileIsRefusedWhileAnOperationRuns) {
+  AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
+  AddFile("/videos/other.avi", AviBytes(4096, "xvid", "XVID"));
+  SelectFile(FilePath);
+  const std::string text = memo.Text;
+  program->Control.HoldBusy(true);
+  EXPECT_FALSE(program->SelectGivenFile("/videos/other.avi"));
+  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(memo.Text, text);
+  program->Control.HoldBusy(false);
+  EXPECT_TRUE(program->SelectGivenFile("/videos/other.avi"));
+  EXPECT_EQ(Selected().SelectedFileName, "/videos/other.avi");
+}
+
 TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
   SelectFile(FilePath);

@@ -120,8 +120,12 @@ class FakeClock : public Clock {
 
 class FakeShell : public Shell {
  public:
-  void OpenAddress(const std::string& address) override { Opened.push_back(address); }
+  bool OpenAddress(const std::string& address) override {
+    Opened.push_back(address);
+    return Opens;
+  }
   std::vector<std::string> Opened;
+  bool Opens = true;  // whether the desktop has a program for the address
 };
 
 class FakeWindowHost : public WindowHost {

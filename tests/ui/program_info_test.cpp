@@ -41,6 +41,22 @@ TEST(ProgramInfoTest, YesOpensTheMailAndWebAddresses) {
   EXPECT_EQ(shell.Opened[1], "https://tamarack.example.org/");
 }
 
+TEST(ProgramInfoTest, AddressTheDesktopCannotOpenIsShownForCopying) {
+  testing::FakeDialogs dialogs;
+  testing::FakeShell shell;
+  shell.Opens = false;
+  dialogs.Expect(MessageKind::Confirmation, EmailQuestion, PromptResult::Yes);
+  dialogs.Expect(MessageKind::Error, "No program could be started for this address:\r\n" +
+                                         ProgramText(ProgramString::EmailAddress));
+  OpenProgramLink(dialogs, shell, FeedbackButton);
+  dialogs.Expect(MessageKind::Confirmation, WebQuestion, PromptResult::Yes);
+  dialogs.Expect(MessageKind::Error, "No program could be started for this address:\r\n" +
+                                         ProgramText(ProgramString::WebAddress));
+  OpenProgramLink(dialogs, shell, WebsiteButton);
+  EXPECT_EQ(shell.Opened.size(), 2u);
+  EXPECT_TRUE(dialogs.AllAnswered());
+}
+
 TEST(ProgramInfoTest, VersionBoxLinesAreSeparatedByTabs) {
   const std::string expected =
       "Tamarack\r\n"

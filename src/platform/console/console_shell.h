@@ -11,7 +11,10 @@ namespace tamarack {
 class ConsoleShell : public Shell {
  public:
   explicit ConsoleShell(ConsoleOutput& output) : output_(output) {}
-  void OpenAddress(const std::string& address) override { output_.PrintOut(address); }
+  bool OpenAddress(const std::string& address) override {
+    output_.PrintOut(address);
+    return true;
+  }
 
  private:
   ConsoleOutput& output_;

@@ -64,8 +64,8 @@ void QtEventPump::ProcessPendingEvents() {
   }
 }
 
-void QtShell::OpenAddress(const std::string& address) {
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+bool QtShell::OpenAddress(const std::string& address) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
 void QtWindowHost::SetCaption(const std::string& caption) {

@@ -39,7 +39,7 @@ class QtEventPump : public EventPump {
 
 class QtShell : public Shell {
  public:
-  void OpenAddress(const std::string& address) override;
+  bool OpenAddress(const std::string& address) override;
 };
 
 // The borderless top-level window.

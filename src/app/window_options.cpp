@@ -1,0 +1,72 @@
+#include "app/window_options.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <filesystem>
+
+#include "ui/program_strings.h"
+
+namespace tamarack {
+namespace {
+
+constexpr const char* Help = R"(Usage: tamarack [FILE]
+       tamarack --help | --version
+
+Finds and repairs the damage that an incomplete download leaves in an AVI
+file: runs of zero bytes where data never arrived. Opens the window; with
+FILE, that file is selected as if chosen with Select.
+
+Options:
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Without a display, tamarack-cli runs the same operations.
+)";
+
+}  // namespace
+
+WindowStart ParseWindowCommandLine(const QStringList& arguments, std::ostream& out,
+                                   std::ostream& err) {
+  QCommandLineParser parser;
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+  parser.addOption(help);
+  parser.addOption(version);
+  parser.addPositionalArgument(QStringLiteral("FILE"), QString());
+
+  QString error;
+  if (!parser.parse(arguments)) {
+    error = parser.errorText();
+  } else if (parser.positionalArguments().size() > 1) {
+    error = QStringLiteral("Only one file can be selected.");
+  } else if (parser.positionalArguments().value(0).isEmpty() &&
+             parser.positionalArguments().size() == 1) {
+    error = QStringLiteral("An empty path names no file.");
+  }
+  if (!error.isEmpty()) {
+    err << "tamarack: " << error.toStdString() << "\nTry 'tamarack --help' for more information.\n";
+    return {2, {}};
+  }
+  if (parser.isSet(help)) {
+    out << Help;
+    return {0, {}};
+  }
+  if (parser.isSet(version)) {
+    out << ProgramText(ProgramString::ProductName) << ' ' << ProgramText(ProgramString::Version)
+        << '\n';
+    return {0, {}};
+  }
+  WindowStart start;
+  if (!parser.positionalArguments().isEmpty()) {
+    // Relative to the folder the program was started in; "." and ".." stay
+    // as written, for the kernel to resolve.
+    const std::filesystem::path path(
+        QFile::encodeName(parser.positionalArguments()[0]).toStdString());
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+    start.File = failed ? path.string() : absolute.string();
+  }
+  return start;
+}
+
+}  // namespace tamarack
