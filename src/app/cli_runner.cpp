@@ -1,7 +1,6 @@
 #include "app/cli_runner.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -145,37 +144,25 @@ std::string ReasonOf(int error) {
   return error != 0 ? std::strerror(error) : std::string("reason unknown");
 }
 
-// Why a picture may not take the path's name: the new file replaces what
-// the path names, which must be a plain file, never a device, a pipe or a
-// folder (as an administrator, /dev/full would be replaced by the picture).
-std::string UnfitTarget(const std::string& path) {
-  struct stat target {};
-  if (::stat(path.c_str(), &target) != 0 || S_ISREG(target.st_mode)) return {};
-  return S_ISDIR(target.st_mode) ? std::strerror(EISDIR) : "it is not a regular file";
-}
-
 // Writes the map of an analysis as a PNG picture, drawn from the result's
 // cell colours by the window's own map code on a bitmap of its own. The
 // picture is put together in memory first and appears under its name only
 // complete.
 bool WriteMap(const AnalysisResult& result, const std::string& path, CliHost& host) {
-  std::string reason = UnfitTarget(path);
-  if (reason.empty()) {
-    Surface bitmap(host.Fonts);
-    BlockGrid grid(bitmap);
-    grid.DrawGrid();
-    for (size_t i = 0; i < result.Cells.size(); ++i) {
-      grid.PaintCell(static_cast<uint16_t>(i + 1), result.Cells[i]);
-    }
-    const PngImage image = EncodePng(bitmap, MapArea);
-    reason = image.Error;
-    if (!image.Bytes.empty()) {
-      errno = 0;
-      const std::unique_ptr<OutputFile> file = host.Files.CreateOutput(path);
-      const auto size = static_cast<int32_t>(image.Bytes.size());
-      if (file && file->Write(image.Bytes.data(), size) == size && file->Commit()) return true;
-      reason = ReasonOf(errno);
-    }
+  Surface bitmap(host.Fonts);
+  BlockGrid grid(bitmap);
+  grid.DrawGrid();
+  for (size_t i = 0; i < result.Cells.size(); ++i) {
+    grid.PaintCell(static_cast<uint16_t>(i + 1), result.Cells[i]);
+  }
+  const PngImage image = EncodePng(bitmap, MapArea);
+  std::string reason = image.Error;
+  if (!image.Bytes.empty()) {
+    errno = 0;
+    const std::unique_ptr<OutputFile> file = host.Files.CreateOutput(path);
+    const auto size = static_cast<int32_t>(image.Bytes.size());
+    if (file && file->Write(image.Bytes.data(), size) == size && file->Commit()) return true;
+    reason = ReasonOf(errno);
   }
   host.Output.PrintErr("tamarack-cli: the map cannot be written to \"" + path + "\": " + reason);
   return false;

@@ -59,8 +59,7 @@ bool Program::SelectGivenFile(const std::string& path) {
 }
 
 OperationResult Program::Run(Operation operation) {
-  RunCommand(OperationButton(operation));
-  return lastResult_;
+  return Control.RunOperation(OperationButton(operation));
 }
 
 int OperationButton(Operation operation) {
@@ -94,7 +93,7 @@ void Program::RunCommand(int command) {
     case RepairReferenceButton:
     case RepairPatchButton:
     case PauseStopButton:
-      lastResult_ = Control.RunOperation(command);
+      Control.RunOperation(command);
       break;
     case InformationButton:
       ViewArea.ShowView(View::Information);

@@ -86,8 +86,6 @@ class Program {
   ReferenceRepair ReferenceMerge;
   PatchRepair PatchMerge;
 
- private:
-  OperationResult lastResult_;
 };
 
 }  // namespace tamarack

@@ -148,10 +148,13 @@ std::string TemporaryName(const std::string& finalPath) {
 // True when nothing is at the path, or a regular file or a symbolic link
 // (which a rename replaces, never its target). A device, a pipe or a folder
 // is never replaced by an output file.
+// A refusal sets errno to say why: EISDIR for a folder, EEXIST otherwise.
 bool MayTakeName(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
-  return S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+  if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) return true;
+  errno = S_ISDIR(st.st_mode) ? EISDIR : EEXIST;
+  return false;
 }
 
 // Makes a rename in the folder durable. A failure here cannot undo the
