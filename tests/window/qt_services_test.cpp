@@ -1,11 +1,13 @@
 // The Qt layer's own behaviour around the program: the event pump keeps
 // handling a held button, and the pointer position is the one of the event
-// being handled.
+// being handled; the open-file dialog opens where the last choice was made.
 #include "platform/qt/qt_services.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -42,6 +44,43 @@ TEST(QtWindowHostTest, PointerIsWhereTheEventBeingHandledHadIt) {
   const QPoint now = QCursor::pos();
   EXPECT_EQ(host.PointerPosition().X, now.x());
   EXPECT_EQ(host.PointerPosition().Y, now.y());
+}
+
+TEST(QtDialogsTest, TheOpenFileDialogOpensInTheFolderOfTheLastChoice) {
+  QTemporaryDir first;
+  QTemporaryDir second;
+  ASSERT_TRUE(first.isValid() && second.isValid());
+  const QString chosen = first.filePath("film.avi");
+  QFile file(chosen);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+
+  // Each run of the dialog records the folder it opened in, then accepts
+  // the next answer, or looks into the second folder and cancels.
+  std::vector<std::string> openedIn;
+  QStringList answers{chosen};
+  QtDialogs dialogs(nullptr, [&](QFileDialog& dialog) {
+    openedIn.push_back(QDir(dialog.directory()).canonicalPath().toStdString());
+    if (answers.isEmpty()) {
+      dialog.setDirectory(second.path());
+      return int{QDialog::Rejected};
+    }
+    dialog.selectFile(answers.takeFirst());
+    return int{QDialog::Accepted};
+  });
+  OpenFileRequest request;
+  request.Title = "Select AVI File";
+  request.Filters = {{"AVI Files", "*.avi"}};
+
+  EXPECT_EQ(dialogs.ChooseOpenFile(request), chosen.toStdString());
+  // A cancelled dialog changes nothing, wherever it was looking: both later
+  // runs start in the folder of the file chosen.
+  EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
+  EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
+  ASSERT_EQ(openedIn.size(), 3);
+  const std::string firstFolder = QDir(first.path()).canonicalPath().toStdString();
+  EXPECT_EQ(openedIn[1], firstFolder);
+  EXPECT_EQ(openedIn[2], firstFolder);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
   if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
-  if (dialog.exec() != QDialog::Accepted) return {};
+  if (runDialog_(dialog) != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return {};
   lastFolder_ = QFileInfo(files.first()).absolutePath();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -18,13 +19,20 @@ namespace tamarack {
 // (kept only while the program runs).
 class QtDialogs : public Dialogs {
  public:
-  explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+  // Shows a prepared open-file dialog and returns its result code.
+  using FileDialogRunner = std::function<int(QFileDialog&)>;
+
+  explicit QtDialogs(
+      QWidget* parent,
+      FileDialogRunner runDialog = [](QFileDialog& dialog) { return dialog.exec(); })
+      : parent_(parent), runDialog_(std::move(runDialog)) {}
   PromptResult ShowMessage(MessageKind kind, const std::string& text,
                            DefaultAnswer answer = DefaultAnswer::Yes) override;
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
  private:
   QWidget* parent_;
+  FileDialogRunner runDialog_;
   QString lastFolder_;
 };
 
