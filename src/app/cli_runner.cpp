@@ -204,12 +204,12 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   // its question, as long as the operation has steps left: the progress bar
   // loses its title once the last step is done.
   pump.Attach(
-      [&program] { return program.Progress.LastProgressText; },
+      [&program] { return program.Progress.LastProgressText(); },
       [&program, &dialogs](StopRequest stop) {
         ConsoleDialogs::StopPrompt stopPrompt(dialogs, stop);
         program.RunCommand(PauseStopButton);
       },
-      [&program] { return program.Control.Busy() && !program.Progress.OperationTitle.empty(); });
+      [&program] { return program.Control.Busy() && !program.Progress.OperationTitle().empty(); });
 
   memo.SetText(HelpText());
   program.DoInit();

@@ -44,11 +44,11 @@ void Program::DoInit() {
   ButtonPanel.SetPressedButton(0);
   ViewArea.SetCurrentView(View::Help);
   ViewArea.ShowView(View::Information);
-  Progress.LastProgressText = " ";
+  Progress.ForgetProgressText();
   Progress.ResetProgress();
   Control.HoldBusy(false);
   Pointer.SetDragging(false);
-  Grid.GridClean = false;
+  Grid.SetGridClean(false);
   Selected.ClearFile();
 }
 

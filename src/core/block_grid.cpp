@@ -16,7 +16,7 @@ CellOrigin CellPosition(uint16_t index) {
 BlockGrid::BlockGrid(Surface& surface) : surface_(surface) {}
 
 void BlockGrid::DrawGrid() {
-  if (GridClean) return;
+  if (gridClean_) return;
   surface_.FillRect({104, 44, 512, 252}, White);
   surface_.SetFont(CaptionFont::Normal);
   surface_.SetTextColor(Black);
@@ -32,7 +32,7 @@ void BlockGrid::DrawGrid() {
     surface_.FillRect({x, 85, x + 1, 204}, Grey);
     surface_.FillRect({x, 223, x + 1, 227}, Grey);
   }
-  GridClean = true;
+  gridClean_ = true;
 }
 
 // An index outside the map paints nothing: a miscounted cell must never

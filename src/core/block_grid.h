@@ -34,11 +34,14 @@ class BlockGrid : public CellSink {
   void DrawGrid();
   void PaintCell(uint16_t index, Color color) override;
 
-  // True while the map on screen is freshly drawn and no cell painted since.
-  bool GridClean = false;
+  // True while the map on screen is freshly drawn and no operation has
+  // painted since; an operation that paints cells clears it as it starts.
+  bool GridClean() const { return gridClean_; }
+  void SetGridClean(bool clean) { gridClean_ = clean; }
 
  private:
   Surface& surface_;
+  bool gridClean_ = false;
 };
 
 }  // namespace tamarack

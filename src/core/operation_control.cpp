@@ -95,7 +95,7 @@ OperationResult OperationControl::RunOperation(int command) {
   result_ = OperationResult();
   stopConfirmed_ = false;
   SetBusy(true);
-  progress_.OperationTitle = "Initializing";
+  progress_.SetOperationTitle("Initializing");
   progress_.ShowProgress(0, 1);
   grid_.DrawGrid();
   views_.ShowView(View::Analysis);

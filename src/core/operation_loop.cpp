@@ -5,9 +5,9 @@ namespace tamarack {
 OperationLoop::OperationLoop(OperationContext& context, const std::string& title, MapCells cells)
     : context_(context) {
   ProgressBar& progress = context_.Progress;
-  progress.OperationTitle = title;
+  progress.SetOperationTitle(title);
   progress.ShowProgress(0, 1);
-  if (cells == MapCells::Painted) context_.Grid.GridClean = false;
+  if (cells == MapCells::Painted) context_.Grid.SetGridClean(false);
   progress.StartProgressTimer();
 }
 

@@ -25,10 +25,10 @@ void ProgressBar::ShowProgress(double done, double total) {
   if (!(r > 0)) r = 0;
   if (r > 1) r = 1;
   std::string text;
-  if (!OperationTitle.empty()) {
-    text = OperationTitle + " - " + std::to_string(static_cast<int>(r * 100)) + "%";
+  if (!operationTitle_.empty()) {
+    text = operationTitle_ + " - " + std::to_string(static_cast<int>(r * 100)) + "%";
   }
-  if (text != LastProgressText) {
+  if (text != lastProgressText_) {
     // Nearest integer with halves to even, the default rounding mode.
     const int n = static_cast<int>(std::nearbyint(r * BarUnits));
     const uint8_t left = ProgressRect.Left;
@@ -46,24 +46,24 @@ void ProgressBar::ShowProgress(double done, double total) {
       if (n < BarUnits) surface_.DrawLine(184 + 4 * n, 256, 184 + 4 * n, 276, Black);
     }
     if (!text.empty()) DrawCaption(surface_, ProgressRect, text, "Neg");
-    LastProgressText = text;
+    lastProgressText_ = text;
   }
   if (done < total) pump_.ProcessPendingEvents();
 }
 
 void ProgressBar::ResetProgress() {
-  OperationTitle.clear();
+  operationTitle_.clear();
   ShowProgress(0, 1);
 }
 
 void ProgressBar::StartProgressTimer() {
-  NextProgressTime = clock_.Milliseconds() + ProgressInterval;
+  nextProgressTime_ = clock_.Milliseconds() + ProgressInterval;
 }
 
 // The difference is taken in 32 bits and read as signed, so the comparison
 // holds across the wrap of the millisecond counter.
 bool ProgressBar::ProgressTimerDue() {
-  const auto late = static_cast<int32_t>(clock_.Milliseconds() - NextProgressTime);
+  const auto late = static_cast<int32_t>(clock_.Milliseconds() - nextProgressTime_);
   if (late <= 0) return false;
   StartProgressTimer();
   return true;

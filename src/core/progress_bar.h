@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/event_pump.h"
@@ -25,11 +26,19 @@ class ProgressBar {
   // True, and re-armed, once the deadline has passed.
   bool ProgressTimerDue();
 
-  std::string OperationTitle;
-  std::string LastProgressText = " ";
-  uint32_t NextProgressTime = 0;
+  // The title shown before the percentage; empty shows no text.
+  void SetOperationTitle(std::string title) { operationTitle_ = std::move(title); }
+  const std::string& OperationTitle() const { return operationTitle_; }
+  // The text the bar shows now.
+  const std::string& LastProgressText() const { return lastProgressText_; }
+  // Makes the next ShowProgress draw the bar whatever its text.
+  void ForgetProgressText() { lastProgressText_ = " "; }
+  uint32_t NextProgressTime() const { return nextProgressTime_; }
 
  private:
+  std::string operationTitle_;
+  std::string lastProgressText_ = " ";
+  uint32_t nextProgressTime_ = 0;
   Surface& surface_;
   EventPump& pump_;
   Clock& clock_;

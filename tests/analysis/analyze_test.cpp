@@ -85,7 +85,7 @@ class AnalyzeTest : public ProgramTest {
     EXPECT_EQ(MapLetters(), std::string(CellCount, 'W'));
     EXPECT_EQ(program->ButtonPanel.State(AnalyzeButton), ButtonState::Up);
     EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
-    EXPECT_EQ(program->Progress.LastProgressText, "");
+    EXPECT_EQ(program->Progress.LastProgressText(), "");
     EXPECT_EQ(files.OpenFiles, 0);
   }
 };
@@ -112,7 +112,7 @@ TEST_F(AnalyzeTest, ErrorRunsTurnTheirCellsRedAndOpenThePatchCodesView) {
                  "(See Help for instructions on repairing.)",
                  PromptResult::Ok, [&] {
                    EXPECT_EQ(MapLetters(), map);
-                   EXPECT_EQ(program->Progress.LastProgressText, "Analyzing - 100%");
+                   EXPECT_EQ(program->Progress.LastProgressText(), "Analyzing - 100%");
                  });
   Run();
 

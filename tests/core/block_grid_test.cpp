@@ -48,7 +48,7 @@ TEST_F(BlockGridTest, CleanMapHasItsAreaLabelsFramesAndLines) {
   surface.FillRect({0, 0, Surface::Width, Surface::Height}, Red);
   surface.SetFont(CaptionFont::Big);
   grid.DrawGrid();
-  EXPECT_TRUE(grid.GridClean);
+  EXPECT_TRUE(grid.GridClean());
 
   EXPECT_EQ(At(104, 44), White);
   EXPECT_EQ(At(511, 251), White);
@@ -95,7 +95,7 @@ TEST_F(BlockGridTest, CellsFillTheSquaresBetweenTheLines) {
   // 2001 squares of 16 pixels, none overlapping, none touching a line.
   EXPECT_EQ(CountInMap(Red), CellCount * 16);
   EXPECT_EQ(CountInMap(Grey), grey);
-  EXPECT_TRUE(grid.GridClean);  // painting leaves the flag to the operations
+  EXPECT_TRUE(grid.GridClean());  // painting leaves the flag to the operations
 }
 
 TEST_F(BlockGridTest, CellSquaresSitAtTheirTopLeftPixels) {
@@ -126,11 +126,11 @@ TEST_F(BlockGridTest, CleanMapIsNotDrawnAgainUntilCellsArePainted) {
   EXPECT_TRUE(DrawsNothing());
   EXPECT_EQ(At(129, 85), Green);
 
-  grid.GridClean = false;  // as an operation that paints sets it
+  grid.SetGridClean(false);  // as an operation that paints sets it
   grid.DrawGrid();
   EXPECT_FALSE(DrawsNothing());
   EXPECT_EQ(At(129, 85), White);
-  EXPECT_TRUE(grid.GridClean);
+  EXPECT_TRUE(grid.GridClean());
 }
 
 TEST_F(BlockGridTest, IndexOutsideTheMapPaintsNothing) {

@@ -43,9 +43,9 @@ class OperationControlTest : public testing::ProgramTest {
     OperationContext& c = program->Context;
     c.Selected.OpenSelectedFile();
     if (!c.Control.Busy()) return;
-    c.Progress.OperationTitle = "Testing";
+    c.Progress.SetOperationTitle("Testing");
     c.Progress.ShowProgress(0, 1);
-    c.Grid.GridClean = false;
+    c.Grid.SetGridClean(false);
     c.Progress.StartProgressTimer();
     for (int block = 1; block <= 10; ++block) {
       c.Grid.PaintCell(static_cast<uint16_t>(block), Blue);
@@ -82,9 +82,9 @@ class OperationControlTest : public testing::ProgramTest {
   void ExpectCleanedUp() {
     ExpectIdleWithFile();
     EXPECT_FALSE(program->Control.LastRunCompleted());
-    EXPECT_EQ(program->Progress.LastProgressText, "");
+    EXPECT_EQ(program->Progress.LastProgressText(), "");
     for (int x = 184; x < 508; ++x) ASSERT_EQ(program->Bitmap.GetPixel(x, 256), RestTop) << x;
-    EXPECT_TRUE(program->Grid.GridClean);
+    EXPECT_TRUE(program->Grid.GridClean());
     EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
   }
 
@@ -110,14 +110,14 @@ TEST_F(OperationControlTest, CompletedRunLeavesMapAndViewAsTheOperationLeftThem)
   ExpectIdleWithFile();
   EXPECT_TRUE(program->Control.LastRunCompleted());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
-  EXPECT_FALSE(program->Grid.GridClean);
+  EXPECT_FALSE(program->Grid.GridClean());
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), Blue);
 
   std::vector<std::string> expected = {"Initializing - 0%", "Testing - 0%"};
   for (int p = 10; p <= 100; p += 10) expected.push_back("Testing - " + std::to_string(p) + "%");
   const std::vector<std::string> texts = BarTexts();
   EXPECT_EQ(std::vector<std::string>(texts.begin() + textsBefore, texts.end()), expected);
-  EXPECT_EQ(program->Progress.LastProgressText, "");
+  EXPECT_EQ(program->Progress.LastProgressText(), "");
 }
 
 TEST_F(OperationControlTest, StopNotConfirmedLetsTheOperationFinish) {
@@ -243,14 +243,14 @@ TEST_F(OperationControlTest, PromptsChangeNoStateButErrorsStopAndResetProgress) 
   EXPECT_EQ(program->Control.ShowPrompt(MessageKind::Confirmation, "Go on?"), PromptResult::No);
   EXPECT_TRUE(program->Control.Busy());
 
-  program->Progress.OperationTitle = "Testing";
+  program->Progress.SetOperationTitle("Testing");
   program->Progress.ShowProgress(1, 2);
   const int pumps = pump.Calls;
   dialogs.Expect(MessageKind::Error, "Line one\r\nLine two");
   program->Control.ShowError("Line one\r\nLine two");
   EXPECT_FALSE(program->Control.Busy());
-  EXPECT_EQ(program->Progress.OperationTitle, "");
-  EXPECT_EQ(program->Progress.LastProgressText, "");
+  EXPECT_EQ(program->Progress.OperationTitle(), "");
+  EXPECT_EQ(program->Progress.LastProgressText(), "");
   EXPECT_EQ(program->Bitmap.GetPixel(184, 256), RestTop);
   EXPECT_EQ(pump.Calls, pumps + 1);
 }

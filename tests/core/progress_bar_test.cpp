@@ -62,7 +62,7 @@ class ProgressBarTest : public ::testing::Test {
 };
 
 TEST_F(ProgressBarTest, CompleteBarShowsHundredPercentWithoutPumping) {
-  bar.OperationTitle = "Analyzing";
+  bar.SetOperationTitle("Analyzing");
   bar.ShowProgress(1, 1);
   ExpectBar(81);
   EXPECT_EQ(pump.Calls, 0);
@@ -79,44 +79,44 @@ TEST_F(ProgressBarTest, CompleteBarShowsHundredPercentWithoutPumping) {
   EXPECT_EQ(fonts.Calls[1].X, x);
   EXPECT_EQ(fonts.Calls[1].Y, 259);
   EXPECT_EQ(fonts.Calls[1].Font, CaptionFont::Normal);
-  EXPECT_EQ(bar.LastProgressText, text);
+  EXPECT_EQ(bar.LastProgressText(), text);
 }
 
 TEST_F(ProgressBarTest, EmptyBarShowsZeroPercentAndPumps) {
-  bar.OperationTitle = "Creating Backup";
+  bar.SetOperationTitle("Creating Backup");
   bar.ShowProgress(0, 1);
   ExpectBar(0);
   EXPECT_EQ(pump.Calls, 1);
-  EXPECT_EQ(bar.LastProgressText, "Creating Backup - 0%");
+  EXPECT_EQ(bar.LastProgressText(), "Creating Backup - 0%");
   ASSERT_FALSE(fonts.Calls.empty());
   EXPECT_EQ(fonts.Calls.back().Text, "Creating Backup - 0%");
 }
 
 TEST_F(ProgressBarTest, BarLengthRoundsHalvesToEven) {
-  bar.OperationTitle = "Analyzing";
+  bar.SetOperationTitle("Analyzing");
   bar.ShowProgress(40.5, 81);  // 40.5 units
   ExpectBar(40);
-  EXPECT_EQ(bar.LastProgressText, "Analyzing - 50%");
+  EXPECT_EQ(bar.LastProgressText(), "Analyzing - 50%");
   bar.ShowProgress(41.5, 81);  // 41.5 units
   ExpectBar(42);
-  EXPECT_EQ(bar.LastProgressText, "Analyzing - 51%");
+  EXPECT_EQ(bar.LastProgressText(), "Analyzing - 51%");
   bar.ShowProgress(1, 81);
   ExpectBar(1);
   EXPECT_EQ(pump.Calls, 3);
 }
 
 TEST_F(ProgressBarTest, PercentageIsTruncated) {
-  bar.OperationTitle = "Repairing with Patch";
+  bar.SetOperationTitle("Repairing with Patch");
   const std::pair<double, const char*> cases[] = {
       {99.9, "99%"}, {0.999, "0%"}, {66.666, "66%"}, {100, "100%"}};
   for (const auto& [percent, shown] : cases) {
     bar.ShowProgress(percent, 100);
-    EXPECT_EQ(bar.LastProgressText, std::string("Repairing with Patch - ") + shown);
+    EXPECT_EQ(bar.LastProgressText(), std::string("Repairing with Patch - ") + shown);
   }
 }
 
 TEST_F(ProgressBarTest, SameTextDrawsNothingButStillPumps) {
-  bar.OperationTitle = "Analyzing";
+  bar.SetOperationTitle("Analyzing");
   bar.ShowProgress(10, 100);  // 8.1 units
   ExpectBar(8);
   ASSERT_FALSE(DrawsNothing());
@@ -136,19 +136,19 @@ TEST_F(ProgressBarTest, SameTextDrawsNothingButStillPumps) {
 
 TEST_F(ProgressBarTest, ResetShowsAnEmptyBarOnceAndPumpsEachTime) {
   // The first reset after start redraws, since the last text is " ".
-  ASSERT_EQ(bar.LastProgressText, " ");
+  ASSERT_EQ(bar.LastProgressText(), " ");
   bar.ResetProgress();
   EXPECT_FALSE(DrawsNothing());
   ExpectBar(0);
   EXPECT_TRUE(fonts.Calls.empty());
 
-  bar.OperationTitle = "Creating Patch";
+  bar.SetOperationTitle("Creating Patch");
   bar.ShowProgress(1, 1);
   DrawsNothing();
   const size_t texts = fonts.Calls.size();
   bar.ResetProgress();
-  EXPECT_EQ(bar.OperationTitle, "");
-  EXPECT_EQ(bar.LastProgressText, "");
+  EXPECT_EQ(bar.OperationTitle(), "");
+  EXPECT_EQ(bar.LastProgressText(), "");
   ExpectBar(0);
   EXPECT_EQ(fonts.Calls.size(), texts);
   EXPECT_FALSE(DrawsNothing());
@@ -158,13 +158,13 @@ TEST_F(ProgressBarTest, ResetShowsAnEmptyBarOnceAndPumpsEachTime) {
 }
 
 TEST_F(ProgressBarTest, ShareBeyondTheEndShowsAFullBar) {
-  bar.OperationTitle = "Analyzing";
+  bar.SetOperationTitle("Analyzing");
   bar.ShowProgress(3, 2);
-  EXPECT_EQ(bar.LastProgressText, "Analyzing - 100%");
+  EXPECT_EQ(bar.LastProgressText(), "Analyzing - 100%");
   ExpectBar(81);
   EXPECT_EQ(pump.Calls, 0);
   bar.ShowProgress(-1, 2);
-  EXPECT_EQ(bar.LastProgressText, "Analyzing - 0%");
+  EXPECT_EQ(bar.LastProgressText(), "Analyzing - 0%");
   ExpectBar(0);
 }
 
@@ -172,19 +172,19 @@ TEST_F(ProgressBarTest, TimerIsDueOnlyAfterItsDeadlineAndReArmsFromTheClock) {
   clock.Now = 999;
   clock.Step = 1;
   bar.StartProgressTimer();  // reads 1000
-  EXPECT_EQ(bar.NextProgressTime, 1500u);
+  EXPECT_EQ(bar.NextProgressTime(), 1500u);
   clock.Now = 1499;  // reads 1500: not later than the deadline
   EXPECT_FALSE(bar.ProgressTimerDue());
-  EXPECT_EQ(bar.NextProgressTime, 1500u);
-  EXPECT_TRUE(bar.ProgressTimerDue());     // reads 1501
-  EXPECT_EQ(bar.NextProgressTime, 2002u);  // re-armed from a second reading
+  EXPECT_EQ(bar.NextProgressTime(), 1500u);
+  EXPECT_TRUE(bar.ProgressTimerDue());       // reads 1501
+  EXPECT_EQ(bar.NextProgressTime(), 2002u);  // re-armed from a second reading
   EXPECT_FALSE(bar.ProgressTimerDue());
 }
 
 TEST_F(ProgressBarTest, TimerHoldsAcrossTheWrapOfTheMillisecondCounter) {
   clock.Now = 0xFFFFFF00u;
   bar.StartProgressTimer();
-  EXPECT_EQ(bar.NextProgressTime, 0xF4u);  // the deadline wrapped
+  EXPECT_EQ(bar.NextProgressTime(), 0xF4u);  // the deadline wrapped
   clock.Now = 0xFFFFFFF0u;
   EXPECT_FALSE(bar.ProgressTimerDue());
   clock.Now = 0xF4u;
@@ -199,7 +199,7 @@ TEST_F(ProgressBarTest, TimerHoldsAcrossTheWrapOfTheMillisecondCounter) {
   EXPECT_FALSE(bar.ProgressTimerDue());
   clock.Now = 0x10u;
   EXPECT_TRUE(bar.ProgressTimerDue());
-  EXPECT_EQ(bar.NextProgressTime, 0x10u + 500);
+  EXPECT_EQ(bar.NextProgressTime(), 0x10u + 500);
 }
 
 }  // namespace

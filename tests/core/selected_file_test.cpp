@@ -224,11 +224,11 @@ TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
   // A file given while another is selected replaces it, as Clear and Select.
   AddFile("/videos/locked.avi", std::vector<uint8_t>(4096, 1));
   files.Locked["/videos/locked.avi"] = true;
-  program->Grid.GridClean = false;
+  program->Grid.SetGridClean(false);
   dialogs.Expect(MessageKind::Error, AccessError);
   program->SelectGivenFile("/videos/locked.avi");
   EXPECT_EQ(Selected().SelectedFileName, "/videos/locked.avi");
-  EXPECT_TRUE(program->Grid.GridClean);
+  EXPECT_TRUE(program->Grid.GridClean());
   EXPECT_FALSE(program->Control.Busy());
 
   // A path that names nothing, which the dialog would not return: the
@@ -261,7 +261,7 @@ TEST_F(SelectedFileTest, GivenFileIsRefusedWhileAnOperationRuns) {
 TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
   SelectFile(FilePath);
-  program->Grid.GridClean = false;
+  program->Grid.SetGridClean(false);
   program->Grid.PaintCell(1, Red);
   program->ViewArea.ShowView(View::Help);
   program->RunCommand(SelectClearButton);
@@ -271,7 +271,7 @@ TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   ExpectOperationButtons(ButtonState::Disabled);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
-  EXPECT_TRUE(program->Grid.GridClean);
+  EXPECT_TRUE(program->Grid.GridClean());
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
 }
 

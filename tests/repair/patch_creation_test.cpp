@@ -41,7 +41,7 @@ class PatchCreationTest : public ProgramTest {
 
   // The progress text at every event pump of the next command.
   void RecordPumps() {
-    pump.OnPump = [this](int) { pumpTexts.push_back(program->Progress.LastProgressText); };
+    pump.OnPump = [this](int) { pumpTexts.push_back(program->Progress.LastProgressText()); };
   }
 
   void ExpectSizeQuestion(const std::string& size, PromptResult answer = PromptResult::Yes) {
@@ -170,7 +170,7 @@ TEST_F(PatchCreationTest, AStopWhileWritingLeavesNoPatchFile) {
   Prepare("/v/a.avi", RandomBytes(40 * UnitSize, 7), "00000 00020 00040");
   ExpectSizeQuestion("0.2Mb (193Kb)");
   pump.OnPump = [this](int) {
-    if (program->Progress.LastProgressText != "Creating Patch - 33%") return;
+    if (program->Progress.LastProgressText() != "Creating Patch - 33%") return;
     dialogs.Expect(MessageKind::Confirmation,
                    "Current operation paused.\r\nStop current operation?", PromptResult::Yes);
     program->RunCommand(PauseStopButton);
@@ -192,7 +192,7 @@ TEST_F(PatchCreationTest, AStopAnsweredNoGoesOnToTheEnd) {
   dialogs.Expect(MessageKind::Confirmation, "Current operation paused.\r\nStop current operation?",
                  PromptResult::No);
   pump.OnPump = [this](int) {
-    if (program->Progress.LastProgressText == "Creating Patch - 50%") {
+    if (program->Progress.LastProgressText() == "Creating Patch - 50%") {
       program->RunCommand(PauseStopButton);
     }
   };

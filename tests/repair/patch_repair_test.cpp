@@ -96,7 +96,7 @@ TEST_F(PatchRepairTest, ZeroBytesTakeThePatchBytesAndOthersStay) {
   const std::vector<uint8_t> patch = PatchOf(donor, {{1, 0}, {2, 1}});
   Prepare(video, patch);
   std::vector<std::string> pumpTexts;
-  pump.OnPump = [&](int) { pumpTexts.push_back(program->Progress.LastProgressText); };
+  pump.OnPump = [&](int) { pumpTexts.push_back(program->Progress.LastProgressText()); };
   Repair(MessageKind::Information, Completed);
 
   const std::vector<uint8_t> expected = Patched(video, patch);
@@ -252,7 +252,7 @@ TEST_F(PatchRepairTest, AStopBetweenRegionsKeepsWhatWasApplied) {
   const std::vector<uint8_t> patch = PatchOf(intact, {{0, 0}, {2, 0}, {4, 0}});
   Prepare(video, patch);
   pump.OnPump = [this](int) {
-    if (program->Progress.LastProgressText != "Repairing with Patch - 33%") return;
+    if (program->Progress.LastProgressText() != "Repairing with Patch - 33%") return;
     dialogs.Expect(MessageKind::Confirmation,
                    "Current operation paused.\r\nStop current operation?", PromptResult::Yes);
     program->RunCommand(PauseStopButton);
@@ -294,7 +294,7 @@ TEST_F(PatchRepairTest, UnexpectedFaultsEndTheRepair) {
   files.Failures.clear();
   files.Files[Video] = video;
   pump.OnPump = [this](int) {
-    if (program->Progress.LastProgressText == "Repairing with Patch - 50%") {
+    if (program->Progress.LastProgressText() == "Repairing with Patch - 50%") {
       files.Files[Video].resize(2 * UnitSize + 10);
     }
   };

@@ -16,7 +16,7 @@ class ClicksDuringOperationTest : public testing::ProgramTest {
     // progress, each taken only while the busy flag holds.
     program->Control.SetOperation(AnalyzeButton, [this] {
       ++runs;
-      program->Progress.OperationTitle = "Working";
+      program->Progress.SetOperationTitle("Working");
       for (int step = 0; step < 4 && program->Control.Busy(); ++step) {
         program->Progress.ShowProgress(step, 4);
         ++steps;

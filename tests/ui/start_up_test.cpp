@@ -113,7 +113,7 @@ TEST_F(StartUpTest, DoInitPaintsDrawsButtonsSavesTheHelpTextAndClearsInThatOrder
   EXPECT_EQ(program->Bitmap.GetPixel(20, 88), MakeColor(128, 128, 128));
   EXPECT_FALSE(program->Control.Busy());
   EXPECT_FALSE(program->Pointer.Dragging());
-  EXPECT_TRUE(program->Grid.GridClean);  // the Clear command drew the map
+  EXPECT_TRUE(program->Grid.GridClean());  // the Clear command drew the map
 }
 
 TEST_F(StartUpTest, TheHelpViewShowsTheHelpTextUnchangedAfterDoInit) {
