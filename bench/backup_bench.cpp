@@ -71,7 +71,7 @@ double CopyLoopSeconds(const std::string& from, const std::string& to) {
 double BackupSeconds(QuietProgram& program) {
   program.Messages.Messages.clear();
   const auto start = Clock::now();
-  program.Whole.RunCommand(CreateBackupButton);
+  program.Whole.Run(Operation::CreateBackup);
   const double seconds = SecondsSince(start);
   if (!program.Whole.Control.LastRunCompleted()) {
     throw std::runtime_error("the backup did not complete");

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,9 +36,25 @@ class QuietDialogs : public Dialogs {
   std::vector<std::string> Messages;
 };
 
+// Handles nothing, but keeps the longest time that passed between two of
+// its calls (or from Restart to the first): how long a window would have
+// gone without handling its events.
 class QuietPump : public EventPump {
  public:
-  void ProcessPendingEvents() override {}
+  void Restart() {
+    last_ = std::chrono::steady_clock::now();
+    longest_ = {};
+  }
+  void ProcessPendingEvents() override {
+    const auto now = std::chrono::steady_clock::now();
+    longest_ = std::max(longest_, now - last_);
+    last_ = now;
+  }
+  double LongestGapSeconds() const { return std::chrono::duration<double>(longest_).count(); }
+
+ private:
+  std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration longest_{};
 };
 
 class QuietShell : public Shell {
@@ -50,7 +69,9 @@ struct QuietProgramWith {
   QuietProgramWith() { Whole.DoInit(); }
 
   // Selects a file without the open-file dialog.
-  void Select(const std::string& path) { Whole.Selected.SelectedFileName = path; }
+  void Select(const std::string& path) {
+    if (!Whole.Selected.SelectPath(path)) throw std::runtime_error("cannot select " + path);
+  }
 
   QuietFonts Fonts;
   ConsoleTextView Memo;

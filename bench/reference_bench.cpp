@@ -86,7 +86,7 @@ using ReferenceProgram = QuietProgramWith<ReferenceDialogs>;
 double RepairSeconds(ReferenceProgram& program) {
   program.Messages.Messages.clear();
   const auto start = std::chrono::steady_clock::now();
-  program.Whole.RunCommand(RepairReferenceButton);
+  program.Whole.Run(Operation::RepairWithReference);
   const auto end = std::chrono::steady_clock::now();
   if (!program.Whole.Control.LastRunCompleted() || program.Messages.Errors > 0) {
     throw std::runtime_error("the repair did not complete");
@@ -102,7 +102,7 @@ void RepairVsRead(benchmark::State& state) {
   std::filesystem::copy_file(reference, selected,
                              std::filesystem::copy_options::overwrite_existing);
   ReferenceProgram program;
-  program.Whole.Selected.SelectedFileName = selected;
+  program.Select(selected);
   program.Messages.ReferencePath = reference;
   ReadLoopSeconds(selected);  // warms the page cache
   ReadLoopSeconds(reference);

@@ -1,5 +1,6 @@
 #include "repair/file_blocks.h"
 
+#include <algorithm>
 #include <span>
 
 #include "repair/zero_fill.h"
@@ -22,9 +23,10 @@ bool StillHasSize(OperationControl& control, ByteFile& file, int32_t fileSize) {
   return true;
 }
 
-bool SeekTo(OperationControl& control, ByteFile& file, int32_t position) {
+bool SeekTo(OperationControl& control, ByteFile& file, int32_t position,
+            FileRole role = FileRole::Selected) {
   if (file.Seek(position)) return true;
-  control.ShowFault(FileRole::Selected, FileFault::Seek);
+  control.ShowFault(role, FileFault::Seek);
   return false;
 }
 
@@ -38,24 +40,46 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
   return false;
 }
 
+bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int32_t position,
+                     uint8_t* buffer, int32_t count) {
+  return SeekTo(control, file, position, role) && ReadFileBlock(control, file, role, buffer, count);
+}
+
 bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
-                      const uint8_t* source, int32_t count, uint8_t* scratch) {
-  if (!SeekTo(control, file, position)) return false;
-  if (!ReadFileBlock(control, file, FileRole::Selected, scratch, count)) return false;
+                      const uint8_t* source, uint8_t* target, int32_t count) {
+  // The part from the first to the last byte to fill in the block as read.
   const auto length = static_cast<size_t>(count);
-  bool written = true;
-  ForEachFillRun(std::span<const uint8_t>(scratch, length),
-                 std::span<const uint8_t>(source, length), [&](size_t offset, size_t run) {
-                   const auto at = position + static_cast<int32_t>(offset);
-                   const auto n = static_cast<int32_t>(run);
-                   written = StillHasSize(control, file, fileSize) && SeekTo(control, file, at);
-                   if (written && file.Write(source + offset, n) != n) {
-                     control.ShowFault(FileRole::Selected, FileFault::Write);
-                     written = false;
-                   }
-                   return written;
+  size_t first = length;
+  size_t last = 0;
+  ForEachFillRun(std::span<const uint8_t>(target, length), std::span<const uint8_t>(source, length),
+                 [&](size_t offset, size_t run) {
+                   first = std::min(first, offset);
+                   last = offset + run;
+                   return true;
                  });
-  return written && SeekTo(control, file, position + count);
+  if (first < last) {
+    const auto span = static_cast<int32_t>(last - first);
+    if (!ReadFileBlockAt(control, file, FileRole::Selected, position + static_cast<int32_t>(first),
+                         target + first, span)) {
+      return false;
+    }
+    bool written = true;
+    ForEachFillRun(std::span<const uint8_t>(target + first, last - first),
+                   std::span<const uint8_t>(source + first, last - first),
+                   [&](size_t offset, size_t run) {
+                     const size_t from = first + offset;
+                     const auto n = static_cast<int32_t>(run);
+                     written = StillHasSize(control, file, fileSize) &&
+                               SeekTo(control, file, position + static_cast<int32_t>(from));
+                     if (written && file.Write(source + from, n) != n) {
+                       control.ShowFault(FileRole::Selected, FileFault::Write);
+                       written = false;
+                     }
+                     return written;
+                   });
+    if (!written) return false;
+  }
+  return SeekTo(control, file, position + count);
 }
 
 bool FinishRepairedFile(OperationControl& control, ByteFile& file, int32_t fileSize) {

@@ -19,17 +19,23 @@ constexpr int32_t FileBlockSize = 262144;
 bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uint8_t* buffer,
                    int32_t count);
 
+// Reads exactly count bytes at position, as ReadFileBlock does; a failed
+// repositioning ends the operation with the seek message.
+bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int32_t position,
+                     uint8_t* buffer, int32_t count);
+
 // Fills the zero bytes of the selected file from position on with the
-// source's bytes (the rule of zero_fill.h). Another program may still be
-// writing the file, so its bytes are read again right before, into scratch,
-// and only the runs of bytes that are still zero and get a non-zero value
-// are written: nothing another program stored is reverted. Before each
+// source's bytes (the rule of zero_fill.h); target holds the count bytes of
+// the file there as last read. Another program may still be writing the
+// file, so the part that would be filled is read again right before, into
+// target, and only the runs of bytes that are still zero and get a non-zero
+// value are written: nothing another program stored is reverted. Before each
 // write the file must still have the size it had when it was opened, so it
 // is never written at or past its end, nor extended. A fault or a changed
 // size ends the operation with its message and gives false. Afterwards the
 // file stands at position + count.
 bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
-                      const uint8_t* source, int32_t count, uint8_t* scratch);
+                      const uint8_t* source, uint8_t* target, int32_t count);
 
 // Checks that the repaired selected file still has its size and puts what
 // was written on the disk, so that the completion message tells the truth.

@@ -115,8 +115,10 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
       // The patch data follows the index in region order, so it is read
       // strictly in sequence and the patch file is never repositioned.
       if (!ReadFileBlock(control, patch, FileRole::Patch, patchPiece.data(), n)) return;
-      if (!WriteFilledBytes(control, selected, size, region.Start - 1, patchPiece.data(), n,
-                            piece.data())) {
+      if (!ReadFileBlockAt(control, selected, FileRole::Selected, region.Start - 1, piece.data(),
+                           n) ||
+          !WriteFilledBytes(control, selected, size, region.Start - 1, patchPiece.data(),
+                            piece.data(), n)) {
         return;
       }
       region.Start += n;

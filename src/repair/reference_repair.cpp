@@ -98,7 +98,7 @@ void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
     }
     const bool changed = CountBlockCells(cells, selectedBlock.data(), referenceBlock.data(), count);
     if (changed && !WriteFilledBytes(control, selectedFile, size, position, referenceBlock.data(),
-                                     count, selectedBlock.data())) {
+                                     selectedBlock.data(), count)) {
       break;
     }
     position += count;

@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "analysis/zero_bytes.h"
+
 namespace tamarack {
 namespace {
 
@@ -21,8 +23,17 @@ inline bool Fillable(const uint8_t* target, const uint8_t* source, size_t i) {
   return target[i] == 0 && source[i] != 0;
 }
 
-// Chunks without a fill, by far the most, are passed over by the vector
-// test; only chunks that hold a fill are walked byte by byte.
+size_t ZeroBytesAt(const uint8_t* data, size_t count) {
+  return static_cast<size_t>(LeadingZeroBytes(data, static_cast<int32_t>(count)));
+}
+
+size_t ZeroBytesBefore(const uint8_t* data, size_t count) {
+  return static_cast<size_t>(TrailingZeroBytes(data, static_cast<int32_t>(count)));
+}
+
+// Stretches and chunks without a fill, by far the most, are passed over by
+// the vector test; only chunks that hold a fill are walked byte by byte.
+constexpr size_t Stretch = 4096;
 constexpr size_t Chunk = 64;
 
 }  // namespace
@@ -41,6 +52,10 @@ int64_t ForEachFillRun(std::span<const uint8_t> target, std::span<const uint8_t>
   int64_t filled = 0;
   size_t i = 0;
   while (i < count) {
+    if (i % Stretch == 0 && count - i >= Stretch && !AnyFillableBytes(t + i, s + i, Stretch)) {
+      i += Stretch;
+      continue;
+    }
     const size_t chunkEnd = std::min(count, (i / Chunk + 1) * Chunk);
     if (!AnyFillableBytes(t + i, s + i, chunkEnd - i)) {
       i = chunkEnd;
@@ -51,11 +66,11 @@ int64_t ForEachFillRun(std::span<const uint8_t> target, std::span<const uint8_t>
     // The run goes on over the zero bytes of the target that face zeros,
     // up to its last byte to fill: a zero stays a zero there, and one run
     // costs one write instead of one for each zero byte of the source.
+    // Both ends are found a stretch at a time: a hole in the target is
+    // often a whole block long.
     const size_t start = i;
-    size_t end = i + 1;
-    for (++i; i < count && t[i] == 0; ++i) {
-      if (s[i] != 0) end = i + 1;
-    }
+    const size_t stop = start + 1 + ZeroBytesAt(t + start + 1, count - start - 1);
+    const size_t end = stop - ZeroBytesBefore(s + start, stop - start);
     i = end;
     filled += static_cast<int64_t>(end - start);
     if (!visit(start, end - start)) break;

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace tamarack {
@@ -53,6 +55,55 @@ TEST(FillZeroBytes, SingleFillAtEndOfLargeBlockIsSeen) {
   EXPECT_TRUE(FillZeroBytes(target, source));
   EXPECT_EQ(target.back(), 2);
   EXPECT_EQ(target.front(), 1);
+}
+
+// Each stretch of zero target bytes gives one run, from its first to its
+// last byte that the source fills, whatever its length and alignment: holes
+// of up to several stretches and source bytes that are zero here and there.
+TEST(ForEachFillRun, OneRunPerHoleFromItsFirstToItsLastFill) {
+  std::mt19937 random(11);
+  constexpr size_t Size = 262144;
+  for (int round = 0; round < 20; ++round) {
+    std::vector<uint8_t> target(Size);
+    std::vector<uint8_t> source(Size);
+    for (size_t i = 0; i < Size; ++i) {
+      target[i] = static_cast<uint8_t>(1 + random() % 255);
+      source[i] = random() % 8 == 0 ? 0 : static_cast<uint8_t>(1 + random() % 255);
+    }
+    for (int hole = 0; hole < 40; ++hole) {
+      const size_t length = 1 + random() % (round < 10 ? 70 : 20000);
+      const size_t at = random() % (Size - length);
+      std::fill_n(target.begin() + static_cast<std::ptrdiff_t>(at), length, uint8_t{0});
+      if (hole % 5 == 0) {  // a source that is zero at the hole's ends
+        source[at] = 0;
+        source[at + length - 1] = 0;
+      }
+    }
+    std::vector<std::pair<size_t, size_t>> expected;
+    for (size_t i = 0; i < Size;) {
+      if (target[i] != 0) {
+        ++i;
+        continue;
+      }
+      size_t end = i;
+      while (end < Size && target[end] == 0) ++end;
+      size_t first = i;
+      while (first < end && source[first] == 0) ++first;
+      size_t last = end;
+      while (last > first && source[last - 1] == 0) --last;
+      if (first < last) expected.emplace_back(first, last - first);
+      i = end;
+    }
+    std::vector<std::pair<size_t, size_t>> runs;
+    const int64_t filled = ForEachFillRun(target, source, [&](size_t offset, size_t length) {
+      runs.emplace_back(offset, length);
+      return true;
+    });
+    ASSERT_EQ(runs, expected) << "round " << round;
+    int64_t total = 0;
+    for (const auto& run : expected) total += static_cast<int64_t>(run.second);
+    EXPECT_EQ(filled, total);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""Times whole tamarack-cli runs against the plain tools a user would compare
+them with (cat, cp, dd), as processes started from outside.
+
+Each pair runs alternately (program, tool, program, tool, ...) so that both
+see the same machine; the medians and their ratio are printed, with the
+program's peak memory (the largest resident size of any of its runs). Files
+are generated once into a folder that outlives the run and reused while their
+size is right. With --cold every timed run starts with the files dropped from
+the page cache (POSIX_FADV_DONTNEED, no root needed); otherwise the cache is
+warmed first.
+
+    bench/compare.py [--cli build/src/tamarack-cli] [--runs 9] [--mib 1024]
+                     [--dir /tmp/tamarack-compare] [--cold] [--only NAME ...]
+"""
+
+import argparse
+import os
+import random
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+UNIT = 65536
+CHUNK = 4 << 20
+
+
+def make_file(path, size, kind, seed):
+    """Writes a file of mixed data with zero runs, uniformly random bytes or
+    only zeros; kept when it exists with the right size."""
+    if os.path.exists(path) and os.path.getsize(path) == size:
+        return path
+    print(f"making {path}", file=sys.stderr)
+    rng = random.Random(seed)
+    with open(path + ".part", "wb") as out:
+        written = 0
+        while written < size:
+            n = min(CHUNK, size - written)
+            if kind == "zeros":
+                block = bytes(n)
+            else:
+                block = bytearray(rng.randbytes(n))
+                if kind == "mixed":
+                    # About four zero runs per 4 MiB, from a few bytes to 256 KiB.
+                    for _ in range(4):
+                        length = rng.choice([rng.randint(1, 1024), rng.randint(1025, 262144)])
+                        at = rng.randrange(0, max(1, n - length))
+                        block[at:at + length] = bytes(min(length, n - at))
+            out.write(block)
+            written += n
+    os.replace(path + ".part", path)
+    return path
+
+
+def copy_with_holes(source, path, holes):
+    """A copy of source with each (offset, length) of holes zeroed."""
+    shutil.copyfile(source, path)
+    with open(path, "r+b") as f:
+        for offset, length in holes:
+            f.seek(offset)
+            f.write(bytes(length))
+        f.flush()
+        os.fsync(f.fileno())
+
+
+def drop_cache(paths):
+    for path in paths:
+        if os.path.exists(path):
+            fd = os.open(path, os.O_RDONLY)
+            os.fdatasync(fd)
+            os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+            os.close(fd)
+
+
+def warm(paths):
+    for path in paths:
+        with open(path, "rb") as f:
+            while f.read(1 << 20):
+                pass
+
+
+def timed(command, scratch):
+    """Runs a shell command; returns (seconds, peak resident MiB). GNU time
+    reports the peak: a process forked from this script would start with the
+    script's own resident size as its peak, and keep it across exec."""
+    memory = os.path.join(scratch, "peak-kib")
+    start = time.perf_counter()
+    status = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", memory, "sh", "-c", command],
+                            stdout=subprocess.DEVNULL).returncode
+    seconds = time.perf_counter() - start
+    if status != 0:
+        sys.exit(f"failed ({status}): {command}")
+    with open(memory) as f:
+        return seconds, int(f.read().split()[-1]) / 1024
+
+
+class Pair:
+    def __init__(self, name, program, tool, prepare="", inputs=(), goal=None, time_goal=None):
+        self.name, self.program, self.tool = name, program, tool
+        self.prepare, self.inputs = prepare, inputs
+        self.goal = goal  # least program throughput as a share of the tool's
+        self.time_goal = time_goal  # most program time as a multiple of the tool's
+
+
+def run_pair(pair, runs, cold, scratch):
+    times = {"program": [], "tool": []}
+    peak = 0.0
+    for i in range(runs * 2):
+        which = "program" if i % 2 == 0 else "tool"
+        command = pair.program if which == "program" else pair.tool
+        if pair.prepare:
+            subprocess.run(pair.prepare, shell=True, check=True)
+        # Nothing an earlier run left to write goes to the disk during this one.
+        os.sync()
+        if cold:
+            drop_cache(pair.inputs)
+        elif i < 2:
+            warm(pair.inputs)
+        seconds, mib = timed(command, scratch)
+        times[which].append(seconds)
+        if which == "program":
+            peak = max(peak, mib)
+    program = statistics.median(times["program"])
+    tool = statistics.median(times["tool"])
+    return program, tool, peak
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--cli", default=os.path.join(here, "..", "build", "src", "tamarack-cli"))
+    parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--mib", type=int, default=1024)
+    parser.add_argument("--dir", default="/tmp/tamarack-compare")
+    parser.add_argument("--cold", action="store_true")
+    parser.add_argument("--only", nargs="*")
+    args = parser.parse_args()
+    cli = os.path.abspath(args.cli)
+    if not os.access("/usr/bin/time", os.X_OK):
+        sys.exit("needs GNU time (Debian package time) for the peak memory")
+    if not os.access(cli, os.X_OK):
+        sys.exit(f"no program at {cli}: build it first (./run or cmake --build build)")
+    size = args.mib << 20
+    os.makedirs(args.dir, exist_ok=True)
+    d = args.dir
+
+    mixed = make_file(f"{d}/mixed.avi", size, "mixed", 1)
+    randomfile = make_file(f"{d}/random.avi", size, "random", 2)
+    zeros = make_file(f"{d}/zeros.avi", size, "zeros", 3)
+
+    # A damaged copy of the random file for Repair with Reference: a run of
+    # 16 KiB zeros in every third 256 KiB block, so a third of the blocks
+    # change.
+    damaged = f"{d}/damaged.avi"
+    block = 262144
+    if not os.path.exists(damaged) or os.path.getsize(damaged) != size:
+        copy_with_holes(randomfile, damaged,
+                        [(at + 1000, 16384) for at in range(0, size, 3 * block)])
+    # The patch carries 255 codes of 16 units from the start of the file; the
+    # file it repairs is the random file with those units zeroed.
+    patch_units = 255 * 16
+    codes = " ".join(f"{unit:04X}F" for unit in range(0, patch_units, 16))
+    with open(f"{d}/codes.txt", "w") as f:
+        f.write(codes + "\n")
+    holed = f"{d}/holed.avi"
+    if not os.path.exists(holed) or os.path.getsize(holed) != size:
+        copy_with_holes(randomfile, holed, [(0, patch_units * UNIT)])
+    patch_source = f"{d}/intact/random.avi"
+    os.makedirs(f"{d}/intact", exist_ok=True)
+    if not os.path.exists(patch_source):
+        os.link(randomfile, patch_source)
+    patch = f"{d}/intact/random.tkp"
+    work = f"{d}/work.avi"
+    copy = f"{d}/copy.avi"
+    mib = patch_units * UNIT >> 20
+
+    pairs = [
+        Pair("analyze mixed", f"{cli} analyze --json {mixed}", f"cat {mixed}",
+             inputs=[mixed], goal=0.95),
+        Pair("analyze random", f"{cli} analyze --json {randomfile}", f"cat {randomfile}",
+             inputs=[randomfile], goal=0.95),
+        Pair("analyze zeros", f"{cli} analyze --json {zeros}", f"cat {zeros}",
+             inputs=[zeros], goal=0.85),
+        Pair("repair-reference", f"{cli} repair-reference --keep-reference {work} {randomfile}",
+             f"cat {work} {randomfile}", prepare=f"cp {damaged} {work} && sync {work}",
+             inputs=[work, randomfile], time_goal=1.25),
+        Pair("backup", f"{cli} backup --yes {mixed}",
+             f"cp {mixed} {copy} && sync {copy}",
+             prepare=f"rm -f {d}/BACKUP.mixed.avi {copy}", inputs=[mixed], time_goal=1.1),
+        Pair("create-patch", f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
+             f"dd if={patch_source} of={copy} bs=1M count={mib} conv=fdatasync status=none",
+             prepare=f"rm -f {copy}", inputs=[patch_source], time_goal=1.25),
+        Pair("repair-patch", f"{cli} repair-patch {work} {patch}",
+             f"dd if={patch} of={work} bs=1M count={mib} conv=notrunc,fdatasync status=none",
+             prepare=f"cp {holed} {work} && sync {work}", inputs=[work, patch], time_goal=1.25),
+    ]
+    if args.only:
+        pairs = [p for p in pairs if any(name in p.name for name in args.only)]
+    if any(p.name == "repair-patch" for p in pairs) and not os.path.exists(patch):
+        subprocess.run(f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
+                       shell=True, check=True, stdout=subprocess.DEVNULL)
+
+    print(f"{args.mib} MiB files in {d}, {args.runs} alternating runs each, "
+          f"{'cold' if args.cold else 'warm'} cache; medians")
+    print(f"{'':18} {'program s':>10} {'tool s':>10} {'ratio':>7} {'goal':>8} {'peak MiB':>9}")
+    failed = False
+    for pair in pairs:
+        program, tool, peak = run_pair(pair, args.runs, args.cold, d)
+        if pair.goal is not None:
+            ratio = tool / program  # throughput as a share of the tool's
+            ok = ratio >= pair.goal
+            goal = f">={pair.goal:.2f}"
+        else:
+            ratio = program / tool  # time as a multiple of the tool's
+            ok = ratio <= pair.time_goal
+            goal = f"<={pair.time_goal:.2f}"
+        ok = ok and peak < 30
+        failed = failed or not ok
+        print(f"{pair.name:18} {program:10.3f} {tool:10.3f} {ratio:7.2f} {goal:>8} {peak:9.1f}"
+              f"{'' if ok else '  MISSED'}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
