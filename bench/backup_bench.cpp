@@ -53,7 +53,7 @@ double CpSeconds(const std::string& from, const std::string& to) {
 }
 
 double CopyLoopSeconds(const std::string& from, const std::string& to) {
-  std::vector<uint8_t> block(262144);
+  AlignedBuffer block(262144);
   const auto start = Clock::now();
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
