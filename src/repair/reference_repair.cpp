@@ -56,7 +56,7 @@ void ReferenceRepair::CheckReference(ReferenceRecord& reference) {
     control.ShowError("The Selected file and the Reference file\r\nare the same file.");
     return;
   }
-  selected.OpenSelectedFile();
+  selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
   reference.ReferenceFile = context_.Files.OpenExisting(reference.ReferencePath);
   if (!reference.ReferenceFile) {

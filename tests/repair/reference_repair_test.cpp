@@ -313,6 +313,9 @@ class ShrinkingFileSystem : public FileSystem {
     if (!file || path != ReferencePath) return file;
     return std::make_unique<ShrinkingReader>(std::move(file), inner_);
   }
+  std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
+    return inner_.OpenReadOnly(path);
+  }
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
     return inner_.CreateOutput(path);
   }
