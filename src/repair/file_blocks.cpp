@@ -1,5 +1,6 @@
 #include "repair/file_blocks.h"
 
+#include <cstdint>
 #include <span>
 
 #include "repair/zero_fill.h"
@@ -35,6 +36,12 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
   const int32_t n = file.Read(buffer, count);
   if (n == count) return true;
   control.ShowFault(role, n < 0 ? FileFault::Read : FileFault::SizeChanged);
+  return false;
+}
+
+bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_t offset) {
+  if (offset >= 0 && offset <= INT32_MAX && file.Seek(static_cast<int32_t>(offset))) return true;
+  control.ShowFault(role, FileFault::Seek);
   return false;
 }
 

@@ -19,6 +19,11 @@ constexpr int32_t FileBlockSize = 262144;
 bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uint8_t* buffer,
                    int32_t count);
 
+// Positions the file at the offset. A failure, or an offset beyond what the
+// file's positions reach, ends the running operation with the message
+// naming the file's role and gives false.
+bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_t offset);
+
 // Fills the zero bytes of the selected file from position on with the
 // source's bytes (the rule of zero_fill.h). Another program may still be
 // writing the file, so its bytes are read again right before, into scratch,
