@@ -182,6 +182,16 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
   return status;
 }
 
+// After a completed merge, the bytes that each reference holds otherwise
+// than the file, which kept its own there: one line, or one for each
+// reference that names it.
+void ReportDifferingBytes(const std::vector<ReferenceCount>& counts, CliHost& host) {
+  for (const ReferenceCount& count : counts) {
+    const std::string which = counts.size() > 1 ? " in \"" + count.Path + "\"" : "";
+    host.Output.PrintOut("Differing bytes" + which + ": " + std::to_string(count.DifferingBytes));
+  }
+}
+
 // Runs the command; the exit status before standard output is looked at.
 int RunCommand(const CliRequest& request, CliHost& host) {
   std::string codes;
@@ -229,6 +239,12 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   }
 
   if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
+  if (request.Command == CliCommand::RepairReference) {
+    std::vector<std::string> references;
+    for (const std::string& path : request.References) references.push_back(FullPath(path));
+    program.ReferenceMerge.UseReferences(std::move(references));
+    dialogs.SetQuestionPolicy("Repair anyway?", request.RepairAnyway, "--repair-anyway");
+  }
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
@@ -239,6 +255,9 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
     status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result);
+  }
+  if (request.Command == CliCommand::RepairReference) {
+    ReportDifferingBytes(program.ReferenceMerge.LastCounts(), host);
   }
   return status;
 }
