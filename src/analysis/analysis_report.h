@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,17 @@ std::vector<std::string> ListedCodes(const std::vector<std::string>& codes);
 
 // The text of the Patch Codes view for the scan's code list.
 std::string PatchCodesText(const std::vector<std::string>& codes);
+
+// When the lines are a Patch Codes text as PatchCodesText writes it, returns
+// the lines that hold its codes, in order; otherwise nothing. The text is
+// recognised by its own lines: the two heading lines, the "Total Patches
+// Codes" line and each "<n> x <k>Kb code(s):" line with the lines of codes
+// under it, empty lines between them. What travel by mail does to such a
+// text is allowed for: blanks around a line, blanks for the tab, further
+// empty lines, and a line of codes wrapped onto several. The lines of codes
+// are taken as they stand, so a code spoiled on its way is still reported.
+std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
+    const std::vector<std::string>& lines);
 
 // Switches to the Patch Codes view and puts the code text into it.
 void ShowPatchCodes(const std::vector<std::string>& codes, Views& views);

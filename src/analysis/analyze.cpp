@@ -30,7 +30,7 @@ void Analyzer::AnalyzeSelectedFile() {
   context_.ViewArea.Store(View::PatchCodes).clear();
   // A stop confirmed while "Initializing" showed: nothing is opened.
   if (!context_.Control.Busy()) return;
-  context_.Selected.OpenSelectedFile();
+  context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
   if (context_.Control.Busy()) {
     ScanState state;
     ScanFile(state);

@@ -34,7 +34,9 @@ Examples:
   tamarack-cli analyze film.avi
   tamarack-cli analyze --json --map film-map.png film.avi
   tamarack-cli backup --yes film.avi
+  tamarack-cli analyze --mapfile film.map film.avi
   tamarack-cli repair-reference --keep-reference film.avi film-second.avi
+  tamarack-cli repair-reference film.avi second.avi third.avi
   tamarack-cli create-patch intact/film.avi 000F1 01203
   tamarack-cli repair-patch film.avi film.tkp)";
 
@@ -95,6 +97,11 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
   analyze->add_option("--map", request.MapPath, "write the map of the analysis as a PNG image")
       ->type_name("PNG")
       ->check(NotEmpty);
+  analyze
+      ->add_option("--mapfile", request.MapfilePath,
+                   "write the error runs as a GNU ddrescue mapfile")
+      ->type_name("PATH")
+      ->check(NotEmpty);
   AddProgress(*analyze, request);
   AddFile(*analyze, "FILE", request.File, "the AVI file");
 
@@ -105,15 +112,21 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
   AddFile(*backup, "FILE", request.File, "the AVI file");
 
   CLI::App* reference = app.add_subcommand(
-      "repair-reference", "Fill the file's zero bytes from a second download of the same size");
+      "repair-reference",
+      "Fill the file's zero bytes from other downloads of the same size, the first first");
   CLI::Option* del = reference->add_flag("--delete-reference", flags.Delete,
-                                         "delete the reference file after the repair");
+                                         "delete the reference files after the repair");
   CLI::Option* keep =
-      reference->add_flag("--keep-reference", flags.Keep, "keep the reference file");
+      reference->add_flag("--keep-reference", flags.Keep, "keep the reference files");
   del->excludes(keep);
+  bool repairAnyway = false;
+  reference->add_flag("--repair-anyway", repairAnyway,
+                      "use a reference that does not look like a copy of the file");
   AddProgress(*reference, request);
   AddFile(*reference, "FILE", request.File, "the AVI file to repair");
-  AddFile(*reference, "REFERENCE", request.SecondFile, "the second download");
+  reference->add_option("REFERENCE", request.References, "the other downloads, in order")
+      ->required()
+      ->check(NotEmpty);
 
   CLI::App* create = app.add_subcommand(
       "create-patch", "Write a .tkp patch file with the units that the patch codes name");
@@ -163,6 +176,7 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
     request.Command = CliCommand::RepairReference;
     request.Answers = PolicyOf(flags.Delete, flags.Keep);
     request.AnswerHint = "--delete-reference or --keep-reference";
+    request.RepairAnyway = repairAnyway ? AnswerPolicy::Yes : AnswerPolicy::Ask;
   }
   if (create->parsed()) {
     request.Command = CliCommand::CreatePatch;

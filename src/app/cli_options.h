@@ -23,13 +23,18 @@ enum class CliCommand { Info, Analyze, Backup, RepairReference, CreatePatch, Rep
 struct CliRequest {
   CliCommand Command = CliCommand::Info;
   std::string File;
-  std::string SecondFile;  // REFERENCE of repair-reference, PATCH of repair-patch
+  std::string SecondFile;               // PATCH of repair-patch
+  std::vector<std::string> References;  // REFERENCE ... of repair-reference, in order
   std::vector<std::string> Codes;
   std::optional<std::string> CodesFrom;  // a path, or "-" for standard input
   AnswerPolicy Answers = AnswerPolicy::Ask;
+  // The answer to "Repair anyway?" about a reference that does not look
+  // like a copy of the file.
+  AnswerPolicy RepairAnyway = AnswerPolicy::Ask;
   std::string AnswerHint;  // the options that answer the command's questions
   bool Json = false;
   std::string MapPath;
+  std::string MapfilePath;  // analyze's error runs as a data-recovery mapfile
   bool Progress = false;
 };
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <variant>
 
+#include "analysis/error_mapfile.h"
 #include "app/cli_codes.h"
 #include "app/cli_json.h"
 #include "app/program.h"
@@ -144,10 +145,25 @@ std::string ReasonOf(int error) {
   return error != 0 ? std::strerror(error) : std::string("reason unknown");
 }
 
+// Writes the bytes as a file that appears under the path only complete; a
+// failure is printed, naming what was to be written.
+bool WriteOutput(const std::string& what, const std::string& path,
+                 const std::vector<uint8_t>& bytes, std::string reason, CliHost& host) {
+  if (!bytes.empty()) {
+    errno = 0;
+    const std::unique_ptr<OutputFile> file = host.Files.CreateOutput(path);
+    const auto size = static_cast<int32_t>(bytes.size());
+    if (file && file->Write(bytes.data(), size) == size && file->Commit()) return true;
+    reason = ReasonOf(errno);
+  }
+  host.Output.PrintErr("tamarack-cli: the " + what + " cannot be written to \"" + path +
+                       "\": " + reason);
+  return false;
+}
+
 // Writes the map of an analysis as a PNG picture, drawn from the result's
 // cell colours by the window's own map code on a bitmap of its own. The
-// picture is put together in memory first and appears under its name only
-// complete.
+// picture is put together in memory first.
 bool WriteMap(const AnalysisResult& result, const std::string& path, CliHost& host) {
   Surface bitmap(host.Fonts);
   BlockGrid grid(bitmap);
@@ -156,16 +172,13 @@ bool WriteMap(const AnalysisResult& result, const std::string& path, CliHost& ho
     grid.PaintCell(static_cast<uint16_t>(i + 1), result.Cells[i]);
   }
   const PngImage image = EncodePng(bitmap, MapArea);
-  std::string reason = image.Error;
-  if (!image.Bytes.empty()) {
-    errno = 0;
-    const std::unique_ptr<OutputFile> file = host.Files.CreateOutput(path);
-    const auto size = static_cast<int32_t>(image.Bytes.size());
-    if (file && file->Write(image.Bytes.data(), size) == size && file->Commit()) return true;
-    reason = ReasonOf(errno);
-  }
-  host.Output.PrintErr("tamarack-cli: the map cannot be written to \"" + path + "\": " + reason);
-  return false;
+  return WriteOutput("map", path, image.Bytes, image.Error, host);
+}
+
+// Writes the error runs of a completed analysis as a ddrescue mapfile.
+bool WriteMapfile(const AnalysisResult& result, const std::string& path, CliHost& host) {
+  const std::string text = ErrorMapfile(result.FileSize, result.Runs);
+  return WriteOutput("mapfile", path, std::vector<uint8_t>(text.begin(), text.end()), "", host);
 }
 
 // What analyze reports after the operation: the patch codes as the Patch
@@ -179,7 +192,20 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
     host.Output.PrintOut("\r\n" + WithoutTrailingLines(PatchCodesText(analysis.Codes)));
   }
   if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
+  if (!request.MapfilePath.empty() && !WriteMapfile(analysis, request.MapfilePath, host)) {
+    return ExitFailed;
+  }
   return status;
+}
+
+// After a completed merge, the bytes that each reference holds otherwise
+// than the file, which kept its own there: one line, or one for each
+// reference that names it.
+void ReportDifferingBytes(const std::vector<ReferenceCount>& counts, CliHost& host) {
+  for (const ReferenceCount& count : counts) {
+    const std::string which = counts.size() > 1 ? " in \"" + count.Path + "\"" : "";
+    host.Output.PrintOut("Differing bytes" + which + ": " + std::to_string(count.DifferingBytes));
+  }
 }
 
 // Runs the command; the exit status before standard output is looked at.
@@ -229,6 +255,12 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   }
 
   if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
+  if (request.Command == CliCommand::RepairReference) {
+    std::vector<std::string> references;
+    for (const std::string& path : request.References) references.push_back(FullPath(path));
+    program.ReferenceMerge.UseReferences(std::move(references));
+    dialogs.SetQuestionPolicy("Repair anyway?", request.RepairAnyway, "--repair-anyway");
+  }
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
@@ -239,6 +271,9 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
     status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result);
+  }
+  if (request.Command == CliCommand::RepairReference) {
+    ReportDifferingBytes(program.ReferenceMerge.LastCounts(), host);
   }
   return status;
 }

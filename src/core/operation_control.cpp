@@ -52,12 +52,14 @@ void OperationControl::ShowError(const std::string& text) {
   progress_.ResetProgress();
 }
 
-void OperationControl::ShowAccessError(FileRole role) {
-  ShowError(std::string("The ") + RoleName(role) + " file cannot be accessed because:\r\n" +
-            " - Another application may be using this file, or\r\n" +
-            " - The file may be read-only, or\r\n" +
-            " - The file may have been moved, renamed or deleted since being selected");
+std::string AccessErrorText(FileRole role) {
+  return std::string("The ") + RoleName(role) + " file cannot be accessed because:\r\n" +
+         " - Another application may be using this file, or\r\n" +
+         " - The file may be read-only, or\r\n" +
+         " - The file may have been moved, renamed or deleted since being selected";
 }
+
+void OperationControl::ShowAccessError(FileRole role) { ShowError(AccessErrorText(role)); }
 
 void OperationControl::ShowFault(FileRole role, FileFault fault) {
   ShowError(FaultMessage(role, fault));

@@ -24,6 +24,9 @@ enum class FileFault { Read, Write, Seek, Close, SizeChanged };
 // "The Selected file could not be read."
 std::string FaultMessage(FileRole role, FileFault fault);
 
+// The four-line "The <role> file cannot be accessed because:" message.
+std::string AccessErrorText(FileRole role);
+
 // How an operation ended: ran to its end; a question answered No or a file
 // dialog cancelled; stopped by the user; or ended by an error message.
 enum class Outcome { Completed, Declined, Stopped, Failed };

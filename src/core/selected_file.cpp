@@ -56,8 +56,9 @@ void SelectedFile::ClearFile() {
   grid_.DrawGrid();
 }
 
-void SelectedFile::OpenSelectedFile() {
-  File = files_.OpenExisting(SelectedFileName);
+void SelectedFile::OpenSelectedFile(FileAccess access) {
+  File = access == FileAccess::ReadOnly ? files_.OpenReadOnly(SelectedFileName)
+                                        : files_.OpenExisting(SelectedFileName);
   if (!File) {
     control_.ShowAccessError(FileRole::Selected);
     return;
@@ -117,7 +118,7 @@ bool SelectedFile::ShowFileInformation() {
   std::string text =
       "Selected Filename:\r\n   " + PrefixFileName(SelectedFileName, "\r\n   ") + "\r\n\r\n";
   control_.HoldBusy(true);
-  OpenSelectedFile();
+  OpenSelectedFile(FileAccess::ReadOnly);
   bool complete = false;
   if (control_.Busy()) {
     std::string size = FormatSize(SelectedFileSize);

@@ -20,6 +20,12 @@ constexpr int32_t MinFileSize = 1024;
 
 enum class RecentDocuments { Skip, Add };
 
+// How an operation opens the selected file: the operations that only read it
+// open it read-only, so that a file without write permission or on a
+// read-only mount can still be described, analysed and copied; the repairs
+// need to write.
+enum class FileAccess { ReadOnly, ReadWrite };
+
 // The one AVI file that every operation works on, the open-file dialog, and
 // the Information view that describes the file.
 class SelectedFile {
@@ -49,11 +55,11 @@ class SelectedFile {
   void ClearFile();
   bool HasFile() const { return !SelectedFileName.empty(); }
 
-  // Opens the selected file for reading and writing and takes its size.
+  // Opens the selected file with the access given and takes its size.
   // Success is told by the busy flag, which the caller sets or holds before
   // the call: after a failure the message has been shown, the flag is clear
   // and the file is not open.
-  void OpenSelectedFile();
+  void OpenSelectedFile(FileAccess access);
   // Closes the file when it is open. A failed close ends a running
   // operation with a message.
   void CloseSelectedFile();

@@ -62,6 +62,10 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Opens an existing file for reading and writing; null when that fails.
   virtual std::unique_ptr<ByteFile> OpenExisting(const std::string& path) = 0;
+  // Opens an existing file for reading only, so that a file without write
+  // permission or on a read-only mount can be read; its writes fail. Null
+  // when the open fails.
+  virtual std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) = 0;
   // Starts a new file that Commit puts under the path; null when it cannot
   // be created in the path's folder. Nothing at the path is opened, followed
   // or changed before Commit.

@@ -16,7 +16,7 @@ void Backup::CreateBackup() {
   OperationControl& control = context_.Control;
   // A stop confirmed while the runner showed "Initializing" opens nothing.
   if (!control.Busy()) return;
-  context_.Selected.OpenSelectedFile();
+  context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
   if (!control.Busy()) return;
   BackupRecord backup;
   PrepareBackup(backup);

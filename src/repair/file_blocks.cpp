@@ -1,6 +1,7 @@
 #include "repair/file_blocks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <span>
 
 #include "repair/zero_fill.h"
@@ -43,6 +44,12 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
 bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int32_t position,
                      uint8_t* buffer, int32_t count) {
   return SeekTo(control, file, position, role) && ReadFileBlock(control, file, role, buffer, count);
+}
+
+bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_t offset) {
+  if (offset >= 0 && offset <= INT32_MAX && file.Seek(static_cast<int32_t>(offset))) return true;
+  control.ShowFault(role, FileFault::Seek);
+  return false;
 }
 
 bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,

@@ -24,6 +24,11 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
 bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int32_t position,
                      uint8_t* buffer, int32_t count);
 
+// Positions the file at the offset. A failure, or an offset beyond what the
+// file's positions reach, ends the running operation with the message
+// naming the file's role and gives false.
+bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_t offset);
+
 // Fills the zero bytes of the selected file from position on with the
 // source's bytes (the rule of zero_fill.h); target holds the count bytes of
 // the file there as last read. Another program may still be writing the

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <utility>
 
+#include "analysis/analysis_report.h"
 #include "analysis/patch_codes.h"
 
 namespace tamarack {
@@ -100,8 +101,12 @@ void EnterPatchCodes(OperationContext& context, PatchJob& job) {
 void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
   list.clear();
   context.ViewArea.ShowView(View::PatchCodes);
+  // The Patch Codes text of an analysis, sent as it was copied, gives the
+  // codes of its lines of codes; any other text is cut as it stands.
+  std::vector<std::string> lines = context.ViewArea.DisplayedLines();
+  if (auto codeLines = PatchCodesTextCodeLines(lines)) lines = std::move(*codeLines);
   std::string text;
-  for (const std::string& line : context.ViewArea.DisplayedLines()) {
+  for (const std::string& line : lines) {
     for (char c : line) {
       if (c != ' ' && c != ',') text += c;
     }

@@ -41,7 +41,7 @@ PatchCreation::PatchCreation(OperationContext& context) : context_(context) {}
 
 void PatchCreation::CreatePatch() {
   OperationControl& control = context_.Control;
-  context_.Selected.OpenSelectedFile();
+  context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
   if (!control.Busy()) return;
   PatchJob job;
   EnterPatchCodes(context_, job);

@@ -21,7 +21,7 @@ void PatchRepair::RepairWithPatch() {
     control.Decline();
     return;
   }
-  context_.Selected.OpenSelectedFile();
+  context_.Selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
   OpenPatchFile(job);
   if (control.Busy()) {

@@ -4,8 +4,10 @@
 #include <span>
 
 #include "core/operation_loop.h"
+#include "core/size_text.h"
 #include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
+#include "repair/reference_sample.h"
 #include "repair/zero_fill.h"
 
 namespace tamarack {
@@ -20,13 +22,26 @@ bool SamePath(FileSystem& files, const std::string& a, const std::string& b) {
   return a == b || files.SameFile(a, b);
 }
 
-// Closes the reference file when it is open. A failed close ends a running
+// Closes the reference files that are open. A failed close ends a running
 // operation with a message, as a failed close of the selected file does.
-void CloseReferenceFile(OperationControl& control, ReferenceRecord& reference) {
-  if (!reference.ReferenceFile) return;
-  const bool closed = reference.ReferenceFile->Close();
-  reference.ReferenceFile.reset();
-  if (!closed && control.Busy()) control.ShowFault(FileRole::Reference, FileFault::Close);
+void CloseReferenceFiles(OperationControl& control, std::vector<ReferenceRecord>& references) {
+  for (ReferenceRecord& reference : references) {
+    if (!reference.ReferenceFile) continue;
+    const bool closed = reference.ReferenceFile->Close();
+    reference.ReferenceFile.reset();
+    if (!closed && control.Busy()) control.ShowFault(FileRole::Reference, FileFault::Close);
+  }
+}
+
+std::span<uint8_t> Bytes(AlignedBuffer& buffer, int32_t count) {
+  return {buffer.data(), static_cast<size_t>(count)};
+}
+
+// The text that tells how many bytes the merge left as the selected file
+// held them, where the reference holds others.
+std::string DifferingText(int64_t count) {
+  return "The Reference file holds other data than the Selected file in " + FormatThousands(count) +
+         (count == 1 ? " byte" : " bytes") + ";\r\nthe Selected file kept its own data there.";
 }
 
 }  // namespace
@@ -35,69 +50,169 @@ ReferenceRepair::ReferenceRepair(OperationContext& context) : context_(context) 
 
 void ReferenceRepair::RepairWithReference() {
   OperationControl& control = context_.Control;
+  std::vector<std::string> paths = std::move(givenPaths_);
+  givenPaths_.clear();
+  lastCounts_.clear();
   // A stop confirmed while the runner showed "Initializing" asks nothing more.
   if (!control.Busy()) return;
-  ReferenceRecord reference;
-  reference.ReferencePath = context_.Selected.ChooseFile("Reference", "AVI video", "avi");
-  if (reference.ReferencePath.empty()) {
-    control.Decline();
-    return;
+  if (paths.empty()) {
+    const std::string path = context_.Selected.ChooseFile("Reference", "AVI video", "avi");
+    if (path.empty()) {
+      control.Decline();
+      return;
+    }
+    paths.push_back(path);
   }
-  CheckReference(reference);
-  if (!control.Busy()) return;
-  MergeReference(reference);
-  FinishReference(reference);
+  std::vector<ReferenceRecord> references(paths.size());
+  for (size_t k = 0; k < paths.size(); ++k) references[k].ReferencePath = paths[k];
+  several_ = references.size() > 1;
+  CheckReference(references);
+  if (control.Busy()) CheckReferenceSample(references);
+  if (control.Busy()) MergeReference(references);
+  FinishReference(references);
 }
 
-void ReferenceRepair::CheckReference(ReferenceRecord& reference) {
+std::string ReferenceRepair::AboutReference(const ReferenceRecord& reference,
+                                            const std::string& text) const {
+  if (!several_) return text;
+  return "Reference file \"" + reference.ReferencePath + "\":\r\n" + text;
+}
+
+void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
   SelectedFile& selected = context_.Selected;
-  if (SamePath(context_.Files, selected.SelectedFileName, reference.ReferencePath)) {
-    control.ShowError("The Selected file and the Reference file\r\nare the same file.");
-    return;
+  FileSystem& files = context_.Files;
+  for (size_t k = 0; k < references.size(); ++k) {
+    const ReferenceRecord& reference = references[k];
+    if (SamePath(files, selected.SelectedFileName, reference.ReferencePath)) {
+      control.ShowError(AboutReference(
+          reference, "The Selected file and the Reference file\r\nare the same file."));
+      return;
+    }
+    for (size_t earlier = 0; earlier < k; ++earlier) {
+      if (SamePath(files, references[earlier].ReferencePath, reference.ReferencePath)) {
+        control.ShowError(AboutReference(
+            reference, "This Reference file and the Reference file \"" +
+                           references[earlier].ReferencePath + "\"\r\nare the same file."));
+        return;
+      }
+    }
   }
-  selected.OpenSelectedFile();
+  selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
-  reference.ReferenceFile = context_.Files.OpenExisting(reference.ReferencePath);
-  if (!reference.ReferenceFile) {
-    control.ShowAccessError(FileRole::Reference);
-    selected.CloseSelectedFile();
-    return;
-  }
-  const int64_t referenceSize = reference.ReferenceFile->Size();
-  if (referenceSize < 0) {
-    control.ShowFault(FileRole::Reference, FileFault::Read);
-  } else if (referenceSize != selected.SelectedFileSize) {
-    control.ShowError("The Selected file and Reference file\r\nare different sizes.");
+  for (ReferenceRecord& reference : references) {
+    reference.ReferenceFile = files.OpenExisting(reference.ReferencePath);
+    if (!reference.ReferenceFile) {
+      control.ShowError(AboutReference(reference, AccessErrorText(FileRole::Reference)));
+      break;
+    }
+    const int64_t referenceSize = reference.ReferenceFile->Size();
+    if (referenceSize < 0) {
+      control.ShowFault(FileRole::Reference, FileFault::Read);
+    } else if (referenceSize != selected.SelectedFileSize) {
+      control.ShowError(AboutReference(
+          reference, "The Selected file and Reference file\r\nare different sizes."));
+    }
+    if (!control.Busy()) break;
   }
   if (control.Busy()) return;
   selected.CloseSelectedFile();
-  CloseReferenceFile(control, reference);
+  CloseReferenceFiles(control, references);
 }
 
-void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
+// The sample is read before the merge's own loop, under the same title; the
+// window's events run between its blocks, so a stop comes in here too.
+void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
   ByteFile& selectedFile = *context_.Selected.File;
-  ByteFile& referenceFile = *reference.ReferenceFile;
+  const int64_t size = context_.Selected.SelectedFileSize;
+  const std::vector<int64_t> starts = SampleBlockStarts(size);
+  std::vector<HeldBytes> samples(references.size());
+  AlignedBuffer selectedBlock(FileBlockSize);
+  AlignedBuffer referenceBlock(FileBlockSize);
+  OperationLoop loop(context_, "Repairing with Reference", MapCells::None);
+  for (size_t b = 0; b < starts.size() && loop.Going(); ++b) {
+    const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - starts[b]));
+    if (!SeekFileTo(control, selectedFile, FileRole::Selected, starts[b]) ||
+        !ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count)) {
+      return;
+    }
+    for (size_t k = 0; k < references.size(); ++k) {
+      ByteFile& referenceFile = *references[k].ReferenceFile;
+      if (!SeekFileTo(control, referenceFile, FileRole::Reference, starts[b]) ||
+          !ReadFileBlock(control, referenceFile, FileRole::Reference, referenceBlock.data(),
+                         count)) {
+        return;
+      }
+      CountHeldBytes(Bytes(selectedBlock, count), Bytes(referenceBlock, count), samples[k]);
+    }
+    loop.BlockDone(static_cast<int64_t>(b + 1), static_cast<int64_t>(starts.size()));
+  }
+  for (size_t k = 0; k < references.size() && loop.Going(); ++k) {
+    if (!LooksForeign(samples[k])) continue;
+    const PromptResult answer = control.ShowPrompt(
+        MessageKind::Confirmation,
+        AboutReference(references[k],
+                       "The Reference file does not look like a copy of the Selected file.\r\n" +
+                           DifferingPercent(samples[k]) +
+                           "% of the data that both files hold differs.\r\nRepair anyway?"),
+        DefaultAnswer::No);
+    if (answer != PromptResult::Yes) control.Decline();
+  }
+}
+
+void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
+  OperationControl& control = context_.Control;
+  ByteFile& selectedFile = *context_.Selected.File;
   const int32_t size = context_.Selected.SelectedFileSize;
 
   OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Silver, Green);
   AlignedBuffer selectedBlock(FileBlockSize);
-  AlignedBuffer referenceBlock(FileBlockSize);
+  std::vector<AlignedBuffer> referenceBlocks;
+  for (size_t k = 0; k < references.size(); ++k) referenceBlocks.emplace_back(FileBlockSize);
+  // With several references: the first byte that is not zero among them at
+  // each offset, and the selected block as each reference finds it.
+  AlignedBuffer mergedBlock(several_ ? FileBlockSize : 0);
+  AlignedBuffer currentBlock(several_ ? FileBlockSize : 0);
+  bool going = SeekFileTo(control, selectedFile, FileRole::Selected, 0);
+  for (ReferenceRecord& reference : references) {
+    going = going && SeekFileTo(control, *reference.ReferenceFile, FileRole::Reference, 0);
+  }
   int32_t position = 0;
-  // Both files are read in step, and only as far as the size both had when
+  // The files are read in step, and only as far as the size all had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
-  while (loop.Going() && position < size) {
+  while (going && loop.Going() && position < size) {
     const int32_t count = std::min(FileBlockSize, size - position);
-    if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count) ||
-        !ReadFileBlock(control, referenceFile, FileRole::Reference, referenceBlock.data(), count)) {
+    if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count)) {
       break;
     }
-    const bool changed = CountBlockCells(cells, selectedBlock.data(), referenceBlock.data(), count);
-    if (changed && !WriteFilledBytes(control, selectedFile, size, position, referenceBlock.data(),
+    for (size_t k = 0; k < references.size() && going; ++k) {
+      going = ReadFileBlock(control, *references[k].ReferenceFile, FileRole::Reference,
+                            referenceBlocks[k].data(), count);
+    }
+    if (!going) break;
+    const uint8_t* source = referenceBlocks[0].data();
+    if (several_) {
+      std::copy_n(selectedBlock.data(), count, currentBlock.data());
+      std::copy_n(referenceBlocks[0].data(), count, mergedBlock.data());
+      for (size_t k = 0; k < references.size(); ++k) {
+        HeldBytes held;
+        CountHeldBytes(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count), held);
+        references[k].DifferingBytes += held.Differing;
+        TakeZeroBytesFrom(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count));
+        if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), Bytes(referenceBlocks[k], count));
+      }
+      source = mergedBlock.data();
+    } else {
+      HeldBytes held;
+      CountHeldBytes(Bytes(selectedBlock, count), Bytes(referenceBlocks[0], count), held);
+      references[0].DifferingBytes += held.Differing;
+    }
+    const bool changed = CountBlockCells(cells, selectedBlock.data(), source, count);
+    if (changed && !WriteFilledBytes(control, selectedFile, size, position, source,
                                      selectedBlock.data(), count)) {
       break;
     }
@@ -108,8 +223,16 @@ void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
   if (!loop.Going() || !FinishRepairedFile(control, selectedFile, size)) return;
   loop.Complete();
   control.NoteFileWritten(context_.Selected.SelectedFileName);
+  for (const ReferenceRecord& reference : references) {
+    lastCounts_.push_back({reference.ReferencePath, reference.DifferingBytes});
+  }
   control.ShowPrompt(MessageKind::Information,
                      "Referencing complete. Analyze the Selected file for remaining errors.");
+  for (const ReferenceRecord& reference : references) {
+    if (reference.DifferingBytes == 0) continue;
+    control.ShowPrompt(MessageKind::Information,
+                       AboutReference(reference, DifferingText(reference.DifferingBytes)));
+  }
 }
 
 bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selected,
@@ -130,22 +253,27 @@ bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selecte
   return blockChanged;
 }
 
-void ReferenceRepair::FinishReference(ReferenceRecord& reference) {
+void ReferenceRepair::FinishReference(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
   context_.Selected.CloseSelectedFile();
-  CloseReferenceFile(control, reference);
+  CloseReferenceFiles(control, references);
   if (!control.Busy()) return;
-  const PromptResult answer =
-      control.ShowPrompt(MessageKind::Confirmation,
-                         "This Reference file is no longer needed and can be deleted.\r\n"
-                         "Deleting will be permanent (Recycle Bin will be bypassed).\r\n"
-                         "Delete this Reference file?",
-                         DefaultAnswer::No);
-  if (answer != PromptResult::Yes) return;
-  if (context_.Files.Delete(reference.ReferencePath)) {
-    control.ShowPrompt(MessageKind::Information, "This Reference file has been deleted.");
-  } else {
-    control.ShowPrompt(MessageKind::Error, "This Reference file cannot be deleted.");
+  for (const ReferenceRecord& reference : references) {
+    const PromptResult answer = control.ShowPrompt(
+        MessageKind::Confirmation,
+        AboutReference(reference,
+                       "This Reference file is no longer needed and can be deleted.\r\n"
+                       "Deleting will be permanent (Recycle Bin will be bypassed).\r\n"
+                       "Delete this Reference file?"),
+        DefaultAnswer::No);
+    if (answer != PromptResult::Yes) continue;
+    if (context_.Files.Delete(reference.ReferencePath)) {
+      control.ShowPrompt(MessageKind::Information,
+                         AboutReference(reference, "This Reference file has been deleted."));
+    } else {
+      control.ShowPrompt(MessageKind::Error,
+                         AboutReference(reference, "This Reference file cannot be deleted."));
+    }
   }
 }
 

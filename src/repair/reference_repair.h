@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/cell_counter.h"
 #include "core/operation_context.h"
@@ -10,32 +11,56 @@
 
 namespace tamarack {
 
-// The second download that the selected file is repaired from, held for the
+// A second download that the selected file is repaired from, held for the
 // duration of the command.
 struct ReferenceRecord {
   std::string ReferencePath;
   std::unique_ptr<ByteFile> ReferenceFile;
+  // The bytes where this reference and the selected file, as the earlier
+  // references left it, both hold data that differs: the merge keeps the
+  // selected file's byte there.
+  int64_t DifferingBytes = 0;
+};
+
+// What the merge of one reference found.
+struct ReferenceCount {
+  std::string Path;
+  int64_t DifferingBytes = 0;
+  bool operator==(const ReferenceCount&) const = default;
 };
 
 // The Repair with Reference command: every zero byte of the selected file
 // takes the byte of a second download at the same offset when that is not
-// zero.
+// zero. Several references are merged in one pass: a zero byte takes the
+// first byte that is not zero among them, in their order, which is what
+// merging them one after the other gives.
 class ReferenceRepair {
  public:
   explicit ReferenceRepair(OperationContext& context);
 
   void RepairWithReference();
+  // The references of the next run, in order, in place of the file dialog;
+  // the run takes them and the dialog asks again after it.
+  void UseReferences(std::vector<std::string> paths) { givenPaths_ = std::move(paths); }
+  // The differing bytes of each reference when the last run's merge went to
+  // its end; empty when it did not.
+  const std::vector<ReferenceCount>& LastCounts() const { return lastCounts_; }
 
-  // Refuses the selected file itself, opens both files and compares their
-  // sizes. On failure the message has been shown, the busy flag is clear and
-  // neither file is open.
-  void CheckReference(ReferenceRecord& reference);
-  // Merges the reference into the selected file block by block, writing
+  // Refuses the selected file itself and a reference named twice, opens
+  // every file and compares their sizes. On failure the message has been
+  // shown, the busy flag is clear and no file is open.
+  void CheckReference(std::vector<ReferenceRecord>& references);
+  // Compares each reference with the selected file on a sample spread over
+  // the whole file before anything is written; a reference that does not
+  // look like a copy is used only when the user says so. On No the busy
+  // flag is clear.
+  void CheckReferenceSample(std::vector<ReferenceRecord>& references);
+  // Merges the references into the selected file block by block, writing
   // only the bytes it fills, and paints the map.
-  void MergeReference(ReferenceRecord& reference);
-  // Closes both files; after a completed merge offers to delete the
+  void MergeReference(std::vector<ReferenceRecord>& references);
+  // Closes every file; after a completed merge offers to delete each
   // reference file for good.
-  void FinishReference(ReferenceRecord& reference);
+  void FinishReference(std::vector<ReferenceRecord>& references);
 
  private:
   // Counts one block read from both files into the map: a cell is green
@@ -43,8 +68,14 @@ class ReferenceRepair {
   // byte of the block will be filled.
   bool CountBlockCells(CellCounter& cells, const uint8_t* selected, const uint8_t* reference,
                        int32_t count);
+  // The message about one reference: with several, its first line names
+  // the reference.
+  std::string AboutReference(const ReferenceRecord& reference, const std::string& text) const;
 
   OperationContext& context_;
+  std::vector<std::string> givenPaths_;
+  std::vector<ReferenceCount> lastCounts_;
+  bool several_ = false;  // the running command merges more than one reference
 };
 
 }  // namespace tamarack

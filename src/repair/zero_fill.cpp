@@ -87,4 +87,30 @@ bool FillZeroBytes(std::span<uint8_t> target, std::span<const uint8_t> source) {
          }) > 0;
 }
 
+void TakeZeroBytesFrom(std::span<uint8_t> target, std::span<const uint8_t> source) {
+  assert(source.size() >= target.size());
+  uint8_t* t = target.data();
+  const uint8_t* s = source.data();
+  for (size_t i = 0; i < target.size(); ++i) t[i] |= static_cast<uint8_t>(s[i] & ZeroMask(t[i]));
+}
+
+void CountHeldBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, HeldBytes& counts) {
+  assert(a.size() == b.size());
+  // Counted in chunks of 32-bit sums, which the compiler turns into vector
+  // code; a chunk is far too short for them to overflow.
+  constexpr size_t Step = 4096;
+  for (size_t start = 0; start < a.size(); start += Step) {
+    const size_t end = std::min(a.size(), start + Step);
+    uint32_t both = 0;
+    uint32_t differing = 0;
+    for (size_t i = start; i < end; ++i) {
+      const uint32_t held = static_cast<uint32_t>(a[i] != 0) & static_cast<uint32_t>(b[i] != 0);
+      both += held;
+      differing += held & static_cast<uint32_t>(a[i] != b[i]);
+    }
+    counts.BothHeld += both;
+    counts.Differing += differing;
+  }
+}
+
 }  // namespace tamarack

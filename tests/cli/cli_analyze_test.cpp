@@ -1,6 +1,7 @@
 // End-to-end runs of tamarack-cli info and analyze on generated files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -340,6 +341,108 @@ TEST_F(CliAnalyzeTest, OutputThatCannotBeWrittenFails) {
   const CliResult help = RunCliTo("/dev/full", {"--help"});
   EXPECT_EQ(help.Status, 1);
   EXPECT_NE(help.Err.find(noSpace), std::string::npos);
+}
+
+// A block line of a ddrescue mapfile.
+struct MapfileBlock {
+  int64_t Position;
+  int64_t Size;
+  char Status;
+  friend bool operator==(const MapfileBlock&, const MapfileBlock&) = default;
+};
+
+// The block lines of a mapfile, after its comments and its status line;
+// each line's own comment (from a "#" on) is left out.
+std::vector<MapfileBlock> MapfileBlocks(const std::string& text) {
+  std::vector<MapfileBlock> blocks;
+  bool statusLine = true;
+  for (std::string line : LinesOf(text)) {
+    line = line.substr(0, line.find('#'));
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
+    if (statusLine) {
+      statusLine = false;
+      continue;
+    }
+    MapfileBlock block{};
+    long long position = 0;
+    long long size = 0;
+    EXPECT_EQ(std::sscanf(line.c_str(), "%lli %lli %c", &position, &size, &block.Status), 3)
+        << line;
+    block.Position = position;
+    block.Size = size;
+    blocks.push_back(block);
+  }
+  return blocks;
+}
+
+// Runs a shell command; its standard output, and its exit status.
+std::pair<std::string, int> Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return {"", -1};
+  char buffer[4096];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST_F(CliAnalyzeTest, MapfileHoldsTheRunsOfTheAnalysisAndDdrescueReadsIt) {
+  // A run reaching into the first 16 KiB, which counts from its first zero
+  // byte on, and one at the very end, so that the last block is a bad one.
+  std::vector<uint8_t> bytes = DamagedBytes();
+  std::fill_n(bytes.begin() + 10000, 20000, 0);
+  std::fill_n(bytes.end() - 3000, 3000, 0);
+  WriteBytes(folder / "film.avi", bytes);
+  WriteBytes(folder / "film.map", {'o', 'l', 'd'});
+  const std::string mapfile = folder / "film.map";
+  const CliResult run = RunCli({"analyze", "--json", "--mapfile", mapfile, folder / "film.avi"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const nlohmann::json json = nlohmann::json::parse(run.Out);
+  const std::vector<uint8_t> written = ReadBytes(mapfile);
+  const std::string text(written.begin(), written.end());
+  ASSERT_EQ(text.rfind("# ", 0), 0u) << text;
+
+  // The bad blocks are the runs; data blocks fill the gaps; together they
+  // cover the whole file in order.
+  std::vector<MapfileBlock> expected;
+  int64_t position = 0;
+  ASSERT_EQ(json["runs"].size(), 4u);
+  for (const nlohmann::json& r : json["runs"]) {
+    const int64_t offset = r["offset"];
+    if (offset > position) expected.push_back({position, offset - position, '+'});
+    expected.push_back({offset, r["length"], '-'});
+    position = offset + r["length"].get<int64_t>();
+  }
+  ASSERT_EQ(position, FileSize);
+  EXPECT_EQ(MapfileBlocks(text), expected);
+
+  const std::string ddrescuelog = Shell("command -v ddrescuelog").first;
+  if (ddrescuelog.empty()) GTEST_SKIP() << "ddrescuelog (Debian's gddrescue) is not installed";
+  // ddrescuelog reads the file, refusing blocks that are not contiguous,
+  // and writes the same blocks back; its summary counts the bad areas.
+  const auto [annotated, status] = Shell("ddrescuelog -A '" + mapfile + "'");
+  ASSERT_EQ(status, 0) << annotated;
+  EXPECT_EQ(MapfileBlocks(annotated), expected);
+  const auto [summary, summaryStatus] = Shell("ddrescuelog -t '" + mapfile + "'");
+  EXPECT_EQ(summaryStatus, 0);
+  EXPECT_NE(summary.find("current status: finished"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("in      4 area(s)  ("), std::string::npos) << summary;
+}
+
+TEST_F(CliAnalyzeTest, MapfileThatCannotBeWrittenFails) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  const std::string missing = folder / "no-such-folder/film.map";
+  const CliResult run = RunCli({"analyze", "--mapfile", missing, folder / "film.avi"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_NE(run.Err.find("tamarack-cli: the mapfile cannot be written to \"" + missing +
+                         "\": No such file or directory"),
+            std::string::npos)
+      << run.Err;
+  const CliResult folderRun =
+      RunCli({"analyze", "--mapfile", folder.Path().string(), folder / "film.avi"});
+  EXPECT_EQ(folderRun.Status, 1);
+  EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
 }
 
 TEST_F(CliAnalyzeTest, AFileThatCannotBeOpenedIsReportedOnce) {

@@ -45,12 +45,22 @@ TEST(CliOptionsTest, AnswerOptionsSetTheQuestionPolicy) {
   const Parsed keep = Parse({"repair-reference", "--keep-reference", "f.avi", "r.avi"});
   ASSERT_TRUE(keep.Result.Request);
   EXPECT_EQ(keep.Result.Request->Command, CliCommand::RepairReference);
-  EXPECT_EQ(keep.Result.Request->SecondFile, "r.avi");
+  EXPECT_EQ(keep.Result.Request->References, std::vector<std::string>{"r.avi"});
+  EXPECT_EQ(keep.Result.Request->RepairAnyway, AnswerPolicy::Ask);
   EXPECT_EQ(keep.Result.Request->Answers, AnswerPolicy::No);
   EXPECT_NE(keep.Result.Request->AnswerHint.find("--delete-reference"), std::string::npos);
   EXPECT_EQ(
       Parse({"repair-reference", "f.avi", "r.avi", "--delete-reference"}).Result.Request->Answers,
       AnswerPolicy::Yes);
+
+  const Parsed several =
+      Parse({"repair-reference", "f.avi", "r1.avi", "--repair-anyway", "r2.avi", "r3.avi"});
+  ASSERT_TRUE(several.Result.Request);
+  EXPECT_EQ(several.Result.Request->File, "f.avi");
+  EXPECT_EQ(several.Result.Request->References,
+            (std::vector<std::string>{"r1.avi", "r2.avi", "r3.avi"}));
+  EXPECT_EQ(several.Result.Request->RepairAnyway, AnswerPolicy::Yes);
+  EXPECT_EQ(several.Result.Request->Answers, AnswerPolicy::Ask);
 }
 
 TEST(CliOptionsTest, CreatePatchTakesCodesOrAFileOfThem) {

@@ -73,6 +73,26 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   EXPECT_FALSE(Contains(again.Out, "Patch Codes"));
 }
 
+TEST_F(CliRepairTest, ThePatchCodesTextAsAnalyzePrintsItGivesThePatchOfItsCodes) {
+  const CliResult analysis = RunCli({"analyze", folder / "film.avi"});
+  ASSERT_EQ(analysis.Status, 0) << analysis.Err;
+  const size_t text = analysis.Out.find("Patch Codes for required Patch Data");
+  ASSERT_NE(text, std::string::npos) << analysis.Out;
+  const std::string report = analysis.Out.substr(text);
+  WriteBytes(folder / "codes.txt", std::vector<uint8_t>(report.begin(), report.end()));
+  const std::string patch = folder / "intact/film.tkp";
+  const CliResult fromText = RunCli(
+      {"create-patch", "--yes", "--codes-from", folder / "codes.txt", folder / "intact/film.avi"});
+  ASSERT_EQ(fromText.Status, 0) << fromText.Err;
+  const std::vector<uint8_t> patchOfText = ReadBytes(patch);
+
+  std::vector<std::string> args = {"create-patch", "--yes", folder / "intact/film.avi"};
+  const std::vector<std::string> codes = PrintedCodes(analysis.Out);
+  args.insert(args.end(), codes.begin(), codes.end());
+  ASSERT_EQ(RunCli(args).Status, 0);
+  EXPECT_EQ(ReadBytes(patch), patchOfText);
+}
+
 TEST_F(CliRepairTest, CodesAreReadFromAFileOrStandardInput) {
   const std::string expectedPatch = folder / "intact/film.tkp";
   ASSERT_EQ(RunCli({"create-patch", "--yes", folder / "intact/film.avi", "00070", "001D5"}).Status,
@@ -208,7 +228,9 @@ TEST_F(CliRepairTest, ReferenceRepairAndTheDeletionOffer) {
   const std::string reference = folder / "intact/film.avi";
   const CliResult kept = RunCli({"repair-reference", folder / "film.avi", reference});
   EXPECT_EQ(kept.Status, 0) << kept.Err;
-  EXPECT_EQ(kept.Out, "Referencing complete. Analyze the Selected file for remaining errors.\n");
+  EXPECT_EQ(kept.Out,
+            "Referencing complete. Analyze the Selected file for remaining errors.\n"
+            "Differing bytes: 0\n");
   EXPECT_TRUE(Contains(kept.Err, "Delete this Reference file?\n")) << kept.Err;
   EXPECT_TRUE(Contains(kept.Err, "--delete-reference")) << kept.Err;
   EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
@@ -225,6 +247,68 @@ TEST_F(CliRepairTest, ReferenceRepairAndTheDeletionOffer) {
   EXPECT_EQ(deleted.Status, 0) << deleted.Err;
   EXPECT_TRUE(Contains(deleted.Out, "This Reference file has been deleted.\n"));
   EXPECT_FALSE(std::filesystem::exists(reference));
+}
+
+TEST_F(CliRepairTest, ThreeReferencesFillTheFileInTheirOrderAndAreDeleted) {
+  // Each reference lacks a part of what the file lacks, and each holds a
+  // few bytes of its own where the file holds data.
+  std::vector<std::vector<uint8_t>> references(3, intact);
+  std::fill_n(references[0].begin() + 1900000, 150000, 0);
+  std::fill_n(references[1].begin() + 1950000, 150000, 0);
+  std::fill_n(references[2].begin() + 520000, 10000, 0);
+  std::vector<std::string> args = {"repair-reference", folder / "film.avi"};
+  for (size_t k = 0; k < 3; ++k) {
+    for (size_t i = 1000 + k; i < FileSize; i += 9973) references[k][i] ^= 0x80;
+    args.push_back(folder / ("ref" + std::to_string(k) + ".avi"));
+    WriteBytes(args.back(), references[k]);
+  }
+  // The oracle: one reference after the other.
+  std::vector<uint8_t> expected = damaged;
+  std::vector<int64_t> differing(3, 0);
+  for (size_t k = 0; k < 3; ++k) {
+    for (size_t i = 0; i < FileSize; ++i) {
+      const uint8_t r = references[k][i];
+      if (expected[i] == 0) {
+        expected[i] = r;
+      } else if (r != 0 && r != expected[i]) {
+        ++differing[k];
+      }
+    }
+  }
+  args.push_back("--delete-reference");
+  const CliResult run = RunCli(args);
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(ReadBytes(folder / "film.avi"), expected);
+  EXPECT_NE(expected, intact);  // the third reference's own bytes filled a hole
+  for (size_t k = 0; k < 3; ++k) {
+    const std::string path = args[2 + k];
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(Contains(
+        run.Out, "Differing bytes in \"" + path + "\": " + std::to_string(differing[k]) + "\n"))
+        << run.Out;
+    EXPECT_TRUE(Contains(
+        run.Out, "Reference file \"" + path + "\":\nThis Reference file has been deleted.\n"));
+  }
+}
+
+TEST_F(CliRepairTest, AReferenceThatIsNoCopyIsUsedOnlyWhenSaidSo) {
+  const std::string other = folder / "other.avi";
+  WriteBytes(other, NonZeroBytes(FileSize, 99));
+  const CliResult refused =
+      RunCli({"repair-reference", "--keep-reference", folder / "film.avi", other});
+  EXPECT_EQ(refused.Status, 3);
+  EXPECT_TRUE(
+      Contains(refused.Err, "The Reference file does not look like a copy of the Selected file.\n"))
+      << refused.Err;
+  EXPECT_TRUE(Contains(refused.Err, "answered No (answer with --repair-anyway)")) << refused.Err;
+  EXPECT_EQ(refused.Out, "");
+  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
+
+  const CliResult used = RunCli(
+      {"repair-reference", "--keep-reference", "--repair-anyway", folder / "film.avi", other});
+  EXPECT_EQ(used.Status, 0) << used.Err;
+  EXPECT_TRUE(Contains(used.Out, "Referencing complete.")) << used.Out;
+  EXPECT_NE(ReadBytes(folder / "film.avi"), damaged);
 }
 
 TEST_F(CliRepairTest, ReferenceThatCannotBeUsedFails) {

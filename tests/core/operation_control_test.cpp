@@ -41,7 +41,7 @@ class OperationControlTest : public testing::ProgramTest {
   void BlockOperation() {
     ++runs;
     OperationContext& c = program->Context;
-    c.Selected.OpenSelectedFile();
+    c.Selected.OpenSelectedFile(FileAccess::ReadOnly);
     if (!c.Control.Busy()) return;
     c.Progress.SetOperationTitle("Testing");
     c.Progress.ShowProgress(0, 1);

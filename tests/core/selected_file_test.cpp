@@ -138,7 +138,7 @@ TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
 
   files.Files[FilePath].push_back(1);  // now 1,024 bytes
   program->Control.HoldBusy(true);
-  Selected().OpenSelectedFile();
+  Selected().OpenSelectedFile(FileAccess::ReadWrite);
   EXPECT_TRUE(program->Control.Busy());
   EXPECT_EQ(Selected().SelectedFileSize, 1024);
   EXPECT_EQ(files.OpenFiles, 1);
@@ -151,11 +151,10 @@ TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
 }
 
 TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
-  for (const char* situation : {"missing", "locked", "read-only"}) {
+  for (const char* situation : {"missing", "locked"}) {
     const std::string path = std::string("/videos/") + situation + ".avi";
     if (std::string(situation) != "missing") AddFile(path, std::vector<uint8_t>(4096, 1));
     files.Locked[path] = std::string(situation) == "locked";
-    files.ReadOnly[path] = std::string(situation) == "read-only";
     dialogs.Expect(MessageKind::Error, AccessError);
     SelectFile(path);
     EXPECT_EQ(Selected().SelectedFileName, path) << situation;
@@ -164,14 +163,38 @@ TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
     EXPECT_EQ(memo.Text.find("Size:"), std::string::npos);
 
     // An operation that opens the file repeats the message.
-    program->Control.HoldBusy(true);
-    dialogs.Expect(MessageKind::Error, AccessError);
-    Selected().OpenSelectedFile();
-    EXPECT_FALSE(program->Control.Busy());
-    EXPECT_EQ(Selected().File, nullptr);
+    for (const FileAccess access : {FileAccess::ReadOnly, FileAccess::ReadWrite}) {
+      program->Control.HoldBusy(true);
+      dialogs.Expect(MessageKind::Error, AccessError);
+      Selected().OpenSelectedFile(access);
+      EXPECT_FALSE(program->Control.Busy());
+      EXPECT_EQ(Selected().File, nullptr);
+    }
 
     program->RunCommand(SelectClearButton);  // Clear, for the next case
   }
+}
+
+TEST_F(SelectedFileTest, ReadOnlyFileIsDescribedButNotOpenedForWriting) {
+  AddFile(FilePath, AviBytes(4096, "divx", "DX50"));
+  files.ReadOnly[FilePath] = true;
+  SelectFile(FilePath);
+  EXPECT_EQ(memo.Text, std::string(NameLines) +
+                           "Size:\r\n   0.1Mb (4Kb)\r\n\r\n"
+                           "FourCC:\r\n   divx-DX50\r\n");
+
+  program->Control.HoldBusy(true);
+  Selected().OpenSelectedFile(FileAccess::ReadOnly);
+  ASSERT_NE(Selected().File, nullptr);
+  EXPECT_EQ(Selected().File->Write("x", 1), -1);
+  Selected().CloseSelectedFile();
+  EXPECT_TRUE(program->Control.Busy());
+
+  dialogs.Expect(MessageKind::Error, AccessError);
+  Selected().OpenSelectedFile(FileAccess::ReadWrite);
+  EXPECT_FALSE(program->Control.Busy());
+  EXPECT_EQ(Selected().File, nullptr);
+  EXPECT_EQ(files.Files[FilePath], AviBytes(4096, "divx", "DX50"));
 }
 
 TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {

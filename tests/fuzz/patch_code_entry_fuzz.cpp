@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_report.h"
 #include "fuzz_program.h"
 #include "repair/patch_code_entry.h"
 
@@ -51,15 +52,22 @@ struct Model {
 Model Expect(const std::string& typed) {
   Model model;
   // The view's lines end at CR LF; each line loses its spaces and commas.
+  std::vector<std::string> lines;
   size_t start = 0;
   while (true) {
     const size_t end = typed.find("\r\n", start);
-    const std::string line = typed.substr(start, end == std::string::npos ? end : end - start);
+    lines.push_back(typed.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  // The Patch Codes text of an analysis gives the lines that hold its codes.
+  // Which texts are one is the analysis report's own rule, taken as it is;
+  // what this target models is the cutting of the lines into codes.
+  if (auto codeLines = PatchCodesTextCodeLines(lines)) lines = std::move(*codeLines);
+  for (const std::string& line : lines) {
     for (char c : line) {
       if (c != ' ' && c != ',') model.Joined += c;
     }
-    if (end == std::string::npos) break;
-    start = end + 2;
   }
   int codes = 0;
   size_t pos = 0;

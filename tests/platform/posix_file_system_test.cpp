@@ -98,7 +98,7 @@ TEST_F(PosixFileSystemTest, MissingFilesAndFoldersDoNotOpen) {
   EXPECT_NE(::access(PathOf("missing.avi").c_str(), F_OK), 0);  // nothing was created
 }
 
-TEST_F(PosixFileSystemTest, ReadOnlyFileDoesNotOpen) {
+TEST_F(PosixFileSystemTest, ReadOnlyFileOpensOnlyForReading) {
   const std::string path = WriteFile("locked.avi", "data");
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
   if (::geteuid() == 0 && !SetImmutable(path, true)) {
@@ -106,7 +106,26 @@ TEST_F(PosixFileSystemTest, ReadOnlyFileDoesNotOpen) {
                     "system refuses the immutable attribute";
   }
   EXPECT_EQ(files.OpenExisting(path), nullptr);
+  auto file = files.OpenReadOnly(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Size(), 4);
+  char buffer[8] = {};
+  EXPECT_EQ(file->Read(buffer, 8), 4);
+  EXPECT_EQ(std::string(buffer, 4), "data");
+  ASSERT_TRUE(file->Seek(0));
+  EXPECT_EQ(file->Write("x", 1), -1);
+  EXPECT_TRUE(file->Close());
   EXPECT_EQ(Contents(path), "data");
+}
+
+TEST_F(PosixFileSystemTest, WritableFileOpensReadOnlyWithoutWriting) {
+  const std::string path = WriteFile("film.avi", "0123");
+  auto file = files.OpenReadOnly(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Write("ab", 2), -1);
+  EXPECT_EQ(Contents(path), "0123");
+  EXPECT_EQ(files.OpenReadOnly(PathOf("missing.avi")), nullptr);
+  EXPECT_EQ(files.OpenReadOnly(folder), nullptr);
 }
 
 TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {

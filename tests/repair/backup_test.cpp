@@ -185,6 +185,9 @@ class MeteredFileSystem : public FileSystem {
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
     return inner_.OpenExisting(path);
   }
+  std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
+    return inner_.OpenReadOnly(path);
+  }
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
     return inner_.CreateOutput(path);
   }

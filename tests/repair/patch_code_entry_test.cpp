@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
+#include "platform/text_lines.h"
 #include "support/program_fixture.h"
+#include "support/test_bytes.h"
 
 namespace tamarack::testing {
 namespace {
@@ -189,13 +191,99 @@ TEST_F(PatchCodeEntryTest, AnEntryWithoutCharactersIsRefused) {
   }
 }
 
-TEST_F(PatchCodeEntryTest, TheAnalysisReportPastedBackIsRefusedAtItsFirstWord) {
-  ExpectError("The Patch Code \"Patch\" is not valid." + Advice);
-  Read(
+// The Patch Codes text of a real analysis: codes of four sizes, a run of 20
+// units written as a code of 16 and one of 4, and a line of sixteen codes.
+class PatchCodesTextEntryTest : public PatchCodeEntryTest {
+ protected:
+  PatchCodesTextEntryTest() {
+    std::vector<std::pair<size_t, size_t>> runs = {{UnitSize + 7, 2000},
+                                                   {5 * UnitSize, 3 * UnitSize},
+                                                   {10 * UnitSize + 1, 20 * UnitSize - 2},
+                                                   {40 * UnitSize + 9, 1500},
+                                                   {45 * UnitSize - 1000, 2000}};
+    for (size_t unit = 46; unit < 60; ++unit) runs.push_back({unit * UnitSize + 100, 2000});
+    AddFile(Video, Damaged(RandomBytes(FileSize, 31), runs));
+    SelectFile(Video);
+    dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+    program->RunCommand(AnalyzeButton);
+    report = memo.Text;
+    for (const std::string& code : program->Analysis.LastResult().Codes) codes += code + " ";
+  }
+
+  static constexpr int32_t FileSize = 60 * UnitSize + 123;
+  const std::string Video = "/v/film.avi";
+  std::string report;
+  std::string codes;
+};
+
+TEST_F(PatchCodesTextEntryTest, TheWholeTextGivesTheRegionsOfItsCodes) {
+  ASSERT_EQ(codes.substr(0, 36), "00010 00052 000AF 001A3 00280 002C1 ");
+  ASSERT_NE(report.find("16 x 64Kb code(s):\r\n00010, 00280, 002E0, "), std::string::npos);
+  UnitRuns expected = {{1, 1}, {5, 7}, {10, 25}, {26, 29}, {40, 40}, {44, 45}};
+  for (int unit = 46; unit < 60; ++unit) expected.push_back({unit, unit});
+  EXPECT_EQ(Enter(codes, FileSize), expected);
+  EXPECT_EQ(Enter(report, FileSize), expected);
+  EXPECT_TRUE(program->Control.Busy());
+
+  // As mail may bring it: blanks for the tab and around lines, more empty
+  // lines, empty lines between a size's line and its codes.
+  std::string mailed;
+  for (std::string line : SplitLines(report)) {
+    if (const size_t tab = line.find('\t'); tab != std::string::npos) line.replace(tab, 1, "   ");
+    mailed += "  " + line + " \r\n" + (line.empty() || line.ends_with(":") ? "\r\n" : "");
+  }
+  EXPECT_EQ(Enter(mailed, FileSize), expected);
+  // The line of sixteen codes, 110 characters, wraps in the middle of a code.
+  memo.WrapWidth = 64;
+  EXPECT_EQ(Enter(report, FileSize), expected);
+  EXPECT_TRUE(program->Control.Busy());
+  EXPECT_TRUE(dialogs.AllAnswered());
+}
+
+TEST_F(PatchCodesTextEntryTest, ASpoiledCodeInTheTextIsNamed) {
+  const size_t at = report.find("001A3");
+  ASSERT_NE(at, std::string::npos);
+  report.replace(at, 5, "001G3");
+  ExpectError("The Patch Code \"001G3\" is not valid." + Advice);
+  Enter(report, FileSize);
+  EXPECT_FALSE(program->Control.Busy());
+}
+
+// Anything but the program's own text, however like it, is cut as it
+// stands: its first piece is the word Patch.
+TEST_F(PatchCodesTextEntryTest, TextsThatMerelyResembleItAreRefused) {
+  const auto replaced = [this](const std::string& from, const std::string& to) {
+    std::string text = report;
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+  };
+  const std::string heading =
       "Patch Codes for required Patch Data\r\n"
-      "(See Help page 6 for information on requesting a Patch file).\r\n\r\n"
-      "Total Patches Codes: 1\tTotal Size: 0.1Mb (64Kb)\r\n\r\n"
-      "1 x 64Kb code(s):\r\n00120\r\n");
+      "(See Help page 6 for information on requesting a Patch file).\r\n\r\n";
+  const std::vector<std::string> texts = {
+      heading + "00010\r\n",
+      heading + "Total Patches Codes: 1\tTotal Size: 0.1Mb (64Kb)\r\n\r\n00010\r\n",
+      heading + "Total Patches Codes: 1\tTotal Size: 0.1Mb (64Kb)\r\n\r\n1 x 64Kb code(s):\r\n",
+      replaced("Patch Codes for required Patch Data", "Patch codes for required patch data"),
+      replaced("(See Help page 6 for information on requesting a Patch file).\r\n", ""),
+      replaced("Total Patches Codes: 20", "Total Patches Codes: 20 or so"),
+      replaced("Total Patches Codes: 20\t", "Total Patches Codes: 20"),
+      replaced("Total Size: ", "Size: "),
+      replaced("(2,624Kb)", "(2624Kb)"),
+      replaced("1 x 192Kb", "1 x 190Kb"),
+      replaced("1 x 192Kb", "1 x 1,088Kb"),
+      replaced("1 x 192Kb", "0 x 192Kb"),
+      replaced("1 x 192Kb code(s):", "1 x 192Kb codes:"),
+      report + "Thanks, Jo\r\n",
+      "Patch Codes, please:\r\n" + report,
+  };
+  for (const std::string& text : texts) {
+    ExpectError("The Patch Code \"Patch\" is not valid." + Advice);
+    EXPECT_TRUE(Enter(text, FileSize).empty()) << text;
+    EXPECT_FALSE(program->Control.Busy()) << text;
+  }
 }
 
 TEST_F(PatchCodeEntryTest, OnlyTheFirst255CodesAreTaken) {

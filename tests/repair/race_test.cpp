@@ -11,6 +11,7 @@
 #include "analysis/patch_codes.h"
 #include "real_files.h"
 #include "repair/file_blocks.h"
+#include "repair/reference_sample.h"
 #include "support/program_fixture.h"
 #include "support/test_bytes.h"
 
@@ -37,6 +38,11 @@ class OtherWriterTest : public ProgramTest {
     AddFile(Video, damaged);
     AddFile(Reference, intact);
     SelectFile(Video);
+  }
+
+  // The reads of the reference that the sample check makes before the merge.
+  int SampleReads() const {
+    return static_cast<int>(SampleBlockStarts(static_cast<int64_t>(intact.size())).size());
   }
 
   // Runs the action once, right after the nth read of the file at path.
@@ -79,7 +85,7 @@ class OtherWriterTest : public ProgramTest {
 TEST_F(OtherWriterTest, ReferenceRepairKeepsWhatAnotherProgramStoredMeanwhile) {
   // The first block has been read and merged in memory when the downloader
   // stores its bytes; the repair must not write the stale copy back.
-  AfterNthRead(Reference, 1, [this] { StoreBytes(); });
+  AfterNthRead(Reference, SampleReads() + 1, [this] { StoreBytes(); });
   RepairWithReference(ReferenceDone, PromptResult::No);
   EXPECT_EQ(files.Files[Video], RepairedAroundStoredBytes());
   EXPECT_TRUE(program->Control.LastRunCompleted());
@@ -99,7 +105,7 @@ TEST_F(OtherWriterTest, PatchRepairKeepsWhatAnotherProgramStoredMeanwhile) {
 }
 
 TEST_F(OtherWriterTest, FileShortenedMeanwhileIsNeverExtended) {
-  AfterNthRead(Reference, 1, [this] { files.Files[Video].resize(200000); });
+  AfterNthRead(Reference, SampleReads() + 1, [this] { files.Files[Video].resize(200000); });
   RepairWithReference(ChangedSize, PromptResult::No);
   ASSERT_EQ(files.Files[Video].size(), 200000u);
   EXPECT_TRUE(std::equal(files.Files[Video].begin(), files.Files[Video].end(), damaged.begin()));
@@ -107,7 +113,8 @@ TEST_F(OtherWriterTest, FileShortenedMeanwhileIsNeverExtended) {
 }
 
 TEST_F(OtherWriterTest, FileLengthenedMeanwhileEndsTheRepair) {
-  AfterNthRead(Reference, 1, [this] { files.Files[Video].resize(damaged.size() + 4096, 0x55); });
+  AfterNthRead(Reference, SampleReads() + 1,
+               [this] { files.Files[Video].resize(damaged.size() + 4096, 0x55); });
   RepairWithReference(ChangedSize, PromptResult::No);
   std::vector<uint8_t> expected = damaged;
   expected.resize(damaged.size() + 4096, 0x55);

@@ -11,6 +11,7 @@
 #include "core/block_grid.h"
 #include "real_files.h"
 #include "repair/file_blocks.h"
+#include "repair/reference_sample.h"
 #include "support/program_fixture.h"
 
 namespace tamarack::testing {
@@ -27,6 +28,11 @@ const std::string DeleteOfferText =
     "Deleting will be permanent (Recycle Bin will be bypassed).\r\n"
     "Delete this Reference file?";
 const std::string StopText = "Current operation paused.\r\nStop current operation?";
+
+// The reads of each file that the sample check makes before the merge.
+int SampleReads(size_t size) {
+  return static_cast<int>(SampleBlockStarts(static_cast<int64_t>(size)).size());
+}
 
 // Bytes 1 to 251 over and over: no zero anywhere.
 std::vector<uint8_t> NonZeroBytes(size_t count) {
@@ -122,9 +128,17 @@ TEST_F(ReferenceRepairTest, OnlyZeroBytesFacingNonZeroBytesChange) {
   selected[4999] = 0;  // cell 1,667, the short last one
   reference[4999] = 9;
   Prepare(selected, reference);
-  ExpectCompletion(PromptResult::None);
+  // The two bytes that both files hold differently are told after the
+  // completion message.
+  dialogs.Expect(MessageKind::Information, CompleteText);
+  dialogs.Expect(MessageKind::Information,
+                 "The Reference file holds other data than the Selected file in 2 bytes;\r\n"
+                 "the Selected file kept its own data there.");
+  dialogs.Expect(MessageKind::Confirmation, DeleteOfferText, PromptResult::None);
   Run();
   ExpectCompleted();
+  EXPECT_EQ(program->ReferenceMerge.LastCounts(),
+            (std::vector<ReferenceCount>{{ReferencePath, 2}}));
   std::vector<uint8_t> expected = selected;
   expected[4] = 77;
   expected[4999] = 9;
@@ -204,7 +218,7 @@ TEST_F(ReferenceRepairTest, StopKeepsMergedBlocksAndOffersNoDeletion) {
   clock.Step = 1000;  // every block is due for progress, so events run after each
   bool asked = false;
   pump.OnPump = [&](int) {
-    if (!asked && files.Counts[ReferencePath].Reads == 1) {
+    if (!asked && files.Counts[ReferencePath].Reads == SampleReads(reference.size()) + 1) {
       asked = true;
       dialogs.Expect(MessageKind::Confirmation, StopText, PromptResult::Yes);
       program->RunCommand(PauseStopButton);
@@ -227,7 +241,7 @@ TEST_F(ReferenceRepairTest, StopAnsweredNoGoesOnToTheEnd) {
   clock.Step = 1000;
   bool asked = false;
   pump.OnPump = [&](int) {
-    if (!asked && files.Counts[ReferencePath].Reads == 1) {
+    if (!asked && files.Counts[ReferencePath].Reads == SampleReads(reference.size()) + 1) {
       asked = true;
       dialogs.Expect(MessageKind::Confirmation, StopText, PromptResult::No);
       program->RunCommand(PauseStopButton);
@@ -261,13 +275,16 @@ TEST_F(ReferenceRepairTest, FaultsInTheMergeEndItWithAMessage) {
     FileRole Role;
     FileFault Fault;
   };
-  const std::vector<Case> cases = {
-      {SelectedPath, "read", 2, FileRole::Selected, FileFault::Read},
-      {ReferencePath, "read", 1, FileRole::Reference, FileFault::Read},
-      {SelectedPath, "write", 1, FileRole::Selected, FileFault::Write},
-      {SelectedPath, "seek", 1, FileRole::Selected, FileFault::Seek},
-  };
   const std::vector<uint8_t> reference = NonZeroBytes(2 * FileBlockSize);
+  // The sample check reads each block of this small file once before, each
+  // after a seek; the merge seeks to the start and before each write.
+  const int sample = SampleReads(reference.size());
+  const std::vector<Case> cases = {
+      {SelectedPath, "read", sample + 2, FileRole::Selected, FileFault::Read},
+      {ReferencePath, "read", sample + 1, FileRole::Reference, FileFault::Read},
+      {SelectedPath, "write", 1, FileRole::Selected, FileFault::Write},
+      {SelectedPath, "seek", sample + 2, FileRole::Selected, FileFault::Seek},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Operation + " of " + c.Path);
     files.Failures.clear();
@@ -291,7 +308,9 @@ TEST_F(ReferenceRepairTest, FileShortenedDuringTheMergeEndsIt) {
     Prepare(std::vector<uint8_t>(reference.size(), 0), reference);
     clock.Step = 1000;
     pump.OnPump = [&](int) {
-      if (files.Counts[ReferencePath].Reads == 1) files.Files[shortened].resize(FileBlockSize + 10);
+      if (files.Counts[ReferencePath].Reads == SampleReads(reference.size()) + 1) {
+        files.Files[shortened].resize(FileBlockSize + 10);
+      }
     };
     const FileRole role = shortened == SelectedPath ? FileRole::Selected : FileRole::Reference;
     dialogs.Expect(MessageKind::Error, FaultMessage(role, FileFault::SizeChanged));
@@ -313,6 +332,9 @@ class ShrinkingFileSystem : public FileSystem {
     if (!file || path != ReferencePath) return file;
     return std::make_unique<ShrinkingReader>(std::move(file), inner_);
   }
+  std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
+    return inner_.OpenReadOnly(path);
+  }
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
     return inner_.CreateOutput(path);
   }
@@ -328,9 +350,11 @@ class ShrinkingFileSystem : public FileSystem {
    public:
     ShrinkingReader(std::unique_ptr<ByteFile> file, FakeFileSystem& files)
         : file_(std::move(file)), files_(files) {}
+    // The sample check before the merge reads the one block of the file
+    // first; the merge's read comes second.
     int32_t Read(void* buffer, int32_t count) override {
       const int32_t n = file_->Read(buffer, count);
-      files_.Files[SelectedPath].resize(100);
+      if (++reads_ > 1) files_.Files[SelectedPath].resize(100);
       return n;
     }
     int32_t Write(const void* buffer, int32_t count) override {
@@ -344,6 +368,7 @@ class ShrinkingFileSystem : public FileSystem {
    private:
     std::unique_ptr<ByteFile> file_;
     FakeFileSystem& files_;
+    int reads_ = 0;
   };
   FakeFileSystem& inner_;
 };

@@ -105,12 +105,16 @@ void FakeEventPump::ProcessPendingEvents() {
 
 namespace {
 
+enum class Access { ReadWrite, ReadOnly };
+
 // A file of the map, reached through its path. Output files are written
-// under their temporary path and moved to their final path by Commit.
+// under their temporary path and moved to their final path by Commit. A file
+// opened read-only fails every write, as the host's does.
 template <typename Base>
 class FakeFile : public Base {
  public:
-  FakeFile(FakeFileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {
+  FakeFile(FakeFileSystem& fs, std::string path, Access access = Access::ReadWrite)
+      : fs_(fs), path_(std::move(path)), access_(access) {
     ++fs_.OpenFiles;
   }
   ~FakeFile() override {
@@ -130,7 +134,7 @@ class FakeFile : public Base {
 
   int32_t Write(const void* buffer, int32_t count) override {
     if (fs_.BeforeWrite) fs_.BeforeWrite(path_);
-    if (!open_ || Fails("write", ++stats().Writes)) return -1;
+    if (!open_ || Fails("write", ++stats().Writes) || access_ == Access::ReadOnly) return -1;
     std::vector<uint8_t>& data = fs_.Files[path_];
     int32_t n = count;
     if (fs_.Capacity >= 0)
@@ -177,6 +181,7 @@ class FakeFile : public Base {
 
   FakeFileSystem& fs_;
   std::string path_;
+  Access access_;
   int64_t position_ = 0;
   bool open_ = true;
 };
@@ -237,6 +242,12 @@ std::unique_ptr<ByteFile> FakeFileSystem::OpenExisting(const std::string& path) 
   if (FailsNow("open")) return nullptr;
   if (!Files.count(path) || Locked[path] || ReadOnly[path]) return nullptr;
   return std::make_unique<FakeByteFile>(*this, path);
+}
+
+std::unique_ptr<ByteFile> FakeFileSystem::OpenReadOnly(const std::string& path) {
+  if (FailsNow("open")) return nullptr;
+  if (!Files.count(path) || Locked[path]) return nullptr;
+  return std::make_unique<FakeByteFile>(*this, path, Access::ReadOnly);
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::CreateOutput(const std::string& path) {

@@ -168,6 +168,8 @@ class FakeFileSystem : public FileSystem {
   };
 
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override;
+  // Its files refuse every write.
+  std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override;
   bool Exists(const std::string& path) override;
   // Paths are the files' only names, unless Aliases says that a path names
@@ -179,7 +181,7 @@ class FakeFileSystem : public FileSystem {
   void FailOn(const std::string& path, const std::string& operation, int fromCall = 1) {
     Failures[path].push_back({operation, fromCall});
   }
-  // The kinds: "open", "create", "read", "write", "seek", "size", "sync",
+  // The kinds: "open" (of either access), "create", "read", "write", "seek", "size", "sync",
   // "rename", "close", "exists", "delete", "free".
   void FailNthCall(const std::string& kind, int call) {
     FailKind = kind;
@@ -193,7 +195,7 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, Stats> Counts;
   std::map<std::string, std::vector<Failure>> Failures;
   std::map<std::string, std::string> Aliases;  // path -> the path it names
-  std::map<std::string, bool> Locked;          // OpenExisting fails
+  std::map<std::string, bool> Locked;          // OpenExisting and OpenReadOnly fail
   std::map<std::string, bool> ReadOnly;        // OpenExisting and Delete fail
   bool ReadOnlyFolder = false;                 // CreateOutput fails
   int64_t Free = int64_t{1} << 40;             // FreeSpace answer; -1 fails

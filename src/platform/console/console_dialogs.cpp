@@ -46,6 +46,10 @@ void ConsoleDialogs::SetQuestionPolicy(AnswerPolicy policy, std::string hint) {
   hint_ = std::move(hint);
 }
 
+void ConsoleDialogs::SetQuestionPolicy(std::string ending, AnswerPolicy policy, std::string hint) {
+  rules_.push_back({std::move(ending), policy, std::move(hint)});
+}
+
 PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& text,
                                          DefaultAnswer answer) {
   switch (kind) {
@@ -86,11 +90,20 @@ PromptResult ConsoleDialogs::AnswerStopPrompt(const std::string& text, DefaultAn
 }
 
 PromptResult ConsoleDialogs::AnswerQuestion(const std::string& text, DefaultAnswer answer) {
-  if (policy_ == AnswerPolicy::Yes) return PromptResult::Yes;
-  if (policy_ == AnswerPolicy::No) return PromptResult::No;
+  AnswerPolicy policy = policy_;
+  const std::string* hint = &hint_;
+  for (const QuestionRule& rule : rules_) {
+    if (text.ends_with(rule.Ending)) {
+      policy = rule.Policy;
+      hint = &rule.Hint;
+      break;
+    }
+  }
+  if (policy == AnswerPolicy::Yes) return PromptResult::Yes;
+  if (policy == AnswerPolicy::No) return PromptResult::No;
   if (interactive_) return Ask(text, false, answer);
   output_.PrintErr(text);
-  output_.PrintErr("tamarack-cli: no terminal to ask on: answered No (answer with " + hint_ + ")");
+  output_.PrintErr("tamarack-cli: no terminal to ask on: answered No (answer with " + *hint + ")");
   return PromptResult::No;
 }
 

@@ -3,6 +3,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/console/answer_input.h"
 #include "platform/console/console_output.h"
@@ -29,6 +30,9 @@ class ConsoleDialogs : public Dialogs {
   // policy answers every question of the command; hint names the options
   // that would have answered a question answered No for want of a terminal.
   void SetQuestionPolicy(AnswerPolicy policy, std::string hint);
+  // A question whose text ends with the ending is answered by this policy,
+  // and its hint named, instead of the command's.
+  void SetQuestionPolicy(std::string ending, AnswerPolicy policy, std::string hint);
   // Whether information messages are printed (not when the command reports
   // in its own form instead).
   void SetInformationShown(bool shown) { informationShown_ = shown; }
@@ -73,8 +77,14 @@ class ConsoleDialogs : public Dialogs {
   ConsoleOutput& output_;
   AnswerInput& input_;
   bool interactive_;
+  struct QuestionRule {
+    std::string Ending;
+    AnswerPolicy Policy;
+    std::string Hint;
+  };
   AnswerPolicy policy_ = AnswerPolicy::Ask;
   std::string hint_ = "--yes or --no";
+  std::vector<QuestionRule> rules_;
   bool informationShown_ = true;
   std::deque<std::string> files_;
   std::optional<StopRequest> stopRequest_;

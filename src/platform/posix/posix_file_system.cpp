@@ -241,10 +241,9 @@ bool IsRegularFile(int fd) {
   return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
 }
 
-}  // namespace
-
-std::unique_ptr<ByteFile> PosixFileSystem::OpenExisting(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+// Null when the open fails or the path names no regular file.
+std::unique_ptr<ByteFile> OpenRegularFile(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
   if (fd < 0) return nullptr;
   if (!IsRegularFile(fd)) {
     ::close(fd);
@@ -254,6 +253,16 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenExisting(const std::string& path)
   // further ahead. Only a hint, so a refusal changes nothing.
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::make_unique<PosixByteFile>(fd);
+}
+
+}  // namespace
+
+std::unique_ptr<ByteFile> PosixFileSystem::OpenExisting(const std::string& path) {
+  return OpenRegularFile(path, O_RDWR);
+}
+
+std::unique_ptr<ByteFile> PosixFileSystem::OpenReadOnly(const std::string& path) {
+  return OpenRegularFile(path, O_RDONLY);
 }
 
 // The file is made where the final name will be, so that the rename stays

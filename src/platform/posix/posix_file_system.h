@@ -14,6 +14,7 @@ class PosixFileSystem : public FileSystem {
   explicit PosixFileSystem(OutputNaming naming = OutputNaming::UnnamedFirst) : naming_(naming) {}
 
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override;
+  std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override;
   bool Exists(const std::string& path) override;
   bool SameFile(const std::string& a, const std::string& b) override;

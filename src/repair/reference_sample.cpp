@@ -1,0 +1,40 @@
+#include "repair/reference_sample.h"
+
+#include <algorithm>
+
+#include "core/size_text.h"
+#include "repair/file_blocks.h"
+
+namespace tamarack {
+namespace {
+
+constexpr int64_t SpreadBlocks = 64;
+
+}  // namespace
+
+std::vector<int64_t> SampleBlockStarts(int64_t fileSize) {
+  std::vector<int64_t> starts;
+  if (fileSize <= 0) return starts;
+  const int64_t block = FileBlockSize;
+  if (fileSize <= (SpreadBlocks + 2) * block) {
+    for (int64_t start = 0; start < fileSize; start += block) starts.push_back(start);
+    return starts;
+  }
+  // Between the first and the last block the spread blocks stand more than
+  // a block apart, as the file holds more than 66 blocks.
+  const int64_t last = fileSize - block;
+  starts.push_back(0);
+  for (int64_t i = 1; i <= SpreadBlocks; ++i) starts.push_back(last / (SpreadBlocks + 1) * i);
+  starts.push_back(last);
+  return starts;
+}
+
+bool LooksForeign(const HeldBytes& sample) { return sample.Differing * 100 > sample.BothHeld; }
+
+std::string DifferingPercent(const HeldBytes& sample) {
+  if (sample.BothHeld == 0) return "0.0";
+  const int64_t permille = (sample.Differing * 1000 + sample.BothHeld - 1) / sample.BothHeld;
+  return FormatThousands(permille / 10) + "." + std::to_string(permille % 10);
+}
+
+}  // namespace tamarack
