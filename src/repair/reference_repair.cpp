@@ -199,19 +199,16 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
       std::copy_n(selectedBlock.data(), count, currentBlock.data());
       std::copy_n(referenceBlocks[0].data(), count, mergedBlock.data());
       for (size_t k = 0; k < references.size(); ++k) {
-        HeldBytes held;
-        CountHeldBytes(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count), held);
-        references[k].DifferingBytes += held.Differing;
+        references[k].DifferingBytes +=
+            CountDifferingBytes(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count));
         TakeZeroBytesFrom(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count));
         if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), Bytes(referenceBlocks[k], count));
       }
       source = mergedBlock.data();
-    } else {
-      HeldBytes held;
-      CountHeldBytes(Bytes(selectedBlock, count), Bytes(referenceBlocks[0], count), held);
-      references[0].DifferingBytes += held.Differing;
     }
-    const bool changed = CountBlockCells(cells, selectedBlock.data(), source, count);
+    // With one reference its differing bytes are counted as the cells are.
+    const bool changed = CountBlockCells(cells, selectedBlock.data(), source, count,
+                                         several_ ? nullptr : &references[0].DifferingBytes);
     if (changed && !WriteFilledBytes(control, selectedFile, size, position, source,
                                      selectedBlock.data(), count)) {
       break;
@@ -236,16 +233,25 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
 }
 
 bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selected,
-                                      const uint8_t* reference, int32_t count) {
+                                      const uint8_t* reference, int32_t count, int64_t* differing) {
   // The block is looked at one cell span at a time, so that whether a byte
-  // of the span will be filled decides the cell's colour.
+  // of the span will be filled decides the cell's colour. The bytes both
+  // files hold differently are counted in the same pass when asked for.
   bool blockChanged = false;
   int32_t offset = 0;
   while (offset < count) {
     const int32_t span = std::min(count - offset, cells.LeftInCell());
     const auto length = static_cast<size_t>(span);
-    const bool fills = AnyFillable(std::span<const uint8_t>(selected + offset, length),
-                                   std::span<const uint8_t>(reference + offset, length));
+    const std::span<const uint8_t> target(selected + offset, length);
+    const std::span<const uint8_t> source(reference + offset, length);
+    bool fills = false;
+    if (differing != nullptr) {
+      const SpanComparison comparison = CompareSpans(target, source);
+      fills = comparison.Fills;
+      *differing += comparison.Differing;
+    } else {
+      fills = AnyFillable(target, source);
+    }
     blockChanged = blockChanged || fills;
     cells.Add(span, fills, context_.Grid);
     offset += span;

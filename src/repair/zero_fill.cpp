@@ -113,4 +113,49 @@ void CountHeldBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, Held
   }
 }
 
+int64_t CountDifferingBytes(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  assert(a.size() == b.size());
+  int64_t total = 0;
+  for (size_t start = 0; start < a.size(); start += Stretch) {
+    const size_t n = std::min(a.size() - start, Stretch);
+    const uint8_t* x = a.data() + start;
+    const uint8_t* y = b.data() + start;
+    // Any byte held by both that differs leaves bits set here; only then is
+    // the stretch counted.
+    uint8_t any = 0;
+    for (size_t i = 0; i < n; ++i) {
+      any |= static_cast<uint8_t>((x[i] ^ y[i]) & ~ZeroMask(x[i]) & ~ZeroMask(y[i]));
+    }
+    if (any == 0) continue;
+    HeldBytes counts;
+    CountHeldBytes(std::span<const uint8_t>(x, n), std::span<const uint8_t>(y, n), counts);
+    total += counts.Differing;
+  }
+  return total;
+}
+
+SpanComparison CompareSpans(std::span<const uint8_t> target, std::span<const uint8_t> source) {
+  assert(source.size() >= target.size());
+  SpanComparison result;
+  for (size_t start = 0; start < target.size(); start += Stretch) {
+    const size_t n = std::min(target.size() - start, Stretch);
+    const uint8_t* t = target.data() + start;
+    const uint8_t* s = source.data() + start;
+    uint8_t fills = 0;
+    uint8_t differs = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const uint8_t targetZero = ZeroMask(t[i]);
+      fills |= static_cast<uint8_t>(s[i] & targetZero);
+      differs |= static_cast<uint8_t>((t[i] ^ s[i]) & ~(targetZero | ZeroMask(s[i])));
+    }
+    result.Fills = result.Fills || fills != 0;
+    if (differs != 0) {
+      HeldBytes counts;
+      CountHeldBytes(std::span<const uint8_t>(t, n), std::span<const uint8_t>(s, n), counts);
+      result.Differing += counts.Differing;
+    }
+  }
+  return result;
+}
+
 }  // namespace tamarack

@@ -43,4 +43,15 @@ struct HeldBytes {
 // Adds the bytes of the two spans, which are equally long, to the counts.
 void CountHeldBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, HeldBytes& counts);
 
+// The Differing count alone, at the speed of one pass over both spans when
+// they agree, as copies of one file mostly do.
+int64_t CountDifferingBytes(std::span<const uint8_t> a, std::span<const uint8_t> b);
+
+// AnyFillable and CountDifferingBytes of the same spans in one pass.
+struct SpanComparison {
+  bool Fills = false;
+  int64_t Differing = 0;
+};
+SpanComparison CompareSpans(std::span<const uint8_t> target, std::span<const uint8_t> source);
+
 }  // namespace tamarack
