@@ -15,6 +15,7 @@ enum CliExitStatus : int {
   ExitFailed = 1,     // it ended with an error message
   ExitUsage = 2,      // unknown command or option, missing argument
   ExitDeclined = 3,   // a question was answered No, or the operation was stopped
+  ExitDamaged = 4,    // analyze --check: an analysed file has error bytes
 };
 
 enum class CliCommand { Info, Analyze, Backup, RepairReference, CreatePatch, RepairPatch };
@@ -23,6 +24,11 @@ enum class CliCommand { Info, Analyze, Backup, RepairReference, CreatePatch, Rep
 struct CliRequest {
   CliCommand Command = CliCommand::Info;
   std::string File;
+  // analyze: the files after the first, and the folders to walk (-r).
+  std::vector<std::string> MoreFiles;
+  std::vector<std::string> Folders;
+  bool AllFiles = false;   // -r takes every file, not only *.avi
+  bool Check = false;      // exit status 4 when an analysed file has error bytes
   std::string SecondFile;  // REFERENCE of repair-reference, PATCH of repair-patch
   std::vector<std::string> Codes;
   std::optional<std::string> CodesFrom;  // a path, or "-" for standard input
@@ -32,6 +38,11 @@ struct CliRequest {
   std::string MapPath;
   bool Progress = false;
 };
+
+// Whether analyze runs over several files: one line (or JSON object) each.
+inline bool IsMultiFileRun(const CliRequest& request) {
+  return !request.MoreFiles.empty() || !request.Folders.empty();
+}
 
 struct CliParse {
   std::optional<CliRequest> Request;  // empty when the run ends here

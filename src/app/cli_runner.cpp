@@ -9,17 +9,12 @@
 #include <memory>
 #include <variant>
 
+#include "app/cli_analyze_files.h"
 #include "app/cli_codes.h"
 #include "app/cli_json.h"
-#include "app/program.h"
-#include "platform/console/console_dialogs.h"
-#include "platform/console/console_event_pump.h"
-#include "platform/console/console_shell.h"
-#include "platform/console/console_text_view.h"
-#include "platform/console/console_window_host.h"
+#include "app/console_program.h"
 #include "platform/console/png_image.h"
 #include "platform/text_view.h"
-#include "ui/help_text.h"
 
 namespace tamarack {
 namespace {
@@ -27,15 +22,6 @@ namespace {
 // The map of the Analysis view: the view area less the strip that holds
 // the Pause/Stop button and the progress bar.
 constexpr PixelRect MapArea{104, 44, 512, 252};
-
-// Full paths, as the open-file dialog of the window gives them. Nothing is
-// collapsed by its text: ".." after a symbolic link leads out of the link's
-// target, so only the kernel knows which file a path names.
-std::string FullPath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(path, error);
-  return error ? path : full.string();
-}
 
 // The text with CR LF line ends, as the text control holds pasted lines.
 std::string WithControlLineEnds(const std::string& text) {
@@ -104,21 +90,14 @@ std::string WithoutTrailingLines(std::string text) {
   return text;
 }
 
-Operation OperationOf(CliCommand command) {
-  switch (command) {
-    case CliCommand::Backup:
-      return Operation::CreateBackup;
-    case CliCommand::RepairReference:
-      return Operation::RepairWithReference;
-    case CliCommand::CreatePatch:
-      return Operation::CreatePatch;
-    case CliCommand::RepairPatch:
-      return Operation::RepairWithPatch;
-    case CliCommand::Info:
-    case CliCommand::Analyze:
-      break;
-  }
-  return Operation::Analyze;
+}  // namespace
+
+// Nothing is collapsed by its text: ".." after a symbolic link leads out of
+// the link's target, so only the kernel knows which file a path names.
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.string();
 }
 
 int ExitStatusOf(Outcome outcome) {
@@ -134,9 +113,23 @@ int ExitStatusOf(Outcome outcome) {
   return ExitDeclined;
 }
 
-ProgressDisplay DisplayFor(const CliRequest& request, const ConsoleOutput& output) {
-  if (output.ErrIsTerminal()) return ProgressDisplay::StatusLine;
-  return request.Progress ? ProgressDisplay::Lines : ProgressDisplay::Hidden;
+namespace {
+
+Operation OperationOf(CliCommand command) {
+  switch (command) {
+    case CliCommand::Backup:
+      return Operation::CreateBackup;
+    case CliCommand::RepairReference:
+      return Operation::RepairWithReference;
+    case CliCommand::CreatePatch:
+      return Operation::CreatePatch;
+    case CliCommand::RepairPatch:
+      return Operation::RepairWithPatch;
+    case CliCommand::Info:
+    case CliCommand::Analyze:
+      break;
+  }
+  return Operation::Analyze;
 }
 
 // The reason that errno gives for a failure, where the platform set one.
@@ -175,10 +168,13 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
   const int status = ExitStatusOf(result.Result);
   if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message));
   if (status != ExitCompleted) return status;
-  if (!request.Json && !analysis.Codes.empty()) {
-    host.Output.PrintOut("\r\n" + WithoutTrailingLines(PatchCodesText(analysis.Codes)));
+  if (!request.Json &&
+      (!analysis.Codes.empty() || (!analysis.JudgedFake && HasDamagePastCodes(analysis)))) {
+    host.Output.PrintOut("\r\n" +
+                         WithoutTrailingLines(PatchCodesText(analysis.Codes, analysis.FileSize)));
   }
   if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
+  if (request.Check && analysis.ErrorBytes > 0) return ExitDamaged;
   return status;
 }
 
@@ -191,36 +187,16 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     codes = std::move(std::get<std::string>(input));
   }
 
-  ConsoleTextView memo;
-  ConsoleDialogs dialogs(host.Output, host.Input, host.Interactive);
-  dialogs.SetQuestionPolicy(request.Answers, request.AnswerHint);
-  dialogs.SetInformationShown(!request.Json);
-  ConsoleEventPump pump(host.Output, host.Interrupts, DisplayFor(request, host.Output));
-  ConsoleShell shell(host.Output);
-  ConsoleWindowHost window;
-  Program program(
-      PlatformServices{host.Fonts, memo, dialogs, pump, host.Timer, shell, window, host.Files});
-  // A stop goes the program's own way, through the Pause/Stop command and
-  // its question, as long as the operation has steps left: the progress bar
-  // loses its title once the last step is done.
-  pump.Attach(
-      [&program] { return program.Progress.LastProgressText; },
-      [&program, &dialogs](StopRequest stop) {
-        ConsoleDialogs::StopPrompt stopPrompt(dialogs, stop);
-        program.RunCommand(PauseStopButton);
-      },
-      [&program] { return program.Control.Busy() && !program.Progress.OperationTitle.empty(); });
-
-  memo.SetText(HelpText());
-  program.DoInit();
+  ConsoleProgram console(request, host, !request.Json, "");
+  Program& program = console.program;
   const std::string file = FullPath(request.File);
   const bool usable = program.Selected.SelectPath(file);
   if (request.Command == CliCommand::Info) {
     host.Output.PrintOut(WithoutTrailingLines(program.Selected.Information()));
     return usable ? ExitCompleted : ExitFailed;
   }
-  // The file could not be opened, or is too small or too large: the
-  // operation would only say so again.
+  // The file could not be opened, or is too small: the operation would
+  // only say so again.
   if (!usable) {
     if (request.Json) {
       host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), program.Control.LastError()));
@@ -228,7 +204,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     return ExitFailed;
   }
 
-  if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
+  if (!request.SecondFile.empty()) console.dialogs.AddFileAnswer(FullPath(request.SecondFile));
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
@@ -236,7 +212,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   int status = ExitStatusOf(result.Result);
   // A request to end the program that answered a question after the
   // operation's work (the deletion of the reference) still ends it stopped.
-  if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
+  if (status == ExitCompleted && console.dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
     status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result);
   }
@@ -254,6 +230,9 @@ int FinishOutput(int status, ConsoleOutput& output) {
 }
 
 int RunCli(const CliRequest& request, CliHost& host) {
+  if (request.Command == CliCommand::Analyze && IsMultiFileRun(request)) {
+    return FinishOutput(RunAnalyzeFiles(request, host), host.Output);
+  }
   return FinishOutput(RunCommand(request, host), host.Output);
 }
 

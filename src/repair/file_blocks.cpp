@@ -9,7 +9,7 @@ namespace {
 
 // False, with the message shown, when the file's size is no longer the one
 // it had when it was opened.
-bool StillHasSize(OperationControl& control, ByteFile& file, int32_t fileSize) {
+bool StillHasSize(OperationControl& control, ByteFile& file, int64_t fileSize) {
   const int64_t size = file.Size();
   if (size < 0) {
     control.ShowFault(FileRole::Selected, FileFault::Read);
@@ -22,7 +22,7 @@ bool StillHasSize(OperationControl& control, ByteFile& file, int32_t fileSize) {
   return true;
 }
 
-bool SeekTo(OperationControl& control, ByteFile& file, int32_t position) {
+bool SeekTo(OperationControl& control, ByteFile& file, int64_t position) {
   if (file.Seek(position)) return true;
   control.ShowFault(FileRole::Selected, FileFault::Seek);
   return false;
@@ -38,7 +38,7 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
   return false;
 }
 
-bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
+bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSize, int64_t position,
                       const uint8_t* source, int32_t count, uint8_t* scratch) {
   if (!SeekTo(control, file, position)) return false;
   if (!ReadFileBlock(control, file, FileRole::Selected, scratch, count)) return false;
@@ -46,7 +46,7 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSiz
   bool written = true;
   ForEachFillRun(std::span<const uint8_t>(scratch, length),
                  std::span<const uint8_t>(source, length), [&](size_t offset, size_t run) {
-                   const auto at = position + static_cast<int32_t>(offset);
+                   const auto at = position + static_cast<int64_t>(offset);
                    const auto n = static_cast<int32_t>(run);
                    written = StillHasSize(control, file, fileSize) && SeekTo(control, file, at);
                    if (written && file.Write(source + offset, n) != n) {
@@ -58,7 +58,7 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSiz
   return written && SeekTo(control, file, position + count);
 }
 
-bool FinishRepairedFile(OperationControl& control, ByteFile& file, int32_t fileSize) {
+bool FinishRepairedFile(OperationControl& control, ByteFile& file, int64_t fileSize) {
   if (!StillHasSize(control, file, fileSize)) return false;
   if (file.Sync()) return true;
   control.ShowFault(FileRole::Selected, FileFault::Write);

@@ -28,12 +28,12 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
 // is never written at or past its end, nor extended. A fault or a changed
 // size ends the operation with its message and gives false. Afterwards the
 // file stands at position + count.
-bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
+bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSize, int64_t position,
                       const uint8_t* source, int32_t count, uint8_t* scratch);
 
 // Checks that the repaired selected file still has its size and puts what
 // was written on the disk, so that the completion message tells the truth.
 // False, with the message shown, when either fails.
-bool FinishRepairedFile(OperationControl& control, ByteFile& file, int32_t fileSize);
+bool FinishRepairedFile(OperationControl& control, ByteFile& file, int64_t fileSize);
 
 }  // namespace tamarack

@@ -79,19 +79,19 @@ void ReferenceRepair::MergeReference(ReferenceRecord& reference) {
   OperationControl& control = context_.Control;
   ByteFile& selectedFile = *context_.Selected.File;
   ByteFile& referenceFile = *reference.ReferenceFile;
-  const int32_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize;
 
   OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Silver, Green);
   AlignedBuffer selectedBlock(FileBlockSize);
   AlignedBuffer referenceBlock(FileBlockSize);
-  int32_t position = 0;
+  int64_t position = 0;
   // Both files are read in step, and only as far as the size both had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
   while (loop.Going() && position < size) {
-    const int32_t count = std::min(FileBlockSize, size - position);
+    const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - position));
     if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count) ||
         !ReadFileBlock(control, referenceFile, FileRole::Reference, referenceBlock.data(), count)) {
       break;
@@ -119,7 +119,7 @@ bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selecte
   bool blockChanged = false;
   int32_t offset = 0;
   while (offset < count) {
-    const int32_t span = std::min(count - offset, cells.LeftInCell());
+    const auto span = static_cast<int32_t>(std::min<int64_t>(count - offset, cells.LeftInCell()));
     const auto length = static_cast<size_t>(span);
     const bool fills = AnyFillable(std::span<const uint8_t>(selected + offset, length),
                                    std::span<const uint8_t>(reference + offset, length));

@@ -209,10 +209,12 @@ TEST_F(PatchRepairTest, ARegionBeyondTheSelectedFileIsRefusedBeforeWriting_overf
   Prepare(Damaged(std::vector<uint8_t>(intact.begin(), intact.begin() + 100000), {{0, 100000}}),
           {});
   const std::string message = "This Patch file does not fit the Selected file.";
-  // The first region fits and would be applied if the check came late.
-  ExpectRefused(PatchOf(intact, {{0, 0}, {1, 0}}), message);
-  ExpectRefused(PatchOf(intact, {{0, 1}}), message);
-  // First units beyond 2 GiB.
+  // The first region fits and would be applied if the check came late; unit
+  // 2 lies wholly beyond the file.
+  ExpectRefused(PatchOf(intact, {{0, 0}, {2, 0}}), message);
+  ExpectRefused(PatchOf(intact, {{0, 2}}), message);
+  ExpectRefused(PatchOf(intact, {{1, 1}}), message);
+  // First units beyond 2 GiB and at the top.
   ExpectRefused(PatchOf(intact, {{0, 0}, {0x8000, 0}}), message);
   ExpectRefused(PatchOf(intact, {{0xFFFF, 0}}), message);
 }
