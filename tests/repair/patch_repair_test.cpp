@@ -219,6 +219,16 @@ TEST_F(PatchRepairTest, ARegionBeyondTheSelectedFileIsRefusedBeforeWriting_overf
   ExpectRefused(PatchOf(intact, {{0xFFFF, 0}}), message);
 }
 
+// A region may end in the last, partial unit. What the patch holds past the
+// end of the file fills nothing, whatever it is: the file keeps its size.
+TEST_F(PatchRepairTest, TheLastPartialUnitIsFilledOnlyWithinTheFile) {
+  const std::vector<uint8_t> intact = RandomBytes(2 * UnitSize, 12);
+  const std::vector<uint8_t> file(intact.begin(), intact.begin() + 100000);
+  Prepare(Damaged(file, {{60000, 40000}}), PatchOf(intact, {{0, 1}}));
+  Repair(MessageKind::Information, Completed);
+  EXPECT_EQ(files.Files.at(Video), file);
+}
+
 TEST_F(PatchRepairTest, AnEntryOf256UnitsCarries16MebibytesOfData) {
   const std::vector<uint8_t> intact = RandomBytes(256 * UnitSize, 9);
   const std::vector<uint8_t> video =
