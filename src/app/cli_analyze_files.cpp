@@ -1,8 +1,7 @@
 #include "app/cli_analyze_files.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
