@@ -23,6 +23,19 @@ namespace {
 // the Pause/Stop button and the progress bar.
 constexpr PixelRect MapArea{104, 44, 512, 252};
 
+}  // namespace
+
+// Full paths, as the open-file dialog of the window gives them. Nothing is
+// collapsed by its text: ".." after a symbolic link leads out of the link's
+// target, so only the kernel knows which file a path names.
+std::string FullPath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.string();
+}
+
+namespace {
+
 // The text with CR LF line ends, as the text control holds pasted lines.
 std::string WithControlLineEnds(const std::string& text) {
   std::string lines;
@@ -90,31 +103,6 @@ std::string WithoutTrailingLines(std::string text) {
   return text;
 }
 
-}  // namespace
-
-// Nothing is collapsed by its text: ".." after a symbolic link leads out of
-// the link's target, so only the kernel knows which file a path names.
-std::string FullPath(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(path, error);
-  return error ? path : full.string();
-}
-
-int ExitStatusOf(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::Completed:
-      return ExitCompleted;
-    case Outcome::Failed:
-      return ExitFailed;
-    case Outcome::Declined:
-    case Outcome::Stopped:
-      break;
-  }
-  return ExitDeclined;
-}
-
-namespace {
-
 Operation OperationOf(CliCommand command) {
   switch (command) {
     case CliCommand::Backup:
@@ -131,6 +119,23 @@ Operation OperationOf(CliCommand command) {
   }
   return Operation::Analyze;
 }
+
+}  // namespace
+
+int ExitStatusOf(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::Completed:
+      return ExitCompleted;
+    case Outcome::Failed:
+      return ExitFailed;
+    case Outcome::Declined:
+    case Outcome::Stopped:
+      break;
+  }
+  return ExitDeclined;
+}
+
+namespace {
 
 // The reason that errno gives for a failure, where the platform set one.
 std::string ReasonOf(int error) {
@@ -188,6 +193,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   }
 
   ConsoleProgram console(request, host, !request.Json, "");
+  ConsoleDialogs& dialogs = console.dialogs;
   Program& program = console.program;
   const std::string file = FullPath(request.File);
   const bool usable = program.Selected.SelectPath(file);
@@ -204,7 +210,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     return ExitFailed;
   }
 
-  if (!request.SecondFile.empty()) console.dialogs.AddFileAnswer(FullPath(request.SecondFile));
+  if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
@@ -212,7 +218,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   int status = ExitStatusOf(result.Result);
   // A request to end the program that answered a question after the
   // operation's work (the deletion of the reference) still ends it stopped.
-  if (status == ExitCompleted && console.dialogs.TerminationAnswered()) status = ExitDeclined;
+  if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
     status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result);
   }
