@@ -185,30 +185,56 @@ TEST_F(LargeFileTest, ReferenceFillsTheHolesAcrossTheMarksAndPaintsTheirCells) {
   }
 }
 
-TEST_F(LargeFileTest, AnalyzeOfASparseFileFollowsTheRule) {
-  const std::string video = folder.File("big.avi");
-  MAKE_SPARSE(video, FiveGiB, FiveGiBIslands);
-  // The holes between the islands are its zero runs.
-  std::vector<ZeroRun> runs;
-  int64_t end = 0;
-  for (const Island& island : FiveGiBIslands) {
-    if (island.Offset > end) runs.push_back({end, island.Offset - end});
-    end = island.Offset + island.Length;
+// Islands of data at the start, around 2 GiB and 4 GiB and in the last
+// unit, as far as the file reaches; those that meet are one island.
+std::vector<Island> IslandsOfFile(int64_t size) {
+  std::vector<Island> islands;
+  for (Island island : std::vector<Island>{{0, 65536, 1},
+                                           {2 * GiB - 100000, 200000, 1},
+                                           {4 * GiB - 100000, 200000, 1},
+                                           {size - 70000, 70000, 1}}) {
+    if (island.Offset >= size) continue;
+    island.Length = std::min(island.Length, size - island.Offset);
+    if (!islands.empty() && island.Offset <= islands.back().Offset + islands.back().Length) {
+      islands.back().Length =
+          std::max(islands.back().Offset + islands.back().Length, island.Offset + island.Length) -
+          islands.back().Offset;
+    } else {
+      islands.push_back(island);
+    }
   }
-  const ExpectedAnalysis expected = ExpectAnalysis(FiveGiB, runs);
-  Select(video);
-  dialogs.Expect(MessageKind::Information, "Analysis complete.*");
-  program->RunCommand(AnalyzeButton);
-  const AnalysisResult& result = program->Analysis.LastResult();
-  ASSERT_TRUE(result.Completed);
-  EXPECT_EQ(result.ErrorBytes, expected.ErrorBytes);
-  EXPECT_EQ(result.Runs, expected.Runs);
-  // Holes nearly everywhere: the file is judged fake and keeps no codes.
-  EXPECT_TRUE(result.JudgedFake);
-  EXPECT_TRUE(result.Codes.empty());
-  std::string cells;
-  for (const Color& color : result.Cells) cells += color == Red ? 'R' : 'G';
-  EXPECT_EQ(cells, expected.Cells);
+  return islands;
+}
+
+TEST_F(LargeFileTest, AnalyzeOfSparseFilesFollowsTheRuleAtEverySize) {
+  const std::string video = folder.File("big.avi");
+  for (const int64_t size : {2 * GiB - 1, 2 * GiB, 3 * GiB, 4 * GiB - 1, 4 * GiB, FiveGiB}) {
+    SCOPED_TRACE(size);
+    const std::vector<Island> islands = IslandsOfFile(size);
+    MAKE_SPARSE(video, size, islands);
+    // The holes between the islands are its zero runs.
+    std::vector<ZeroRun> runs;
+    int64_t end = 0;
+    for (const Island& island : islands) {
+      if (island.Offset > end) runs.push_back({end, island.Offset - end});
+      end = island.Offset + island.Length;
+    }
+    const ExpectedAnalysis expected = ExpectAnalysis(size, runs);
+    Select(video);
+    dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+    program->RunCommand(AnalyzeButton);
+    const AnalysisResult& result = program->Analysis.LastResult();
+    ASSERT_TRUE(result.Completed);
+    EXPECT_EQ(result.FileSize, size);
+    EXPECT_EQ(result.ErrorBytes, expected.ErrorBytes);
+    EXPECT_EQ(result.Runs, expected.Runs);
+    // Holes nearly everywhere: the file is judged fake and keeps no codes.
+    EXPECT_TRUE(result.JudgedFake);
+    EXPECT_TRUE(result.Codes.empty());
+    std::string cells;
+    for (const Color& color : result.Cells) cells += color == Red ? 'R' : 'G';
+    EXPECT_EQ(cells, expected.Cells);
+  }
 }
 
 // The road of a patch on a 3 GiB file: codes past 2 GiB, which no file
