@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cli_options.h"
 #include "analysis/analysis_report.h"
+#include "app/cli_options.h"
 #include "app/cli_runner.h"
 
 namespace tamarack {
