@@ -1,5 +1,6 @@
 #include "analysis/analysis_report.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string_view>
@@ -104,9 +105,11 @@ bool IsClassLine(std::string_view line) {
 
 }  // namespace
 
-void AddRunCodes(ScanState& state, int32_t runStart, int32_t runLength) {
-  if (state.CodeCount == MaxScanCodes) return;
-  std::string codes = RangeToCodes(runStart, runLength);
+const char PastCodesLine[] = "Damage past 4Gb can be repaired only with a Reference file.";
+
+void AddRunCodes(ScanState& state, int64_t runStart, int64_t runLength) {
+  if (state.CodeCount == MaxScanCodes || runStart > PatchableSize) return;
+  std::string codes = RangeToCodes(runStart, std::min(runLength, PatchableSize - runStart + 1));
   if (state.CodeCount > 0) {
     const std::string merged =
         MergeCodes(state.Codes[state.CodeCount - 1], codes.substr(0, CodeLength));
@@ -121,12 +124,12 @@ void AddRunCodes(ScanState& state, int32_t runStart, int32_t runLength) {
   }
 }
 
-AnalysisReport MakeAnalysisReport(int32_t errorBytes, int32_t fileSize) {
+AnalysisReport MakeAnalysisReport(int64_t errorBytes, int64_t fileSize) {
   AnalysisReport report;
-  const int64_t e = errorBytes;
-  report.FakeBytes = (e + 1023) / 1024 * 1024;
+  report.FakeBytes = (errorBytes + 1023) / 1024 * 1024;
   report.RealBytes = fileSize - report.FakeBytes;
-  int64_t v = report.RealBytes * 1000 / fileSize;
+  // The product leaves 64 bits for files beyond 9 PB.
+  auto v = static_cast<int64_t>(static_cast<__int128>(report.RealBytes) * 1000 / fileSize);
   if (v == 0 && report.RealBytes > 0) v = 1;
   report.RealPermille = static_cast<int>(v);
 
@@ -175,7 +178,13 @@ std::vector<std::string> ListedCodes(const std::vector<std::string>& codes) {
   return listed;
 }
 
-std::string PatchCodesText(const std::vector<std::string>& scanCodes) {
+bool HasDamagePastCodes(const AnalysisResult& result) {
+  return std::any_of(result.Runs.begin(), result.Runs.end(), [](const ByteRange& run) {
+    return run.Start + run.Length - 1 > PatchableSize;
+  });
+}
+
+std::string PatchCodesText(const std::vector<std::string>& scanCodes, int64_t fileSize) {
   const auto classes = CodeClasses(scanCodes);
   int64_t totalKiB = 0;
   std::vector<std::string> classLines;
@@ -190,8 +199,13 @@ std::string PatchCodesText(const std::vector<std::string>& scanCodes) {
     classLines.push_back("");
   }
   std::vector<std::string> lines = {
-      HeadingLine, HelpLine, "", TotalLine(static_cast<int64_t>(scanCodes.size()), totalKiB), "",
+      HeadingLine,
+      HelpLine,
+      "",
+      TotalLine(static_cast<int64_t>(scanCodes.size()), totalKiB),
   };
+  if (fileSize >= PatchableSize) lines.push_back(PastCodesLine);
+  lines.push_back("");
   lines.insert(lines.end(), classLines.begin(), classLines.end());
   // Every class's lines end with a line break, its empty last line too.
   return JoinLines(lines) + "\r\n";
@@ -219,6 +233,7 @@ std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
   }
   skipEmpty();
   if (!take(IsTotalLine)) return std::nullopt;
+  take([](std::string_view line) { return line == PastCodesLine; });
   skipEmpty();
   std::vector<std::string> codeLines;
   while (at < lines.size()) {
@@ -235,9 +250,9 @@ std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
   return codeLines;
 }
 
-void ShowPatchCodes(const std::vector<std::string>& codes, Views& views) {
+void ShowPatchCodes(const std::vector<std::string>& codes, int64_t fileSize, Views& views) {
   views.ShowView(View::PatchCodes);
-  views.SetViewText(PatchCodesText(codes));
+  views.SetViewText(PatchCodesText(codes, fileSize));
 }
 
 }  // namespace tamarack

@@ -15,8 +15,9 @@ namespace tamarack {
 
 // Adds the codes of an error run to the scan code list. A run that shares a
 // unit with the last code extends that code; codes that no longer fit into
-// the list's 255 entries are dropped without a message.
-void AddRunCodes(ScanState& state, int32_t runStart, int32_t runLength);
+// the list's 255 entries are dropped without a message. Codes name only the
+// units below 4 GiB, so a run gets codes for its part below 4 GiB.
+void AddRunCodes(ScanState& state, int64_t runStart, int64_t runLength);
 
 // The figures and text of the summary shown at the end of a completed scan.
 struct AnalysisReport {
@@ -27,7 +28,7 @@ struct AnalysisReport {
   std::string Text;
 };
 
-AnalysisReport MakeAnalysisReport(int32_t errorBytes, int32_t fileSize);
+AnalysisReport MakeAnalysisReport(int64_t errorBytes, int64_t fileSize);
 
 // What an analysis found: the numbers of the summary, the code list, the
 // error runs and the map. After a stop or a fault Completed is false; the
@@ -36,8 +37,8 @@ AnalysisReport MakeAnalysisReport(int32_t errorBytes, int32_t fileSize);
 // Codes view were shown.
 struct AnalysisResult {
   bool Completed = false;  // the scan reached the end of the file and it closed
-  int32_t FileSize = 0;
-  int32_t ErrorBytes = 0;
+  int64_t FileSize = 0;
+  int64_t ErrorBytes = 0;
   int64_t FakeBytes = 0;  // F of the summary
   int64_t RealBytes = 0;  // R of the summary
   int RealPermille = 0;   // v of the summary, 0 to 1000
@@ -55,12 +56,21 @@ struct AnalysisResult {
 // file judged fake loses its codes, so that no Patch Codes view follows.
 void ShowAnalysisReport(AnalysisResult& result, OperationControl& control);
 
+// True when the file has damage that no patch code can name: an error run
+// that reaches past 4 GiB.
+bool HasDamagePastCodes(const AnalysisResult& result);
+
 // The codes as the Patch Codes view lists them: by the number of units they
 // cover, smallest first, and in file order within each size.
 std::vector<std::string> ListedCodes(const std::vector<std::string>& codes);
 
-// The text of the Patch Codes view for the scan's code list.
-std::string PatchCodesText(const std::vector<std::string>& codes);
+// The line that the Patch Codes view of a file of 4 GiB or more adds.
+extern const char PastCodesLine[];
+
+// The text of the Patch Codes view for the scan's code list. For a file of
+// 4 GiB or more a line after the totals says that the damage past 4 GiB can
+// be repaired only with a Reference file.
+std::string PatchCodesText(const std::vector<std::string>& codes, int64_t fileSize = 0);
 
 // When the lines are a Patch Codes text as PatchCodesText writes it, returns
 // the lines that hold its codes, in order; otherwise nothing. The text is
@@ -74,6 +84,6 @@ std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
     const std::vector<std::string>& lines);
 
 // Switches to the Patch Codes view and puts the code text into it.
-void ShowPatchCodes(const std::vector<std::string>& codes, Views& views);
+void ShowPatchCodes(const std::vector<std::string>& codes, int64_t fileSize, Views& views);
 
 }  // namespace tamarack

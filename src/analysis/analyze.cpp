@@ -40,7 +40,7 @@ void Analyzer::AnalyzeSelectedFile() {
 }
 
 void Analyzer::ScanFile(ScanState& state) {
-  const int32_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize;
   OperationLoop loop(context_, "Analyzing", MapCells::Painted);
   StartScan(state, size);
   result_.FileSize = size;
@@ -56,7 +56,10 @@ void Analyzer::ScanFile(ScanState& state) {
   loop.Complete();
   result_.Codes.assign(state.Codes.begin(), state.Codes.begin() + state.CodeCount);
   ShowAnalysisReport(result_, context_.Control);
-  if (!result_.Codes.empty()) ShowPatchCodes(result_.Codes, context_.ViewArea);
+  // Damage that no code can name is told in the Patch Codes view as well.
+  if (!result_.Codes.empty() || (!result_.JudgedFake && HasDamagePastCodes(result_))) {
+    ShowPatchCodes(result_.Codes, size, context_.ViewArea);
+  }
   result_.Completed = true;
 }
 

@@ -1,6 +1,7 @@
 #include "analysis/patch_codes.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace tamarack {
 
@@ -29,42 +30,45 @@ uint16_t ParseHexWord(const std::string& text) {
   return value;
 }
 
-int32_t UnitOfPosition(int32_t position) { return (position - 1) / UnitSize + 1; }
+int64_t UnitOfPosition(int64_t position) { return (position - 1) / UnitSize + 1; }
 
-int32_t UnitBytes(int value) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(value)) << 16);
-}
+int64_t UnitBytes(int value) { return int64_t{static_cast<uint16_t>(value)} * UnitSize; }
 
-std::string RangeToCodes(int32_t start, int32_t length) {
-  uint16_t first = static_cast<uint16_t>(UnitOfPosition(start));
-  const uint16_t last = static_cast<uint16_t>(UnitOfPosition(start + (length - 1)));
-  int n = last - first + 1;
+std::string RangeToCodes(int64_t start, int64_t length) {
+  int64_t first = UnitOfPosition(start);
+  const int64_t last = UnitOfPosition(start + (length - 1));
+  assert(first >= 1 && last <= CodeUnits);
+  int64_t n = last - first + 1;
   std::string codes;
   while (n > 0) {
-    const int k = n < 16 ? n : 16;
-    codes += HexWord(first - 1);
-    codes += HexWord(k - 1).back();
+    const int64_t k = n < 16 ? n : 16;
+    codes += HexWord(static_cast<int>(first - 1));
+    codes += HexDigits[k - 1];
     n -= k;
-    first = static_cast<uint16_t>(first + k);
+    first += k;
   }
   return codes;
 }
 
 ByteRange ParseCode(const std::string& code) {
-  int u = ParseHexWord(code);
+  const int u = ParseHexWord(code);
   const int c = ParseHexWord(std::string("000") + (code.size() > 4 ? code[4] : '0')) + 1;
-  if (u + c - 1 >= 32766) u = 32766 - c;
-  return {UnitBytes(u) + 1, UnitBytes(c)};
+  return {UnitBytes(u) + 1, int64_t{c} * UnitSize};
+}
+
+int64_t LastUnitOfCode(const std::string& code) {
+  const ByteRange range = ParseCode(code);
+  return (range.Start + range.Length - 2) / UnitSize;
 }
 
 std::string MergeCodes(const std::string& a, const std::string& b) {
   if (a == b) return b;
   const ByteRange ra = ParseCode(a);
   const ByteRange rb = ParseCode(b);
-  const int32_t lastA = ra.Start + ra.Length - 1;
-  const int32_t lastB = rb.Start + rb.Length - 1;
+  const int64_t lastA = ra.Start + ra.Length - 1;
+  const int64_t lastB = rb.Start + rb.Length - 1;
   if (lastA < rb.Start) return "";
-  const int32_t end = std::max(lastA, lastB);
+  const int64_t end = std::max(lastA, lastB);
   return RangeToCodes(ra.Start, end - ra.Start + 1);
 }
 

@@ -10,12 +10,16 @@ namespace tamarack {
 // ranges are written as consecutive codes of at most 16 units.
 constexpr int32_t UnitSize = 65536;
 constexpr int CodeLength = 5;
+// Four hexadecimal digits name units 0 to 65535: codes and patch files serve
+// the first 4 GiB of a file.
+constexpr int64_t CodeUnits = 65536;
+constexpr int64_t PatchableSize = CodeUnits * UnitSize;
 extern const char HexDigits[17];
 
 // A start position (1-based) and a length in bytes.
 struct ByteRange {
-  int32_t Start = 0;
-  int32_t Length = 0;
+  int64_t Start = 0;
+  int64_t Length = 0;
 
   friend bool operator==(const ByteRange&, const ByteRange&) = default;
 };
@@ -26,16 +30,20 @@ std::string HexWord(int value);
 // HexDigits counts as 0. Never looks beyond the 16 digits or the 4 characters.
 uint16_t ParseHexWord(const std::string& text);
 // The unit of a 1-based position, counted from 1.
-int32_t UnitOfPosition(int32_t position);
+int64_t UnitOfPosition(int64_t position);
 // value * 65536, the value taken as unsigned 16-bit.
-int32_t UnitBytes(int value);
-// The codes of every unit the range touches, concatenated.
-std::string RangeToCodes(int32_t start, int32_t length);
-// The range of a code (its first five characters); a code reaching past
-// unit 32765 is moved down to end there.
+int64_t UnitBytes(int value);
+// The codes of every unit the range touches, concatenated. Every unit the
+// range touches must be one that a code can name, below unit 65536.
+std::string RangeToCodes(int64_t start, int64_t length);
+// The range of a code (its first five characters), as it stands: a code of
+// the top units reaches past 4 GiB.
 ByteRange ParseCode(const std::string& code);
+// The last unit a code names, counted from 0.
+int64_t LastUnitOfCode(const std::string& code);
 // The codes from a's first unit to the later of both last units when b's
-// first unit is not after a's last unit; empty otherwise.
+// first unit is not after a's last unit; empty otherwise. The merged range
+// must end below unit 65536.
 std::string MergeCodes(const std::string& a, const std::string& b);
 
 }  // namespace tamarack

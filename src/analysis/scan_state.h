@@ -22,24 +22,25 @@ constexpr int32_t TailMargin = 2046;
 // The scan code list holds at most this many patch codes.
 constexpr int MaxScanCodes = 255;
 
-// The working record of one scan. Positions are 1-based byte positions; all
-// counters are signed 32-bit, as every size of the program is.
+// The working record of one scan. Positions are 1-based byte positions;
+// positions, lengths and counts of bytes are signed 64-bit, so a file of any
+// size is scanned.
 struct ScanState {
-  int32_t FileSize = 0;    // the selected file's size, taken when it was opened
-  int32_t Position = 0;    // bytes of the blocks already processed
+  int64_t FileSize = 0;    // the selected file's size, taken when it was opened
+  int64_t Position = 0;    // bytes of the blocks already processed
   int32_t BlockBytes = 0;  // bytes delivered by the last read
   // Bytes of the current block already processed: the next byte has the
   // position Position + BlockIndex + 1.
   int32_t BlockIndex = 0;
 
-  int32_t RunStart = 0;   // position of the current run's first byte; 0: no run
-  int32_t RunLength = 0;  // zero bytes of the current run so far
+  int64_t RunStart = 0;   // position of the current run's first byte; 0: no run
+  int64_t RunLength = 0;  // zero bytes of the current run so far
   bool RunIsError = false;
 
   // The map cells: red when one of their bytes is an error byte.
   CellCounter Cells;
 
-  int32_t ErrorBytes = 0;
+  int64_t ErrorBytes = 0;
   // Every error run, in file order: its first position and its length.
   std::vector<ByteRange> Runs;
   // The scan code list: five-character patch codes in file order.

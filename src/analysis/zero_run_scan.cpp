@@ -43,7 +43,7 @@ int32_t NextZeroWindow(const uint8_t* bytes, int32_t from, int32_t count) {
 
 }  // namespace
 
-void StartScan(ScanState& state, int32_t fileSize) {
+void StartScan(ScanState& state, int64_t fileSize) {
   assert(fileSize > 0);
   state.FileSize = fileSize;
   state.CodeCount = 0;
@@ -58,22 +58,22 @@ void StartScan(ScanState& state, int32_t fileSize) {
   state.RunIsError = false;
 }
 
-int32_t ErrorOnset(int32_t runStart, int32_t fileSize) {
-  if (runStart >= fileSize - TailMargin) return INT32_MAX;
-  return std::max(runStart + ZeroRunThreshold, HeaderZone + 1);
+int64_t ErrorOnset(int64_t runStart, int64_t fileSize) {
+  if (runStart >= fileSize - TailMargin) return INT64_MAX;
+  return std::max(runStart + ZeroRunThreshold, int64_t{HeaderZone} + 1);
 }
 
 void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells) {
-  const int32_t first = state.Position + state.BlockIndex + 1;
-  const int32_t last = first + (count - 1);  // first + count may pass INT32_MAX
+  const int64_t first = state.Position + state.BlockIndex + 1;
+  const int64_t last = first + (count - 1);
   if (state.RunLength == 0) state.RunStart = first;
   state.RunLength += count;
   state.BlockIndex += count;
-  int32_t plain = count;  // the bytes before the run is an error run
+  int64_t plain = count;  // the bytes before the run is an error run
   if (state.RunIsError) {
     plain = 0;
     state.ErrorBytes += count;
-  } else if (const int32_t onset = ErrorOnset(state.RunStart, state.FileSize); onset <= last) {
+  } else if (const int64_t onset = ErrorOnset(state.RunStart, state.FileSize); onset <= last) {
     // The rule holds at no earlier byte, or the run would be an error already.
     assert(onset >= first);
     plain = onset - first;

@@ -21,7 +21,7 @@ namespace tamarack {
 // rule.
 
 // Prepares the state for a scan of a file of fileSize bytes (at least 1).
-void StartScan(ScanState& state, int32_t fileSize);
+void StartScan(ScanState& state, int64_t fileSize);
 
 // Processes the next count bytes of the file, which follow those processed
 // so far; Position grows by count. Runs and cells carry over from block to
@@ -33,8 +33,8 @@ void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& 
 void FinishScan(ScanState& state, CellSink& cells);
 
 // The position at which a run that starts at runStart becomes an error run
-// if it gets that far; INT32_MAX for a run that never becomes one.
-int32_t ErrorOnset(int32_t runStart, int32_t fileSize);
+// if it gets that far; INT64_MAX for a run that never becomes one.
+int64_t ErrorOnset(int64_t runStart, int64_t fileSize);
 
 // The next count bytes are zeros: extends the current run, or starts one.
 void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells);

@@ -16,7 +16,8 @@ constexpr const char* Description =
 
 constexpr const char* CommandFooter =
     "Exit status: 0 the operation ran to its end, 1 it ended with an error\n"
-    "message, 2 usage error, 3 a question was answered No or it was stopped.";
+    "message, 2 usage error, 3 a question was answered No or it was stopped,\n"
+    "4 analyze --check found error bytes.";
 
 constexpr const char* Footer = R"(Options may stand anywhere after the command.
 
@@ -27,12 +28,18 @@ Ctrl-C pauses a running operation and asks whether to stop it (without a
 terminal it stops); SIGTERM and SIGHUP stop it at once. A stopped operation
 leaves no partial file.
 
+Several files, or -r DIR, give one line per file and a last summary line
+(with --json one object per line). Ctrl-C then stops the run after the
+stop question of the file being analysed.
+
 Exit status: 0 the operation ran to its end, 1 it ended with an error
-message, 2 usage error, 3 a question was answered No or it was stopped.
+message (a file could not be analysed), 2 usage error, 3 a question was
+answered No or it was stopped, 4 analyze --check found error bytes.
 
 Examples:
   tamarack-cli analyze film.avi
   tamarack-cli analyze --json --map film-map.png film.avi
+  tamarack-cli analyze --check -r ~/Downloads
   tamarack-cli backup --yes film.avi
   tamarack-cli analyze --mapfile film.map film.avi
   tamarack-cli repair-reference --keep-reference film.avi film-second.avi
@@ -92,18 +99,34 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
   AddFile(*info, "FILE", request.File, "the AVI file");
 
   CLI::App* analyze = app.add_subcommand(
-      "analyze", "Find the missing data: print the summary and the patch codes of the file");
-  analyze->add_flag("--json", request.Json, "print the result as one JSON object instead");
-  analyze->add_option("--map", request.MapPath, "write the map of the analysis as a PNG image")
-      ->type_name("PNG")
-      ->check(NotEmpty);
-  analyze
-      ->add_option("--mapfile", request.MapfilePath,
-                   "write the error runs as a GNU ddrescue mapfile")
-      ->type_name("PATH")
-      ->check(NotEmpty);
+      "analyze",
+      "Find the missing data: print the summary and the patch codes of the file, or one line "
+      "for each of several files");
+  analyze->add_flag("--json", request.Json,
+                    "print the result as one JSON object instead (one line per file)");
+  CLI::Option* map =
+      analyze->add_option("--map", request.MapPath, "write the map of the analysis as a PNG image")
+          ->type_name("PNG")
+          ->check(NotEmpty);
+  CLI::Option* mapfile = analyze
+                             ->add_option("--mapfile", request.MapfilePath,
+                                          "write the error runs as a GNU ddrescue mapfile")
+                             ->type_name("PATH")
+                             ->check(NotEmpty);
+  CLI::Option* folders =
+      analyze
+          ->add_option("-r,--recursive", request.Folders,
+                       "analyse every *.avi file in the folder and its subfolders")
+          ->type_name("DIR")
+          ->check(NotEmpty)
+          ->allow_extra_args(false);
+  CLI::Option* allFiles = analyze->add_flag("--all-files", request.AllFiles,
+                                            "with -r: analyse every file, not only *.avi files");
+  allFiles->needs(folders);
+  analyze->add_flag("--check", request.Check, "exit with status 4 when a file has error bytes");
   AddProgress(*analyze, request);
-  AddFile(*analyze, "FILE", request.File, "the AVI file");
+  std::vector<std::string> analyzeFiles;
+  analyze->add_option("FILE", analyzeFiles, "the AVI files")->check(NotEmpty);
 
   CLI::App* backup =
       app.add_subcommand("backup", "Copy the file to BACKUP.<name> in the same folder");
@@ -162,6 +185,17 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
     if (create->parsed() && request.Codes.empty() && from->count() == 0) {
       throw CLI::RequiredError("CODE or --codes-from");
     }
+    if (analyze->parsed()) {
+      if (analyzeFiles.empty() && request.Folders.empty()) {
+        throw CLI::RequiredError("FILE or -r DIR");
+      }
+      if (map->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
+        throw CLI::ValidationError("--map", "a map is drawn for one FILE only");
+      }
+      if (mapfile->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
+        throw CLI::ValidationError("--mapfile", "a mapfile is written for one FILE only");
+      }
+    }
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e, out, err);
     return {std::nullopt, status == 0 ? ExitCompleted : ExitUsage};
@@ -170,7 +204,13 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
   request.Answers = PolicyOf(flags.Yes, flags.No);
   request.AnswerHint = "--yes or --no";
   if (info->parsed()) request.Command = CliCommand::Info;
-  if (analyze->parsed()) request.Command = CliCommand::Analyze;
+  if (analyze->parsed()) {
+    request.Command = CliCommand::Analyze;
+    if (!analyzeFiles.empty()) {
+      request.File = analyzeFiles.front();
+      request.MoreFiles.assign(analyzeFiles.begin() + 1, analyzeFiles.end());
+    }
+  }
   if (backup->parsed()) request.Command = CliCommand::Backup;
   if (reference->parsed()) {
     request.Command = CliCommand::RepairReference;

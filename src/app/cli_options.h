@@ -15,6 +15,7 @@ enum CliExitStatus : int {
   ExitFailed = 1,     // it ended with an error message
   ExitUsage = 2,      // unknown command or option, missing argument
   ExitDeclined = 3,   // a question was answered No, or the operation was stopped
+  ExitDamaged = 4,    // analyze --check: an analysed file has error bytes
 };
 
 enum class CliCommand { Info, Analyze, Backup, RepairReference, CreatePatch, RepairPatch };
@@ -25,6 +26,11 @@ struct CliRequest {
   std::string File;
   std::string SecondFile;               // PATCH of repair-patch
   std::vector<std::string> References;  // REFERENCE ... of repair-reference, in order
+  // analyze: the files after the first, and the folders to walk (-r).
+  std::vector<std::string> MoreFiles;
+  std::vector<std::string> Folders;
+  bool AllFiles = false;  // -r takes every file, not only *.avi
+  bool Check = false;     // exit status 4 when an analysed file has error bytes
   std::vector<std::string> Codes;
   std::optional<std::string> CodesFrom;  // a path, or "-" for standard input
   AnswerPolicy Answers = AnswerPolicy::Ask;
@@ -37,6 +43,11 @@ struct CliRequest {
   std::string MapfilePath;  // analyze's error runs as a data-recovery mapfile
   bool Progress = false;
 };
+
+// Whether analyze runs over several files: one line (or JSON object) each.
+inline bool IsMultiFileRun(const CliRequest& request) {
+  return !request.MoreFiles.empty() || !request.Folders.empty();
+}
 
 struct CliParse {
   std::optional<CliRequest> Request;  // empty when the run ends here

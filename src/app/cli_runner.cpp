@@ -10,17 +10,12 @@
 #include <variant>
 
 #include "analysis/error_mapfile.h"
+#include "app/cli_analyze_files.h"
 #include "app/cli_codes.h"
 #include "app/cli_json.h"
-#include "app/program.h"
-#include "platform/console/console_dialogs.h"
-#include "platform/console/console_event_pump.h"
-#include "platform/console/console_shell.h"
-#include "platform/console/console_text_view.h"
-#include "platform/console/console_window_host.h"
+#include "app/console_program.h"
 #include "platform/console/png_image.h"
 #include "platform/text_view.h"
-#include "ui/help_text.h"
 
 namespace tamarack {
 namespace {
@@ -28,6 +23,8 @@ namespace {
 // The map of the Analysis view: the view area less the strip that holds
 // the Pause/Stop button and the progress bar.
 constexpr PixelRect MapArea{104, 44, 512, 252};
+
+}  // namespace
 
 // Full paths, as the open-file dialog of the window gives them. Nothing is
 // collapsed by its text: ".." after a symbolic link leads out of the link's
@@ -37,6 +34,8 @@ std::string FullPath(const std::string& path) {
   const std::filesystem::path full = std::filesystem::absolute(path, error);
   return error ? path : full.string();
 }
+
+namespace {
 
 // The text with CR LF line ends, as the text control holds pasted lines.
 std::string WithControlLineEnds(const std::string& text) {
@@ -122,6 +121,8 @@ Operation OperationOf(CliCommand command) {
   return Operation::Analyze;
 }
 
+}  // namespace
+
 int ExitStatusOf(Outcome outcome) {
   switch (outcome) {
     case Outcome::Completed:
@@ -135,10 +136,7 @@ int ExitStatusOf(Outcome outcome) {
   return ExitDeclined;
 }
 
-ProgressDisplay DisplayFor(const CliRequest& request, const ConsoleOutput& output) {
-  if (output.ErrIsTerminal()) return ProgressDisplay::StatusLine;
-  return request.Progress ? ProgressDisplay::Lines : ProgressDisplay::Hidden;
-}
+namespace {
 
 // The reason that errno gives for a failure, where the platform set one.
 std::string ReasonOf(int error) {
@@ -188,13 +186,16 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
   const int status = ExitStatusOf(result.Result);
   if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message));
   if (status != ExitCompleted) return status;
-  if (!request.Json && !analysis.Codes.empty()) {
-    host.Output.PrintOut("\r\n" + WithoutTrailingLines(PatchCodesText(analysis.Codes)));
+  if (!request.Json &&
+      (!analysis.Codes.empty() || (!analysis.JudgedFake && HasDamagePastCodes(analysis)))) {
+    host.Output.PrintOut("\r\n" +
+                         WithoutTrailingLines(PatchCodesText(analysis.Codes, analysis.FileSize)));
   }
   if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
   if (!request.MapfilePath.empty() && !WriteMapfile(analysis, request.MapfilePath, host)) {
     return ExitFailed;
   }
+  if (request.Check && analysis.ErrorBytes > 0) return ExitDamaged;
   return status;
 }
 
@@ -217,36 +218,17 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     codes = std::move(std::get<std::string>(input));
   }
 
-  ConsoleTextView memo;
-  ConsoleDialogs dialogs(host.Output, host.Input, host.Interactive);
-  dialogs.SetQuestionPolicy(request.Answers, request.AnswerHint);
-  dialogs.SetInformationShown(!request.Json);
-  ConsoleEventPump pump(host.Output, host.Interrupts, DisplayFor(request, host.Output));
-  ConsoleShell shell(host.Output);
-  ConsoleWindowHost window;
-  Program program(
-      PlatformServices{host.Fonts, memo, dialogs, pump, host.Timer, shell, window, host.Files});
-  // A stop goes the program's own way, through the Pause/Stop command and
-  // its question, as long as the operation has steps left: the progress bar
-  // loses its title once the last step is done.
-  pump.Attach(
-      [&program] { return program.Progress.LastProgressText(); },
-      [&program, &dialogs](StopRequest stop) {
-        ConsoleDialogs::StopPrompt stopPrompt(dialogs, stop);
-        program.RunCommand(PauseStopButton);
-      },
-      [&program] { return program.Control.Busy() && !program.Progress.OperationTitle().empty(); });
-
-  memo.SetText(HelpText());
-  program.DoInit();
+  ConsoleProgram console(request, host, !request.Json, "");
+  ConsoleDialogs& dialogs = console.dialogs;
+  Program& program = console.program;
   const std::string file = FullPath(request.File);
   const bool usable = program.Selected.SelectPath(file);
   if (request.Command == CliCommand::Info) {
     host.Output.PrintOut(WithoutTrailingLines(program.Selected.Information()));
     return usable ? ExitCompleted : ExitFailed;
   }
-  // The file could not be opened, or is too small or too large: the
-  // operation would only say so again.
+  // The file could not be opened, or is too small: the operation would
+  // only say so again.
   if (!usable) {
     if (request.Json) {
       host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), program.Control.LastError()));
@@ -289,6 +271,9 @@ int FinishOutput(int status, ConsoleOutput& output) {
 }
 
 int RunCli(const CliRequest& request, CliHost& host) {
+  if (request.Command == CliCommand::Analyze && IsMultiFileRun(request)) {
+    return FinishOutput(RunAnalyzeFiles(request, host), host.Output);
+  }
   return FinishOutput(RunCommand(request, host), host.Output);
 }
 

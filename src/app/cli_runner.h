@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/cli_options.h"
+#include "core/operation_control.h"
 #include "platform/byte_file.h"
 #include "platform/clock.h"
 #include "platform/console/answer_input.h"
@@ -29,6 +30,13 @@ struct CliHost {
 // answered by the request's policy. Returns the exit status, as
 // FinishOutput gives it.
 int RunCli(const CliRequest& request, CliHost& host);
+
+// The full path of a file named on the command line, as the open-file
+// dialog of the window gives it.
+std::string FullPath(const std::string& path);
+
+// The exit status of an operation that ended so.
+int ExitStatusOf(Outcome outcome);
 
 // Flushes standard output and returns the exit status of the run: one that
 // went to its end fails when anything printed there was lost, and standard

@@ -5,7 +5,7 @@
 
 namespace tamarack {
 
-void CellCounter::Start(int32_t fileSize, Color plain, Color marked) {
+void CellCounter::Start(int64_t fileSize, Color plain, Color marked) {
   assert(fileSize > 0);
   CellSize = MapCellSize(fileSize);
   CellBytes = 0;
@@ -15,9 +15,9 @@ void CellCounter::Start(int32_t fileSize, Color plain, Color marked) {
   marked_ = marked;
 }
 
-void CellCounter::Add(int32_t count, bool marked, CellSink& sink) {
+void CellCounter::Add(int64_t count, bool marked, CellSink& sink) {
   while (count > 0) {
-    const int32_t k = std::min(count, LeftInCell());
+    const int64_t k = std::min(count, LeftInCell());
     if (marked) CellMarked = true;
     CellBytes += k;
     count -= k;

@@ -8,11 +8,7 @@
 namespace tamarack {
 
 // Bytes per map cell: the file's size divided by the cell count, rounded up.
-// Worked in 64 bits, since a size just below 2 GiB plus 2000 leaves the
-// 32-bit range.
-constexpr int32_t MapCellSize(int32_t fileSize) {
-  return static_cast<int32_t>((int64_t{fileSize} + CellCount - 1) / CellCount);
-}
+constexpr int64_t MapCellSize(int64_t fileSize) { return (fileSize + CellCount - 1) / CellCount; }
 
 // Counts the bytes of a file, in file order, into the cells of the map and
 // paints each cell as it completes: in the marked colour when one of its
@@ -21,18 +17,18 @@ constexpr int32_t MapCellSize(int32_t fileSize) {
 class CellCounter {
  public:
   // Starts over for a file of fileSize bytes (at least 1).
-  void Start(int32_t fileSize, Color plain, Color marked);
+  void Start(int64_t fileSize, Color plain, Color marked);
   // Counts the next count bytes; marked tells whether they mark their cells.
-  void Add(int32_t count, bool marked, CellSink& sink);
+  void Add(int64_t count, bool marked, CellSink& sink);
   // Paints the last cell when it holds bytes: the end of the file, or of
   // the bytes read before a stop.
   void Finish(CellSink& sink);
 
   // The bytes that complete the current cell.
-  int32_t LeftInCell() const { return CellSize - CellBytes; }
+  int64_t LeftInCell() const { return CellSize - CellBytes; }
 
-  int32_t CellSize = 1;    // bytes per cell
-  int32_t CellBytes = 0;   // bytes of the current cell counted so far
+  int64_t CellSize = 1;    // bytes per cell
+  int64_t CellBytes = 0;   // bytes of the current cell counted so far
   uint16_t CellIndex = 0;  // the index of the last painted cell, 0 before the first
   bool CellMarked = false;
 

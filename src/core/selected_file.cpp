@@ -69,12 +69,7 @@ void SelectedFile::OpenSelectedFile(FileAccess access) {
     control_.ShowFault(FileRole::Selected, FileFault::Read);
     return;
   }
-  if (size >= MaxFileSize) {
-    File.reset();
-    control_.ShowError("The Selected file must be smaller than 2Gb in size.");
-    return;
-  }
-  SelectedFileSize = static_cast<int32_t>(size);
+  SelectedFileSize = size;
   if (SelectedFileSize < MinFileSize) {
     control_.ShowError("The Selected file must be at least 1Kb in size.");
     File.reset();

@@ -13,10 +13,9 @@
 
 namespace tamarack {
 
-// Files of this size or more are refused: every size of the program is a
-// signed 32-bit count.
-constexpr int64_t MaxFileSize = int64_t{1} << 31;
-constexpr int32_t MinFileSize = 1024;
+// Smaller files are refused. Sizes and positions are signed 64-bit, so there
+// is no upper limit beyond the file system's.
+constexpr int64_t MinFileSize = 1024;
 
 enum class RecentDocuments { Skip, Add };
 
@@ -71,7 +70,7 @@ class SelectedFile {
   bool ShowFileInformation();
 
   std::string SelectedFileName;
-  int32_t SelectedFileSize = 0;
+  int64_t SelectedFileSize = 0;
   std::unique_ptr<ByteFile> File;
 
  private:

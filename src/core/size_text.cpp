@@ -5,9 +5,12 @@ namespace tamarack {
 std::string FormatThousands(int64_t value) {
   const std::string digits = std::to_string(value);
   if (value < 1000) return digits;
-  const size_t n = digits.size();
-  if (value < 1000000) return digits.substr(0, n - 3) + "," + digits.substr(n - 3);
-  return digits.substr(0, n - 6) + "," + digits.substr(n - 6, 3) + "," + digits.substr(n - 3);
+  std::string text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += ',';
+    text += digits[i];
+  }
+  return text;
 }
 
 std::string FormatSize(int64_t bytes) {

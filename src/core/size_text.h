@@ -5,8 +5,9 @@
 
 namespace tamarack {
 
-// The decimal digits with "," before the last three digits from 1,000 on and
-// before the last six from 1,000,000 on. Negative numbers get no separator.
+// The decimal digits with "," before every group of three digits counted
+// from the last, from 1,000 on: before the last three, six, nine and so on.
+// Negative numbers get no separator.
 std::string FormatThousands(int64_t value);
 
 // "<M>.<t>Mb (<K>Kb)": K is the byte count in KiB rounded up, and the tenths

@@ -6,8 +6,9 @@
 
 namespace tamarack {
 
-// An open file of single bytes. Offsets and counts are signed 32-bit, as
-// every size of the program is.
+// An open file of single bytes. Offsets and sizes are signed 64-bit, so files
+// of any size the file system allows can be worked; the count of one read or
+// write is a block, which a signed 32-bit count holds.
 class ByteFile {
  public:
   virtual ~ByteFile() = default;
@@ -17,7 +18,7 @@ class ByteFile {
   // Writes count bytes at the current position. Returns the number written,
   // or -1 on error.
   virtual int32_t Write(const void* buffer, int32_t count) = 0;
-  virtual bool Seek(int32_t offset) = 0;
+  virtual bool Seek(int64_t offset) = 0;
   // The size in bytes, or -1 when it cannot be read.
   virtual int64_t Size() = 0;
   // Closes the file; later calls fail. Returns false when the close failed.

@@ -56,18 +56,18 @@ void Backup::PrepareBackup(BackupRecord& backup) {
 void Backup::CopyToBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
   ByteFile& selectedFile = *context_.Selected.File;
-  const int32_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize;
 
   OperationLoop loop(context_, "Creating Backup", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Blue, Blue);
-  int32_t copied = 0;
+  int64_t copied = 0;
   AlignedBuffer block(FileBlockSize);
   // The copy reads only as far as the size the file had when it was opened;
   // a file that another program shortens meanwhile ends it with a message
   // instead of leaving it waiting for bytes that never come.
   while (loop.Going() && copied < size) {
-    const int32_t count = std::min(FileBlockSize, size - copied);
+    const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - copied));
     const ByteFile::CopyResult copy = selectedFile.CopyTo(*backup.BackupFile, block.data(), count);
     if (copy.Read != count) {
       control.ShowFault(FileRole::Selected,

@@ -11,7 +11,7 @@ namespace {
 
 // False, with the message shown, when the file's size is no longer the one
 // it had when it was opened.
-bool StillHasSize(OperationControl& control, ByteFile& file, int32_t fileSize) {
+bool StillHasSize(OperationControl& control, ByteFile& file, int64_t fileSize) {
   const int64_t size = file.Size();
   if (size < 0) {
     control.ShowFault(FileRole::Selected, FileFault::Read);
@@ -24,7 +24,7 @@ bool StillHasSize(OperationControl& control, ByteFile& file, int32_t fileSize) {
   return true;
 }
 
-bool SeekTo(OperationControl& control, ByteFile& file, int32_t position,
+bool SeekTo(OperationControl& control, ByteFile& file, int64_t position,
             FileRole role = FileRole::Selected) {
   if (file.Seek(position)) return true;
   control.ShowFault(role, FileFault::Seek);
@@ -41,18 +41,18 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
   return false;
 }
 
-bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int32_t position,
+bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int64_t position,
                      uint8_t* buffer, int32_t count) {
   return SeekTo(control, file, position, role) && ReadFileBlock(control, file, role, buffer, count);
 }
 
 bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_t offset) {
-  if (offset >= 0 && offset <= INT32_MAX && file.Seek(static_cast<int32_t>(offset))) return true;
+  if (offset >= 0 && file.Seek(offset)) return true;
   control.ShowFault(role, FileFault::Seek);
   return false;
 }
 
-bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
+bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSize, int64_t position,
                       const uint8_t* source, uint8_t* target, int32_t count) {
   // The part from the first to the last byte to fill in the block as read.
   const auto length = static_cast<size_t>(count);
@@ -66,7 +66,7 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSiz
                  });
   if (first < last) {
     const auto span = static_cast<int32_t>(last - first);
-    if (!ReadFileBlockAt(control, file, FileRole::Selected, position + static_cast<int32_t>(first),
+    if (!ReadFileBlockAt(control, file, FileRole::Selected, position + static_cast<int64_t>(first),
                          target + first, span)) {
       return false;
     }
@@ -77,7 +77,7 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSiz
                      const size_t from = first + offset;
                      const auto n = static_cast<int32_t>(run);
                      written = StillHasSize(control, file, fileSize) &&
-                               SeekTo(control, file, position + static_cast<int32_t>(from));
+                               SeekTo(control, file, position + static_cast<int64_t>(from));
                      if (written && file.Write(source + from, n) != n) {
                        control.ShowFault(FileRole::Selected, FileFault::Write);
                        written = false;
@@ -89,7 +89,7 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSiz
   return SeekTo(control, file, position + count);
 }
 
-bool FinishRepairedFile(OperationControl& control, ByteFile& file, int32_t fileSize) {
+bool FinishRepairedFile(OperationControl& control, ByteFile& file, int64_t fileSize) {
   if (!StillHasSize(control, file, fileSize)) return false;
   if (file.Sync()) return true;
   control.ShowFault(FileRole::Selected, FileFault::Write);

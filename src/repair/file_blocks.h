@@ -21,7 +21,7 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
 
 // Reads exactly count bytes at position, as ReadFileBlock does; a failed
 // repositioning ends the operation with the seek message.
-bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int32_t position,
+bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int64_t position,
                      uint8_t* buffer, int32_t count);
 
 // Positions the file at the offset. A failure, or an offset beyond what the
@@ -39,12 +39,12 @@ bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_
 // is never written at or past its end, nor extended. A fault or a changed
 // size ends the operation with its message and gives false. Afterwards the
 // file stands at position + count.
-bool WriteFilledBytes(OperationControl& control, ByteFile& file, int32_t fileSize, int32_t position,
+bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSize, int64_t position,
                       const uint8_t* source, uint8_t* target, int32_t count);
 
 // Checks that the repaired selected file still has its size and puts what
 // was written on the disk, so that the completion message tells the truth.
 // False, with the message shown, when either fails.
-bool FinishRepairedFile(OperationControl& control, ByteFile& file, int32_t fileSize);
+bool FinishRepairedFile(OperationControl& control, ByteFile& file, int64_t fileSize);
 
 }  // namespace tamarack

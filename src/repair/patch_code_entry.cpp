@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-#include <tuple>
 #include <utility>
 
 #include "analysis/analysis_report.h"
@@ -78,16 +77,6 @@ Piece NextPiece(const std::string& text, size_t pos, int count) {
   return piece;
 }
 
-// The order of codes: by the first unit of the range that ParseCode reads,
-// then by its length, then by the code's value. For a code within the first
-// 32766 units this is the order of its value: first unit * 16 + units - 1. A
-// code that ParseCode moves down to end at unit 32765 sorts by where it
-// really starts, so that merging with the last region never loses its units.
-std::tuple<int32_t, int32_t, std::string> CodeKey(const std::string& code) {
-  const ByteRange range = ParseCode(code);
-  return {range.Start, range.Length, code};
-}
-
 }  // namespace
 
 void EnterPatchCodes(OperationContext& context, PatchJob& job) {
@@ -141,10 +130,9 @@ bool IsValidPatchCode(const std::string& text) {
   return true;
 }
 
-void SortPatchCodes(PatchCodeList& list) {
-  std::sort(list.begin(), list.end(),
-            [](const std::string& a, const std::string& b) { return CodeKey(a) < CodeKey(b); });
-}
+// Five upper-case hexadecimal digits compare as text in the order of their
+// value, since the digits stand before the letters.
+void SortPatchCodes(PatchCodeList& list) { std::sort(list.begin(), list.end()); }
 
 // Each code is merged with the last region when they share a unit, which
 // replaces that region by the merged range (one code, or two when it grows
@@ -152,8 +140,18 @@ void SortPatchCodes(PatchCodeList& list) {
 // regions already built, so merging with the last one is enough.
 void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job) {
   job.RegionCount = 0;
+  // Every unit up to the last, partial or not, can be carried.
+  const int64_t lastUnit = UnitOfPosition(context.Selected.SelectedFileSize) - 1;
+  const int64_t unitsEnd = (lastUnit + 1) * UnitSize;
   for (const std::string& code : list) {
     std::string working = code;
+    // A code of the top units reaches past 4 GiB, beyond every file that
+    // patches serve; its range cannot be written as codes again, so it is
+    // named as it was entered.
+    if (LastUnitOfCode(code) >= CodeUnits) {
+      context.Control.ShowError("The Patch Code \"" + code + "\" is not valid for this file.");
+      break;
+    }
     if (job.RegionCount > 0) {
       const PatchRegion& last = job.Regions[job.RegionCount - 1];
       std::string merged = MergeCodes(RangeToCodes(last.Start, last.Length), working);
@@ -165,7 +163,7 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
     while (!working.empty() && job.RegionCount < MaxPatchRegions && context.Control.Busy()) {
       const ByteRange range = ParseCode(working);
       job.Regions[job.RegionCount++] = range;
-      if (range.Start + (range.Length - 1) > context.Selected.SelectedFileSize) {
+      if (range.Start + (range.Length - 1) > unitsEnd) {
         context.Control.ShowError("The Patch Code \"" + working + "\" is not valid for this file.");
       }
       working.erase(0, CodeLength);
@@ -178,7 +176,7 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
 bool HasOrderedRegions(const PatchJob& job) {
   for (int k = 1; k < job.RegionCount; ++k) {
     const PatchRegion& previous = job.Regions[k - 1];
-    if (int64_t{previous.Start} + previous.Length > job.Regions[k].Start) return false;
+    if (previous.Start + previous.Length > job.Regions[k].Start) return false;
   }
   return true;
 }

@@ -18,7 +18,8 @@ constexpr int MaxPatchRegions = 255;
 
 // One region of the selected file, a range of bytes: Start is the 1-based
 // position of its first byte, Length its length in bytes. A region made from
-// a code is a run of 1 to 16 whole 64 KiB units.
+// a code is a run of 1 to 16 whole 64 KiB units; its last unit may be the
+// file's last, partial one.
 using PatchRegion = ByteRange;
 
 // The working record of one Create Patch or Repair with Patch operation,
@@ -59,12 +60,13 @@ void ReadPatchCodes(OperationContext& context, PatchCodeList& list);
 bool IsValidPatchCode(const std::string& text);
 
 // Orders upper-case codes by the range each names: by first unit, and for
-// the same first unit the shorter code first. Codes within the first 32766
-// units thus stand in the order of their value.
+// the same first unit the shorter code first, which is the order of their
+// value.
 void SortPatchCodes(PatchCodeList& list);
 
 // Turns the sorted codes into regions, joining codes that share a unit, and
-// refuses a region that ends beyond the end of the selected file.
+// refuses a region with a unit beyond the selected file's last unit. The
+// last unit may be partial: a region may end in it.
 void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job);
 
 // The error message of a bad code entry: the first line, then the advice on

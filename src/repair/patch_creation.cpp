@@ -1,6 +1,7 @@
 #include "repair/patch_creation.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/operation_loop.h"
 #include "core/paths.h"
@@ -37,12 +38,21 @@ int64_t PatchSizeEstimate(const PatchJob& job) {
   return estimate;
 }
 
+const char PatchSizeLimitMessage[] =
+    "Patches can be made and used only for files smaller than 4Gb.\r\n"
+    "Repair this file with a Reference file.";
+
 PatchCreation::PatchCreation(OperationContext& context) : context_(context) {}
 
 void PatchCreation::CreatePatch() {
   OperationControl& control = context_.Control;
   context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
   if (!control.Busy()) return;
+  if (context_.Selected.SelectedFileSize >= PatchableSize) {
+    control.ShowError(PatchSizeLimitMessage);
+    context_.Selected.CloseSelectedFile();
+    return;
+  }
   PatchJob job;
   EnterPatchCodes(context_, job);
   if (control.Busy()) ConfirmPatchFile(job);
@@ -117,18 +127,27 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
   }
 }
 
+// A region that ends in the file's last, partial unit carries the unit's
+// bytes followed by zero bytes up to the whole unit.
 void PatchCreation::CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buffer) {
   OperationControl& control = context_.Control;
   ByteFile& selected = *context_.Selected.File;
+  const int64_t size = context_.Selected.SelectedFileSize;
   for (int k = 0; k < job.RegionCount; ++k) {
     PatchRegion& region = job.Regions[k];
-    if (!selected.Seek(region.Start - 1)) {
+    int64_t offset = region.Start - 1;
+    if (!selected.Seek(offset)) {
       control.ShowFault(FileRole::Selected, FileFault::Seek);
       return;
     }
     while (region.Length > 0) {
-      const int32_t n = std::min(region.Length, FileBlockSize);
-      if (!ReadFileBlock(control, selected, FileRole::Selected, buffer, n)) return;
+      const auto n = static_cast<int32_t>(std::min<int64_t>(region.Length, FileBlockSize));
+      const auto inFile = static_cast<int32_t>(std::clamp<int64_t>(size - offset, 0, n));
+      if (inFile > 0 && !ReadFileBlock(control, selected, FileRole::Selected, buffer, inFile)) {
+        return;
+      }
+      std::memset(buffer + inFile, 0, static_cast<size_t>(n - inFile));
+      offset += n;
       if (job.NewPatchFile->Write(buffer, n) != n) {
         control.ShowError("The Patch File cannot be written to (no space?).");
         return;

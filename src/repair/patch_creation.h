@@ -17,6 +17,10 @@ std::string PatchFileNameFor(const std::string& selectedFileName);
 // regions' data, without the index.
 int64_t PatchSizeEstimate(const PatchJob& job);
 
+// The refusal of Create Patch and Repair with Patch for a file of 4 GiB or
+// more, whose units patch codes and patch files cannot all name.
+extern const char PatchSizeLimitMessage[];
+
 // The Create Patch command: the units that the Patch Codes view names are
 // copied from the selected file into a ".tkp" patch file beside it.
 class PatchCreation {

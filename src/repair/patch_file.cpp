@@ -8,10 +8,11 @@
 
 namespace tamarack {
 
-void EncodePatchIndex(int32_t videoSize, const PatchJob& job, uint8_t* out) {
+void EncodePatchIndex(int64_t videoSize, const PatchJob& job, uint8_t* out) {
   assert(job.RegionCount >= 1 && job.RegionCount <= MaxPatchRegions);
   assert(HasOrderedRegions(job));
-  const int32_t lastUnit = UnitOfPosition(videoSize) - 1;
+  assert(videoSize < PatchableSize);
+  const int64_t lastUnit = UnitOfPosition(videoSize) - 1;
   out[0] = PatchFormatVersion;
   out[1] = static_cast<uint8_t>(lastUnit / 256);
   out[2] = static_cast<uint8_t>(lastUnit % 256);
@@ -20,7 +21,7 @@ void EncodePatchIndex(int32_t videoSize, const PatchJob& job, uint8_t* out) {
   for (int k = 0; k < job.RegionCount; ++k) {
     const PatchRegion& region = job.Regions[k];
     assert(region.Length >= UnitSize && region.Length % UnitSize == 0);
-    const int32_t firstUnit = UnitOfPosition(region.Start) - 1;
+    const int64_t firstUnit = UnitOfPosition(region.Start) - 1;
     entry[0] = static_cast<uint8_t>(firstUnit / 256);
     entry[1] = static_cast<uint8_t>(firstUnit % 256);
     entry[2] = static_cast<uint8_t>(UnitOfPosition(region.Length) - 1);

@@ -21,7 +21,9 @@ namespace tamarack {
 // The first four bytes are the header. A unit is 65536 bytes; the data of an
 // entry with third byte c is (c + 1) * 65536 bytes of the video from offset
 // first unit * 65536. The unit count is the only link between a patch and
-// its video.
+// its video. The 16-bit unit numbers name 65536 units, so patches serve
+// videos below 4 GiB. The video's last unit may be partial: its data in the
+// patch is the unit's bytes followed by zero bytes up to the whole unit.
 
 constexpr uint8_t PatchFormatVersion = 1;
 constexpr int32_t PatchHeaderSize = 4;
@@ -39,10 +41,9 @@ struct PatchIndexEntry {
   uint16_t FirstUnit = 0;
   int32_t UnitCount = 0;  // 1 to 256
 
-  // The entry's region in the video: its offset, which may lie beyond 2 GiB
-  // in a foreign file, and its length.
+  // The entry's region in the video: its offset and its length.
   int64_t Offset() const { return int64_t{FirstUnit} * UnitSize; }
-  int32_t Length() const { return UnitCount * UnitSize; }
+  int64_t Length() const { return int64_t{UnitCount} * UnitSize; }
 };
 
 // The size in bytes of the header and an index of regionCount entries.
@@ -51,10 +52,10 @@ constexpr int32_t PatchIndexSize(int regionCount) {
 }
 
 // Writes the header and index of a patch of the job's regions for a video of
-// videoSize bytes: PatchIndexSize(job.RegionCount) bytes into out. The
-// regions must be runs of 1 to 256 whole units, in ascending order without
-// overlap.
-void EncodePatchIndex(int32_t videoSize, const PatchJob& job, uint8_t* out);
+// videoSize bytes, below 4 GiB: PatchIndexSize(job.RegionCount) bytes into
+// out. The regions must be runs of 1 to 256 whole units, in ascending order
+// without overlap.
+void EncodePatchIndex(int64_t videoSize, const PatchJob& job, uint8_t* out);
 
 // Reads the header from its four bytes.
 PatchHeader DecodePatchHeader(const uint8_t* header);

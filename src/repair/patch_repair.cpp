@@ -7,6 +7,7 @@
 #include "core/operation_loop.h"
 #include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
+#include "repair/patch_creation.h"
 #include "repair/patch_file.h"
 
 namespace tamarack {
@@ -23,6 +24,11 @@ void PatchRepair::RepairWithPatch() {
   }
   context_.Selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
+  if (context_.Selected.SelectedFileSize >= PatchableSize) {
+    control.ShowError(PatchSizeLimitMessage);
+    context_.Selected.CloseSelectedFile();
+    return;
+  }
   OpenPatchFile(job);
   if (control.Busy()) {
     ReadPatchIndex(job);
@@ -65,7 +71,7 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
         "This Patch cannot be used with this version of this program.\r\n"
         "Upgrade to the latest version.");
   }
-  const int32_t selectedSize = context_.Selected.SelectedFileSize;
+  const int64_t selectedSize = context_.Selected.SelectedFileSize;
   if (UnitOfPosition(selectedSize) != header.UnitCount) {
     return control.ShowError("This Patch file is for a different video file.");
   }
@@ -87,15 +93,16 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
   if (patchSize != PatchFileSize(entries.data(), header.RegionCount)) {
     return control.ShowError("The Patch file data is corrupt.");
   }
+  // A region may end in the last unit, partial or not, never beyond it.
   for (int k = 0; k < header.RegionCount; ++k) {
-    if (entries[k].Offset() + entries[k].Length() > selectedSize) {
+    if (entries[k].FirstUnit + entries[k].UnitCount > header.UnitCount) {
       return control.ShowError("This Patch file does not fit the Selected file.");
     }
   }
 
   job.RegionCount = header.RegionCount;
   for (int k = 0; k < header.RegionCount; ++k) {
-    job.Regions[k] = {static_cast<int32_t>(entries[k].Offset()) + 1, entries[k].Length()};
+    job.Regions[k] = {entries[k].Offset() + 1, entries[k].Length()};
   }
 }
 
@@ -107,18 +114,22 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
 
   AlignedBuffer piece(FileBlockSize);
   AlignedBuffer patchPiece(FileBlockSize);
-  const int32_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize;
   for (int k = 0; k < job.RegionCount && loop.Going(); ++k) {
     PatchRegion& region = job.Regions[k];
     while (region.Length > 0) {
-      const int32_t n = std::min(region.Length, FileBlockSize);
+      const auto n = static_cast<int32_t>(std::min<int64_t>(region.Length, FileBlockSize));
       // The patch data follows the index in region order, so it is read
       // strictly in sequence and the patch file is never repositioned.
       if (!ReadFileBlock(control, patch, FileRole::Patch, patchPiece.data(), n)) return;
-      if (!ReadFileBlockAt(control, selected, FileRole::Selected, region.Start - 1, piece.data(),
-                           n) ||
-          !WriteFilledBytes(control, selected, size, region.Start - 1, patchPiece.data(),
-                            piece.data(), n)) {
+      // The zero bytes after the end of a last, partial unit fill nothing:
+      // only bytes inside the file are ever read or written.
+      const auto inFile =
+          static_cast<int32_t>(std::clamp<int64_t>(size - (region.Start - 1), 0, n));
+      if (inFile > 0 && (!ReadFileBlockAt(control, selected, FileRole::Selected, region.Start - 1,
+                                          piece.data(), inFile) ||
+                         !WriteFilledBytes(control, selected, size, region.Start - 1,
+                                           patchPiece.data(), piece.data(), inFile))) {
         return;
       }
       region.Start += n;

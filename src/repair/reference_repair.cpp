@@ -164,7 +164,7 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
 void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
   ByteFile& selectedFile = *context_.Selected.File;
-  const int32_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize;
 
   OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
@@ -180,12 +180,12 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   for (ReferenceRecord& reference : references) {
     going = going && SeekFileTo(control, *reference.ReferenceFile, FileRole::Reference, 0);
   }
-  int32_t position = 0;
+  int64_t position = 0;
   // The files are read in step, and only as far as the size all had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
   while (going && loop.Going() && position < size) {
-    const int32_t count = std::min(FileBlockSize, size - position);
+    const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - position));
     if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count)) {
       break;
     }
@@ -240,7 +240,7 @@ bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selecte
   bool blockChanged = false;
   int32_t offset = 0;
   while (offset < count) {
-    const int32_t span = std::min(count - offset, cells.LeftInCell());
+    const auto span = static_cast<int32_t>(std::min<int64_t>(count - offset, cells.LeftInCell()));
     const auto length = static_cast<size_t>(span);
     const std::span<const uint8_t> target(selected + offset, length);
     const std::span<const uint8_t> source(reference + offset, length);

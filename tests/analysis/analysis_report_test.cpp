@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,51 @@ TEST(AddRunCodesTest, AMergeIntoANearlyFullListKeepsWhatFits) {
   EXPECT_EQ(state.Codes[252], "01F80");
   EXPECT_EQ(state.Codes[253], "01FAF");
   EXPECT_EQ(state.Codes[254], "020AF");
+}
+
+// Codes name units below 65536: a run across 4 GiB gets codes up to unit
+// 65535, one past it none, and the runs are all counted all the same.
+TEST(AddRunCodesTest, CodesStopAtFourGibibytes) {
+  const int64_t four = int64_t{1} << 32;
+  ScanState state;
+  AddRunCodes(state, four - 3 * Unit + 1, 5 * Unit);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"FFFD2"}));
+  AddRunCodes(state, four + 1, 1025);
+  AddRunCodes(state, four + 10 * Unit, 40 * Unit);
+  EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"FFFD2"}));
+  // Across 2 GiB, where codes were once moved down.
+  ScanState two;
+  AddRunCodes(two, (int64_t{1} << 31) - 100, 200);
+  EXPECT_EQ(CodesOf(two), (std::vector<std::string>{"7FFF1"}));
+}
+
+TEST(AnalysisReportTest, FiguresOfFilesBeyondTwoGibibytesAreExact) {
+  const int64_t size = int64_t{5} << 30;
+  const AnalysisReport report = MakeAnalysisReport(int64_t{3} << 30, size);
+  EXPECT_EQ(report.FakeBytes, int64_t{3} << 30);
+  EXPECT_EQ(report.RealBytes, int64_t{2} << 30);
+  EXPECT_EQ(report.RealPermille, 400);
+  EXPECT_EQ(report.Text.substr(0, report.Text.find("\r\n\r\nSome")),
+            "Analysis complete.\r\n\r\n"
+            "Real Data:\t40.0%\t\t2,048.0Mb (2,097,152Kb)\r\n"
+            "Fake Data:\t60.0%\t\t3,072.0Mb (3,145,728Kb)");
+  // Real data times 1000 leaves 64 bits for a file this large: no overflow.
+  const int64_t huge = int64_t{1} << 62;
+  EXPECT_EQ(MakeAnalysisReport(1, huge).RealPermille, 999);
+  EXPECT_EQ(MakeAnalysisReport(huge / 2, huge).RealPermille, 500);
+}
+
+TEST(PatchCodesTextTest, FromFourGibibytesOnALineTellsOfTheReferenceFile) {
+  const std::vector<std::string> codes = {"00010"};
+  const std::string below = PatchCodesText(codes, (int64_t{1} << 32) - 1);
+  EXPECT_EQ(below.find(PastCodesLine), std::string::npos);
+  EXPECT_EQ(below, PatchCodesText(codes));
+  EXPECT_EQ(PatchCodesText(codes, int64_t{1} << 32),
+            "Patch Codes for required Patch Data\r\n"
+            "(See Help page 6 for information on requesting a Patch file).\r\n\r\n"
+            "Total Patches Codes: 1\tTotal Size: 0.1Mb (64Kb)\r\n"
+            "Damage past 4Gb can be repaired only with a Reference file.\r\n\r\n"
+            "1 x 64Kb code(s):\r\n00010\r\n\r\n");
 }
 
 void ExpectReport(int32_t errorBytes, int32_t size, const std::vector<std::string>& lines,

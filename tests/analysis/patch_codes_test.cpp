@@ -31,9 +31,12 @@ TEST(PatchCodesTest, UnitsCountFromOneAndHold65536Positions) {
   EXPECT_EQ(UnitOfPosition(65536), 1);
   EXPECT_EQ(UnitOfPosition(65537), 2);
   EXPECT_EQ(UnitOfPosition(2147483647), 32768);
+  EXPECT_EQ(UnitOfPosition(int64_t{1} << 32), 65536);
+  EXPECT_EQ(UnitOfPosition((int64_t{1} << 32) + 1), 65537);
   EXPECT_EQ(UnitBytes(0), 0);
   EXPECT_EQ(UnitBytes(1), 65536);
   EXPECT_EQ(UnitBytes(32767), 2147418112);
+  EXPECT_EQ(UnitBytes(65535), 4294901760);
   // Taken as unsigned 16-bit.
   EXPECT_EQ(UnitBytes(65536 + 2), 131072);
 }
@@ -47,23 +50,32 @@ TEST(PatchCodesTest, RangeToCodesCoversEveryTouchedUnit) {
   // 3 units from unit 0x12; then 33 units from unit 5: two full codes and one.
   EXPECT_EQ(RangeToCodes(0x12 * 65536 + 1, 3 * 65536), "00122");
   EXPECT_EQ(RangeToCodes(5 * 65536 + 100, 32 * 65536), "0005F0015F00250");
-  // The last unit of a file just below 2 GiB.
+  // The last unit of a file just below 2 GiB, and of one just below 4 GiB.
   EXPECT_EQ(RangeToCodes(2147483000, 647), "7FFF0");
+  EXPECT_EQ(RangeToCodes((int64_t{1} << 32) - 10, 10), "FFFF0");
+  // Across 2 GiB: units 32767 and 32768.
+  EXPECT_EQ(RangeToCodes((int64_t{1} << 31) - 5, 10), "7FFF1");
+  EXPECT_EQ(RangeToCodes((int64_t{1} << 32) - 20 * 65536 + 1, 20 * 65536), "FFECFFFFC3");
 }
 
-TEST(PatchCodesTest, ParseCodeGivesWholeUnitsAndStaysBelowTheTopUnits) {
+TEST(PatchCodesTest, ParseCodeGivesWholeUnitsWhereverTheyLie) {
   EXPECT_EQ(ParseCode("0000F"), (ByteRange{1, 1048576}));
   EXPECT_EQ(ParseCode("00122"), (ByteRange{0x12 * 65536 + 1, 3 * 65536}));
   // Only the first five characters are read.
   EXPECT_EQ(ParseCode("00010, 00020"), (ByteRange{65537, 65536}));
-  // Unit 32767 is moved down to 32765; a 16-unit code so that it ends there.
-  EXPECT_EQ(ParseCode("7FFF0"), (ByteRange{32765 * 65536 + 1, 65536}));
-  EXPECT_EQ(ParseCode("7FFDF"), (ByteRange{32750 * 65536 + 1, 16 * 65536}));
-  EXPECT_EQ(ParseCode("7FFC0"), (ByteRange{32764 * 65536 + 1, 65536}));
-  EXPECT_EQ(ParseCode("FFFFF"), (ByteRange{32750 * 65536 + 1, 16 * 65536}));
-  for (const char* code : {"7FFF0", "7FFFF", "FFFFF", "7FFE1"}) {
+  // Codes of the top units are never moved; they reach up to 4 GiB and,
+  // with more than one unit from unit 65535, past it.
+  EXPECT_EQ(ParseCode("7FFF0"), (ByteRange{32767 * int64_t{65536} + 1, 65536}));
+  EXPECT_EQ(ParseCode("7FFEF"), (ByteRange{32766 * int64_t{65536} + 1, 16 * 65536}));
+  EXPECT_EQ(ParseCode("FFFF0"), (ByteRange{65535 * int64_t{65536} + 1, 65536}));
+  EXPECT_EQ(ParseCode("FFFFF"), (ByteRange{65535 * int64_t{65536} + 1, 16 * 65536}));
+  EXPECT_EQ(LastUnitOfCode("7FFF0"), 32767);
+  EXPECT_EQ(LastUnitOfCode("FFFF0"), 65535);
+  EXPECT_EQ(LastUnitOfCode("FFFFF"), 65550);
+  // Every code within the first 65536 units gives its code back.
+  for (const char* code : {"00000", "7FFF0", "7FFEF", "80000", "FFFF0", "FFFE1", "FFF0F"}) {
     const ByteRange r = ParseCode(code);
-    EXPECT_LE(int64_t{r.Start} + r.Length - 1, 32766 * int64_t{65536}) << code;
+    EXPECT_EQ(RangeToCodes(r.Start, r.Length), code);
   }
 }
 

@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 // What a scan leaves behind: the counted error bytes, the code list, one
 // letter per painted cell, 'G' or 'R', and the error runs.
 struct Outcome {
-  int32_t ErrorBytes = 0;
+  int64_t ErrorBytes = 0;
   std::vector<std::string> Codes;
   std::string Cells;
   std::vector<ByteRange> Runs;

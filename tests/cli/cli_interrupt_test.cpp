@@ -46,6 +46,38 @@ TEST(CliInterruptTest, CtrlCOnATerminalAsksAndASecondOneStops) {
   EXPECT_EQ(run.Out.find("Analysis complete."), std::string::npos);
 }
 
+// Over several files the progress shows which file is being analysed; a No
+// to the stop question goes on, a Yes ends the whole run after that file.
+TEST(CliInterruptTest, CtrlCInARunOverSeveralFilesStopsTheRun) {
+  TempFolder folder;
+  const std::string first = LargeFile(folder);
+  const std::string second = folder / "second.avi";
+  std::filesystem::copy_file(first, second);
+  std::filesystem::resize_file(second, int64_t{3} << 29);
+  const std::string third = folder / "third.avi";
+  WriteBytes(third, NonZeroBytes(5000, 4));
+  TerminalProcess process({"analyze", first, second, third});
+  ASSERT_TRUE(process.WaitFor("[1/3] Analyzing - ", seconds(60)));
+  process.Type("\x03");
+  ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
+  process.Type("n\n");
+  ASSERT_TRUE(process.WaitFor("[2/3] Analyzing - ", seconds(60)));
+  process.Type("\x03");
+  ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
+  process.Type("y\n");
+  const CliResult run = process.Finish();
+  EXPECT_EQ(run.Status, 3) << run.Out;
+  // All zeros past 16 KiB: judged fake, so no codes.
+  EXPECT_NE(run.Out.find(first + ": 0.1% real data, 1,610,597,376 error bytes, 0 patch codes\r\n"),
+            std::string::npos)
+      << run.Out;
+  EXPECT_NE(run.Out.find(second + ": stopped\r\n"), std::string::npos) << run.Out;
+  EXPECT_EQ(run.Out.find(third), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("Stopped. 3 files: 0 without errors, 1 with errors, 2 not analysed."),
+            std::string::npos)
+      << run.Out;
+}
+
 TEST(CliInterruptTest, QuestionOnATerminalIsAsked) {
   TempFolder folder;
   const std::vector<uint8_t> bytes = NonZeroBytes(200000, 3);

@@ -125,10 +125,11 @@ TEST_F(CliRepairTest, BadCodesAreRefusedWithTheProgramsMessage) {
             "A valid code consists of five characters (each being a digit or letters A to F).\n"
             "If entering multiple codes, separate each code with a comma and/or space.\n");
 
-  // Unit 45 is the last, partial unit of a 3000000-byte file.
-  const CliResult beyond = RunCli({"create-patch", "--yes", folder / "intact/film.avi", "002D0"});
+  // Unit 45 is the last, partial unit of a 3000000-byte file; unit 46 lies
+  // wholly beyond it.
+  const CliResult beyond = RunCli({"create-patch", "--yes", folder / "intact/film.avi", "002E0"});
   EXPECT_EQ(beyond.Status, 1);
-  EXPECT_EQ(beyond.Err, "The Patch Code \"002D0\" is not valid for this file.\n");
+  EXPECT_EQ(beyond.Err, "The Patch Code \"002E0\" is not valid for this file.\n");
 
   const CliResult unreadable = RunCli(
       {"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", folder / "none.txt"});

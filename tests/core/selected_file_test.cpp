@@ -344,13 +344,23 @@ class SelectedRealFileTest : public ::testing::Test {
   std::string folder_;
 };
 
-TEST_F(SelectedRealFileTest, FileOfTwoGibibytesIsRefused) {
-  const std::string path = SparseFile("big.avi", off_t{1} << 31);
-  dialogs.Expect(MessageKind::Error, "The Selected file must be smaller than 2Gb in size.");
-  Select(path);
-  EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "\r\n");
-  EXPECT_EQ(program->Selected.File, nullptr);
-  EXPECT_FALSE(program->Control.Busy());
+// Sizes are 64-bit: files at and beyond 2 GiB and 4 GiB are selected as any
+// other, with their size text.
+TEST_F(SelectedRealFileTest, FilesOfTwoGibibytesAndMoreAreShown) {
+  const struct {
+    off_t Size;
+    const char* Text;
+  } cases[] = {{off_t{1} << 31, "2,048.0Mb (2,097,152Kb)"},
+               {off_t{5} << 30, "5,120.0Mb (5,242,880Kb)"}};
+  for (const auto& c : cases) {
+    const std::string path = SparseFile("big.avi", c.Size);
+    Select(path);
+    EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "Size:\r\n   " + c.Text +
+                             "\r\n\r\nFourCC:\r\n   0000-0000\r\n");
+    EXPECT_EQ(program->Selected.SelectedFileSize, c.Size);
+    EXPECT_EQ(program->Selected.File, nullptr);
+    program->RunCommand(SelectClearButton);
+  }
 }
 
 TEST_F(SelectedRealFileTest, LargestFileBelowTwoGibibytesIsShown) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace tamarack {
 namespace {
 
-TEST(SizeTextTest, ThousandsSeparatorsBeforeTheLastThreeAndSixDigits) {
+TEST(SizeTextTest, ThousandsSeparatorsBeforeEveryThreeDigits) {
   const std::pair<int64_t, const char*> cases[] = {
       {0, "0"},
       {7, "7"},
@@ -15,6 +17,8 @@ TEST(SizeTextTest, ThousandsSeparatorsBeforeTheLastThreeAndSixDigits) {
       {999999, "999,999"},
       {1000000, "1,000,000"},
       {123456789, "123,456,789"},
+      {1000000000, "1,000,000,000"},
+      {INT64_MAX, "9,223,372,036,854,775,807"},
       {-5, "-5"},
       {-1000, "-1000"},
       {-123456789, "-123456789"},
@@ -35,6 +39,9 @@ TEST(SizeTextTest, SizeTextRoundsKilobytesAndThenTenthsUp) {
       {734003200, "700.0Mb (716,800Kb)"},
       {2147482624, "2,048.0Mb (2,097,151Kb)"},
       {2147483647, "2,048.0Mb (2,097,152Kb)"},
+      {int64_t{1} << 32, "4,096.0Mb (4,194,304Kb)"},
+      {(int64_t{1} << 32) + 1, "4,096.1Mb (4,194,305Kb)"},
+      {int64_t{5} << 40, "5,242,880.0Mb (5,368,709,120Kb)"},
   };
   for (const auto& [bytes, text] : cases) EXPECT_EQ(FormatSize(bytes), text) << bytes;
 }

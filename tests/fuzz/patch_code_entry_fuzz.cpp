@@ -19,7 +19,6 @@ namespace {
 
 constexpr int64_t Unit = 65536;
 constexpr int MaxCodes = 255;
-constexpr int TopUnit = 32765;  // a code reaching further is moved down to end here
 
 const std::string Advice =
     "\r\nEnsure only valid codes are entered into the Patch Codes text window."
@@ -84,8 +83,7 @@ Model Expect(const std::string& typed) {
       break;
     }
     const int count = (value & 15) + 1;
-    int first = value >> 4;
-    if (first + count - 1 > TopUnit) first = TopUnit + 1 - count;
+    const int first = value >> 4;
     for (int u = first; u < first + count; ++u) model.Units.insert(u);
     ++codes;
     pos += 5;
@@ -111,7 +109,10 @@ void CheckNamedPiece(const Model& model, const std::string& piece) {
   FUZZ_CHECK(piece == rest.substr(0, bytes));
 }
 
-void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const PatchJob& job) {
+// Units up to the file's last, partial or not, can be carried.
+int64_t UnitsEnd(int64_t fileSize) { return (fileSize + Unit - 1) / Unit * Unit; }
+
+void Check(const Model& model, int64_t fileSize, const FuzzProgram& fuzz, const PatchJob& job) {
   const Program& program = *fuzz.Run;
   const std::vector<RecordingDialogs::Message>& shown = fuzz.Messages.Shown;
   for (const auto& message : shown) FUZZ_CHECK(IsUtf8(message.Text));
@@ -134,7 +135,7 @@ void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const 
     FUZZ_CHECK(!program.Control.Busy());
     return;
   }
-  if ((int64_t{*model.Units.rbegin()} + 1) * Unit > fileSize) {
+  if ((int64_t{*model.Units.rbegin()} + 1) * Unit > UnitsEnd(fileSize)) {
     const std::string closing = "\" is not valid for this file.";
     FUZZ_CHECK(shown.size() == 1 && shown[0].Kind == MessageKind::Error);
     const std::string& text = shown[0].Text;
@@ -149,8 +150,8 @@ void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const 
     return;
   }
 
-  // Accepted: ascending, disjoint regions of 1 to 16 whole units inside the
-  // file that cover exactly the units of the codes.
+  // Accepted: ascending, disjoint regions of 1 to 16 whole units within the
+  // file's units that cover exactly the units of the codes.
   FUZZ_CHECK(shown.empty());
   FUZZ_CHECK(program.Control.Busy());
   FUZZ_CHECK(job.RegionCount >= 1 && job.RegionCount <= MaxPatchRegions);
@@ -162,7 +163,7 @@ void Check(const Model& model, int32_t fileSize, const FuzzProgram& fuzz, const 
     FUZZ_CHECK(offset >= 0 && offset % Unit == 0);
     FUZZ_CHECK(length >= Unit && length <= 16 * Unit && length % Unit == 0);
     FUZZ_CHECK(offset >= previousEnd);
-    FUZZ_CHECK(offset + length <= fileSize);
+    FUZZ_CHECK(offset + length <= UnitsEnd(fileSize));
     for (int64_t u = offset / Unit; u < (offset + length) / Unit; ++u) {
       covered.insert(static_cast<int>(u));
     }
@@ -180,7 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
   const uint32_t raw = uint32_t{data[0]} << 24 | uint32_t{data[1]} << 16 | uint32_t{data[2]} << 8 |
                        uint32_t{data[3]};
-  const int32_t fileSize = static_cast<int32_t>(std::min<uint32_t>(raw, INT32_MAX));
+  // Patch codes serve files of 1 KiB up to 4 GiB.
+  const int64_t fileSize = std::max<int64_t>(raw, 1024);
   const std::string typed(reinterpret_cast<const char*>(data) + 4, size - 4);
   const Model model = Expect(typed);
 

@@ -108,7 +108,7 @@ std::string Refusal(const std::vector<uint8_t>& patch, size_t videoSize) {
   for (size_t k = 0; k < count; ++k) {
     const size_t first = patch[4 + 3 * k] * size_t{256} + patch[5 + 3 * k];
     const size_t length = patch[6 + 3 * k] + size_t{1};
-    if ((first + length) * Unit > videoSize) {
+    if (first + length > units) {
       return "This Patch file does not fit the Selected file.";
     }
   }
@@ -116,14 +116,15 @@ std::string Refusal(const std::vector<uint8_t>& patch, size_t videoSize) {
 }
 
 // A valid patch applied: region after region, each zero byte takes the
-// patch byte at the same place; every other byte stays.
+// patch byte at the same place; every other byte stays. A region may end in
+// the last, partial unit: its bytes past the end of the video fill nothing.
 std::vector<uint8_t> Applied(std::vector<uint8_t> video, const std::vector<uint8_t>& patch) {
   const size_t count = patch[3];
   size_t data = 4 + 3 * count;
   for (size_t k = 0; k < count; ++k) {
     const size_t offset = (patch[4 + 3 * k] * size_t{256} + patch[5 + 3 * k]) * Unit;
     const size_t length = (patch[6 + 3 * k] + size_t{1}) * Unit;
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < length && offset + i < video.size(); ++i) {
       if (video[offset + i] == 0) video[offset + i] = patch[data + i];
     }
     data += length;

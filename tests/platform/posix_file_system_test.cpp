@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -270,6 +272,48 @@ TEST_F(PosixFileSystemTest, SizeOfAFileBeyondTwoGibibytesIsNotCut) {
   auto file = files.OpenExisting(path);
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(file->Size(), (int64_t{1} << 32) + 5);
+}
+
+TEST_F(PosixFileSystemTest, SeeksBeyondFourGibibytesAndCopiesHolesAsHoles) {
+  // Data at the start, at 4 GiB + 1 MiB and at the end; holes between.
+  const std::string path = PathOf("sparse.avi");
+  const int64_t size = (int64_t{1} << 32) + 4 * 1048576;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, size), 0);
+  const std::string data(262144, 'x');
+  for (const int64_t at : {int64_t{0}, (int64_t{1} << 32) + 1048576, size - 262144}) {
+    ASSERT_EQ(::pwrite(fd, data.data(), data.size(), at), static_cast<ssize_t>(data.size()));
+  }
+  ::close(fd);
+
+  auto file = files.OpenExisting(path);
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(file->Seek((int64_t{1} << 32) + 1048576 - 2));
+  char bytes[4] = {};
+  ASSERT_EQ(file->Read(bytes, 4), 4);
+  EXPECT_EQ(std::string(bytes, 4), std::string("\0\0xx", 4));
+
+  // A copy block by block from 4 GiB on: the holes stay holes.
+  ASSERT_TRUE(file->Seek(int64_t{1} << 32));
+  const std::string copyPath = PathOf("copy.avi");
+  auto copy = files.CreateOutput(copyPath);
+  ASSERT_NE(copy, nullptr);
+  std::vector<uint8_t> buffer(262144);
+  for (int block = 0; block < 16; ++block) {
+    const ByteFile::CopyResult result = file->CopyTo(*copy, buffer.data(), 262144);
+    EXPECT_EQ(result.Read, 262144);
+    EXPECT_TRUE(result.Written);
+  }
+  ASSERT_TRUE(copy->Commit());
+  EXPECT_EQ(std::filesystem::file_size(copyPath), 4u * 1048576);
+  std::ifstream in(copyPath, std::ios::binary);
+  const std::string copied{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(copied,
+            std::string(1048576, '\0') + data + std::string(2 * 1048576 + 524288, '\0') + data);
+  struct stat st {};
+  ASSERT_EQ(::stat(copyPath.c_str(), &st), 0);
+  EXPECT_LT(int64_t{st.st_blocks} * 512, 2 * 1048576);
 }
 
 TEST_F(PosixFileSystemTest, FreeSpaceOfTheFolderThatHoldsThePath) {

@@ -322,13 +322,19 @@ TEST_F(PatchCodeEntryTest, CodesThatShareAUnitBecomeOneRegion) {
 // A code that reaches past unit 32765 is moved down to end there, so it may
 // start before codes of a lower value; its units must not be lost in the
 // merge with them.
-TEST_F(PatchCodeEntryTest, ACodeMovedDownKeepsItsUnits_clamped) {
+// Codes are never moved: the top units of a file near 2 GiB are carried
+// where they are, up to its last, partial unit 32767.
+TEST_F(PatchCodeEntryTest, CodesNearTheTopUnitsStayWhereTheyAre) {
   const int32_t largest = 2147483647;
-  EXPECT_EQ(Enter("7FFD0 7FFE5", largest), (UnitRuns{{32760, 32765}}));
-  EXPECT_EQ(Enter("7FF00 7FFAF", largest), (UnitRuns{{32750, 32765}}));
-  EXPECT_EQ(Enter("7FEE0 7FFF0 FFFFF", largest), (UnitRuns{{32750, 32765}}));
-  EXPECT_EQ(Enter("7FEC0 7FFF0 FFFFF", largest), (UnitRuns{{32748, 32748}, {32750, 32765}}));
+  EXPECT_EQ(Enter("7FFD0 7FFE1", largest), (UnitRuns{{32765, 32765}, {32766, 32767}}));
+  EXPECT_EQ(Enter("7FFF0", largest), (UnitRuns{{32767, 32767}}));
+  EXPECT_EQ(Enter("7FF0F 7FFF0", largest), (UnitRuns{{32752, 32767}}));
   EXPECT_TRUE(program->Control.Busy());
+  ExpectError("The Patch Code \"7FFE5\" is not valid for this file.");
+  Enter("7FFD0 7FFE5", largest);
+  // A code past unit 65535 reaches beyond 4 GiB and is named as entered.
+  ExpectError("The Patch Code \"FFFFF\" is not valid for this file.");
+  Enter("7FFF0 FFFFF", largest);
 }
 
 TEST_F(PatchCodeEntryTest, OrderedRegionsMayTouchButNeverOverlapOrTurnBack) {
@@ -347,15 +353,20 @@ TEST_F(PatchCodeEntryTest, OrderedRegionsMayTouchButNeverOverlapOrTurnBack) {
   EXPECT_TRUE(HasOrderedRegions(job));
 }
 
-TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFile) {
-  // 100000 bytes: unit 0 whole, unit 1 partial.
+TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFilesLastUnit) {
+  // 100000 bytes: unit 0 whole, unit 1 partial; the partial unit is carried.
   EXPECT_EQ(Enter("00000", 100000), (UnitRuns{{0, 0}}));
-  ExpectError("The Patch Code \"00010\" is not valid for this file.");
-  Enter("00010", 100000);
-  EXPECT_FALSE(program->Control.Busy());
-  ExpectError("The Patch Code \"00001\" is not valid for this file.");
-  Enter("00001", 100000);
+  EXPECT_EQ(Enter("00010", 100000), (UnitRuns{{1, 1}}));
+  EXPECT_EQ(Enter("00001", 100000), (UnitRuns{{0, 1}}));
   EXPECT_EQ(Enter("00001", 2 * UnitSize), (UnitRuns{{0, 1}}));
+  // Units wholly beyond the file.
+  ExpectError("The Patch Code \"00020\" is not valid for this file.");
+  Enter("00020", 100000);
+  EXPECT_FALSE(program->Control.Busy());
+  ExpectError("The Patch Code \"00011\" is not valid for this file.");
+  Enter("00011", 100000);
+  ExpectError("The Patch Code \"00002\" is not valid for this file.");
+  Enter("00002", 100000);
 }
 
 TEST_F(PatchCodeEntryTest, ARegionBeyondTheFileIsNamedAsTheMergeWroteIt) {
@@ -372,11 +383,11 @@ TEST_F(PatchCodeEntryTest, AFailedEntryLeavesTheTypedCodesInTheView) {
   AddFile("/v/a.avi", std::vector<uint8_t>(100000, 7));
   SelectFile("/v/a.avi");
   program->RunCommand(PatchCodesButton);
-  memo.SetText("00000 00010");
-  ExpectError("The Patch Code \"00010\" is not valid for this file.");
+  memo.SetText("00000 00020");
+  ExpectError("The Patch Code \"00020\" is not valid for this file.");
   program->RunCommand(CreatePatchButton);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
-  EXPECT_EQ(program->ViewArea.DisplayedText(), "00000 00010");
+  EXPECT_EQ(program->ViewArea.DisplayedText(), "00000 00020");
   EXPECT_FALSE(program->Control.LastRunCompleted());
   EXPECT_EQ(files.OpenFiles, 0);
   EXPECT_EQ(files.Files.size(), 1u);

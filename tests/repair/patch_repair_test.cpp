@@ -209,12 +209,24 @@ TEST_F(PatchRepairTest, ARegionBeyondTheSelectedFileIsRefusedBeforeWriting_overf
   Prepare(Damaged(std::vector<uint8_t>(intact.begin(), intact.begin() + 100000), {{0, 100000}}),
           {});
   const std::string message = "This Patch file does not fit the Selected file.";
-  // The first region fits and would be applied if the check came late.
-  ExpectRefused(PatchOf(intact, {{0, 0}, {1, 0}}), message);
-  ExpectRefused(PatchOf(intact, {{0, 1}}), message);
-  // First units beyond 2 GiB.
+  // The first region fits and would be applied if the check came late; unit
+  // 2 lies wholly beyond the file.
+  ExpectRefused(PatchOf(intact, {{0, 0}, {2, 0}}), message);
+  ExpectRefused(PatchOf(intact, {{0, 2}}), message);
+  ExpectRefused(PatchOf(intact, {{1, 1}}), message);
+  // First units beyond 2 GiB and at the top.
   ExpectRefused(PatchOf(intact, {{0, 0}, {0x8000, 0}}), message);
   ExpectRefused(PatchOf(intact, {{0xFFFF, 0}}), message);
+}
+
+// A region may end in the last, partial unit. What the patch holds past the
+// end of the file fills nothing, whatever it is: the file keeps its size.
+TEST_F(PatchRepairTest, TheLastPartialUnitIsFilledOnlyWithinTheFile) {
+  const std::vector<uint8_t> intact = RandomBytes(2 * UnitSize, 12);
+  const std::vector<uint8_t> file(intact.begin(), intact.begin() + 100000);
+  Prepare(Damaged(file, {{60000, 40000}}), PatchOf(intact, {{0, 1}}));
+  Repair(MessageKind::Information, Completed);
+  EXPECT_EQ(files.Files.at(Video), file);
 }
 
 TEST_F(PatchRepairTest, AnEntryOf256UnitsCarries16MebibytesOfData) {

@@ -86,6 +86,52 @@ TEST_F(PatchRoadTest, ADamagedCopyIsRepairedFromTheCodesItsAnalysisListed) {
   EXPECT_EQ(files.Files.at("/good/movie.avi"), intact);
 }
 
+// The road for damage in a file's last, partial unit of 1, 2047, 2048 and
+// 65535 bytes: the code that Analyze lists for it makes a patch that carries
+// the unit's bytes and zeros up to the whole unit, and the repair fills the
+// file back to the intact copy without growing it.
+TEST_F(PatchRoadTest, DamageInTheLastPartialUnitIsRepairedWithAPatch) {
+  for (const size_t lastUnit : {size_t{1}, size_t{2047}, size_t{2048}, size_t{65535}}) {
+    SCOPED_TRACE(lastUnit);
+    const size_t size = 20 * UnitSize + lastUnit;
+    const std::vector<uint8_t> intact = RandomBytes(size, static_cast<unsigned>(lastUnit));
+    AddFile("/good/movie.avi", intact);
+    AddFile("/bad/movie.avi", Damaged(intact, {{300000, 2000}, {size - 3000, 3000}}));
+
+    Select("/bad/movie.avi");
+    Analyze("Analysis complete.\r\n\r\nReal Data:");
+    const std::string codes = CodeLines(program->ViewArea.DisplayedText());
+    // Units 4 and, at the end, 19 with the partial unit 20 (and 18 when the
+    // last 3000 bytes reach back into it).
+    EXPECT_EQ(codes, lastUnit >= 3000 ? "00040, 00140" : "00040\r\n00131");
+
+    Select("/good/movie.avi");
+    program->RunCommand(PatchCodesButton);
+    memo.SetText(codes);
+    dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,\r\n*",
+                   PromptResult::Yes);
+    dialogs.Expect(MessageKind::Information,
+                   "The Patch File \"/good/movie.tkp\" has been created.");
+    program->RunCommand(CreatePatchButton);
+    ASSERT_TRUE(dialogs.AllAnswered());
+    const std::vector<uint8_t> patch = files.Files.at("/good/movie.tkp");
+    ASSERT_GE(patch.size(), size_t{UnitSize});
+    std::vector<uint8_t> lastUnitData(intact.end() - static_cast<ptrdiff_t>(lastUnit),
+                                      intact.end());
+    lastUnitData.resize(UnitSize, 0);
+    EXPECT_EQ(std::vector<uint8_t>(patch.end() - UnitSize, patch.end()), lastUnitData);
+    files.Files["/bad/movie.tkp"] = patch;
+
+    Select("/bad/movie.avi");
+    dialogs.ExpectFile("/bad/movie.tkp");
+    dialogs.Expect(MessageKind::Information, Completed);
+    program->RunCommand(RepairPatchButton);
+    Analyze("Analysis complete.\r\n\r\nReal Data:\t100.0%");
+    EXPECT_EQ(files.Files.at("/bad/movie.avi"), intact);
+    files.Files.clear();
+  }
+}
+
 using PatchRoadOnRealFilesTest = RealFilesTest;
 
 TEST_F(PatchRoadOnRealFilesTest, APatchMadeAndAppliedOnDiskRepairsTheCopy) {

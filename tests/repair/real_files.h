@@ -22,12 +22,13 @@
 
 namespace tamarack::testing {
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the value goes.
+// A fresh folder under the given folder (the system's temporary folder by
+// default), removed with all it holds when the value goes.
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tamarack-XXXXXX").string();
+  TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
+  explicit TempDir(const std::string& base) {
+    std::string pattern = (std::filesystem::path(base) / "tamarack-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempDir() {

@@ -360,7 +360,7 @@ class ShrinkingFileSystem : public FileSystem {
     int32_t Write(const void* buffer, int32_t count) override {
       return file_->Write(buffer, count);
     }
-    bool Seek(int32_t offset) override { return file_->Seek(offset); }
+    bool Seek(int64_t offset) override { return file_->Seek(offset); }
     int64_t Size() override { return file_->Size(); }
     bool Close() override { return file_->Close(); }
     bool Sync() override { return file_->Sync(); }

@@ -145,7 +145,7 @@ class FakeFile : public Base {
     return n;
   }
 
-  bool Seek(int32_t offset) override {
+  bool Seek(int64_t offset) override {
     if (!open_ || Fails("seek", ++stats().Seeks) || offset < 0) return false;
     position_ = offset;
     return true;

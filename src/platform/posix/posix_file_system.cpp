@@ -80,6 +80,44 @@ int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
   return done;
 }
 
+// Where the next count bytes of the file at from lie wholly in a hole of
+// the file system (they read as zero bytes and take no space), the copy
+// leaves a hole in the target as well instead of writing the zeros, as cp
+// does: a sparse download of gigabytes is backed up in the space its data
+// takes, and fast. Both files then stand count bytes further on. Returns
+// false, with both positions as they were, when the bytes are not such a
+// hole or the file system cannot tell.
+bool SkipHole(int from, ByteFile& target, int32_t count) {
+#if defined(SEEK_DATA)
+  auto* to = dynamic_cast<Descriptor*>(&target);
+  if (to == nullptr || from < 0 || to->Fd() < 0 || count <= 0) return false;
+  const off_t at = ::lseek(from, 0, SEEK_CUR);
+  const off_t targetAt = ::lseek(to->Fd(), 0, SEEK_CUR);
+  struct stat source {};
+  struct stat copy {};
+  // Only a target that ends at its position, as a copy being written does,
+  // holds nothing there that a hole would leave unreplaced.
+  if (at < 0 || targetAt < 0 || ::fstat(from, &source) != 0 || ::fstat(to->Fd(), &copy) != 0 ||
+      source.st_size < at + count || copy.st_size != targetAt) {
+    return false;
+  }
+  const off_t data = ::lseek(from, at, SEEK_DATA);
+  const bool hole = data >= at + count || (data < 0 && errno == ENXIO);
+  if (!hole || ::ftruncate(to->Fd(), targetAt + count) != 0) {
+    ::lseek(from, at, SEEK_SET);
+    return false;
+  }
+  ::lseek(from, at + count, SEEK_SET);
+  ::lseek(to->Fd(), targetAt + count, SEEK_SET);
+  return true;
+#else
+  (void)from;
+  (void)target;
+  (void)count;
+  return false;
+#endif
+}
+
 // The byte file operations over an open descriptor, shared by the files
 // that are opened and the files that are created.
 template <typename Base>
@@ -89,8 +127,8 @@ class PosixFile : public Base, public Descriptor {
 
   int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
   int32_t Write(const void* buffer, int32_t count) override { return WriteAll(fd_, buffer, count); }
-  bool Seek(int32_t offset) override {
-    return fd_ >= 0 && offset >= 0 && ::lseek(fd_, offset, SEEK_SET) == offset;
+  bool Seek(int64_t offset) override {
+    return fd_ >= 0 && offset >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == offset;
   }
   int64_t Size() override {
     struct stat st {};
@@ -100,6 +138,7 @@ class PosixFile : public Base, public Descriptor {
   bool Sync() override { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
 
   ByteFile::CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) override {
+    if (SkipHole(fd_, target, count)) return {count, true};
     const int32_t done = CopyInKernel(fd_, target, count);
     if (done == count) return {done, true};
     const ByteFile::CopyResult rest = ByteFile::CopyTo(target, buffer + done, count - done);

@@ -1,0 +1,121 @@
+// tamarack-cli analyze over several files and folders: the line of each
+// file, the summary, the JSON lines and the exit statuses, on a folder with
+// clean, damaged, too small and unreadable files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_process.h"
+
+namespace tamarack::testing {
+namespace {
+
+const std::string AccessMessage =
+    "The Selected file cannot be accessed because:  - Another application may be using this "
+    "file, or  - The file may be read-only, or  - The file may have been moved, renamed or "
+    "deleted since being selected";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// clean.avi, damaged.AVI (one error run of 100000 bytes in units 15 and
+// 16), small.avi (below 1 KiB), gone.avi (a link to nothing), notes.txt and
+// sub/nested.avi.
+class CliAnalyzeFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(folder / "clean.avi", NonZeroBytes(200000, 1));
+    std::vector<uint8_t> damaged = NonZeroBytes(3000000, 2);
+    std::fill_n(damaged.begin() + 1000000, 100000, 0);
+    WriteBytes(folder / "damaged.AVI", damaged);
+    WriteBytes(folder / "small.avi", NonZeroBytes(100, 3));
+    std::filesystem::create_symlink(folder / "nothing", folder / "gone.avi");
+    WriteBytes(folder / "notes.txt", NonZeroBytes(5000, 4));
+    std::filesystem::create_directory(folder / "sub");
+    WriteBytes(folder / "sub/nested.avi", NonZeroBytes(50000, 5));
+  }
+
+  std::string Path(const std::string& name) const { return folder / name; }
+
+  TempFolder folder;
+};
+
+TEST_F(CliAnalyzeFilesTest, AFolderGivesALineForEachAviFileAndASummary) {
+  const CliResult run = RunCli({"analyze", "-r", folder.Path().string()});
+  EXPECT_EQ(run.Out,
+            Path("clean.avi") + ": 100.0% real data, 0 error bytes, 0 patch codes\n" +
+                Path("damaged.AVI") + ": 96.6% real data, 100,000 error bytes, 1 patch code\n" +
+                Path("gone.avi") + ": not analysed: " + AccessMessage + "\n" + Path("small.avi") +
+                ": not analysed: The Selected file must be at least 1Kb in size.\n" +
+                Path("sub/nested.avi") + ": 100.0% real data, 0 error bytes, 0 patch codes\n" +
+                "5 files: 2 without errors, 1 with errors, 2 not analysed.\n");
+  // The messages of the files that could not be analysed, as for one file.
+  EXPECT_NE(run.Err.find("The Selected file must be at least 1Kb in size."), std::string::npos);
+  EXPECT_EQ(run.Status, 1);
+  // A file that cannot be analysed outweighs --check.
+  EXPECT_EQ(RunCli({"analyze", "--check", "-r", folder.Path().string()}).Status, 1);
+}
+
+TEST_F(CliAnalyzeFilesTest, CheckGivesFourOnlyWhenAFileHasErrorBytes) {
+  const CliResult clean = RunCli({"analyze", "--check", Path("clean.avi"), Path("sub/nested.avi")});
+  EXPECT_EQ(clean.Status, 0);
+  EXPECT_EQ(Lines(clean.Out).back(), "2 files: 2 without errors, 0 with errors, 0 not analysed.");
+  const CliResult damaged = RunCli({"analyze", "--check", Path("clean.avi"), Path("damaged.AVI")});
+  EXPECT_EQ(damaged.Status, 4);
+  EXPECT_EQ(RunCli({"analyze", Path("clean.avi"), Path("damaged.AVI")}).Status, 0);
+  // One file keeps its own output; --check still tells the damage.
+  const CliResult one = RunCli({"analyze", "--check", Path("damaged.AVI")});
+  EXPECT_EQ(one.Status, 4);
+  EXPECT_EQ(one.Out.rfind("Analysis complete.\n", 0), 0u);
+  EXPECT_NE(one.Out.find("000F1"), std::string::npos);
+  EXPECT_EQ(RunCli({"analyze", "--check", Path("clean.avi")}).Status, 0);
+}
+
+TEST_F(CliAnalyzeFilesTest, JsonGivesOneObjectPerFile) {
+  const CliResult run = RunCli({"analyze", "--json", "--all-files", "-r", folder.Path().string()});
+  EXPECT_EQ(run.Status, 1);
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 6u);
+  const std::vector<std::string> names = {"clean.avi", "damaged.AVI", "gone.avi",
+                                          "notes.txt", "small.avi",   "sub/nested.avi"};
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const nlohmann::json json = nlohmann::json::parse(lines[i]);
+    EXPECT_EQ(json["file"], Path(names[i])) << lines[i];
+    const bool usable = names[i] != "gone.avi" && names[i] != "small.avi";
+    EXPECT_EQ(json["completed"], usable) << lines[i];
+    EXPECT_EQ(json.contains("error"), !usable) << lines[i];
+    if (usable) {
+      EXPECT_EQ(json["errorBytes"], names[i] == "damaged.AVI" ? 100000 : 0);
+    }
+  }
+  const nlohmann::json damaged = nlohmann::json::parse(lines[1]);
+  EXPECT_EQ(damaged["codes"], nlohmann::json::array({"000F1"}));
+  EXPECT_EQ(damaged["runs"], nlohmann::json::parse(R"([{"offset": 1000000, "length": 100000}])"));
+  // Cells of 1500 bytes: 2000 of them.
+  EXPECT_EQ(damaged["cells"].get<std::string>().size(), 2000u);
+}
+
+TEST_F(CliAnalyzeFilesTest, FilesAndFoldersTogetherAndAFolderThatCannotBeRead) {
+  const CliResult run =
+      RunCli({"analyze", "--check", Path("damaged.AVI"), "-r", Path("sub"), "-r", Path("missing")});
+  EXPECT_EQ(run.Out, Path("damaged.AVI") +
+                         ": 96.6% real data, 100,000 error bytes, 1 patch code\n" +
+                         Path("sub/nested.avi") +
+                         ": 100.0% real data, 0 error bytes, 0 patch codes\n"
+                         "2 files: 1 without errors, 1 with errors, 0 not analysed.\n");
+  EXPECT_NE(run.Err.find("the folder \"" + Path("missing") + "\" cannot be read"),
+            std::string::npos);
+  EXPECT_EQ(run.Status, 1);
+}
+
+}  // namespace
+}  // namespace tamarack::testing
