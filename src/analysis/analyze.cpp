@@ -40,7 +40,7 @@ void Analyzer::AnalyzeSelectedFile() {
 }
 
 void Analyzer::ScanFile(ScanState& state) {
-  const int64_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize();
   OperationLoop loop(context_, "Analyzing", MapCells::Painted);
   StartScan(state, size);
   result_.FileSize = size;
@@ -64,7 +64,7 @@ void Analyzer::ScanFile(ScanState& state) {
 }
 
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
-  ByteFile& file = *context_.Selected.File;
+  ByteFile& file = context_.Selected.File();
   OperationControl& control = context_.Control;
   AlignedBuffer buffer(ReadBlockSize);
   do {

@@ -40,7 +40,7 @@ void SelectedFile::SelectGivenFile(const std::string& path) {
 }
 
 bool SelectedFile::SelectPath(const std::string& path) {
-  SelectedFileName = path;
+  selectedFileName_ = path;
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);
   buttons_.DrawOperationButtons(ButtonState::Up);
   views_.ShowView(View::Information);
@@ -48,7 +48,7 @@ bool SelectedFile::SelectPath(const std::string& path) {
 }
 
 void SelectedFile::ClearFile() {
-  SelectedFileName.clear();
+  selectedFileName_.clear();
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);
   views_.ShowView(View::Information);
   views_.SetViewText("<No AVI video file selected>");
@@ -57,29 +57,29 @@ void SelectedFile::ClearFile() {
 }
 
 void SelectedFile::OpenSelectedFile(FileAccess access) {
-  File = access == FileAccess::ReadOnly ? files_.OpenReadOnly(SelectedFileName)
-                                        : files_.OpenExisting(SelectedFileName);
-  if (!File) {
+  file_ = access == FileAccess::ReadOnly ? files_.OpenReadOnly(selectedFileName_)
+                                         : files_.OpenExisting(selectedFileName_);
+  if (!file_) {
     control_.ShowAccessError(FileRole::Selected);
     return;
   }
-  const int64_t size = File->Size();
+  const int64_t size = file_->Size();
   if (size < 0) {
-    File.reset();
+    file_.reset();
     control_.ShowFault(FileRole::Selected, FileFault::Read);
     return;
   }
-  SelectedFileSize = size;
-  if (SelectedFileSize < MinFileSize) {
+  selectedFileSize_ = size;
+  if (selectedFileSize_ < MinFileSize) {
     control_.ShowError("The Selected file must be at least 1Kb in size.");
-    File.reset();
+    file_.reset();
   }
 }
 
 void SelectedFile::CloseSelectedFile() {
-  if (!File) return;
-  const bool closed = File->Close();
-  File.reset();
+  if (!file_) return;
+  const bool closed = file_->Close();
+  file_.reset();
   if (!closed && control_.Busy()) control_.ShowFault(FileRole::Selected, FileFault::Close);
 }
 
@@ -87,7 +87,7 @@ std::string SelectedFile::ReadFourCC() {
   std::string text;
   for (int i = 1; i <= 2; ++i) {
     unsigned char code[4] = {0, 0, 0, 0};
-    if (!File->Seek(36 + 76 * i) || File->Read(code, 4) < 0) {
+    if (!file_->Seek(36 + 76 * i) || file_->Read(code, 4) < 0) {
       control_.ShowFault(FileRole::Selected, FileFault::Read);
       return "";
     }
@@ -111,12 +111,12 @@ std::string SelectedFile::ReadFourCC() {
 
 bool SelectedFile::ShowFileInformation() {
   std::string text =
-      "Selected Filename:\r\n   " + PrefixFileName(SelectedFileName, "\r\n   ") + "\r\n\r\n";
+      "Selected Filename:\r\n   " + PrefixFileName(selectedFileName_, "\r\n   ") + "\r\n\r\n";
   control_.HoldBusy(true);
   OpenSelectedFile(FileAccess::ReadOnly);
   bool complete = false;
   if (control_.Busy()) {
-    std::string size = FormatSize(SelectedFileSize);
+    std::string size = FormatSize(selectedFileSize_);
     std::string fourCC = ReadFourCC();
     if (control_.Busy()) {
       text += "Size:\r\n   " + size + "\r\n\r\n";

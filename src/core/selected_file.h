@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -52,7 +53,11 @@ class SelectedFile {
   // nothing; a file already selected is cleared first.
   void SelectGivenFile(const std::string& path);
   void ClearFile();
-  bool HasFile() const { return !SelectedFileName.empty(); }
+  bool HasFile() const { return !selectedFileName_.empty(); }
+  // The path of the selected file, empty when none is.
+  const std::string& SelectedFileName() const { return selectedFileName_; }
+  // The size taken when the file was opened last.
+  int64_t SelectedFileSize() const { return selectedFileSize_; }
 
   // Opens the selected file with the access given and takes its size.
   // Success is told by the busy flag, which the caller sets or holds before
@@ -62,6 +67,12 @@ class SelectedFile {
   // Closes the file when it is open. A failed close ends a running
   // operation with a message.
   void CloseSelectedFile();
+  bool IsOpen() const { return file_ != nullptr; }
+  // The open file; only while IsOpen().
+  ByteFile& File() {
+    assert(file_ != nullptr);
+    return *file_;
+  }
 
   // The codec codes at offsets 112 and 188 of the open file, "xxxx-yyyy".
   std::string ReadFourCC();
@@ -69,11 +80,10 @@ class SelectedFile {
   // when that failed (the message has been shown).
   bool ShowFileInformation();
 
-  std::string SelectedFileName;
-  int64_t SelectedFileSize = 0;
-  std::unique_ptr<ByteFile> File;
-
  private:
+  std::string selectedFileName_;
+  int64_t selectedFileSize_ = 0;
+  std::unique_ptr<ByteFile> file_;
   FileSystem& files_;
   Dialogs& dialogs_;
   OperationControl& control_;

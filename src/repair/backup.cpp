@@ -27,7 +27,7 @@ void Backup::CreateBackup() {
 void Backup::PrepareBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
   FileSystem& files = context_.Files;
-  backup.BackupPath = PrefixFileName(context_.Selected.SelectedFileName, "BACKUP.");
+  backup.BackupPath = PrefixFileName(context_.Selected.SelectedFileName(), "BACKUP.");
   if (files.Exists(backup.BackupPath)) {
     const PromptResult answer =
         control.ShowPrompt(MessageKind::Confirmation,
@@ -41,11 +41,11 @@ void Backup::PrepareBackup(BackupRecord& backup) {
   }
   // The old backup is replaced only once the new one is complete, so the
   // space it holds does not count as free.
-  if (!HasFreeSpace(files, backup.BackupPath, context_.Selected.SelectedFileSize)) {
+  if (!HasFreeSpace(files, backup.BackupPath, context_.Selected.SelectedFileSize())) {
     control.ShowError("Insufficient space to create Backup file.");
     return;
   }
-  if (files.SameFile(backup.BackupPath, context_.Selected.SelectedFileName)) {
+  if (files.SameFile(backup.BackupPath, context_.Selected.SelectedFileName())) {
     control.ShowError("The Selected file and the Backup file\r\nare the same file.");
     return;
   }
@@ -55,8 +55,8 @@ void Backup::PrepareBackup(BackupRecord& backup) {
 
 void Backup::CopyToBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
-  ByteFile& selectedFile = *context_.Selected.File;
-  const int64_t size = context_.Selected.SelectedFileSize;
+  ByteFile& selectedFile = context_.Selected.File();
+  const int64_t size = context_.Selected.SelectedFileSize();
 
   OperationLoop loop(context_, "Creating Backup", MapCells::Painted);
   CellCounter cells;

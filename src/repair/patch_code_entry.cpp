@@ -79,12 +79,12 @@ Piece NextPiece(const std::string& text, size_t pos, int count) {
 
 }  // namespace
 
-void EnterPatchCodes(OperationContext& context, PatchJob& job) {
+void EnterPatchCodes(OperationContext& context, PatchJob& job, int64_t fileSize) {
   PatchCodeList list;
   ReadPatchCodes(context, list);
   if (!context.Control.Busy()) return;
   SortPatchCodes(list);
-  BuildPatchRegions(context, list, job);
+  BuildPatchRegions(context, list, job, fileSize);
 }
 
 void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
@@ -138,10 +138,11 @@ void SortPatchCodes(PatchCodeList& list) { std::sort(list.begin(), list.end()); 
 // replaces that region by the merged range (one code, or two when it grows
 // beyond 16 units). The sort guarantees that a code never reaches below the
 // regions already built, so merging with the last one is enough.
-void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job) {
+void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job,
+                       int64_t fileSize) {
   job.RegionCount = 0;
   // Every unit up to the last, partial or not, can be carried.
-  const int64_t lastUnit = UnitOfPosition(context.Selected.SelectedFileSize) - 1;
+  const int64_t lastUnit = UnitOfPosition(fileSize) - 1;
   const int64_t unitsEnd = (lastUnit + 1) * UnitSize;
   for (const std::string& code : list) {
     std::string working = code;

@@ -44,9 +44,9 @@ using PatchCodeList = std::vector<std::string>;
 
 // The first step of Create Patch: reads the codes of the Patch Codes view,
 // sorts and merges them into job.Regions and checks them against the size of
-// the open selected file. The busy flag tells the outcome: still set, the
-// regions are filled; clear, an error has been shown.
-void EnterPatchCodes(OperationContext& context, PatchJob& job);
+// the selected file. The busy flag tells the outcome: still set, the regions
+// are filled; clear, an error has been shown.
+void EnterPatchCodes(OperationContext& context, PatchJob& job, int64_t fileSize);
 
 // Shows the Patch Codes view and cuts its displayed lines, spaces and commas
 // removed and joined without separators, into pieces of five characters.
@@ -67,7 +67,8 @@ void SortPatchCodes(PatchCodeList& list);
 // Turns the sorted codes into regions, joining codes that share a unit, and
 // refuses a region with a unit beyond the selected file's last unit. The
 // last unit may be partial: a region may end in it.
-void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job);
+void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job,
+                       int64_t fileSize);
 
 // The error message of a bad code entry: the first line, then the advice on
 // what a valid entry looks like.

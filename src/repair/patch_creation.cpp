@@ -48,13 +48,13 @@ void PatchCreation::CreatePatch() {
   OperationControl& control = context_.Control;
   context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
   if (!control.Busy()) return;
-  if (context_.Selected.SelectedFileSize >= PatchableSize) {
+  if (context_.Selected.SelectedFileSize() >= PatchableSize) {
     control.ShowError(PatchSizeLimitMessage);
     context_.Selected.CloseSelectedFile();
     return;
   }
   PatchJob job;
-  EnterPatchCodes(context_, job);
+  EnterPatchCodes(context_, job, context_.Selected.SelectedFileSize());
   if (control.Busy()) ConfirmPatchFile(job);
   if (control.Busy()) WritePatchFile(job);
   context_.Selected.CloseSelectedFile();
@@ -72,7 +72,7 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
     control.Decline();
     return;
   }
-  job.PatchFileName = PatchFileNameFor(context_.Selected.SelectedFileName);
+  job.PatchFileName = PatchFileNameFor(context_.Selected.SelectedFileName());
   // The free space is tested first: an existing patch file that would be
   // replaced does not count as free.
   if (!HasFreeSpace(context_.Files, job.PatchFileName, estimate)) {
@@ -88,7 +88,7 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
     if (overwrite == PromptResult::No) control.Decline();
   }
   if (!control.Busy()) return;
-  if (context_.Files.SameFile(job.PatchFileName, context_.Selected.SelectedFileName)) {
+  if (context_.Files.SameFile(job.PatchFileName, context_.Selected.SelectedFileName())) {
     control.ShowError("The Selected file and the Patch file\r\nare the same file.");
     return;
   }
@@ -104,7 +104,7 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
   // One buffer serves for the header and index and then for every piece of
   // data.
   AlignedBuffer buffer(FileBlockSize);
-  EncodePatchIndex(context_.Selected.SelectedFileSize, job, buffer.data());
+  EncodePatchIndex(context_.Selected.SelectedFileSize(), job, buffer.data());
   const int32_t indexSize = PatchIndexSize(job.RegionCount);
   if (job.NewPatchFile->Write(buffer.data(), indexSize) != indexSize) {
     control.ShowFault(FileRole::Patch, FileFault::Write);
@@ -131,8 +131,8 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
 // bytes followed by zero bytes up to the whole unit.
 void PatchCreation::CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buffer) {
   OperationControl& control = context_.Control;
-  ByteFile& selected = *context_.Selected.File;
-  const int64_t size = context_.Selected.SelectedFileSize;
+  ByteFile& selected = context_.Selected.File();
+  const int64_t size = context_.Selected.SelectedFileSize();
   for (int k = 0; k < job.RegionCount; ++k) {
     PatchRegion& region = job.Regions[k];
     int64_t offset = region.Start - 1;

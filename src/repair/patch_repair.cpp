@@ -24,7 +24,7 @@ void PatchRepair::RepairWithPatch() {
   }
   context_.Selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
-  if (context_.Selected.SelectedFileSize >= PatchableSize) {
+  if (context_.Selected.SelectedFileSize() >= PatchableSize) {
     control.ShowError(PatchSizeLimitMessage);
     context_.Selected.CloseSelectedFile();
     return;
@@ -71,7 +71,7 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
         "This Patch cannot be used with this version of this program.\r\n"
         "Upgrade to the latest version.");
   }
-  const int64_t selectedSize = context_.Selected.SelectedFileSize;
+  const int64_t selectedSize = context_.Selected.SelectedFileSize();
   if (UnitOfPosition(selectedSize) != header.UnitCount) {
     return control.ShowError("This Patch file is for a different video file.");
   }
@@ -108,13 +108,13 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
 
 void PatchRepair::ApplyPatch(PatchJob& job) {
   OperationControl& control = context_.Control;
-  ByteFile& selected = *context_.Selected.File;
+  ByteFile& selected = context_.Selected.File();
   ByteFile& patch = *job.PatchFile;
   OperationLoop loop(context_, "Repairing with Patch", MapCells::None);
 
   AlignedBuffer piece(FileBlockSize);
   AlignedBuffer patchPiece(FileBlockSize);
-  const int64_t size = context_.Selected.SelectedFileSize;
+  const int64_t size = context_.Selected.SelectedFileSize();
   for (int k = 0; k < job.RegionCount && loop.Going(); ++k) {
     PatchRegion& region = job.Regions[k];
     while (region.Length > 0) {
@@ -139,7 +139,7 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
   }
   if (!loop.Going() || !FinishRepairedFile(control, selected, size)) return;
   loop.Complete();
-  control.NoteFileWritten(context_.Selected.SelectedFileName);
+  control.NoteFileWritten(context_.Selected.SelectedFileName());
   control.ShowPrompt(MessageKind::Information,
                      "Patching complete. Analyze the Selected file for remaining errors.");
   context_.ViewArea.ShowView(View::Information);

@@ -84,7 +84,7 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
   FileSystem& files = context_.Files;
   for (size_t k = 0; k < references.size(); ++k) {
     const ReferenceRecord& reference = references[k];
-    if (SamePath(files, selected.SelectedFileName, reference.ReferencePath)) {
+    if (SamePath(files, selected.SelectedFileName(), reference.ReferencePath)) {
       control.ShowError(AboutReference(
           reference, "The Selected file and the Reference file\r\nare the same file."));
       return;
@@ -109,7 +109,7 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
     const int64_t referenceSize = reference.ReferenceFile->Size();
     if (referenceSize < 0) {
       control.ShowFault(FileRole::Reference, FileFault::Read);
-    } else if (referenceSize != selected.SelectedFileSize) {
+    } else if (referenceSize != selected.SelectedFileSize()) {
       control.ShowError(AboutReference(
           reference, "The Selected file and Reference file\r\nare different sizes."));
     }
@@ -124,8 +124,8 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
 // window's events run between its blocks, so a stop comes in here too.
 void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
-  ByteFile& selectedFile = *context_.Selected.File;
-  const int64_t size = context_.Selected.SelectedFileSize;
+  ByteFile& selectedFile = context_.Selected.File();
+  const int64_t size = context_.Selected.SelectedFileSize();
   const std::vector<int64_t> starts = SampleBlockStarts(size);
   std::vector<HeldBytes> samples(references.size());
   AlignedBuffer selectedBlock(FileBlockSize);
@@ -163,8 +163,8 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
 
 void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
-  ByteFile& selectedFile = *context_.Selected.File;
-  const int64_t size = context_.Selected.SelectedFileSize;
+  ByteFile& selectedFile = context_.Selected.File();
+  const int64_t size = context_.Selected.SelectedFileSize();
 
   OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
@@ -219,7 +219,7 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   cells.Finish(context_.Grid);
   if (!loop.Going() || !FinishRepairedFile(control, selectedFile, size)) return;
   loop.Complete();
-  control.NoteFileWritten(context_.Selected.SelectedFileName);
+  control.NoteFileWritten(context_.Selected.SelectedFileName());
   for (const ReferenceRecord& reference : references) {
     lastCounts_.push_back({reference.ReferencePath, reference.DifferingBytes});
   }

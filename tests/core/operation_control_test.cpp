@@ -188,7 +188,7 @@ TEST_F(OperationControlTest, FailureOnTheFirstStepShowsOneMessageAndCleansUp) {
   EXPECT_EQ(dialogs.Shown.size(), 1u);
   ExpectCleanedUp();
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
-  EXPECT_EQ(program->Selected.SelectedFileName, FilePath);
+  EXPECT_EQ(program->Selected.SelectedFileName(), FilePath);
 }
 
 TEST_F(OperationControlTest, OnlyTheFreeButtonsWorkDuringAnOperation) {
@@ -217,7 +217,7 @@ TEST_F(OperationControlTest, OnlyTheFreeButtonsWorkDuringAnOperation) {
   EXPECT_EQ(otherRuns, 0);
   EXPECT_EQ(blocksDone, 10);
   EXPECT_EQ(window.Minimized, 1);
-  EXPECT_EQ(program->Selected.SelectedFileName, FilePath);
+  EXPECT_EQ(program->Selected.SelectedFileName(), FilePath);
   ExpectIdleWithFile();
 }
 

@@ -90,7 +90,7 @@ TEST_F(SelectedFileTest, CancelledSelectChangesNothing) {
   const std::string text = memo.Text;
   dialogs.ExpectFile("");
   program->RunCommand(SelectClearButton);
-  EXPECT_EQ(Selected().SelectedFileName, "");
+  EXPECT_EQ(Selected().SelectedFileName(), "");
   EXPECT_EQ(memo.Text, text);
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Help);
   EXPECT_EQ(SelectClearCaption(), "Select");
@@ -102,7 +102,7 @@ TEST_F(SelectedFileTest, SelectShowsNameSizeAndCodecCodes) {
   AddFile(FilePath, AviBytes(1048577, "divx", "DX50"));
   program->ViewArea.ShowView(View::Help);
   SelectFile(FilePath);
-  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(Selected().SelectedFileName(), FilePath);
   EXPECT_EQ(SelectClearCaption(), "Clear");
   EXPECT_EQ(program->ButtonPanel.State(SelectClearButton), ButtonState::Up);
   ExpectOperationButtons(ButtonState::Up);
@@ -131,7 +131,7 @@ TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
   SelectFile(FilePath);
   EXPECT_EQ(memo.Text, std::string(NameLines) + "\r\n");
   // The file stays selected and the operations stay offered.
-  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(Selected().SelectedFileName(), FilePath);
   ExpectOperationButtons(ButtonState::Up);
   EXPECT_FALSE(program->Control.Busy());
   EXPECT_EQ(files.OpenFiles, 0);
@@ -140,7 +140,7 @@ TEST_F(SelectedFileTest, FileMustHoldAtLeastOneKilobyte) {
   program->Control.HoldBusy(true);
   Selected().OpenSelectedFile(FileAccess::ReadWrite);
   EXPECT_TRUE(program->Control.Busy());
-  EXPECT_EQ(Selected().SelectedFileSize, 1024);
+  EXPECT_EQ(Selected().SelectedFileSize(), 1024);
   EXPECT_EQ(files.OpenFiles, 1);
   Selected().CloseSelectedFile();
   EXPECT_EQ(files.OpenFiles, 0);
@@ -157,7 +157,7 @@ TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
     files.Locked[path] = std::string(situation) == "locked";
     dialogs.Expect(MessageKind::Error, AccessError);
     SelectFile(path);
-    EXPECT_EQ(Selected().SelectedFileName, path) << situation;
+    EXPECT_EQ(Selected().SelectedFileName(), path) << situation;
     ExpectOperationButtons(ButtonState::Up);
     EXPECT_FALSE(program->Control.Busy());
     EXPECT_EQ(memo.Text.find("Size:"), std::string::npos);
@@ -168,7 +168,7 @@ TEST_F(SelectedFileTest, UnopenableFileIsNamedSelectedEachTime) {
       dialogs.Expect(MessageKind::Error, AccessError);
       Selected().OpenSelectedFile(access);
       EXPECT_FALSE(program->Control.Busy());
-      EXPECT_EQ(Selected().File, nullptr);
+      EXPECT_FALSE(Selected().IsOpen());
     }
 
     program->RunCommand(SelectClearButton);  // Clear, for the next case
@@ -185,15 +185,15 @@ TEST_F(SelectedFileTest, ReadOnlyFileIsDescribedButNotOpenedForWriting) {
 
   program->Control.HoldBusy(true);
   Selected().OpenSelectedFile(FileAccess::ReadOnly);
-  ASSERT_NE(Selected().File, nullptr);
-  EXPECT_EQ(Selected().File->Write("x", 1), -1);
+  ASSERT_TRUE(Selected().IsOpen());
+  EXPECT_EQ(Selected().File().Write("x", 1), -1);
   Selected().CloseSelectedFile();
   EXPECT_TRUE(program->Control.Busy());
 
   dialogs.Expect(MessageKind::Error, AccessError);
   Selected().OpenSelectedFile(FileAccess::ReadWrite);
   EXPECT_FALSE(program->Control.Busy());
-  EXPECT_EQ(Selected().File, nullptr);
+  EXPECT_FALSE(Selected().IsOpen());
   EXPECT_EQ(files.Files[FilePath], AviBytes(4096, "divx", "DX50"));
 }
 
@@ -222,7 +222,7 @@ TEST_F(SelectedFileTest, GivenFileIsSelectedAsSelectWouldDo) {
   program->ViewArea.ShowView(View::Help);
 
   ASSERT_TRUE(program->SelectGivenFile(FilePath));
-  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(Selected().SelectedFileName(), FilePath);
   EXPECT_EQ(SelectClearCaption(), "Clear");
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(memo.Text, selectText);
@@ -240,7 +240,7 @@ TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
   AddFile("/videos/small.avi", AviBytes(1023, "abcd", "wxyz"));
   dialogs.Expect(MessageKind::Error, TooSmall);
   program->SelectGivenFile("/videos/small.avi");
-  EXPECT_EQ(Selected().SelectedFileName, "/videos/small.avi");
+  EXPECT_EQ(Selected().SelectedFileName(), "/videos/small.avi");
   EXPECT_EQ(memo.Text, "Selected Filename:\r\n   /videos/\r\n   small.avi\r\n\r\n\r\n");
   ExpectOperationButtons(ButtonState::Up);
 
@@ -250,7 +250,7 @@ TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
   program->Grid.SetGridClean(false);
   dialogs.Expect(MessageKind::Error, AccessError);
   program->SelectGivenFile("/videos/locked.avi");
-  EXPECT_EQ(Selected().SelectedFileName, "/videos/locked.avi");
+  EXPECT_EQ(Selected().SelectedFileName(), "/videos/locked.avi");
   EXPECT_TRUE(program->Grid.GridClean());
   EXPECT_FALSE(program->Control.Busy());
 
@@ -259,7 +259,7 @@ TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
   for (const char* path : {"/videos/missing.avi", ""}) {
     dialogs.Expect(MessageKind::Error, AccessError);
     program->SelectGivenFile(path);
-    EXPECT_EQ(Selected().SelectedFileName, "") << path;
+    EXPECT_EQ(Selected().SelectedFileName(), "") << path;
     EXPECT_EQ(SelectClearCaption(), "Select");
     ExpectOperationButtons(ButtonState::Disabled);
     EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
@@ -274,11 +274,11 @@ TEST_F(SelectedFileTest, GivenFileIsRefusedWhileAnOperationRuns) {
   const std::string text = memo.Text;
   program->Control.HoldBusy(true);
   EXPECT_FALSE(program->SelectGivenFile("/videos/other.avi"));
-  EXPECT_EQ(Selected().SelectedFileName, FilePath);
+  EXPECT_EQ(Selected().SelectedFileName(), FilePath);
   EXPECT_EQ(memo.Text, text);
   program->Control.HoldBusy(false);
   EXPECT_TRUE(program->SelectGivenFile("/videos/other.avi"));
-  EXPECT_EQ(Selected().SelectedFileName, "/videos/other.avi");
+  EXPECT_EQ(Selected().SelectedFileName(), "/videos/other.avi");
 }
 
 TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
@@ -288,7 +288,7 @@ TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   program->Grid.PaintCell(1, Red);
   program->ViewArea.ShowView(View::Help);
   program->RunCommand(SelectClearButton);
-  EXPECT_EQ(Selected().SelectedFileName, "");
+  EXPECT_EQ(Selected().SelectedFileName(), "");
   EXPECT_EQ(SelectClearCaption(), "Select");
   EXPECT_EQ(program->ButtonPanel.State(SelectClearButton), ButtonState::Up);
   ExpectOperationButtons(ButtonState::Disabled);
@@ -357,8 +357,8 @@ TEST_F(SelectedRealFileTest, FilesOfTwoGibibytesAndMoreAreShown) {
     Select(path);
     EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "Size:\r\n   " + c.Text +
                              "\r\n\r\nFourCC:\r\n   0000-0000\r\n");
-    EXPECT_EQ(program->Selected.SelectedFileSize, c.Size);
-    EXPECT_EQ(program->Selected.File, nullptr);
+    EXPECT_EQ(program->Selected.SelectedFileSize(), c.Size);
+    EXPECT_FALSE(program->Selected.IsOpen());
     program->RunCommand(SelectClearButton);
   }
 }
@@ -369,8 +369,8 @@ TEST_F(SelectedRealFileTest, LargestFileBelowTwoGibibytesIsShown) {
   EXPECT_EQ(memo.Text, NameLinesOf("largest.avi") +
                            "Size:\r\n   2,048.0Mb (2,097,152Kb)\r\n\r\n"
                            "FourCC:\r\n   0000-0000\r\n");
-  EXPECT_EQ(program->Selected.SelectedFileSize, 2147483647);
-  EXPECT_EQ(program->Selected.File, nullptr);
+  EXPECT_EQ(program->Selected.SelectedFileSize(), 2147483647);
+  EXPECT_FALSE(program->Selected.IsOpen());
 }
 
 }  // namespace

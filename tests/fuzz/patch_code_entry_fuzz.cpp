@@ -195,9 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz.Memo.SetText(typed);
   program.RunCommand(AnalysisButton);
   program.Control.HoldBusy(true);
-  program.Selected.SelectedFileSize = fileSize;
   PatchJob job;
-  EnterPatchCodes(program.Context, job);
+  EnterPatchCodes(program.Context, job, fileSize);
   Check(model, fileSize, fuzz, job);
   program.Control.Decline();
   fuzz.ClearRecords();

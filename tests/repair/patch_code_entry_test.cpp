@@ -42,10 +42,9 @@ class PatchCodeEntryTest : public ProgramTest {
 
   // The regions that the typed text gives for a selected file of the size.
   UnitRuns Enter(const std::string& text, int32_t fileSize) {
-    program->Selected.SelectedFileSize = fileSize;
     Type(text);
     PatchJob job;
-    EnterPatchCodes(program->Context, job);
+    EnterPatchCodes(program->Context, job, fileSize);
     UnitRuns runs;
     for (int k = 0; k < job.RegionCount; ++k) {
       const PatchRegion& r = job.Regions[k];

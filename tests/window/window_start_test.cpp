@@ -172,7 +172,7 @@ TEST(WindowStartTest, FileNamedAtStartIsSelected) {
   form.show();
   Program& program = form.Logic();
   ASSERT_TRUE(testing::ProcessEventsUntil([&] { return program.Selected.HasFile(); }));
-  EXPECT_EQ(program.Selected.SelectedFileName, QFile::encodeName(path).toStdString());
+  EXPECT_EQ(program.Selected.SelectedFileName(), QFile::encodeName(path).toStdString());
   EXPECT_EQ(program.ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(ShownText(form), Expected(path));
   EXPECT_TRUE(OperationsOffered(program));
@@ -209,7 +209,7 @@ TEST(WindowStartTest, DroppedFileIsSelectedWhileNoOperationRuns) {
   // Several files: the first is selected.
   EXPECT_TRUE(DropFiles(&form.BackgroundImage(), {first, second}));
   ASSERT_TRUE(testing::ProcessEventsUntil([&] { return program.Selected.HasFile(); }));
-  EXPECT_EQ(program.Selected.SelectedFileName, QFile::encodeName(first).toStdString());
+  EXPECT_EQ(program.Selected.SelectedFileName(), QFile::encodeName(first).toStdString());
   EXPECT_EQ(ShownText(form), Expected(first));
   EXPECT_TRUE(OperationsOffered(program));
 
@@ -218,7 +218,7 @@ TEST(WindowStartTest, DroppedFileIsSelectedWhileNoOperationRuns) {
   form.ViewMemo().SetText("000F1");
   EXPECT_TRUE(DropFiles(form.ViewMemo().Widget()->viewport(), {second}));
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
-    return program.Selected.SelectedFileName == QFile::encodeName(second).toStdString();
+    return program.Selected.SelectedFileName() == QFile::encodeName(second).toStdString();
   }));
   EXPECT_EQ(program.ViewArea.CurrentView(), View::Information);
   EXPECT_EQ(ShownText(form), Expected(second));
@@ -231,7 +231,7 @@ TEST(WindowStartTest, DroppedFileIsSelectedWhileNoOperationRuns) {
   EXPECT_FALSE(DropFiles(&form.BackgroundImage(), {first}));
   EXPECT_FALSE(DropFiles(form.ViewMemo().Widget()->viewport(), {first}));
   QCoreApplication::processEvents();
-  EXPECT_EQ(program.Selected.SelectedFileName, QFile::encodeName(second).toStdString());
+  EXPECT_EQ(program.Selected.SelectedFileName(), QFile::encodeName(second).toStdString());
   program.Control.HoldBusy(false);
 }
 
