@@ -191,22 +191,22 @@ def main():
              prepare=f"rm -f {d}/BACKUP.mixed.avi {copy}", inputs=[mixed], time_goal=1.1),
         Pair("create-patch", f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
              f"dd if={patch_source} of={copy} bs=1M count={mib} conv=fdatasync status=none",
-             prepare=f"rm -f {copy}", inputs=[patch_source], time_goal=1.25),
+             prepare=f"rm -f {patch} {copy}", inputs=[patch_source], time_goal=1.25),
         Pair("repair-patch", f"{cli} repair-patch {work} {patch}",
              f"dd if={patch} of={work} bs=1M count={mib} conv=notrunc,fdatasync status=none",
              prepare=f"cp {holed} {work} && sync {work}", inputs=[work, patch], time_goal=1.25),
     ]
     if args.only:
         pairs = [p for p in pairs if any(name in p.name for name in args.only)]
-    if any(p.name == "repair-patch" for p in pairs) and not os.path.exists(patch):
-        subprocess.run(f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
-                       shell=True, check=True, stdout=subprocess.DEVNULL)
 
     print(f"{args.mib} MiB files in {d}, {args.runs} alternating runs each, "
           f"{'cold' if args.cold else 'warm'} cache; medians")
     print(f"{'':18} {'program s':>10} {'tool s':>10} {'ratio':>7} {'goal':>8} {'peak MiB':>9}")
     failed = False
     for pair in pairs:
+        if pair.name == "repair-patch" and not os.path.exists(patch):
+            subprocess.run(f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
+                           shell=True, check=True, stdout=subprocess.DEVNULL)
         program, tool, peak = run_pair(pair, args.runs, args.cold, d)
         if pair.goal is not None:
             ratio = tool / program  # throughput as a share of the tool's

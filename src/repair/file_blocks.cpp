@@ -53,7 +53,7 @@ bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_
 }
 
 bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSize, int64_t position,
-                      const uint8_t* source, uint8_t* target, int32_t count) {
+                      const uint8_t* source, uint8_t* target, int32_t count, TargetRead read) {
   // The part from the first to the last byte to fill in the block as read.
   const auto length = static_cast<size_t>(count);
   size_t first = length;
@@ -66,7 +66,8 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSiz
                  });
   if (first < last) {
     const auto span = static_cast<int32_t>(last - first);
-    if (!ReadFileBlockAt(control, file, FileRole::Selected, position + static_cast<int64_t>(first),
+    if (read == TargetRead::Earlier &&
+        !ReadFileBlockAt(control, file, FileRole::Selected, position + static_cast<int64_t>(first),
                          target + first, span)) {
       return false;
     }

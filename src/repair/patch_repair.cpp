@@ -126,10 +126,11 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
       // only bytes inside the file are ever read or written.
       const auto inFile =
           static_cast<int32_t>(std::clamp<int64_t>(size - (region.Start - 1), 0, n));
-      if (inFile > 0 && (!ReadFileBlockAt(control, selected, FileRole::Selected, region.Start - 1,
-                                          piece.data(), inFile) ||
-                         !WriteFilledBytes(control, selected, size, region.Start - 1,
-                                           patchPiece.data(), piece.data(), inFile))) {
+      if (inFile > 0 &&
+          (!ReadFileBlockAt(control, selected, FileRole::Selected, region.Start - 1, piece.data(),
+                            inFile) ||
+           !WriteFilledBytes(control, selected, size, region.Start - 1, patchPiece.data(),
+                             piece.data(), inFile, TargetRead::JustNow))) {
         return;
       }
       region.Start += n;

@@ -210,7 +210,7 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
     const bool changed = CountBlockCells(cells, selectedBlock.data(), source, count,
                                          several_ ? nullptr : &references[0].DifferingBytes);
     if (changed && !WriteFilledBytes(control, selectedFile, size, position, source,
-                                     selectedBlock.data(), count)) {
+                                     selectedBlock.data(), count, TargetRead::Earlier)) {
       break;
     }
     position += count;
