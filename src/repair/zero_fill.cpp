@@ -120,6 +120,7 @@ int64_t CountDifferingBytes(std::span<const uint8_t> a, std::span<const uint8_t>
     const size_t n = std::min(a.size() - start, Stretch);
     const uint8_t* x = a.data() + start;
     const uint8_t* y = b.data() + start;
+    if (std::memcmp(x, y, n) == 0) continue;
     // Any byte held by both that differs leaves bits set here; only then is
     // the stretch counted.
     uint8_t any = 0;
@@ -141,6 +142,10 @@ SpanComparison CompareSpans(std::span<const uint8_t> target, std::span<const uin
     const size_t n = std::min(target.size() - start, Stretch);
     const uint8_t* t = target.data() + start;
     const uint8_t* s = source.data() + start;
+    // Two copies of one file mostly agree byte for byte: where they do,
+    // nothing fills and nothing differs, and memcmp (vector code chosen for
+    // the processor) tells it at half the cost of the test below.
+    if (std::memcmp(t, s, n) == 0) continue;
     uint8_t fills = 0;
     uint8_t differs = 0;
     for (size_t i = 0; i < n; ++i) {
