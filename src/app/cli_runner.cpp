@@ -69,7 +69,10 @@ std::variant<std::string, int> PatchCodesInput(const CliRequest& request, CliHos
   if (path == "-") {
     read = ReadCodesText(DescriptorReader(host.StandardInput), host.Interrupts);
   } else {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe with no writer yet would hold the open, where
+    // no signal is seen; the reads below wait for its data instead, watching
+    // for a stop.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
       read = {CodesReadEnd::Failed, {}, errno};
     } else {

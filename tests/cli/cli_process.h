@@ -24,6 +24,7 @@ class ChildProcess {
   // still running after the timeout is killed.
   CliResult Finish(std::chrono::milliseconds timeout = std::chrono::seconds(60));
   void Signal(int signal);
+  pid_t Pid() const { return pid_; }
 
  protected:
   // Moves the child's waiting output into the result; false once it has

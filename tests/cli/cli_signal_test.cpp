@@ -3,6 +3,7 @@
 // complete, the old ones stay until then, and a stop leaves nothing behind.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -175,6 +176,37 @@ TEST(CliSignalTest, TerminationAndHangUpStopTheScan) {
         << run.Err;
     EXPECT_EQ(nlohmann::json::parse(run.Out)["completed"], false);
   }
+}
+
+// True once the process holds the path open or waits in the kernel for a
+// pipe's other end.
+bool OpensOrWaitsFor(pid_t pid, const fs::path& path) {
+  std::ifstream wchan("/proc/" + std::to_string(pid) + "/wchan");
+  std::string waitingIn;
+  if (wchan >> waitingIn && waitingIn == "wait_for_partner") return true;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+    if (fs::read_symlink(entry.path(), error) == path) return true;
+  }
+  return false;
+}
+
+TEST(CliSignalTest, TerminationEndsTheWaitForPatchCodesFromAPipe) {
+  TempFolder folder;
+  WriteBytes(folder / "film.avi", NonZeroBytes(200000, 5));
+  const fs::path pipe = folder / "codes";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  // Nothing ever writes to the pipe.
+  CliProcess process({"create-patch", "--codes-from", pipe, folder / "film.avi"});
+  const auto deadline = std::chrono::steady_clock::now() + seconds(30);
+  while (!OpensOrWaitsFor(process.Pid(), pipe) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(milliseconds(10));
+  }
+  process.Signal(SIGTERM);
+  const CliResult run = process.Finish(seconds(20));
+  EXPECT_EQ(run.Status, 3) << run.Err;
+  EXPECT_NE(run.Err.find("stopped while reading the patch codes"), std::string::npos) << run.Err;
+  EXPECT_FALSE(fs::exists(folder / "film.tkp"));
 }
 
 TEST(CliSignalTest, TerminationWhileAQuestionIsAskedAnswersItAsAStop) {

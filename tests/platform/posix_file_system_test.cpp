@@ -8,9 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -98,6 +100,24 @@ TEST_F(PosixFileSystemTest, MissingFilesAndFoldersDoNotOpen) {
   EXPECT_EQ(files.OpenExisting(folder), nullptr);
   EXPECT_EQ(files.OpenExisting(PathOf("no folder/film.avi")), nullptr);
   EXPECT_NE(::access(PathOf("missing.avi").c_str(), F_OK), 0);  // nothing was created
+}
+
+// A pipe or a device under a file's name is refused at once: opening a pipe
+// would wait for a writer that never comes.
+TEST_F(PosixFileSystemTest, PipesAndDevicesAreRefusedWithoutWaiting) {
+  const std::string pipe = PathOf("pipe.avi");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  auto opened = std::async(std::launch::async, [&] {
+    return files.OpenReadOnly(pipe) == nullptr && files.OpenExisting(pipe) == nullptr &&
+           files.OpenReadOnly("/dev/zero") == nullptr && files.OpenExisting("/dev/null") == nullptr;
+  });
+  if (opened.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    // Frees the waiting open so that the test can end.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    FAIL() << "opening a pipe waited for a writer";
+  }
+  EXPECT_TRUE(opened.get());
 }
 
 TEST_F(PosixFileSystemTest, ReadOnlyFileOpensOnlyForReading) {

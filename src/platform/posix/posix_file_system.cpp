@@ -282,9 +282,14 @@ bool IsRegularFile(int fd) {
 
 // Null when the open fails or the path names no regular file.
 std::unique_ptr<ByteFile> OpenRegularFile(const std::string& path, int flags) {
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a pipe would wait for a writer that may
+  // never come, and a terminal could become the controlling one; both are
+  // refused just below. For a regular file the flag changes nothing, and it
+  // is cleared all the same.
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return nullptr;
-  if (!IsRegularFile(fd)) {
+  const int status = ::fcntl(fd, F_GETFL);
+  if (!IsRegularFile(fd) || status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return nullptr;
   }
