@@ -24,13 +24,6 @@ bool StillHasSize(OperationControl& control, ByteFile& file, int64_t fileSize) {
   return true;
 }
 
-bool SeekTo(OperationControl& control, ByteFile& file, int64_t position,
-            FileRole role = FileRole::Selected) {
-  if (file.Seek(position)) return true;
-  control.ShowFault(role, FileFault::Seek);
-  return false;
-}
-
 }  // namespace
 
 bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uint8_t* buffer,
@@ -43,7 +36,8 @@ bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uin
 
 bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int64_t position,
                      uint8_t* buffer, int32_t count) {
-  return SeekTo(control, file, position, role) && ReadFileBlock(control, file, role, buffer, count);
+  return SeekFileTo(control, file, role, position) &&
+         ReadFileBlock(control, file, role, buffer, count);
 }
 
 bool SeekFileTo(OperationControl& control, ByteFile& file, FileRole role, int64_t offset) {
@@ -72,22 +66,23 @@ bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSiz
       return false;
     }
     bool written = true;
-    ForEachFillRun(std::span<const uint8_t>(target + first, last - first),
-                   std::span<const uint8_t>(source + first, last - first),
-                   [&](size_t offset, size_t run) {
-                     const size_t from = first + offset;
-                     const auto n = static_cast<int32_t>(run);
-                     written = StillHasSize(control, file, fileSize) &&
-                               SeekTo(control, file, position + static_cast<int64_t>(from));
-                     if (written && file.Write(source + from, n) != n) {
-                       control.ShowFault(FileRole::Selected, FileFault::Write);
-                       written = false;
-                     }
-                     return written;
-                   });
+    ForEachFillRun(
+        std::span<const uint8_t>(target + first, last - first),
+        std::span<const uint8_t>(source + first, last - first), [&](size_t offset, size_t run) {
+          const size_t from = first + offset;
+          const auto n = static_cast<int32_t>(run);
+          written =
+              StillHasSize(control, file, fileSize) &&
+              SeekFileTo(control, file, FileRole::Selected, position + static_cast<int64_t>(from));
+          if (written && file.Write(source + from, n) != n) {
+            control.ShowFault(FileRole::Selected, FileFault::Write);
+            written = false;
+          }
+          return written;
+        });
     if (!written) return false;
   }
-  return SeekTo(control, file, position + count);
+  return SeekFileTo(control, file, FileRole::Selected, position + count);
 }
 
 bool FinishRepairedFile(OperationControl& control, ByteFile& file, int64_t fileSize) {

@@ -200,7 +200,7 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
       std::copy_n(referenceBlocks[0].data(), count, mergedBlock.data());
       for (size_t k = 0; k < references.size(); ++k) {
         references[k].DifferingBytes +=
-            CountDifferingBytes(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count));
+            CompareSpans(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count)).Differing;
         TakeZeroBytesFrom(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count));
         if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), Bytes(referenceBlocks[k], count));
       }
@@ -244,14 +244,9 @@ bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selecte
     const auto length = static_cast<size_t>(span);
     const std::span<const uint8_t> target(selected + offset, length);
     const std::span<const uint8_t> source(reference + offset, length);
-    bool fills = false;
-    if (differing != nullptr) {
-      const SpanComparison comparison = CompareSpans(target, source);
-      fills = comparison.Fills;
-      *differing += comparison.Differing;
-    } else {
-      fills = AnyFillable(target, source);
-    }
+    const SpanComparison comparison = CompareSpans(target, source);
+    const bool fills = comparison.Fills;
+    if (differing != nullptr) *differing += comparison.Differing;
     blockChanged = blockChanged || fills;
     cells.Add(span, fills, context_.Grid);
     offset += span;

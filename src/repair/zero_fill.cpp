@@ -38,11 +38,6 @@ constexpr size_t Chunk = 64;
 
 }  // namespace
 
-bool AnyFillable(std::span<const uint8_t> target, std::span<const uint8_t> source) {
-  assert(source.size() >= target.size());
-  return AnyFillableBytes(target.data(), source.data(), target.size());
-}
-
 int64_t ForEachFillRun(std::span<const uint8_t> target, std::span<const uint8_t> source,
                        const std::function<bool(size_t offset, size_t length)>& visit) {
   assert(source.size() >= target.size());
@@ -111,28 +106,6 @@ void CountHeldBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, Held
     counts.BothHeld += both;
     counts.Differing += differing;
   }
-}
-
-int64_t CountDifferingBytes(std::span<const uint8_t> a, std::span<const uint8_t> b) {
-  assert(a.size() == b.size());
-  int64_t total = 0;
-  for (size_t start = 0; start < a.size(); start += Stretch) {
-    const size_t n = std::min(a.size() - start, Stretch);
-    const uint8_t* x = a.data() + start;
-    const uint8_t* y = b.data() + start;
-    if (std::memcmp(x, y, n) == 0) continue;
-    // Any byte held by both that differs leaves bits set here; only then is
-    // the stretch counted.
-    uint8_t any = 0;
-    for (size_t i = 0; i < n; ++i) {
-      any |= static_cast<uint8_t>((x[i] ^ y[i]) & ~ZeroMask(x[i]) & ~ZeroMask(y[i]));
-    }
-    if (any == 0) continue;
-    HeldBytes counts;
-    CountHeldBytes(std::span<const uint8_t>(x, n), std::span<const uint8_t>(y, n), counts);
-    total += counts.Differing;
-  }
-  return total;
 }
 
 SpanComparison CompareSpans(std::span<const uint8_t> target, std::span<const uint8_t> source) {

@@ -12,9 +12,6 @@ namespace tamarack {
 // is not. A zero facing a zero stays zero and a non-zero byte is never
 // touched. The source must be at least as long as the target throughout.
 
-// True when a byte of the target would be filled.
-bool AnyFillable(std::span<const uint8_t> target, std::span<const uint8_t> source);
-
 // Calls visit(offset, length) for each run of the target to be copied from
 // the source, in order; stops early when visit returns false. A run holds
 // only zero bytes of the target, begins and ends with a byte to fill, and
@@ -43,11 +40,10 @@ struct HeldBytes {
 // Adds the bytes of the two spans, which are equally long, to the counts.
 void CountHeldBytes(std::span<const uint8_t> a, std::span<const uint8_t> b, HeldBytes& counts);
 
-// The Differing count alone, at the speed of one pass over both spans when
-// they agree, as copies of one file mostly do.
-int64_t CountDifferingBytes(std::span<const uint8_t> a, std::span<const uint8_t> b);
-
-// AnyFillable and CountDifferingBytes of the same spans in one pass.
+// Whether a byte of the target would be filled, and how many bytes both
+// hold differently (HeldBytes::Differing), in one pass; stretches where the
+// spans agree byte for byte, as copies of one file mostly do, cost one
+// memcmp.
 struct SpanComparison {
   bool Fills = false;
   int64_t Differing = 0;
