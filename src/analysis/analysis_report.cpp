@@ -16,9 +16,7 @@ constexpr int SizeClasses = 16;
 // Real data below this share, in tenths of a percent, marks a fake file.
 constexpr int FakePermille = 50;
 
-std::string Percent(int permille) {
-  return FormatThousands(permille / 10) + "." + std::to_string(permille % 10) + "%";
-}
+std::string Percent(int permille) { return FormatTenths(permille) + "%"; }
 
 // The codes of each size class, class k (from 0) holding the codes of k + 1
 // units, each class in list order.

@@ -8,6 +8,7 @@
 #include "app/cli_json.h"
 #include "app/console_program.h"
 #include "core/size_text.h"
+#include "platform/text_lines.h"
 
 namespace tamarack {
 namespace {
@@ -47,15 +48,9 @@ bool WalkFolder(const std::string& folder, bool allFiles, std::vector<std::strin
 
 // The error message on one line.
 std::string OneLine(const std::string& text) {
+  const std::vector<std::string> lines = SplitLines(text);
   std::string line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\r\n") == 0) {
-      line += ' ';
-      ++i;
-    } else {
-      line += text[i];
-    }
-  }
+  for (size_t i = 0; i < lines.size(); ++i) line += (i > 0 ? " " : "") + lines[i];
   return line;
 }
 
@@ -118,8 +113,7 @@ std::vector<std::string> AnalyzeTargets(const CliRequest& request, ConsoleOutput
 
 std::string AnalysisLine(const std::string& name, const AnalysisResult& result) {
   const size_t codes = result.Codes.size();
-  return name + ": " + FormatThousands(result.RealPermille / 10) + "." +
-         std::to_string(result.RealPermille % 10) + "% real data, " +
+  return name + ": " + FormatTenths(result.RealPermille) + "% real data, " +
          FormatThousands(result.ErrorBytes) + " error bytes, " +
          FormatThousands(static_cast<int64_t>(codes)) +
          (codes == 1 ? " patch code" : " patch codes");
@@ -129,7 +123,6 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
   bool failed = false;
   const std::vector<std::string> files = AnalyzeTargets(request, host.Output, failed);
   Tally tally;
-  bool damaged = false;
   bool stopped = false;
   for (size_t i = 0; i < files.size() && !stopped; ++i) {
     const std::string prefix =
@@ -152,18 +145,13 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
       if (!stopped) failed = true;
       continue;
     }
-    if (run.Analysis.ErrorBytes > 0) {
-      ++tally.Damaged;
-      damaged = true;
-    } else {
-      ++tally.Clean;
-    }
+    ++(run.Analysis.ErrorBytes > 0 ? tally.Damaged : tally.Clean);
   }
   tally.NotAnalysed = static_cast<int>(files.size()) - tally.Clean - tally.Damaged;
   if (!request.Json) host.Output.PrintOut(SummaryLine(files.size(), tally, stopped));
   if (stopped) return ExitDeclined;
   if (failed) return ExitFailed;
-  return request.Check && damaged ? ExitDamaged : ExitCompleted;
+  return request.Check && tally.Damaged > 0 ? ExitDamaged : ExitCompleted;
 }
 
 }  // namespace tamarack

@@ -13,11 +13,14 @@ std::string FormatThousands(int64_t value) {
   return text;
 }
 
+std::string FormatTenths(int64_t tenths) {
+  return FormatThousands(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
 std::string FormatSize(int64_t bytes) {
   const int64_t k = (bytes + 1023) / 1024;
   const int64_t t = (k * 10 + 1023) / 1024;
-  return FormatThousands(t / 10) + "." + std::to_string(t % 10) + "Mb (" + FormatThousands(k) +
-         "Kb)";
+  return FormatTenths(t) + "Mb (" + FormatThousands(k) + "Kb)";
 }
 
 }  // namespace tamarack

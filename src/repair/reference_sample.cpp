@@ -34,7 +34,7 @@ bool LooksForeign(const HeldBytes& sample) { return sample.Differing * 100 > sam
 std::string DifferingPercent(const HeldBytes& sample) {
   if (sample.BothHeld == 0) return "0.0";
   const int64_t permille = (sample.Differing * 1000 + sample.BothHeld - 1) / sample.BothHeld;
-  return FormatThousands(permille / 10) + "." + std::to_string(permille % 10);
+  return FormatTenths(permille);
 }
 
 }  // namespace tamarack
