@@ -42,17 +42,19 @@ const char PatchSizeLimitMessage[] =
     "Patches can be made and used only for files smaller than 4Gb.\r\n"
     "Repair this file with a Reference file.";
 
+void OpenPatchableFile(OperationContext& context, FileAccess access) {
+  context.Selected.OpenSelectedFile(access);
+  if (!context.Control.Busy() || context.Selected.SelectedFileSize() < PatchableSize) return;
+  context.Control.ShowError(PatchSizeLimitMessage);
+  context.Selected.CloseSelectedFile();
+}
+
 PatchCreation::PatchCreation(OperationContext& context) : context_(context) {}
 
 void PatchCreation::CreatePatch() {
   OperationControl& control = context_.Control;
-  context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
+  OpenPatchableFile(context_, FileAccess::ReadOnly);
   if (!control.Busy()) return;
-  if (context_.Selected.SelectedFileSize() >= PatchableSize) {
-    control.ShowError(PatchSizeLimitMessage);
-    context_.Selected.CloseSelectedFile();
-    return;
-  }
   PatchJob job;
   EnterPatchCodes(context_, job, context_.Selected.SelectedFileSize());
   if (control.Busy()) ConfirmPatchFile(job);

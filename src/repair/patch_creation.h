@@ -21,6 +21,11 @@ int64_t PatchSizeEstimate(const PatchJob& job);
 // more, whose units patch codes and patch files cannot all name.
 extern const char PatchSizeLimitMessage[];
 
+// Opens the selected file for a patch operation, as OpenSelectedFile does,
+// and refuses a file of 4 GiB or more with PatchSizeLimitMessage. The busy
+// flag tells the outcome; after a refusal the file is closed.
+void OpenPatchableFile(OperationContext& context, FileAccess access);
+
 // The Create Patch command: the units that the Patch Codes view names are
 // copied from the selected file into a ".tkp" patch file beside it.
 class PatchCreation {

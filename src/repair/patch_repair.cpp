@@ -22,13 +22,8 @@ void PatchRepair::RepairWithPatch() {
     control.Decline();
     return;
   }
-  context_.Selected.OpenSelectedFile(FileAccess::ReadWrite);
+  OpenPatchableFile(context_, FileAccess::ReadWrite);
   if (!control.Busy()) return;
-  if (context_.Selected.SelectedFileSize() >= PatchableSize) {
-    control.ShowError(PatchSizeLimitMessage);
-    context_.Selected.CloseSelectedFile();
-    return;
-  }
   OpenPatchFile(job);
   if (control.Busy()) {
     ReadPatchIndex(job);
