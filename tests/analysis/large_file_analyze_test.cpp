@@ -18,38 +18,18 @@ namespace {
 
 const std::string Video = "/v/big.avi";
 
-// The zero runs, sorted, cut at the end of the file, and joined where they
-// overlap or touch, so that each is one run of the file.
-std::vector<ZeroRun> RunsOfFile(int64_t size, std::vector<ZeroRun> runs) {
-  std::sort(runs.begin(), runs.end(),
-            [](const ZeroRun& a, const ZeroRun& b) { return a.Offset < b.Offset; });
-  std::vector<ZeroRun> file;
-  for (ZeroRun run : runs) {
-    if (run.Offset >= size) continue;
-    run.Length = std::min(run.Length, size - run.Offset);
-    if (!file.empty() && run.Offset <= file.back().Offset + file.back().Length) {
-      file.back().Length =
-          std::max(file.back().Offset + file.back().Length, run.Offset + run.Length) -
-          file.back().Offset;
-    } else {
-      file.push_back(run);
-    }
-  }
-  return file;
-}
-
 // Holes near 2 GiB, 3 GiB and 4 GiB, wholly past 4 GiB and in the last
 // unit, besides a run one byte too short for an error and one just long
 // enough.
 std::vector<ZeroRun> Holes(int64_t size) {
-  return RunsOfFile(size, {{100000, 1024},
-                           {200000, 1025},
-                           {2 * GiB - 3000, 6000},
-                           {3 * GiB - 70000, 140000},
-                           {4 * GiB - 70000, 140000},
-                           {4 * GiB + 10000000, 2000000},
-                           {size - 40000, 20000},
-                           {size - 1500, 1500}});
+  return RangesOfFile<ZeroRun>(size, {{100000, 1024},
+                                      {200000, 1025},
+                                      {2 * GiB - 3000, 6000},
+                                      {3 * GiB - 70000, 140000},
+                                      {4 * GiB - 70000, 140000},
+                                      {4 * GiB + 10000000, 2000000},
+                                      {size - 40000, 20000},
+                                      {size - 1500, 1500}});
 }
 
 std::string CellLetters(const AnalysisResult& result) {

@@ -195,22 +195,10 @@ TEST_F(LargeFileTest, ReferenceFillsTheHolesAcrossTheMarksAndPaintsTheirCells) {
 // Islands of data at the start, around 2 GiB and 4 GiB and in the last
 // unit, as far as the file reaches; those that meet are one island.
 std::vector<Island> IslandsOfFile(int64_t size) {
-  std::vector<Island> islands;
-  for (Island island : std::vector<Island>{{0, 65536, 1},
-                                           {2 * GiB - 100000, 200000, 1},
-                                           {4 * GiB - 100000, 200000, 1},
-                                           {size - 70000, 70000, 1}}) {
-    if (island.Offset >= size) continue;
-    island.Length = std::min(island.Length, size - island.Offset);
-    if (!islands.empty() && island.Offset <= islands.back().Offset + islands.back().Length) {
-      islands.back().Length =
-          std::max(islands.back().Offset + islands.back().Length, island.Offset + island.Length) -
-          islands.back().Offset;
-    } else {
-      islands.push_back(island);
-    }
-  }
-  return islands;
+  return RangesOfFile<Island>(size, {{0, 65536, 1},
+                                     {2 * GiB - 100000, 200000, 1},
+                                     {4 * GiB - 100000, 200000, 1},
+                                     {size - 70000, 70000, 1}});
 }
 
 TEST_F(LargeFileTest, AnalyzeOfSparseFilesFollowsTheRuleAtEverySize) {

@@ -21,6 +21,29 @@ struct ZeroRun {
   int64_t Length = 0;
 };
 
+// The ranges (anything with an Offset and a Length) sorted, cut at the end
+// of a file of the size, and joined where they overlap or touch, so that
+// each is one range of the file; a joined range keeps the first one's other
+// members.
+template <typename Range>
+std::vector<Range> RangesOfFile(int64_t size, std::vector<Range> ranges) {
+  std::sort(ranges.begin(), ranges.end(),
+            [](const Range& a, const Range& b) { return a.Offset < b.Offset; });
+  std::vector<Range> file;
+  for (Range range : ranges) {
+    if (range.Offset >= size) continue;
+    range.Length = std::min(range.Length, size - range.Offset);
+    if (!file.empty() && range.Offset <= file.back().Offset + file.back().Length) {
+      file.back().Length =
+          std::max(file.back().Offset + file.back().Length, range.Offset + range.Length) -
+          file.back().Offset;
+    } else {
+      file.push_back(range);
+    }
+  }
+  return file;
+}
+
 // A file of any size that holds no memory: non-zero bytes everywhere but in
 // the given zero runs (sorted, apart from each other). Reads are made up as
 // they come; the file cannot be written.
