@@ -17,8 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "support/unwritable_file.h"
+
 namespace tamarack {
 namespace {
+
+using testing::UnwritableFile;
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
@@ -26,10 +30,7 @@ class PosixFileSystemTest : public ::testing::Test {
     std::string pattern = ::testing::TempDir() + "tamarack_posix_XXXXXX";
     folder = mkdtemp(pattern.data());
   }
-  ~PosixFileSystemTest() override {
-    for (const std::string& path : immutable_) SetImmutable(path, false);
-    std::filesystem::remove_all(folder);
-  }
+  ~PosixFileSystemTest() override { std::filesystem::remove_all(folder); }
 
   std::string PathOf(const std::string& name) const { return folder + "/" + name; }
 
@@ -51,27 +52,10 @@ class PosixFileSystemTest : public ::testing::Test {
     return bytes;
   }
 
-  // Sets or clears the immutable attribute; false when the file system or
-  // the missing capability refuses it.
-  bool SetImmutable(const std::string& path, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-      ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    if (ok && on) immutable_.push_back(path);
-    return ok;
-  }
-
   PosixFileSystem files;
   std::string folder;
 
  private:
-  std::vector<std::string> immutable_;
 };
 
 TEST_F(PosixFileSystemTest, OpensExistingFilesForReadingAndWriting) {
@@ -122,11 +106,8 @@ TEST_F(PosixFileSystemTest, PipesAndDevicesAreRefusedWithoutWaiting) {
 
 TEST_F(PosixFileSystemTest, ReadOnlyFileOpensOnlyForReading) {
   const std::string path = WriteFile("locked.avi", "data");
-  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  if (::geteuid() == 0 && !SetImmutable(path, true)) {
-    GTEST_SKIP() << "running as root, where permission bits do not stop writing, and the file "
-                    "system refuses the immutable attribute";
-  }
+  const UnwritableFile locked(path);
+  if (!locked.Made()) GTEST_SKIP() << UnwritableFile::WhyNot;
   EXPECT_EQ(files.OpenExisting(path), nullptr);
   auto file = files.OpenReadOnly(path);
   ASSERT_NE(file, nullptr);
