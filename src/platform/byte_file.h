@@ -26,6 +26,10 @@ class ByteFile {
   // Puts the data written so far on the disk (fdatasync). Returns false when
   // that failed: the data may then be lost.
   virtual bool Sync() = 0;
+  // True when this file may be read on another thread while the program goes
+  // on using other files of its file system on its own; a file whose calls
+  // share state with other files' calls says no.
+  virtual bool ReadsOnAnyThread() const { return false; }
 
   // What CopyTo did: the bytes read from this file (fewer than asked only at
   // its end, -1 on a read error), and whether every byte read reached the

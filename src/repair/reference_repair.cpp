@@ -6,6 +6,7 @@
 #include "core/operation_loop.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
+#include "repair/block_read_ahead.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "repair/zero_fill.h"
@@ -170,39 +171,38 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   CellCounter cells;
   cells.Start(size, Silver, Green);
   AlignedBuffer selectedBlock(FileBlockSize);
-  std::vector<AlignedBuffer> referenceBlocks;
-  for (size_t k = 0; k < references.size(); ++k) referenceBlocks.emplace_back(FileBlockSize);
   // With several references: the first byte that is not zero among them at
   // each offset, and the selected block as each reference finds it.
   AlignedBuffer mergedBlock(several_ ? FileBlockSize : 0);
   AlignedBuffer currentBlock(several_ ? FileBlockSize : 0);
   bool going = SeekFileTo(control, selectedFile, FileRole::Selected, 0);
+  std::vector<ByteFile*> referenceFiles;
   for (ReferenceRecord& reference : references) {
     going = going && SeekFileTo(control, *reference.ReferenceFile, FileRole::Reference, 0);
+    referenceFiles.push_back(reference.ReferenceFile.get());
   }
+  // The references are read ahead on a thread of their own where the files
+  // allow it, while this one reads, compares and writes the selected file.
+  BlockReadAhead referenceBlocks(std::move(referenceFiles), size, FileBlockSize);
   int64_t position = 0;
   // The files are read in step, and only as far as the size all had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
   while (going && loop.Going() && position < size) {
     const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - position));
-    if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count)) {
+    if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count) ||
+        !referenceBlocks.NextBlock(control, FileRole::Reference)) {
       break;
     }
-    for (size_t k = 0; k < references.size() && going; ++k) {
-      going = ReadFileBlock(control, *references[k].ReferenceFile, FileRole::Reference,
-                            referenceBlocks[k].data(), count);
-    }
-    if (!going) break;
-    const uint8_t* source = referenceBlocks[0].data();
+    const uint8_t* source = referenceBlocks.Block(0);
     if (several_) {
       std::copy_n(selectedBlock.data(), count, currentBlock.data());
-      std::copy_n(referenceBlocks[0].data(), count, mergedBlock.data());
+      std::copy_n(referenceBlocks.Block(0), count, mergedBlock.data());
       for (size_t k = 0; k < references.size(); ++k) {
-        references[k].DifferingBytes +=
-            CompareSpans(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count)).Differing;
-        TakeZeroBytesFrom(Bytes(currentBlock, count), Bytes(referenceBlocks[k], count));
-        if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), Bytes(referenceBlocks[k], count));
+        const std::span<const uint8_t> reference(referenceBlocks.Block(k), count);
+        references[k].DifferingBytes += CompareSpans(Bytes(currentBlock, count), reference).Differing;
+        TakeZeroBytesFrom(Bytes(currentBlock, count), reference);
+        if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), reference);
       }
       source = mergedBlock.data();
     }

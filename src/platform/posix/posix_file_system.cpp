@@ -136,6 +136,7 @@ class PosixFile : public Base, public Descriptor {
     return static_cast<int64_t>(st.st_size);
   }
   bool Sync() override { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
+  bool ReadsOnAnyThread() const override { return true; }
 
   ByteFile::CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) override {
     if (SkipHole(fd_, target, count)) return {count, true};
