@@ -16,8 +16,10 @@ constexpr size_t SlotsReadingAhead = 4;
 
 BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize)
     : files_(std::move(files)), size_(size), blockSize_(blockSize) {
-  const bool ahead =
-      std::all_of(files_.begin(), files_.end(), [](ByteFile* f) { return f->ReadsOnAnyThread(); });
+  // A file of one block has nothing to overlap.
+  const bool ahead = size > blockSize && std::all_of(files_.begin(), files_.end(), [](ByteFile* f) {
+                       return f->ReadsOnAnyThread();
+                     });
   const size_t slots = ahead ? SlotsReadingAhead : 1;
   for (size_t s = 0; s < slots; ++s) {
     Slot slot;
@@ -36,7 +38,9 @@ BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32
   }
 }
 
-BlockReadAhead::~BlockReadAhead() {
+BlockReadAhead::~BlockReadAhead() { StopThread(); }
+
+void BlockReadAhead::StopThread() {
   if (!reader_.joinable()) return;
   {
     const std::lock_guard lock(mutex_);
@@ -46,69 +50,67 @@ BlockReadAhead::~BlockReadAhead() {
   reader_.join();
 }
 
-int32_t BlockReadAhead::CountOf(int64_t block) const {
-  return static_cast<int32_t>(std::min<int64_t>(blockSize_, size_ - block * blockSize_));
+BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) {
+  return slots_[static_cast<size_t>(block) % slots_.size()];
+}
+
+const BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) const {
+  return slots_[static_cast<size_t>(block) % slots_.size()];
 }
 
 bool BlockReadAhead::ReadBlock(int64_t block) {
-  Slot& slot = slots_[static_cast<size_t>(block) % slots_.size()];
-  const int32_t count = CountOf(block);
+  Slot& slot = SlotOf(block);
+  const int64_t start = block * blockSize_;
+  slot.Asked = static_cast<int32_t>(std::clamp<int64_t>(size_ - start, 0, blockSize_));
   for (size_t k = 0; k < files_.size(); ++k) {
-    slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), count);
-    if (slot.Got[k] != count) return false;
+    slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), slot.Asked);
+    if (slot.Got[k] != slot.Asked) return false;
   }
-  return true;
+  return start + blockSize_ < size_;
 }
 
 void BlockReadAhead::ReadOnThread() {
   const auto slots = static_cast<int64_t>(slots_.size());
-  for (int64_t block = 0; block * blockSize_ < size_; ++block) {
+  bool more = true;
+  for (int64_t block = 0; more; ++block) {
     {
       // The slot is free once the caller has moved past the block it held.
       std::unique_lock lock(mutex_);
       changed_.wait(lock, [&] { return stopping_ || block < taken_ - 1 + slots; });
       if (stopping_) return;
     }
-    const bool whole = ReadBlock(block);
+    more = ReadBlock(block);
     {
       const std::lock_guard lock(mutex_);
       read_ = block + 1;
+      ended_ = !more;
     }
     changed_.notify_all();
-    if (!whole) return;
   }
 }
 
-bool BlockReadAhead::NextBlock(OperationControl& control, FileRole role) {
+void BlockReadAhead::NextBlock() {
   const int64_t block = taken_;
-  if (block * blockSize_ >= size_ || failed_) {
-    // Asked past the end, or after a fault: the reading has ended.
-    control.ShowFault(role, FileFault::Read);
-    return false;
-  }
   if (reader_.joinable()) {
     std::unique_lock lock(mutex_);
-    ++taken_;
+    taken_ = block + 1;
     changed_.notify_all();
-    changed_.wait(lock, [&] { return read_ > block; });
+    changed_.wait(lock, [&] { return read_ > block || ended_; });
+    if (read_ > block) return;
+    // Asked past where the reading ahead ended: from here on each block is
+    // read when asked for, on this thread, into the slot it would have had.
+    lock.unlock();
+    StopThread();
   } else {
-    ++taken_;
-    ReadBlock(block);
+    taken_ = block + 1;
   }
-  const Slot& slot = slots_[static_cast<size_t>(block) % slots_.size()];
-  const int32_t count = CountOf(block);
-  for (const int32_t got : slot.Got) {
-    if (got == count) continue;
-    failed_ = true;
-    control.ShowFault(role, got < 0 ? FileFault::Read : FileFault::SizeChanged);
-    return false;
-  }
-  return true;
+  ReadBlock(block);
 }
 
-const uint8_t* BlockReadAhead::Block(size_t k) const {
-  const int64_t block = taken_ - 1;
-  return slots_[static_cast<size_t>(block) % slots_.size()].Buffers[k].data();
-}
+int32_t BlockReadAhead::Asked() const { return SlotOf(taken_ - 1).Asked; }
+
+int32_t BlockReadAhead::Got(size_t k) const { return SlotOf(taken_ - 1).Got[k]; }
+
+const uint8_t* BlockReadAhead::Block(size_t k) const { return SlotOf(taken_ - 1).Buffers[k].data(); }
 
 }  // namespace tamarack

@@ -6,61 +6,71 @@
 #include <thread>
 #include <vector>
 
-#include "core/operation_control.h"
 #include "platform/aligned_buffer.h"
 #include "platform/byte_file.h"
 
 namespace tamarack {
 
 // Reads several files in step, one block of each at a time, from their
-// current positions up to a size. When every file may be read on another
-// thread, a thread of its own reads a few blocks ahead of the caller, so
-// that reading them overlaps with what the caller does with the blocks
-// before; otherwise each block is read when asked for, in the same order.
-// Either way the caller sees the same blocks and the same faults at the same
-// block: a read that fails or ends early stops the reading there, and is
-// reported when the caller asks for that block, not before.
+// current positions. When every file may be read on another thread, a
+// thread of its own reads a few blocks ahead of the caller, so that reading
+// them overlaps with what the caller does with the blocks before; otherwise
+// each block is read when asked for. Either way the caller sees the same
+// blocks with the same outcomes, and the files are read in the same order:
+// the reading ahead stops at a read that does not deliver what it asked
+// for, or at the size, and any block asked for after that is read then.
 class BlockReadAhead {
  public:
+  // Each read asks for a block, or for what is left of the size when that
+  // is less: a file that has grown since the size was taken is not read past
+  // it.
   BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize);
   // Stops the reading thread; a read under way is finished first.
   ~BlockReadAhead();
   BlockReadAhead(const BlockReadAhead&) = delete;
   BlockReadAhead& operator=(const BlockReadAhead&) = delete;
 
-  // Makes the next block of every file available through Block, and gives
-  // back the previous one's buffers. A failed or short read of a file ends
-  // the running operation with the message for the role and gives false, as
-  // does a call past the size or after such a failure.
-  bool NextBlock(OperationControl& control, FileRole role);
-  // The bytes of file k in the block NextBlock made available; valid until
-  // the next call of NextBlock.
+  // Makes the next block of every file available, and gives back the
+  // previous one's buffers. Within a block the files are read in order, up
+  // to the first whose read does not deliver the count asked.
+  void NextBlock();
+  // What the read of file k in the current block asked and gave: the count
+  // of bytes delivered, or -1 when it failed. Got is meaningful only for the
+  // files up to the first one that did not deliver Asked.
+  int32_t Asked() const;
+  int32_t Got(size_t k) const;
+  // The bytes of file k in the current block; valid until the next call of
+  // NextBlock.
   const uint8_t* Block(size_t k) const;
-  // True when the blocks are read on a thread of their own.
+  // True while blocks are read on a thread of their own.
   bool ReadsAhead() const { return reader_.joinable(); }
 
  private:
   struct Slot {
     std::vector<AlignedBuffer> Buffers;
-    std::vector<int32_t> Got;  // bytes read of each file, -1 on a fault
+    std::vector<int32_t> Got;
+    int32_t Asked = 0;
   };
 
-  int32_t CountOf(int64_t block) const;
-  // Reads the block into its slot; false when a read failed or ended short.
+  Slot& SlotOf(int64_t block);
+  const Slot& SlotOf(int64_t block) const;
+  // Reads the block into its slot; false when the reading cannot go on
+  // past it: a read did not deliver what it asked, or the size is reached.
   bool ReadBlock(int64_t block);
   void ReadOnThread();
+  void StopThread();
 
   std::vector<ByteFile*> files_;
   int64_t size_;
   int32_t blockSize_;
   std::vector<Slot> slots_;
   int64_t taken_ = 0;  // blocks handed to the caller, the last one still in use
-  bool failed_ = false;  // a block handed over was not read whole
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  int64_t read_ = 0;  // blocks the thread has read
-  bool stopping_ = false;
+  int64_t read_ = 0;       // blocks the thread has read
+  bool ended_ = false;     // the thread has read its last block
+  bool stopping_ = false;  // the thread is asked to stop
   std::thread reader_;
 };
 

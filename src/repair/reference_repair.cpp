@@ -34,6 +34,19 @@ void CloseReferenceFiles(OperationControl& control, std::vector<ReferenceRecord>
   }
 }
 
+// Takes the next block of every reference; a reference that gives less than
+// the block ends the operation with its message.
+bool NextReferenceBlocks(OperationControl& control, BlockReadAhead& blocks, size_t files) {
+  blocks.NextBlock();
+  for (size_t k = 0; k < files; ++k) {
+    const int32_t got = blocks.Got(k);
+    if (got == blocks.Asked()) continue;
+    control.ShowFault(FileRole::Reference, got < 0 ? FileFault::Read : FileFault::SizeChanged);
+    return false;
+  }
+  return true;
+}
+
 std::span<uint8_t> Bytes(AlignedBuffer& buffer, int32_t count) {
   return {buffer.data(), static_cast<size_t>(count)};
 }
@@ -191,7 +204,7 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   while (going && loop.Going() && position < size) {
     const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - position));
     if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count) ||
-        !referenceBlocks.NextBlock(control, FileRole::Reference)) {
+        !NextReferenceBlocks(control, referenceBlocks, references.size())) {
       break;
     }
     const uint8_t* source = referenceBlocks.Block(0);

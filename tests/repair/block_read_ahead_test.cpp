@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "support/program_fixture.h"
 #include "support/test_bytes.h"
 
 namespace tamarack::testing {
@@ -50,68 +49,58 @@ class MemoryFile : public ByteFile {
   bool anyThread_;
 };
 
-// Each case runs with the reading on a thread of its own and without.
-class BlockReadAheadTest : public ProgramTest, public ::testing::WithParamInterface<bool> {
- protected:
-  BlockReadAheadTest() { program->Control.SetBusy(true); }
-
-  void ExpectFault(FileFault fault) {
-    dialogs.Expect(MessageKind::Error, FaultMessage(FileRole::Reference, fault));
-  }
-};
+// Each case runs with the reading on a thread of its own and without; the
+// caller must see the same either way.
+class BlockReadAheadTest : public ::testing::TestWithParam<bool> {};
 
 INSTANTIATE_TEST_SUITE_P(Threads, BlockReadAheadTest, ::testing::Values(true, false),
                          [](const auto& param) { return param.param ? "Ahead" : "WhenAsked"; });
 
+// Two files of different lengths, read up to a size that is not a multiple
+// of the block: the longer one is not read past the size.
 TEST_P(BlockReadAheadTest, GivesEveryBlockOfEveryFileInOrder) {
   const size_t size = 10 * Block + 123;
   const std::vector<uint8_t> first = RandomBytes(size, 1);
-  const std::vector<uint8_t> second = RandomBytes(size + 5000, 2);  // read only as far as size
+  const std::vector<uint8_t> second = RandomBytes(size + 5000, 2);
   MemoryFile a(first, GetParam());
   MemoryFile b(second, GetParam());
-  BlockReadAhead ahead({&a, &b}, static_cast<int64_t>(size), Block);
-  EXPECT_EQ(ahead.ReadsAhead(), GetParam());
+  BlockReadAhead blocks({&a, &b}, static_cast<int64_t>(size), Block);
+  EXPECT_EQ(blocks.ReadsAhead(), GetParam());
   for (size_t at = 0; at < size; at += Block) {
-    ASSERT_TRUE(ahead.NextBlock(program->Control, FileRole::Reference)) << "at " << at;
-    const size_t n = std::min<size_t>(Block, size - at);
-    EXPECT_EQ(std::memcmp(ahead.Block(0), first.data() + at, n), 0) << "at " << at;
-    EXPECT_EQ(std::memcmp(ahead.Block(1), second.data() + at, n), 0) << "at " << at;
+    blocks.NextBlock();
+    const auto n = static_cast<int32_t>(std::min<size_t>(Block, size - at));
+    ASSERT_EQ(blocks.Asked(), n) << "at " << at;
+    ASSERT_EQ(blocks.Got(0), n) << "at " << at;
+    ASSERT_EQ(blocks.Got(1), n) << "at " << at;
+    EXPECT_EQ(std::memcmp(blocks.Block(0), first.data() + at, n), 0) << "at " << at;
+    EXPECT_EQ(std::memcmp(blocks.Block(1), second.data() + at, n), 0) << "at " << at;
   }
-  EXPECT_TRUE(dialogs.Shown.empty());
-  // Asked once more than there are blocks: refused with a message, no wait.
-  ExpectFault(FileFault::Read);
-  EXPECT_FALSE(ahead.NextBlock(program->Control, FileRole::Reference));
-  EXPECT_TRUE(dialogs.AllAnswered());
   EXPECT_EQ(a.Reads, 11);
   EXPECT_EQ(b.Reads, 11);
 }
 
-// A fault of the second file's fourth read shows at the fourth block, after
-// three whole ones, with the message its kind calls for; nothing is read
-// after it.
-TEST_P(BlockReadAheadTest, ReportsAFaultAtItsBlockAndReadsNoFurther) {
+// A read of the second file that fails, or ends early as if the file had
+// been shortened, shows at its block after three whole ones; nothing is read
+// ahead past it, and a block asked for after it is read then.
+TEST_P(BlockReadAheadTest, EndsTheReadingAheadAtAReadThatFallsShort) {
   for (const bool shortRead : {false, true}) {
     SCOPED_TRACE(shortRead ? "short read" : "failed read");
-    dialogs.Shown.clear();
-    program->Control.SetBusy(true);
     MemoryFile a(RandomBytes(20 * Block, 3), GetParam());
     MemoryFile b(RandomBytes(20 * Block, 4), GetParam());
     (shortRead ? b.ShortRead : b.FailingRead) = 4;
-    {
-      BlockReadAhead ahead({&a, &b}, 20 * Block, Block);
-      for (int block = 0; block < 3; ++block) {
-        ASSERT_TRUE(ahead.NextBlock(program->Control, FileRole::Reference));
-      }
-      EXPECT_TRUE(dialogs.Shown.empty());
-      ExpectFault(shortRead ? FileFault::SizeChanged : FileFault::Read);
-      EXPECT_FALSE(ahead.NextBlock(program->Control, FileRole::Reference));
-      EXPECT_TRUE(dialogs.AllAnswered());
-      EXPECT_FALSE(program->Control.Busy());
-      ExpectFault(FileFault::Read);
-      EXPECT_FALSE(ahead.NextBlock(program->Control, FileRole::Reference));
+    BlockReadAhead blocks({&a, &b}, 20 * Block, Block);
+    for (int block = 0; block < 3; ++block) {
+      blocks.NextBlock();
+      ASSERT_EQ(blocks.Got(1), Block);
     }
+    blocks.NextBlock();
+    EXPECT_EQ(blocks.Got(0), Block);
+    EXPECT_EQ(blocks.Got(1), shortRead ? Block / 2 : -1);
     EXPECT_EQ(a.Reads, 4);
     EXPECT_EQ(b.Reads, 4);
+    blocks.NextBlock();
+    EXPECT_EQ(blocks.Got(1), Block);
+    EXPECT_EQ(b.Reads, 5);
   }
 }
 
@@ -120,9 +109,9 @@ TEST_P(BlockReadAheadTest, ReportsAFaultAtItsBlockAndReadsNoFurther) {
 TEST_P(BlockReadAheadTest, ReadsOnlyAFewBlocksAheadOfTheCaller) {
   MemoryFile file(RandomBytes(100 * Block, 5), GetParam());
   {
-    BlockReadAhead ahead({&file}, 100 * Block, Block);
-    ASSERT_TRUE(ahead.NextBlock(program->Control, FileRole::Reference));
-    ASSERT_TRUE(ahead.NextBlock(program->Control, FileRole::Reference));
+    BlockReadAhead blocks({&file}, 100 * Block, Block);
+    blocks.NextBlock();
+    blocks.NextBlock();
     if (!GetParam()) {
       EXPECT_EQ(file.Reads, 2);
     }
