@@ -6,8 +6,17 @@
 // On x86-64 the two searches are built twice, for the baseline processor and
 // for one with AVX2, and the loader picks the build the processor runs: the
 // stretch test then reads 32 bytes at a time, which takes a third off the
-// time the scan spends on long runs of zeros.
-#if defined(__x86_64__) && defined(__GNUC__)
+// time the scan spends on long runs of zeros. ThreadSanitizer instruments
+// the loader's pick, which runs before it is ready, so its builds have one.
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TAMARACK_THREAD_SANITIZER
+#endif
+#endif
+#if defined(__SANITIZE_THREAD__)
+#define TAMARACK_THREAD_SANITIZER
+#endif
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(TAMARACK_THREAD_SANITIZER)
 #define TAMARACK_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
 #else
 #define TAMARACK_WIDE_VECTORS

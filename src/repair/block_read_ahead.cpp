@@ -10,7 +10,7 @@ namespace {
 // Blocks read ahead of the one in use: enough for the reading never to wait
 // on a caller that is busy with one block for a moment, and few enough that
 // a stopped operation has read little for nothing.
-constexpr size_t SlotsReadingAhead = 4;
+constexpr size_t SlotsReadingAhead = 8;
 
 }  // namespace
 
@@ -46,7 +46,7 @@ void BlockReadAhead::StopThread() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  readerWakes_.notify_one();
   reader_.join();
 }
 
@@ -74,19 +74,27 @@ void BlockReadAhead::ReadOnThread() {
   bool more = true;
   for (int64_t block = 0; more; ++block) {
     {
-      // The slot is free once the caller has moved past the block it held.
+      // A slot is free once the caller has moved past the block it held.
+      // With none free the thread waits until half of them are, so that it
+      // sleeps and wakes once for several blocks rather than for each.
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || block < taken_ - 1 + slots; });
+      if (block >= taken_ - 1 + slots) {
+        readerWaiting_ = true;
+        readerWakes_.wait(lock, [&] { return stopping_ || FreeSlots(block) >= slots / 2; });
+        readerWaiting_ = false;
+      }
       if (stopping_) return;
     }
     more = ReadBlock(block);
-    {
-      const std::lock_guard lock(mutex_);
-      read_ = block + 1;
-      ended_ = !more;
-    }
-    changed_.notify_all();
+    const std::lock_guard lock(mutex_);
+    read_ = block + 1;
+    ended_ = !more;
+    if (callerWaiting_) callerWakes_.notify_one();
   }
+}
+
+int64_t BlockReadAhead::FreeSlots(int64_t block) const {
+  return taken_ - 1 + static_cast<int64_t>(slots_.size()) - block;
 }
 
 void BlockReadAhead::NextBlock() {
@@ -94,8 +102,14 @@ void BlockReadAhead::NextBlock() {
   if (reader_.joinable()) {
     std::unique_lock lock(mutex_);
     taken_ = block + 1;
-    changed_.notify_all();
-    changed_.wait(lock, [&] { return read_ > block || ended_; });
+    if (readerWaiting_ && FreeSlots(read_) >= static_cast<int64_t>(slots_.size()) / 2) {
+      readerWakes_.notify_one();
+    }
+    if (read_ <= block && !ended_) {
+      callerWaiting_ = true;
+      callerWakes_.wait(lock, [&] { return read_ > block || ended_; });
+      callerWaiting_ = false;
+    }
     if (read_ > block) return;
     // Asked past where the reading ahead ended: from here on each block is
     // read when asked for, on this thread, into the slot it would have had.

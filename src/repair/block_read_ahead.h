@@ -58,6 +58,8 @@ class BlockReadAhead {
   // past it: a read did not deliver what it asked, or the size is reached.
   bool ReadBlock(int64_t block);
   void ReadOnThread();
+  // The slots the thread may fill when it is about to read the block.
+  int64_t FreeSlots(int64_t block) const;
   void StopThread();
 
   std::vector<ByteFile*> files_;
@@ -67,10 +69,13 @@ class BlockReadAhead {
   int64_t taken_ = 0;  // blocks handed to the caller, the last one still in use
 
   std::mutex mutex_;
-  std::condition_variable changed_;
-  int64_t read_ = 0;       // blocks the thread has read
-  bool ended_ = false;     // the thread has read its last block
-  bool stopping_ = false;  // the thread is asked to stop
+  std::condition_variable readerWakes_;
+  std::condition_variable callerWakes_;
+  int64_t read_ = 0;             // blocks the thread has read
+  bool ended_ = false;           // the thread has read its last block
+  bool stopping_ = false;        // the thread is asked to stop
+  bool readerWaiting_ = false;   // the thread waits for free slots
+  bool callerWaiting_ = false;   // the caller waits for a block
   std::thread reader_;
 };
 
