@@ -209,9 +209,11 @@ def main():
                            shell=True, check=True, stdout=subprocess.DEVNULL)
         program, tool, peak = run_pair(pair, args.runs, args.cold, d)
         if pair.goal is not None:
+            # From the disk every Analyze keeps pace with cat, zeros too.
+            least = 0.95 if args.cold else pair.goal
             ratio = tool / program  # throughput as a share of the tool's
-            ok = ratio >= pair.goal
-            goal = f">={pair.goal:.2f}"
+            ok = ratio >= least
+            goal = f">={least:.2f}"
         else:
             ratio = program / tool  # time as a multiple of the tool's
             ok = ratio <= pair.time_goal

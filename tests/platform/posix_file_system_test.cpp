@@ -198,6 +198,47 @@ TEST_P(PosixOutputTest, OutputNotCommittedLeavesNothingBehind) {
   EXPECT_EQ(Names(), std::vector<std::string>{"BACKUP.film.avi"});
 }
 
+// Mebibytes written in one stretch, by writes and by a copy inside the
+// kernel, have their disk writes started on the way; what arrives is still
+// every byte, and an output dropped meanwhile still leaves nothing.
+TEST_P(PosixOutputTest, LongOutputsArriveWholeOrNotAtAll) {
+  std::string source(6 << 20, '\0');
+  for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<char>(i * 7 + i / 4096);
+  const std::string from = PathOf("from.avi");
+  std::ofstream(from, std::ios::binary) << source;
+  auto input = files.OpenReadOnly(from);
+  ASSERT_NE(input, nullptr);
+
+  const std::string path = PathOf("BACKUP.film.avi");
+  auto file = outputs.CreateOutput(path);
+  ASSERT_NE(file, nullptr);
+  std::string expected;
+  for (int block = 0; block < 40; ++block) {
+    const std::string bytes(262144, static_cast<char>('a' + block % 26));
+    ASSERT_EQ(file->Write(bytes.data(), 262144), 262144);
+    expected += bytes;
+  }
+  std::vector<uint8_t> buffer(1 << 20);
+  for (int block = 0; block < 6; ++block) {
+    const ByteFile::CopyResult copied = input->CopyTo(*file, buffer.data(), 1 << 20);
+    ASSERT_EQ(copied.Read, 1 << 20);
+    ASSERT_TRUE(copied.Written);
+  }
+  expected += source;
+  ASSERT_TRUE(file->Commit());
+  std::ifstream in(path, std::ios::binary);
+  const std::string arrived{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_TRUE(arrived == expected) << "sizes " << arrived.size() << " and " << expected.size();
+
+  auto dropped = outputs.CreateOutput(PathOf("dropped.avi"));
+  ASSERT_NE(dropped, nullptr);
+  for (int block = 0; block < 40; ++block) {
+    ASSERT_EQ(dropped->Write(expected.data() + block * 262144, 262144), 262144);
+  }
+  dropped.reset();
+  EXPECT_FALSE(std::filesystem::exists(PathOf("dropped.avi")));
+}
+
 TEST_P(PosixOutputTest, OutputReplacesLinksNeverTheirTargets) {
   const std::string video = WriteFile("film.avi", "video");
   std::filesystem::create_symlink(video, PathOf("film.tkp"));

@@ -7,9 +7,91 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace tamarack {
 namespace {
+
+// Starts the disk writes of what a file has been given, on a thread of its
+// own, each time a few MiB more have been written in one stretch: the disk
+// then writes while the program goes on, and the sync that ends a repair or
+// an output file has little left to wait for. Scattered small writes are
+// left to that sync, as starting each of them costs more than it saves. It
+// only starts writes; the final sync still waits for them and reports their
+// faults.
+class EarlyWriteback {
+ public:
+  EarlyWriteback() = default;
+  EarlyWriteback(const EarlyWriteback&) = delete;
+  EarlyWriteback& operator=(const EarlyWriteback&) = delete;
+  ~EarlyWriteback() { Stop(); }
+
+  // Notes count bytes written at the offset.
+  void Written(int fd, int64_t offset, int64_t count) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (offset != stretchEnd_) unstarted_ = 0;
+    stretchEnd_ = offset + count;
+    unstarted_ += count;
+    if (unstarted_ < StartEvery) return;
+    unstarted_ = 0;
+    if (!thread_.joinable()) {
+      try {
+        thread_ = std::thread([this, fd] { Run(fd); });
+      } catch (const std::system_error&) {
+        return;  // the final sync writes it all
+      }
+    }
+    {
+      const std::lock_guard lock(mutex_);
+      pending_ = true;
+    }
+    wake_.notify_one();
+#else
+    (void)fd;
+    (void)offset;
+    (void)count;
+#endif
+  }
+
+  // Ends the thread; the descriptor may be closed after this.
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      const std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+
+ private:
+  static constexpr int64_t StartEvery = int64_t{4} << 20;
+
+  void Run(int fd) {
+    std::unique_lock lock(mutex_);
+    while (true) {
+      wake_.wait(lock, [this] { return pending_ || stopping_; });
+      if (stopping_) return;
+      pending_ = false;
+      lock.unlock();
+#ifdef SYNC_FILE_RANGE_WRITE
+      ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+      lock.lock();
+    }
+  }
+
+  int64_t stretchEnd_ = -1;  // where the last write ended
+  int64_t unstarted_ = 0;    // bytes of the stretch written since the last start
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool pending_ = false;
+  bool stopping_ = false;
+  std::thread thread_;
+};
 
 // The open descriptor behind every file of this host, so that two files of
 // it can find each other's descriptor for a copy inside the kernel.
@@ -17,9 +99,12 @@ class Descriptor {
  public:
   virtual ~Descriptor() = default;
   int Fd() const { return fd_; }
+  // Notes count bytes written at the offset, by whatever means.
+  void NoteWritten(int64_t offset, int64_t count) { writeback_.Written(fd_, offset, count); }
 
  protected:
   int fd_ = -1;
+  EarlyWriteback writeback_;
 };
 
 int32_t ReadAll(int fd, void* buffer, int32_t count) {
@@ -65,6 +150,7 @@ int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
 #if defined(__linux__)
   auto* to = dynamic_cast<Descriptor*>(&target);
   if (to == nullptr || from < 0 || to->Fd() < 0) return 0;
+  const off_t at = ::lseek(to->Fd(), 0, SEEK_CUR);
   while (done < count) {
     const ssize_t n =
         ::copy_file_range(from, nullptr, to->Fd(), nullptr, static_cast<size_t>(count - done), 0);
@@ -72,6 +158,7 @@ int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
     if (n <= 0) break;
     done += static_cast<int32_t>(n);
   }
+  if (done > 0 && at >= 0) to->NoteWritten(at, done);
 #else
   (void)from;
   (void)target;
@@ -126,7 +213,12 @@ class PosixFile : public Base, public Descriptor {
   explicit PosixFile(int fd) { fd_ = fd; }
 
   int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
-  int32_t Write(const void* buffer, int32_t count) override { return WriteAll(fd_, buffer, count); }
+  int32_t Write(const void* buffer, int32_t count) override {
+    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
+    const int32_t n = WriteAll(fd_, buffer, count);
+    if (n > 0 && at >= 0) NoteWritten(at, n);
+    return n;
+  }
   bool Seek(int64_t offset) override {
     return fd_ >= 0 && offset >= 0 && ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == offset;
   }
@@ -149,6 +241,7 @@ class PosixFile : public Base, public Descriptor {
 
  protected:
   bool CloseDescriptor() {
+    writeback_.Stop();
     if (fd_ < 0) return false;
     const int result = ::close(fd_);
     fd_ = -1;
