@@ -58,15 +58,18 @@ const BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) const {
   return slots_[static_cast<size_t>(block) % slots_.size()];
 }
 
+int32_t BlockReadAhead::AskedOf(int64_t block) const {
+  return static_cast<int32_t>(std::clamp<int64_t>(size_ - block * blockSize_, 0, blockSize_));
+}
+
 bool BlockReadAhead::ReadBlock(int64_t block) {
   Slot& slot = SlotOf(block);
-  const int64_t start = block * blockSize_;
-  slot.Asked = static_cast<int32_t>(std::clamp<int64_t>(size_ - start, 0, blockSize_));
+  const int32_t asked = AskedOf(block);
   for (size_t k = 0; k < files_.size(); ++k) {
-    slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), slot.Asked);
-    if (slot.Got[k] != slot.Asked) return false;
+    slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), asked);
+    if (slot.Got[k] != asked) return false;
   }
-  return start + blockSize_ < size_;
+  return (block + 1) * blockSize_ < size_;
 }
 
 void BlockReadAhead::ReadOnThread() {
@@ -121,7 +124,7 @@ void BlockReadAhead::NextBlock() {
   ReadBlock(block);
 }
 
-int32_t BlockReadAhead::Asked() const { return SlotOf(taken_ - 1).Asked; }
+int32_t BlockReadAhead::Asked() const { return AskedOf(taken_ - 1); }
 
 int32_t BlockReadAhead::Got(size_t k) const { return SlotOf(taken_ - 1).Got[k]; }
 

@@ -42,18 +42,19 @@ class BlockReadAhead {
   // The bytes of file k in the current block; valid until the next call of
   // NextBlock.
   const uint8_t* Block(size_t k) const;
-  // True while blocks are read on a thread of their own.
+  // True when the blocks are read on a thread of their own: until a block is
+  // asked for past where that reading ended.
   bool ReadsAhead() const { return reader_.joinable(); }
 
  private:
   struct Slot {
     std::vector<AlignedBuffer> Buffers;
     std::vector<int32_t> Got;
-    int32_t Asked = 0;
   };
 
   Slot& SlotOf(int64_t block);
   const Slot& SlotOf(int64_t block) const;
+  int32_t AskedOf(int64_t block) const;
   // Reads the block into its slot; false when the reading cannot go on
   // past it: a read did not deliver what it asked, or the size is reached.
   bool ReadBlock(int64_t block);

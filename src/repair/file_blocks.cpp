@@ -26,12 +26,15 @@ bool StillHasSize(OperationControl& control, ByteFile& file, int64_t fileSize) {
 
 }  // namespace
 
+bool WholeBlockRead(OperationControl& control, FileRole role, int32_t got, int32_t count) {
+  if (got == count) return true;
+  control.ShowFault(role, got < 0 ? FileFault::Read : FileFault::SizeChanged);
+  return false;
+}
+
 bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uint8_t* buffer,
                    int32_t count) {
-  const int32_t n = file.Read(buffer, count);
-  if (n == count) return true;
-  control.ShowFault(role, n < 0 ? FileFault::Read : FileFault::SizeChanged);
-  return false;
+  return WholeBlockRead(control, role, file.Read(buffer, count), count);
 }
 
 bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int64_t position,

@@ -12,6 +12,12 @@ namespace tamarack {
 // busy flag is tested after each one.
 constexpr int32_t FileBlockSize = 262144;
 
+// True when a read that asked for count bytes got them all. Otherwise the
+// running operation ends with the message for the file's role: a failed
+// read (got is -1), or one that ended early because another program has
+// shortened the file.
+bool WholeBlockRead(OperationControl& control, FileRole role, int32_t got, int32_t count);
+
 // Reads exactly count bytes from the file's current position. A failed read,
 // or one that ends early because another program has shortened the file,
 // ends the running operation with a message naming the file's role and gives

@@ -39,10 +39,7 @@ void CloseReferenceFiles(OperationControl& control, std::vector<ReferenceRecord>
 bool NextReferenceBlocks(OperationControl& control, BlockReadAhead& blocks, size_t files) {
   blocks.NextBlock();
   for (size_t k = 0; k < files; ++k) {
-    const int32_t got = blocks.Got(k);
-    if (got == blocks.Asked()) continue;
-    control.ShowFault(FileRole::Reference, got < 0 ? FileFault::Read : FileFault::SizeChanged);
-    return false;
+    if (!WholeBlockRead(control, FileRole::Reference, blocks.Got(k), blocks.Asked())) return false;
   }
   return true;
 }
