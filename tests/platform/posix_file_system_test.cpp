@@ -79,6 +79,28 @@ TEST_F(PosixFileSystemTest, OpensExistingFilesForReadingAndWriting) {
   EXPECT_FALSE(file->Close());
 }
 
+// Scattered pieces, as a repair writes them, start the disk writes every MiB
+// while later pieces are still being written; every piece must land where it
+// was written and nothing else may change.
+TEST_F(PosixFileSystemTest, ScatteredWritesLandWhereTheyWereWritten) {
+  std::string expected(8 << 20, '\0');
+  for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<char>(i % 251 + 1);
+  const std::string path = WriteFile("film.avi", expected);
+  auto file = files.OpenExisting(path);
+  ASSERT_NE(file, nullptr);
+  const std::string piece(12000, 'z');
+  for (int64_t at = 777; at + 12000 <= static_cast<int64_t>(expected.size()); at += 40000) {
+    ASSERT_TRUE(file->Seek(at));
+    ASSERT_EQ(file->Write(piece.data(), 12000), 12000);
+    expected.replace(static_cast<size_t>(at), piece.size(), piece);
+  }
+  EXPECT_TRUE(file->Sync());
+  EXPECT_TRUE(file->Close());
+  std::ifstream in(path, std::ios::binary);
+  const std::string arrived{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_TRUE(arrived == expected) << "sizes " << arrived.size() << " and " << expected.size();
+}
+
 TEST_F(PosixFileSystemTest, MissingFilesAndFoldersDoNotOpen) {
   EXPECT_EQ(files.OpenExisting(PathOf("missing.avi")), nullptr);
   EXPECT_EQ(files.OpenExisting(folder), nullptr);

@@ -16,12 +16,12 @@ namespace tamarack {
 namespace {
 
 // Starts the disk writes of what a file has been given, on a thread of its
-// own, each time a few MiB more have been written in one stretch: the disk
-// then writes while the program goes on, and the sync that ends a repair or
-// an output file has little left to wait for. Scattered small writes are
-// left to that sync, as starting each of them costs more than it saves. It
-// only starts writes; the final sync still waits for them and reports their
-// faults.
+// own, each time another MiB has been written, in one stretch or in
+// scattered pieces: the disk then writes while the program goes on, and the
+// sync that ends a repair or an output file has little left to wait for.
+// Starting them a MiB at a time, not for each piece, keeps the calls few
+// where a repair writes thousands of small pieces. It only starts writes;
+// the final sync still waits for them and reports their faults.
 class EarlyWriteback {
  public:
   EarlyWriteback() = default;
@@ -29,11 +29,9 @@ class EarlyWriteback {
   EarlyWriteback& operator=(const EarlyWriteback&) = delete;
   ~EarlyWriteback() { Stop(); }
 
-  // Notes count bytes written at the offset.
-  void Written(int fd, int64_t offset, int64_t count) {
+  // Notes count bytes written, wherever in the file.
+  void Written(int fd, int64_t count) {
 #ifdef SYNC_FILE_RANGE_WRITE
-    if (offset != stretchEnd_) unstarted_ = 0;
-    stretchEnd_ = offset + count;
     unstarted_ += count;
     if (unstarted_ < StartEvery) return;
     unstarted_ = 0;
@@ -51,7 +49,6 @@ class EarlyWriteback {
     wake_.notify_one();
 #else
     (void)fd;
-    (void)offset;
     (void)count;
 #endif
   }
@@ -68,7 +65,7 @@ class EarlyWriteback {
   }
 
  private:
-  static constexpr int64_t StartEvery = int64_t{4} << 20;
+  static constexpr int64_t StartEvery = int64_t{1} << 20;
 
   void Run(int fd) {
     std::unique_lock lock(mutex_);
@@ -84,8 +81,7 @@ class EarlyWriteback {
     }
   }
 
-  int64_t stretchEnd_ = -1;  // where the last write ended
-  int64_t unstarted_ = 0;    // bytes of the stretch written since the last start
+  int64_t unstarted_ = 0;  // bytes written since the disk writes were last started
   std::mutex mutex_;
   std::condition_variable wake_;
   bool pending_ = false;
@@ -99,8 +95,8 @@ class Descriptor {
  public:
   virtual ~Descriptor() = default;
   int Fd() const { return fd_; }
-  // Notes count bytes written at the offset, by whatever means.
-  void NoteWritten(int64_t offset, int64_t count) { writeback_.Written(fd_, offset, count); }
+  // Notes count bytes written, by whatever means.
+  void NoteWritten(int64_t count) { writeback_.Written(fd_, count); }
 
  protected:
   int fd_ = -1;
@@ -150,7 +146,6 @@ int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
 #if defined(__linux__)
   auto* to = dynamic_cast<Descriptor*>(&target);
   if (to == nullptr || from < 0 || to->Fd() < 0) return 0;
-  const off_t at = ::lseek(to->Fd(), 0, SEEK_CUR);
   while (done < count) {
     const ssize_t n =
         ::copy_file_range(from, nullptr, to->Fd(), nullptr, static_cast<size_t>(count - done), 0);
@@ -158,7 +153,7 @@ int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
     if (n <= 0) break;
     done += static_cast<int32_t>(n);
   }
-  if (done > 0 && at >= 0) to->NoteWritten(at, done);
+  if (done > 0) to->NoteWritten(done);
 #else
   (void)from;
   (void)target;
@@ -214,9 +209,8 @@ class PosixFile : public Base, public Descriptor {
 
   int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
   int32_t Write(const void* buffer, int32_t count) override {
-    const off_t at = ::lseek(fd_, 0, SEEK_CUR);
     const int32_t n = WriteAll(fd_, buffer, count);
-    if (n > 0 && at >= 0) NoteWritten(at, n);
+    if (n > 0) NoteWritten(n);
     return n;
   }
   bool Seek(int64_t offset) override {
