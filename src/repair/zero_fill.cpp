@@ -47,7 +47,11 @@ int64_t ForEachFillRun(std::span<const uint8_t> target, std::span<const uint8_t>
   int64_t filled = 0;
   size_t i = 0;
   while (i < count) {
-    if (i % Stretch == 0 && count - i >= Stretch && !AnyFillableBytes(t + i, s + i, Stretch)) {
+    // Where the two agree, as two copies of one file mostly do, memcmp
+    // (vector code chosen for the processor) tells it at a fraction of the
+    // cost of the test for a byte to fill.
+    if (i % Stretch == 0 && count - i >= Stretch &&
+        (std::memcmp(t + i, s + i, Stretch) == 0 || !AnyFillableBytes(t + i, s + i, Stretch))) {
       i += Stretch;
       continue;
     }
