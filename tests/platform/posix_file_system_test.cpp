@@ -79,17 +79,17 @@ TEST_F(PosixFileSystemTest, OpensExistingFilesForReadingAndWriting) {
   EXPECT_FALSE(file->Close());
 }
 
-// Scattered pieces, as a repair writes them, start the disk writes every MiB
-// while later pieces are still being written; every piece must land where it
-// was written and nothing else may change.
+// Scattered pieces, as a repair writes them, start the disk writes every few
+// MiB while later pieces are still being written; every piece must land where
+// it was written and nothing else may change.
 TEST_F(PosixFileSystemTest, ScatteredWritesLandWhereTheyWereWritten) {
-  std::string expected(8 << 20, '\0');
+  std::string expected(16 << 20, '\0');
   for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<char>(i % 251 + 1);
   const std::string path = WriteFile("film.avi", expected);
   auto file = files.OpenExisting(path);
   ASSERT_NE(file, nullptr);
   const std::string piece(12000, 'z');
-  for (int64_t at = 777; at + 12000 <= static_cast<int64_t>(expected.size()); at += 40000) {
+  for (int64_t at = 777; at + 12000 <= static_cast<int64_t>(expected.size()); at += 20000) {
     ASSERT_TRUE(file->Seek(at));
     ASSERT_EQ(file->Write(piece.data(), 12000), 12000);
     expected.replace(static_cast<size_t>(at), piece.size(), piece);

@@ -16,12 +16,13 @@ namespace tamarack {
 namespace {
 
 // Starts the disk writes of what a file has been given, on a thread of its
-// own, each time another MiB has been written, in one stretch or in
+// own, each time another 4 MiB have been written, in one stretch or in
 // scattered pieces: the disk then writes while the program goes on, and the
 // sync that ends a repair or an output file has little left to wait for.
-// Starting them a MiB at a time, not for each piece, keeps the calls few
-// where a repair writes thousands of small pieces. It only starts writes;
-// the final sync still waits for them and reports their faults.
+// Starting them a few MiB at a time, not for each piece, keeps the calls few
+// where a repair writes thousands of small pieces, and the disk's writes
+// long where a copy writes in one stretch. It only starts writes; the final
+// sync still waits for them and reports their faults.
 class EarlyWriteback {
  public:
   EarlyWriteback() = default;
@@ -65,7 +66,7 @@ class EarlyWriteback {
   }
 
  private:
-  static constexpr int64_t StartEvery = int64_t{1} << 20;
+  static constexpr int64_t StartEvery = int64_t{4} << 20;
 
   void Run(int fd) {
     std::unique_lock lock(mutex_);
