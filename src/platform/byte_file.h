@@ -19,6 +19,12 @@ class ByteFile {
   // or -1 on error.
   virtual int32_t Write(const void* buffer, int32_t count) = 0;
   virtual bool Seek(int64_t offset) = 0;
+  // Reads up to count bytes at offset, as Seek and then Read do. A file that
+  // ReadsOnAnyThread leaves its position alone here, and may be read so on
+  // several threads at once.
+  virtual int32_t ReadAt(int64_t offset, void* buffer, int32_t count) {
+    return Seek(offset) ? Read(buffer, count) : -1;
+  }
   // The size in bytes, or -1 when it cannot be read.
   virtual int64_t Size() = 0;
   // Closes the file; later calls fail. Returns false when the close failed.
@@ -26,9 +32,9 @@ class ByteFile {
   // Puts the data written so far on the disk (fdatasync). Returns false when
   // that failed: the data may then be lost.
   virtual bool Sync() = 0;
-  // True when this file may be read on another thread while the program goes
-  // on using other files of its file system on its own; a file whose calls
-  // share state with other files' calls says no.
+  // True when ReadAt may be called on other threads, several at once, while
+  // the program goes on using this and other files of its file system; a
+  // file whose calls share state with other files' calls says no.
   virtual bool ReadsOnAnyThread() const { return false; }
 
   // What CopyTo did: the bytes read from this file (fewer than asked only at

@@ -1,6 +1,7 @@
 #include "repair/block_read_ahead.h"
 
 #include <algorithm>
+#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -10,18 +11,22 @@ namespace {
 // Blocks read ahead of the one in use: enough for the reading never to wait
 // on a caller that is busy with one block for a moment, and few enough that
 // a stopped operation has read little for nothing.
-constexpr size_t SlotsReadingAhead = 8;
+constexpr int64_t SlotsReadingAhead = 8;
+// With many files the slots hold fewer blocks of each, so that the buffers
+// of all stay within this many blocks.
+constexpr int64_t BlocksHeld = 64;
 
 }  // namespace
 
 BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize)
     : files_(std::move(files)), size_(size), blockSize_(blockSize) {
   // A file of one block has nothing to overlap.
-  const bool ahead = size > blockSize && std::all_of(files_.begin(), files_.end(), [](ByteFile* f) {
-                       return f->ReadsOnAnyThread();
-                     });
-  const size_t slots = ahead ? SlotsReadingAhead : 1;
-  for (size_t s = 0; s < slots; ++s) {
+  atOffsets_ = size > blockSize && std::all_of(files_.begin(), files_.end(),
+                                               [](ByteFile* f) { return f->ReadsOnAnyThread(); });
+  const int64_t fileCount = std::max<int64_t>(1, static_cast<int64_t>(files_.size()));
+  const int64_t slots =
+      atOffsets_ ? std::clamp<int64_t>(BlocksHeld / fileCount, 2, SlotsReadingAhead) : 1;
+  for (int64_t s = 0; s < slots; ++s) {
     Slot slot;
     for (size_t k = 0; k < files_.size(); ++k) {
       slot.Buffers.emplace_back(static_cast<size_t>(blockSize));
@@ -29,12 +34,11 @@ BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32
     slot.Got.assign(files_.size(), 0);
     slots_.push_back(std::move(slot));
   }
-  if (!ahead) return;
+  if (!atOffsets_) return;
   try {
     reader_ = std::thread([this] { ReadOnThread(); });
   } catch (const std::system_error&) {
-    // Without a thread every block is read when it is asked for.
-    slots_.resize(1);
+    // Without a thread each block is read when it is asked for.
   }
 }
 
@@ -51,11 +55,11 @@ void BlockReadAhead::StopThread() {
 }
 
 BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) {
-  return slots_[static_cast<size_t>(block) % slots_.size()];
+  return slots_[static_cast<size_t>(block % static_cast<int64_t>(slots_.size()))];
 }
 
 const BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) const {
-  return slots_[static_cast<size_t>(block) % slots_.size()];
+  return slots_[static_cast<size_t>(block % static_cast<int64_t>(slots_.size()))];
 }
 
 int32_t BlockReadAhead::AskedOf(int64_t block) const {
@@ -65,34 +69,57 @@ int32_t BlockReadAhead::AskedOf(int64_t block) const {
 bool BlockReadAhead::ReadBlock(int64_t block) {
   Slot& slot = SlotOf(block);
   const int32_t asked = AskedOf(block);
+  slot.Agree = false;
   for (size_t k = 0; k < files_.size(); ++k) {
-    slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), asked);
+    uint8_t* buffer = slot.Buffers[k].data();
+    slot.Got[k] = atOffsets_ ? files_[k]->ReadAt(block * blockSize_, buffer, asked)
+                             : files_[k]->Read(buffer, asked);
     if (slot.Got[k] != asked) return false;
   }
+  const auto count = static_cast<size_t>(asked);
+  slot.Agree = std::all_of(slot.Buffers.begin(), slot.Buffers.end(), [&](const AlignedBuffer& b) {
+    return std::memcmp(b.data(), slot.Buffers[0].data(), count) == 0;
+  });
   return (block + 1) * blockSize_ < size_;
 }
 
+int64_t BlockReadAhead::TakeBlockToRead() {
+  const int64_t block = nextToRead_;
+  if (stopping_ || block > lastBlock_ || block * blockSize_ >= size_ || FreeSlots(block) < 1) {
+    return -1;
+  }
+  nextToRead_ = block + 1;
+  return block;
+}
+
+void BlockReadAhead::BlockRead(int64_t block, bool more) {
+  SlotOf(block).Holds = block;
+  if (!more) lastBlock_ = std::min(lastBlock_, block);
+}
+
 void BlockReadAhead::ReadOnThread() {
-  const auto slots = static_cast<int64_t>(slots_.size());
-  bool more = true;
-  for (int64_t block = 0; more; ++block) {
-    {
+  const auto half = static_cast<int64_t>(slots_.size()) / 2;
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    const int64_t block = TakeBlockToRead();
+    if (block < 0) {
+      if (stopping_ || nextToRead_ > lastBlock_ || nextToRead_ * blockSize_ >= size_) return;
       // A slot is free once the caller has moved past the block it held.
       // With none free the thread waits until half of them are, so that it
       // sleeps and wakes once for several blocks rather than for each.
-      std::unique_lock lock(mutex_);
-      if (block >= taken_ - 1 + slots) {
-        readerWaiting_ = true;
-        readerWakes_.wait(lock, [&] { return stopping_ || FreeSlots(block) >= slots / 2; });
-        readerWaiting_ = false;
-      }
-      if (stopping_) return;
+      readerWaiting_ = true;
+      readerWakes_.wait(lock, [&] { return stopping_ || FreeSlots(nextToRead_) >= half; });
+      readerWaiting_ = false;
+      continue;
     }
-    more = ReadBlock(block);
-    const std::lock_guard lock(mutex_);
-    read_ = block + 1;
-    ended_ = !more;
-    if (callerWaiting_) callerWakes_.notify_one();
+    lock.unlock();
+    const bool more = ReadBlock(block);
+    lock.lock();
+    BlockRead(block, more);
+    if (callerWaitsFor_ >= 0 &&
+        (SlotOf(callerWaitsFor_).Holds == callerWaitsFor_ || callerWaitsFor_ > lastBlock_)) {
+      callerWakes_.notify_one();
+    }
   }
 }
 
@@ -105,17 +132,29 @@ void BlockReadAhead::NextBlock() {
   if (reader_.joinable()) {
     std::unique_lock lock(mutex_);
     taken_ = block + 1;
-    if (readerWaiting_ && FreeSlots(read_) >= static_cast<int64_t>(slots_.size()) / 2) {
+    if (readerWaiting_ && FreeSlots(nextToRead_) >= static_cast<int64_t>(slots_.size()) / 2) {
       readerWakes_.notify_one();
     }
-    if (read_ <= block && !ended_) {
-      callerWaiting_ = true;
-      callerWakes_.wait(lock, [&] { return read_ > block || ended_; });
-      callerWaiting_ = false;
+    const Slot& slot = SlotOf(block);
+    while (slot.Holds != block && block <= lastBlock_) {
+      // Rather than wait for the thread, this one reads the next block that
+      // nobody reads yet, which may be this block or one further on.
+      const int64_t ahead = TakeBlockToRead();
+      if (ahead >= 0) {
+        lock.unlock();
+        const bool more = ReadBlock(ahead);
+        lock.lock();
+        BlockRead(ahead, more);
+        continue;
+      }
+      callerWaitsFor_ = block;
+      callerWakes_.wait(lock, [&] { return slot.Holds == block || block > lastBlock_; });
+      callerWaitsFor_ = -1;
     }
-    if (read_ > block) return;
+    if (slot.Holds == block && block <= lastBlock_) return;
     // Asked past where the reading ahead ended: from here on each block is
-    // read when asked for, on this thread, into the slot it would have had.
+    // read when asked for, on this thread, into the slot it would have had,
+    // even one read ahead before the reading ended.
     lock.unlock();
     StopThread();
   } else {
@@ -127,6 +166,10 @@ void BlockReadAhead::NextBlock() {
 int32_t BlockReadAhead::Asked() const { return AskedOf(taken_ - 1); }
 
 int32_t BlockReadAhead::Got(size_t k) const { return SlotOf(taken_ - 1).Got[k]; }
+
+bool BlockReadAhead::BlocksAgree() const { return SlotOf(taken_ - 1).Agree; }
+
+uint8_t* BlockReadAhead::Block(size_t k) { return SlotOf(taken_ - 1).Buffers[k].data(); }
 
 const uint8_t* BlockReadAhead::Block(size_t k) const {
   return SlotOf(taken_ - 1).Buffers[k].data();

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -11,14 +12,20 @@
 
 namespace tamarack {
 
-// Reads several files in step, one block of each at a time, from their
-// current positions. When every file may be read on another thread, a
-// thread of its own reads a few blocks ahead of the caller, so that reading
-// them overlaps with what the caller does with the blocks before; otherwise
-// each block is read when asked for. Either way the caller sees the same
-// blocks with the same outcomes, and the files are read in the same order:
-// the reading ahead stops at a read that does not deliver what it asked
-// for, or at the size, and any block asked for after that is read then.
+// Reads several files in step from their start, one block of each at a
+// time, and tells whether they agree in it. When every file may be read on
+// another thread, a thread of its own and the caller share the reading: each
+// takes the next block not yet taken, reads it from every file at its offset
+// and compares the files while the block is still in its processor's cache.
+// The caller goes on with the blocks in order, and rarely has to look again
+// at blocks that agree; it reads a block itself rather than wait for the
+// thread, so that both processors of a small machine are busy and neither
+// waits on the other for long. Otherwise each block is read when asked for,
+// from the files' current positions, which the caller has set to their
+// start, and in order. Either way the caller sees the same blocks with the
+// same outcomes: the reading ahead ends at a read that does not deliver what
+// it asked for, or at the size, and any block asked for after that is read
+// then, on the caller's thread.
 class BlockReadAhead {
  public:
   // Each read asks for a block, or for what is left of the size when that
@@ -39,17 +46,23 @@ class BlockReadAhead {
   // files up to the first one that did not deliver Asked.
   int32_t Asked() const;
   int32_t Got(size_t k) const;
-  // The bytes of file k in the current block; valid until the next call of
-  // NextBlock.
+  // True when every file delivered the current block whole and holds the
+  // same bytes in it as the first file.
+  bool BlocksAgree() const;
+  // The bytes of file k in the current block; the caller may change them,
+  // and they stay valid until the next call of NextBlock.
+  uint8_t* Block(size_t k);
   const uint8_t* Block(size_t k) const;
-  // True when the blocks are read on a thread of their own: until a block is
-  // asked for past where that reading ended.
+  // True when the blocks are read ahead with a thread of their own: until a
+  // block is asked for past where that reading ended.
   bool ReadsAhead() const { return reader_.joinable(); }
 
  private:
   struct Slot {
     std::vector<AlignedBuffer> Buffers;
     std::vector<int32_t> Got;
+    bool Agree = false;
+    int64_t Holds = -1;  // the block read into the slot while reading ahead
   };
 
   Slot& SlotOf(int64_t block);
@@ -58,25 +71,32 @@ class BlockReadAhead {
   // Reads the block into its slot; false when the reading cannot go on
   // past it: a read did not deliver what it asked, or the size is reached.
   bool ReadBlock(int64_t block);
+  // The next block to read ahead, taken off for the one who reads it; -1
+  // when there is none, or no free slot for it. Holds the mutex.
+  int64_t TakeBlockToRead();
+  // Notes a block read ahead. Holds the mutex.
+  void BlockRead(int64_t block, bool more);
   void ReadOnThread();
-  // The slots the thread may fill when it is about to read the block.
+  // The slots free for reading the block into.
   int64_t FreeSlots(int64_t block) const;
   void StopThread();
 
   std::vector<ByteFile*> files_;
   int64_t size_;
   int32_t blockSize_;
+  bool atOffsets_ = false;  // blocks are read at their offsets, not in order
   std::vector<Slot> slots_;
   int64_t taken_ = 0;  // blocks handed to the caller, the last one still in use
 
   std::mutex mutex_;
   std::condition_variable readerWakes_;
   std::condition_variable callerWakes_;
-  int64_t read_ = 0;            // blocks the thread has read
-  bool ended_ = false;          // the thread has read its last block
-  bool stopping_ = false;       // the thread is asked to stop
-  bool readerWaiting_ = false;  // the thread waits for free slots
-  bool callerWaiting_ = false;  // the caller waits for a block
+  int64_t nextToRead_ = 0;  // the first block that neither has begun to read
+  // The last block read ahead: the first one that ended the reading.
+  int64_t lastBlock_ = std::numeric_limits<int64_t>::max();
+  bool stopping_ = false;        // the thread is asked to stop
+  bool readerWaiting_ = false;   // the thread waits for free slots
+  int64_t callerWaitsFor_ = -1;  // the block the caller waits for, -1 when it does not
   std::thread reader_;
 };
 

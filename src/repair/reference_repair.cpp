@@ -34,12 +34,13 @@ void CloseReferenceFiles(OperationControl& control, std::vector<ReferenceRecord>
   }
 }
 
-// Takes the next block of every reference; a reference that gives less than
-// the block ends the operation with its message.
-bool NextReferenceBlocks(OperationControl& control, BlockReadAhead& blocks, size_t files) {
+// Takes the next block of the selected file and of every reference; a file
+// that gives less than the block ends the operation with its message.
+bool NextBlocks(OperationControl& control, BlockReadAhead& blocks, size_t files) {
   blocks.NextBlock();
   for (size_t k = 0; k < files; ++k) {
-    if (!WholeBlockRead(control, FileRole::Reference, blocks.Got(k), blocks.Asked())) return false;
+    const FileRole role = k == 0 ? FileRole::Selected : FileRole::Reference;
+    if (!WholeBlockRead(control, role, blocks.Got(k), blocks.Asked())) return false;
   }
   return true;
 }
@@ -180,36 +181,41 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Silver, Green);
-  AlignedBuffer selectedBlock(FileBlockSize);
   // With several references: the first byte that is not zero among them at
   // each offset, and the selected block as each reference finds it.
   AlignedBuffer mergedBlock(several_ ? FileBlockSize : 0);
   AlignedBuffer currentBlock(several_ ? FileBlockSize : 0);
   bool going = SeekFileTo(control, selectedFile, FileRole::Selected, 0);
-  std::vector<ByteFile*> referenceFiles;
+  std::vector<ByteFile*> files{&selectedFile};
   for (ReferenceRecord& reference : references) {
     going = going && SeekFileTo(control, *reference.ReferenceFile, FileRole::Reference, 0);
-    referenceFiles.push_back(reference.ReferenceFile.get());
+    files.push_back(reference.ReferenceFile.get());
   }
-  // The references are read ahead on a thread of their own where the files
-  // allow it, while this one reads, compares and writes the selected file.
-  BlockReadAhead referenceBlocks(std::move(referenceFiles), size, FileBlockSize);
+  // Where the files allow it, a thread of its own shares the reading of the
+  // blocks with this one. Blocks in which all files agree need nothing more;
+  // this thread paints the map and merges the others.
+  BlockReadAhead blocks(std::move(files), size, FileBlockSize);
   int64_t position = 0;
   // The files are read in step, and only as far as the size all had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
   while (going && loop.Going() && position < size) {
-    const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - position));
-    if (!ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count) ||
-        !NextReferenceBlocks(control, referenceBlocks, references.size())) {
-      break;
+    if (!NextBlocks(control, blocks, references.size() + 1)) break;
+    const int32_t count = blocks.Asked();
+    position += count;
+    if (blocks.BlocksAgree()) {
+      // Copies that agree byte for byte fill nothing and differ nowhere.
+      cells.Add(count, false, context_.Grid);
+      loop.BlockDone(position, size);
+      continue;
     }
-    const uint8_t* source = referenceBlocks.Block(0);
+    uint8_t* selectedBlock = blocks.Block(0);
+    const uint8_t* source = blocks.Block(1);
     if (several_) {
-      std::copy_n(selectedBlock.data(), count, currentBlock.data());
-      std::copy_n(referenceBlocks.Block(0), count, mergedBlock.data());
+      std::copy_n(selectedBlock, count, currentBlock.data());
+      std::copy_n(blocks.Block(1), count, mergedBlock.data());
       for (size_t k = 0; k < references.size(); ++k) {
-        const std::span<const uint8_t> reference(referenceBlocks.Block(k), count);
+        const std::span<const uint8_t> reference(blocks.Block(k + 1), count);
         references[k].DifferingBytes +=
             CompareSpans(Bytes(currentBlock, count), reference).Differing;
         TakeZeroBytesFrom(Bytes(currentBlock, count), reference);
@@ -218,13 +224,12 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
       source = mergedBlock.data();
     }
     // With one reference its differing bytes are counted as the cells are.
-    const bool changed = CountBlockCells(cells, selectedBlock.data(), source, count,
+    const bool changed = CountBlockCells(cells, selectedBlock, source, count,
                                          several_ ? nullptr : &references[0].DifferingBytes);
-    if (changed && !WriteFilledBytes(control, selectedFile, size, position, source,
-                                     selectedBlock.data(), count, TargetRead::Earlier)) {
+    if (changed && !WriteFilledBytes(control, selectedFile, size, position - count, source,
+                                     selectedBlock, count, TargetRead::Earlier)) {
       break;
     }
-    position += count;
     loop.BlockDone(position, size);
   }
   cells.Finish(context_.Grid);

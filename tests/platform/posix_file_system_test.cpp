@@ -167,6 +167,14 @@ TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {
   EXPECT_EQ(file->Read(buffer, 8), 1);
   EXPECT_FALSE(file->Seek(-1));
   EXPECT_EQ(file->Read(buffer, -1), -1);
+  // A read at an offset comes short only at the end too, and leaves the
+  // position where it was.
+  ASSERT_TRUE(file->Seek(2));
+  EXPECT_EQ(file->ReadAt(7, buffer, 8), 3);
+  EXPECT_EQ(std::string(buffer, 3), "hij");
+  EXPECT_EQ(file->ReadAt(-1, buffer, 1), -1);
+  EXPECT_EQ(file->Read(buffer, 2), 2);
+  EXPECT_EQ(std::string(buffer, 2), "cd");
 }
 
 // Both ways of making an output file: unnamed where the file system allows

@@ -14,21 +14,27 @@ namespace {
 
 constexpr int32_t Block = 4096;
 
-// Bytes in memory that may say they can be read on any thread. One read
-// fails, or ends early as if another program had shortened the file.
+// Bytes in memory that may say they can be read on any thread. The first
+// read of one block fails, or ends early as if another program had
+// shortened the file.
 class MemoryFile : public ByteFile {
  public:
   MemoryFile(std::vector<uint8_t> bytes, bool anyThread)
       : bytes_(std::move(bytes)), anyThread_(anyThread) {}
 
   int32_t Read(void* buffer, int32_t count) override {
-    const int read = ++Reads;
-    if (read == FailingRead) return -1;
-    auto n = static_cast<int32_t>(
-        std::min<size_t>(static_cast<size_t>(count), bytes_.size() - position_));
-    if (read == ShortRead) n /= 2;
-    std::memcpy(buffer, bytes_.data() + position_, static_cast<size_t>(n));
-    position_ += static_cast<size_t>(n);
+    const int32_t n = ReadAt(static_cast<int64_t>(position_), buffer, count);
+    if (n > 0) position_ += static_cast<size_t>(n);
+    return n;
+  }
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
+    ++Reads;
+    const bool faulty = offset == FaultyBlock * Block && !faulted_.exchange(true);
+    if (faulty && !ShortRead) return -1;
+    const auto at = static_cast<size_t>(offset);
+    auto n = static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(count), bytes_.size() - at));
+    if (faulty) n /= 2;
+    std::memcpy(buffer, bytes_.data() + at, static_cast<size_t>(n));
     return n;
   }
   int32_t Write(const void*, int32_t) override { return -1; }
@@ -42,72 +48,91 @@ class MemoryFile : public ByteFile {
   bool ReadsOnAnyThread() const override { return anyThread_; }
 
   std::atomic<int> Reads{0};
-  int FailingRead = 0;
-  int ShortRead = 0;
+  int64_t FaultyBlock = -1;
+  bool ShortRead = false;
 
  private:
   std::vector<uint8_t> bytes_;
   size_t position_ = 0;
   bool anyThread_;
+  std::atomic<bool> faulted_{false};
 };
 
-// Each case runs with the reading on a thread of its own and without; the
+// Each case runs with the reading on threads of their own and without; the
 // caller must see the same either way.
 class BlockReadAheadTest : public ::testing::TestWithParam<bool> {};
 
 INSTANTIATE_TEST_SUITE_P(Threads, BlockReadAheadTest, ::testing::Values(true, false),
                          [](const auto& param) { return param.param ? "Ahead" : "WhenAsked"; });
 
-// Two files of different lengths, read up to a size that is not a multiple
-// of the block: the longer one is not read past the size.
-TEST_P(BlockReadAheadTest, GivesEveryBlockOfEveryFileInOrder) {
+// Three files of different lengths, read up to a size that is not a multiple
+// of the block: the longer ones are not read past the size. The second is a
+// copy of the first but for two blocks, the third differs in one more.
+TEST_P(BlockReadAheadTest, GivesEveryBlockOfEveryFileInOrderAndWhetherTheyAgree) {
   const size_t size = 10 * Block + 123;
   const std::vector<uint8_t> first = RandomBytes(size, 1);
-  const std::vector<uint8_t> second = RandomBytes(size + 5000, 2);
+  std::vector<uint8_t> second = first;
+  second.resize(size + 5000, 9);
+  second[2 * Block + 7] ^= 1;
+  second[size - 1] ^= 1;
+  std::vector<uint8_t> third = second;
+  third[5 * Block] ^= 1;
   MemoryFile a(first, GetParam());
   MemoryFile b(second, GetParam());
-  BlockReadAhead blocks({&a, &b}, static_cast<int64_t>(size), Block);
+  MemoryFile c(third, GetParam());
+  BlockReadAhead blocks({&a, &b, &c}, static_cast<int64_t>(size), Block);
   EXPECT_EQ(blocks.ReadsAhead(), GetParam());
   for (size_t at = 0; at < size; at += Block) {
     blocks.NextBlock();
     const auto n = static_cast<int32_t>(std::min<size_t>(Block, size - at));
     ASSERT_EQ(blocks.Asked(), n) << "at " << at;
-    ASSERT_EQ(blocks.Got(0), n) << "at " << at;
-    ASSERT_EQ(blocks.Got(1), n) << "at " << at;
+    for (size_t k = 0; k < 3; ++k) ASSERT_EQ(blocks.Got(k), n) << "at " << at;
     EXPECT_EQ(std::memcmp(blocks.Block(0), first.data() + at, n), 0) << "at " << at;
     EXPECT_EQ(std::memcmp(blocks.Block(1), second.data() + at, n), 0) << "at " << at;
+    EXPECT_EQ(std::memcmp(blocks.Block(2), third.data() + at, n), 0) << "at " << at;
+    const size_t block = at / Block;
+    EXPECT_EQ(blocks.BlocksAgree(), block != 2 && block != 5 && block != 10) << "at " << at;
   }
   EXPECT_EQ(a.Reads, 11);
   EXPECT_EQ(b.Reads, 11);
 }
 
 // A read of the second file that fails, or ends early as if the file had
-// been shortened, shows at its block after three whole ones; nothing is read
-// ahead past it, and a block asked for after it is read then.
+// been shortened, shows at its block after three whole ones, and that block
+// does not agree. A block asked for after it is read then. Without threads
+// nothing was read past it.
 TEST_P(BlockReadAheadTest, EndsTheReadingAheadAtAReadThatFallsShort) {
   for (const bool shortRead : {false, true}) {
     SCOPED_TRACE(shortRead ? "short read" : "failed read");
-    MemoryFile a(RandomBytes(20 * Block, 3), GetParam());
-    MemoryFile b(RandomBytes(20 * Block, 4), GetParam());
-    (shortRead ? b.ShortRead : b.FailingRead) = 4;
+    const std::vector<uint8_t> bytes = RandomBytes(20 * Block, 3);
+    MemoryFile a(bytes, GetParam());
+    MemoryFile b(bytes, GetParam());
+    b.FaultyBlock = 3;
+    b.ShortRead = shortRead;
     BlockReadAhead blocks({&a, &b}, 20 * Block, Block);
     for (int block = 0; block < 3; ++block) {
       blocks.NextBlock();
       ASSERT_EQ(blocks.Got(1), Block);
+      EXPECT_TRUE(blocks.BlocksAgree());
     }
     blocks.NextBlock();
     EXPECT_EQ(blocks.Got(0), Block);
     EXPECT_EQ(blocks.Got(1), shortRead ? Block / 2 : -1);
-    EXPECT_EQ(a.Reads, 4);
-    EXPECT_EQ(b.Reads, 4);
+    EXPECT_FALSE(blocks.BlocksAgree());
+    if (!GetParam()) {
+      EXPECT_EQ(a.Reads, 4);
+      EXPECT_EQ(b.Reads, 4);
+    }
+    const int before = b.Reads;
     blocks.NextBlock();
     EXPECT_EQ(blocks.Got(1), Block);
-    EXPECT_EQ(b.Reads, 5);
+    EXPECT_FALSE(blocks.ReadsAhead());
+    EXPECT_EQ(b.Reads, before + 1);
   }
 }
 
 // A caller that stops early leaves at most a few blocks read for nothing;
-// without a thread, nothing is read before it is asked for.
+// without threads, nothing is read before it is asked for.
 TEST_P(BlockReadAheadTest, ReadsOnlyAFewBlocksAheadOfTheCaller) {
   MemoryFile file(RandomBytes(100 * Block, 5), GetParam());
   {

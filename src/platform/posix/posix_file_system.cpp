@@ -120,6 +120,24 @@ int32_t ReadAll(int fd, void* buffer, int32_t count) {
   return done;
 }
 
+// Reads as ReadAll does, at offset, without moving the file's position.
+int32_t ReadAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
+  if (fd < 0 || offset < 0 || count < 0) return -1;
+  auto* out = static_cast<char*>(buffer);
+  int32_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pread(fd, out + done, static_cast<size_t>(count - done),
+                              static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<int32_t>(n);
+  }
+  return done;
+}
+
 int32_t WriteAll(int fd, const void* buffer, int32_t count) {
   if (fd < 0 || count < 0) return -1;
   const auto* in = static_cast<const char*>(buffer);
@@ -209,6 +227,9 @@ class PosixFile : public Base, public Descriptor {
   explicit PosixFile(int fd) { fd_ = fd; }
 
   int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
+    return ReadAllAt(fd_, offset, buffer, count);
+  }
   int32_t Write(const void* buffer, int32_t count) override {
     const int32_t n = WriteAll(fd_, buffer, count);
     if (n > 0) NoteWritten(n);
