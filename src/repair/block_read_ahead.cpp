@@ -12,6 +12,8 @@ namespace {
 // on a caller that is busy with one block for a moment, and few enough that
 // a stopped operation has read little for nothing.
 constexpr int64_t SlotsReadingAhead = 8;
+// The bytes of each file a reading thread reads and compares at a time.
+constexpr int32_t ComparedPiece = 65536;
 // With many files the slots hold fewer blocks of each, so that the buffers
 // of all stay within this many blocks.
 constexpr int64_t BlocksHeld = 64;
@@ -70,16 +72,38 @@ bool BlockReadAhead::ReadBlock(int64_t block) {
   Slot& slot = SlotOf(block);
   const int32_t asked = AskedOf(block);
   slot.Agree = false;
-  for (size_t k = 0; k < files_.size(); ++k) {
-    uint8_t* buffer = slot.Buffers[k].data();
-    slot.Got[k] = atOffsets_ ? files_[k]->ReadAt(block * blockSize_, buffer, asked)
-                             : files_[k]->Read(buffer, asked);
-    if (slot.Got[k] != asked) return false;
+  if (!atOffsets_) {
+    for (size_t k = 0; k < files_.size(); ++k) {
+      slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), asked);
+      if (slot.Got[k] != asked) return false;
+    }
+    slot.Agree = std::all_of(slot.Buffers.begin(), slot.Buffers.end(), [&](const AlignedBuffer& b) {
+      return std::memcmp(b.data(), slot.Buffers[0].data(), static_cast<size_t>(asked)) == 0;
+    });
+    return (block + 1) * blockSize_ < size_;
   }
-  const auto count = static_cast<size_t>(asked);
-  slot.Agree = std::all_of(slot.Buffers.begin(), slot.Buffers.end(), [&](const AlignedBuffer& b) {
-    return std::memcmp(b.data(), slot.Buffers[0].data(), count) == 0;
-  });
+  // A piece of every file at a time, compared at once: the pieces are still
+  // in the processor's own cache then, where whole blocks of two files would
+  // crowd each other out of it.
+  bool agree = true;
+  for (int32_t at = 0; at < asked; at += ComparedPiece) {
+    const int32_t n = std::min(ComparedPiece, asked - at);
+    const auto length = static_cast<size_t>(n);
+    for (size_t k = 0; k < files_.size(); ++k) {
+      uint8_t* piece = slot.Buffers[k].data() + at;
+      const int32_t got = files_[k]->ReadAt(block * blockSize_ + at, piece, n);
+      if (got != n) {
+        // The block ends here for every file; the ones before this count as
+        // whole, as they would had each read its block at once.
+        std::fill_n(slot.Got.begin(), k, asked);
+        slot.Got[k] = got < 0 ? -1 : at + got;
+        return false;
+      }
+      agree = agree && (k == 0 || std::memcmp(piece, slot.Buffers[0].data() + at, length) == 0);
+    }
+  }
+  std::fill(slot.Got.begin(), slot.Got.end(), asked);
+  slot.Agree = agree;
   return (block + 1) * blockSize_ < size_;
 }
 

@@ -43,7 +43,8 @@ class BlockReadAhead {
   void NextBlock();
   // What the read of file k in the current block asked and gave: the count
   // of bytes delivered, or -1 when it failed. Got is meaningful only for the
-  // files up to the first one that did not deliver Asked.
+  // files up to the first one that did not deliver Asked; the files before
+  // that one have delivered it.
   int32_t Asked() const;
   int32_t Got(size_t k) const;
   // True when every file delivered the current block whole and holds the
