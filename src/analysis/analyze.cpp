@@ -1,5 +1,8 @@
 #include "analysis/analyze.h"
 
+#include <array>
+
+#include "core/block_read_ahead.h"
 #include "core/operation_loop.h"
 #include "platform/aligned_buffer.h"
 
@@ -65,6 +68,10 @@ void Analyzer::ScanFile(ScanState& state) {
 
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
   ByteFile& file = context_.Selected.File();
+  if (file.ReadsOnAnyThread() && state.FileSize > ReadBlockSize) {
+    ScanBlocksShared(state, cells, loop);
+    return;
+  }
   OperationControl& control = context_.Control;
   AlignedBuffer buffer(ReadBlockSize);
   do {
@@ -83,6 +90,42 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop
     ScanBlock(state, buffer.data(), state.BlockBytes, cells);
     loop.BlockDone(state.Position, state.FileSize);
   } while (state.Position != state.FileSize && loop.Going());
+}
+
+void Analyzer::ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop& loop) {
+  ByteFile& file = context_.Selected.File();
+  OperationControl& control = context_.Control;
+  const int64_t size = state.FileSize;
+  // Each block is split into its steps where it was read, in that
+  // processor's cache; this thread only follows the steps.
+  std::array<ScanSteps, BlockReadAhead::MaxSlots> steps;
+  BlockReadAhead blocks({&file}, size, ReadBlockSize,
+                        [&steps](size_t slot, const uint8_t* bytes, int32_t count) {
+                          PlanBlock(bytes, count, steps[slot]);
+                        });
+  while (state.Position != size && loop.Going()) {
+    blocks.NextBlock();
+    const int32_t got = blocks.Got(0);
+    if (got < 0) {
+      control.ShowFault(FileRole::Selected, FileFault::Read);
+      return;
+    }
+    // Fewer bytes than the size taken at the start leaves: the file shrank,
+    // and nothing of this block is scanned.
+    if (got != blocks.Asked()) {
+      control.ShowFault(FileRole::Selected, FileFault::SizeChanged);
+      return;
+    }
+    ScanPlannedBlock(state, steps[blocks.CurrentSlot()], got, cells);
+    loop.BlockDone(state.Position, size);
+  }
+  // The blocks were not read past the size, and may have been read before
+  // the file changed: its size now tells whether it grew or shrank since.
+  if (!loop.Going()) return;
+  const int64_t now = file.Size();
+  if (now != size) {
+    control.ShowFault(FileRole::Selected, now < 0 ? FileFault::Read : FileFault::SizeChanged);
+  }
 }
 
 }  // namespace tamarack

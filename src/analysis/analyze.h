@@ -31,6 +31,10 @@ class Analyzer {
   // Reads and scans block after block until the end of the file, a stop or
   // a fault.
   void ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop);
+  // The same for a file that may be read on other threads: a thread of its
+  // own shares the reading and the splitting of the blocks into the scan's
+  // steps with this one.
+  void ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop& loop);
 
   OperationContext& context_;
   AnalysisResult result_;

@@ -95,31 +95,78 @@ void EndRun(ScanState& state) {
   state.RunIsError = false;
 }
 
-void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells) {
-  assert(count >= 0 && state.Position <= state.FileSize - count);
-  state.BlockBytes = count;
-  state.BlockIndex = 0;
+namespace {
+
+// Splits the block into its steps, in order: zeros(count) for a stretch of
+// zero bytes that may be or join a run that matters, other(count) for a
+// stretch that begins and ends with a non-zero byte and holds no such run.
+// The steps follow from the bytes alone, not from the scan so far.
+template <typename Zeros, typename Other>
+void WalkBlock(const uint8_t* bytes, int32_t count, Zeros zeros, Other other) {
   int32_t i = LeadingZeroBytes(bytes, count);
-  if (i > 0) CountZeroBytes(state, i, cells);
+  if (i > 0) zeros(i);
   // From here on bytes[i] is not zero, so each run found below starts after
   // it and the stretch before the run ends with a non-zero byte.
   while (i < count) {
     const int32_t w = NextZeroWindow(bytes, i, count);
     if (w < 0) {
       const int32_t tail = TrailingZeroBytes(bytes + i, count - i);
-      CountOtherBytes(state, count - i - tail, cells);
-      if (tail > 0) CountZeroBytes(state, tail, cells);
+      other(count - i - tail);
+      if (tail > 0) zeros(tail);
       break;
     }
     const int32_t runStart = w - TrailingZeroBytes(bytes + i, w - i);
     const int32_t runEnd =
         w + WordBytes + LeadingZeroBytes(bytes + w + WordBytes, count - w - WordBytes);
-    CountOtherBytes(state, runStart - i, cells);
-    CountZeroBytes(state, runEnd - runStart, cells);
+    other(runStart - i);
+    zeros(runEnd - runStart);
     i = runEnd;
   }
+}
+
+void BeginBlock(ScanState& state, int32_t count) {
+  assert(count >= 0 && state.Position <= state.FileSize - count);
+  state.BlockBytes = count;
+  state.BlockIndex = 0;
+}
+
+void EndBlock(ScanState& state, int32_t count) {
   state.Position += count;
   state.BlockIndex = 0;
+}
+
+}  // namespace
+
+void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells) {
+  BeginBlock(state, count);
+  WalkBlock(
+      bytes, count, [&](int32_t n) { CountZeroBytes(state, n, cells); },
+      [&](int32_t n) { CountOtherBytes(state, n, cells); });
+  EndBlock(state, count);
+}
+
+void PlanBlock(const uint8_t* bytes, int32_t count, ScanSteps& steps) {
+  steps.clear();
+  WalkBlock(
+      bytes, count,
+      [&](int32_t n) {
+        steps.push_back({n, true});
+      },
+      [&](int32_t n) {
+        steps.push_back({n, false});
+      });
+}
+
+void ScanPlannedBlock(ScanState& state, const ScanSteps& steps, int32_t count, CellSink& cells) {
+  BeginBlock(state, count);
+  for (const ScanStep& step : steps) {
+    if (step.Zeros) {
+      CountZeroBytes(state, step.Length, cells);
+    } else {
+      CountOtherBytes(state, step.Length, cells);
+    }
+  }
+  EndBlock(state, count);
 }
 
 void FinishScan(ScanState& state, CellSink& cells) {

@@ -6,7 +6,7 @@
 #include "core/operation_loop.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
-#include "repair/block_read_ahead.h"
+#include "core/block_read_ahead.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "repair/zero_fill.h"

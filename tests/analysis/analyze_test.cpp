@@ -9,6 +9,7 @@
 
 #include "core/block_grid.h"
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 
 namespace tamarack::testing {
 namespace {
@@ -258,6 +259,77 @@ TEST_F(AnalyzeTest, FileGoneSinceSelectionIsNotScanned) {
   Run();
   ExpectEndedEarly();
   EXPECT_TRUE(CellLetters().empty());
+}
+
+// The same scan of a file on the disk, which a thread of its own helps to
+// read: the outcome must be the one of the scan read block by block.
+class AnalyzeRealFileTest : public RealFilesTest {
+ protected:
+  void Prepare(const std::vector<uint8_t>& bytes) {
+    path = temp.File("film.avi");
+    WriteRealFile(path, bytes);
+    SelectFile(path);
+  }
+  void OnPump(int number, std::function<void()> during) {
+    const int base = pump.Calls;
+    pump.OnPump = [base, number, during](int call) {
+      if (call - base == number) during();
+    };
+  }
+  const AnalysisResult& Summary() const { return program->Analysis.LastResult(); }
+
+  std::string path;
+};
+
+TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) {
+  // Error runs within a block, across block edges, one of a whole block and
+  // more, and many short runs, in 32 blocks and a part.
+  std::vector<uint8_t> film = FilmBytes(32 * 262144 + 5000);
+  Zero(film, 14001, 19000);
+  Zero(film, 262144 - 3000, 262144 + 3000);
+  Zero(film, 5 * 262144 - 100, 7 * 262144 + 100);
+  Zero(film, 20 * 262144 + 1, 20 * 262144 + 1025);
+  Zero(film, 32 * 262144 + 1000, 32 * 262144 + 2900);
+  Prepare(film);
+  dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+  program->RunCommand(AnalyzeButton);
+  const AnalysisResult onDisk = Summary();
+
+  // The scan of the same bytes read from memory, block by block.
+  struct InMemory : ProgramTest {
+    void TestBody() override {}
+    AnalysisResult Analyze(const std::vector<uint8_t>& bytes) {
+      AddFile(FilmPath, bytes);
+      SelectFile(FilmPath);
+      dialogs.Expect(MessageKind::Information, "Analysis complete.*");
+      program->RunCommand(AnalyzeButton);
+      return program->Analysis.LastResult();
+    }
+  };
+  const AnalysisResult inMemory = InMemory().Analyze(film);
+
+  ASSERT_TRUE(onDisk.Completed);
+  EXPECT_GT(onDisk.Runs.size(), 3u);
+  EXPECT_EQ(onDisk.ErrorBytes, inMemory.ErrorBytes);
+  EXPECT_EQ(onDisk.Runs, inMemory.Runs);
+  EXPECT_EQ(onDisk.Codes, inMemory.Codes);
+  EXPECT_EQ(onDisk.Cells, inMemory.Cells);
+}
+
+// A file that shrinks, or grows, while a thread may have read ahead.
+class AnalyzeResizedFileTest : public AnalyzeRealFileTest,
+                               public ::testing::WithParamInterface<int64_t> {};
+
+INSTANTIATE_TEST_SUITE_P(NewSizes, AnalyzeResizedFileTest,
+                         ::testing::Values(3000000, 32 * 262144 + 100));
+
+TEST_P(AnalyzeResizedFileTest, FileThatChangesSizeDuringTheScanEndsWithAMessage) {
+  Prepare(FilmBytes(32 * 262144));
+  OnPump(2, [this] { std::filesystem::resize_file(path, static_cast<uintmax_t>(GetParam())); });
+  dialogs.Expect(MessageKind::Error, SizeChangedText);
+  program->RunCommand(AnalyzeButton);
+  EXPECT_FALSE(Summary().Completed);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "core/block_grid.h"
-#include "real_files.h"
+#include "support/real_files.h"
 #include "repair/file_blocks.h"
 #include "support/program_fixture.h"
 

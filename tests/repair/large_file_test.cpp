@@ -16,7 +16,7 @@
 
 #include "analysis/analysis_report.h"
 #include "core/block_grid.h"
-#include "repair/real_files.h"
+#include "support/real_files.h"
 #include "support/large_files.h"
 #include "support/program_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
-#include "repair/real_files.h"
+#include "support/real_files.h"
 #include "support/program_fixture.h"
 #include "support/test_bytes.h"
 

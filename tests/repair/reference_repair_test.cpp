@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/block_grid.h"
-#include "real_files.h"
+#include "support/real_files.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "support/program_fixture.h"

@@ -1,4 +1,4 @@
-#include "repair/block_read_ahead.h"
+#include "core/block_read_ahead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,7 @@ namespace {
 // Blocks read ahead of the one in use: enough for the reading never to wait
 // on a caller that is busy with one block for a moment, and few enough that
 // a stopped operation has read little for nothing.
-constexpr int64_t SlotsReadingAhead = 8;
+constexpr auto SlotsReadingAhead = static_cast<int64_t>(BlockReadAhead::MaxSlots);
 // The bytes of each file a reading thread reads and compares at a time.
 constexpr int32_t ComparedPiece = 65536;
 // With many files the slots hold fewer blocks of each, so that the buffers
@@ -20,8 +20,9 @@ constexpr int64_t BlocksHeld = 64;
 
 }  // namespace
 
-BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize)
-    : files_(std::move(files)), size_(size), blockSize_(blockSize) {
+BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize,
+                               BlockWork work)
+    : files_(std::move(files)), size_(size), blockSize_(blockSize), work_(std::move(work)) {
   // A file of one block has nothing to overlap.
   atOffsets_ = size > blockSize && std::all_of(files_.begin(), files_.end(),
                                                [](ByteFile* f) { return f->ReadsOnAnyThread(); });
@@ -56,12 +57,14 @@ void BlockReadAhead::StopThread() {
   reader_.join();
 }
 
-BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) {
-  return slots_[static_cast<size_t>(block % static_cast<int64_t>(slots_.size()))];
+size_t BlockReadAhead::SlotIndex(int64_t block) const {
+  return static_cast<size_t>(block % static_cast<int64_t>(slots_.size()));
 }
 
+BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) { return slots_[SlotIndex(block)]; }
+
 const BlockReadAhead::Slot& BlockReadAhead::SlotOf(int64_t block) const {
-  return slots_[static_cast<size_t>(block % static_cast<int64_t>(slots_.size()))];
+  return slots_[SlotIndex(block)];
 }
 
 int32_t BlockReadAhead::AskedOf(int64_t block) const {
@@ -80,14 +83,16 @@ bool BlockReadAhead::ReadBlock(int64_t block) {
     slot.Agree = std::all_of(slot.Buffers.begin(), slot.Buffers.end(), [&](const AlignedBuffer& b) {
       return std::memcmp(b.data(), slot.Buffers[0].data(), static_cast<size_t>(asked)) == 0;
     });
+    if (work_) work_(SlotIndex(block), slot.Buffers[0].data(), asked);
     return (block + 1) * blockSize_ < size_;
   }
   // A piece of every file at a time, compared at once: the pieces are still
   // in the processor's own cache then, where whole blocks of two files would
-  // crowd each other out of it.
+  // crowd each other out of it. A single file is read a block at a time.
+  const int32_t pieceSize = files_.size() > 1 ? ComparedPiece : blockSize_;
   bool agree = true;
-  for (int32_t at = 0; at < asked; at += ComparedPiece) {
-    const int32_t n = std::min(ComparedPiece, asked - at);
+  for (int32_t at = 0; at < asked; at += pieceSize) {
+    const int32_t n = std::min(pieceSize, asked - at);
     const auto length = static_cast<size_t>(n);
     for (size_t k = 0; k < files_.size(); ++k) {
       uint8_t* piece = slot.Buffers[k].data() + at;
@@ -104,6 +109,7 @@ bool BlockReadAhead::ReadBlock(int64_t block) {
   }
   std::fill(slot.Got.begin(), slot.Got.end(), asked);
   slot.Agree = agree;
+  if (work_) work_(SlotIndex(block), slot.Buffers[0].data(), asked);
   return (block + 1) * blockSize_ < size_;
 }
 
@@ -192,6 +198,8 @@ int32_t BlockReadAhead::Asked() const { return AskedOf(taken_ - 1); }
 int32_t BlockReadAhead::Got(size_t k) const { return SlotOf(taken_ - 1).Got[k]; }
 
 bool BlockReadAhead::BlocksAgree() const { return SlotOf(taken_ - 1).Agree; }
+
+size_t BlockReadAhead::CurrentSlot() const { return SlotIndex(taken_ - 1); }
 
 uint8_t* BlockReadAhead::Block(size_t k) { return SlotOf(taken_ - 1).Buffers[k].data(); }
 

@@ -1,4 +1,4 @@
-#include "repair/block_read_ahead.h"
+#include "core/block_read_ahead.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -28,10 +29,19 @@ namespace tamarack {
 // then, on the caller's thread.
 class BlockReadAhead {
  public:
+  // The most slots the blocks are read into.
+  static constexpr size_t MaxSlots = 8;
+  // Work on a block of the first file, done where the block was read, on
+  // whichever thread, once every file delivered it whole: called with the
+  // index of the slot it is read into, its bytes and their count. Work on
+  // different slots may run at the same time.
+  using BlockWork = std::function<void(size_t slot, const uint8_t* bytes, int32_t count)>;
+
   // Each read asks for a block, or for what is left of the size when that
   // is less: a file that has grown since the size was taken is not read past
   // it.
-  BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize);
+  BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32_t blockSize,
+                 BlockWork work = {});
   // Stops the reading thread; a read under way is finished first.
   ~BlockReadAhead();
   BlockReadAhead(const BlockReadAhead&) = delete;
@@ -50,6 +60,8 @@ class BlockReadAhead {
   // True when every file delivered the current block whole and holds the
   // same bytes in it as the first file.
   bool BlocksAgree() const;
+  // The index of the slot that holds the current block, below MaxSlots.
+  size_t CurrentSlot() const;
   // The bytes of file k in the current block; the caller may change them,
   // and they stay valid until the next call of NextBlock.
   uint8_t* Block(size_t k);
@@ -66,6 +78,7 @@ class BlockReadAhead {
     int64_t Holds = -1;  // the block read into the slot while reading ahead
   };
 
+  size_t SlotIndex(int64_t block) const;
   Slot& SlotOf(int64_t block);
   const Slot& SlotOf(int64_t block) const;
   int32_t AskedOf(int64_t block) const;
@@ -85,6 +98,7 @@ class BlockReadAhead {
   std::vector<ByteFile*> files_;
   int64_t size_;
   int32_t blockSize_;
+  BlockWork work_;
   bool atOffsets_ = false;  // blocks are read at their offsets, not in order
   std::vector<Slot> slots_;
   int64_t taken_ = 0;  // blocks handed to the caller, the last one still in use
