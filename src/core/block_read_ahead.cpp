@@ -71,20 +71,20 @@ int32_t BlockReadAhead::AskedOf(int64_t block) const {
   return static_cast<int32_t>(std::clamp<int64_t>(size_ - block * blockSize_, 0, blockSize_));
 }
 
-bool BlockReadAhead::ReadBlock(int64_t block) {
+BlockReadAhead::Outcome BlockReadAhead::ReadBlock(int64_t block, bool atHandOnly) {
   Slot& slot = SlotOf(block);
   const int32_t asked = AskedOf(block);
   slot.Agree = false;
   if (!atOffsets_) {
     for (size_t k = 0; k < files_.size(); ++k) {
       slot.Got[k] = files_[k]->Read(slot.Buffers[k].data(), asked);
-      if (slot.Got[k] != asked) return false;
+      if (slot.Got[k] != asked) return Outcome::Last;
     }
     slot.Agree = std::all_of(slot.Buffers.begin(), slot.Buffers.end(), [&](const AlignedBuffer& b) {
       return std::memcmp(b.data(), slot.Buffers[0].data(), static_cast<size_t>(asked)) == 0;
     });
     if (work_) work_(SlotIndex(block), slot.Buffers[0].data(), asked);
-    return (block + 1) * blockSize_ < size_;
+    return EndOf(block);
   }
   // A piece of every file at a time, compared at once: the pieces are still
   // in the processor's own cache then, where whole blocks of two files would
@@ -96,13 +96,16 @@ bool BlockReadAhead::ReadBlock(int64_t block) {
     const auto length = static_cast<size_t>(n);
     for (size_t k = 0; k < files_.size(); ++k) {
       uint8_t* piece = slot.Buffers[k].data() + at;
-      const int32_t got = files_[k]->ReadAt(block * blockSize_ + at, piece, n);
+      const int64_t offset = block * blockSize_ + at;
+      const int32_t got = atHandOnly ? files_[k]->ReadCachedAt(offset, piece, n)
+                                     : files_[k]->ReadAt(offset, piece, n);
+      if (got != n && atHandOnly) return Outcome::NotAtHand;
       if (got != n) {
         // The block ends here for every file; the ones before this count as
         // whole, as they would had each read its block at once.
         std::fill_n(slot.Got.begin(), k, asked);
         slot.Got[k] = got < 0 ? -1 : at + got;
-        return false;
+        return Outcome::Last;
       }
       agree = agree && (k == 0 || std::memcmp(piece, slot.Buffers[0].data() + at, length) == 0);
     }
@@ -110,7 +113,11 @@ bool BlockReadAhead::ReadBlock(int64_t block) {
   std::fill(slot.Got.begin(), slot.Got.end(), asked);
   slot.Agree = agree;
   if (work_) work_(SlotIndex(block), slot.Buffers[0].data(), asked);
-  return (block + 1) * blockSize_ < size_;
+  return EndOf(block);
+}
+
+BlockReadAhead::Outcome BlockReadAhead::EndOf(int64_t block) const {
+  return (block + 1) * blockSize_ < size_ ? Outcome::More : Outcome::Last;
 }
 
 int64_t BlockReadAhead::TakeBlockToRead() {
@@ -122,9 +129,9 @@ int64_t BlockReadAhead::TakeBlockToRead() {
   return block;
 }
 
-void BlockReadAhead::BlockRead(int64_t block, bool more) {
+void BlockReadAhead::BlockRead(int64_t block, Outcome outcome) {
   SlotOf(block).Holds = block;
-  if (!more) lastBlock_ = std::min(lastBlock_, block);
+  if (outcome != Outcome::More) lastBlock_ = std::min(lastBlock_, block);
 }
 
 void BlockReadAhead::ReadOnThread() {
@@ -142,15 +149,26 @@ void BlockReadAhead::ReadOnThread() {
       readerWaiting_ = false;
       continue;
     }
+    // The thread reads only what is in memory already. When the file must
+    // come from the disk, the disk sets the pace, and reads from two threads
+    // would only mislead the host's reading ahead: the thread leaves the
+    // block and all after it to the caller, which reads them in order.
     lock.unlock();
-    const bool more = ReadBlock(block);
+    const Outcome outcome = ReadBlock(block, true);
     lock.lock();
-    BlockRead(block, more);
-    if (callerWaitsFor_ >= 0 &&
-        (SlotOf(callerWaitsFor_).Holds == callerWaitsFor_ || callerWaitsFor_ > lastBlock_)) {
-      callerWakes_.notify_one();
+    if (outcome == Outcome::NotAtHand) {
+      SlotOf(block).Left = block;
+    } else {
+      BlockRead(block, outcome);
     }
+    if (callerWaitsFor_ >= 0 && CallerMayGoOn(callerWaitsFor_)) callerWakes_.notify_one();
+    if (outcome == Outcome::NotAtHand) return;
   }
+}
+
+bool BlockReadAhead::CallerMayGoOn(int64_t block) const {
+  const Slot& slot = SlotOf(block);
+  return slot.Holds == block || slot.Left == block || block > lastBlock_;
 }
 
 int64_t BlockReadAhead::FreeSlots(int64_t block) const {
@@ -167,18 +185,19 @@ void BlockReadAhead::NextBlock() {
     }
     const Slot& slot = SlotOf(block);
     while (slot.Holds != block && block <= lastBlock_) {
-      // Rather than wait for the thread, this one reads the next block that
-      // nobody reads yet, which may be this block or one further on.
-      const int64_t ahead = TakeBlockToRead();
+      // A block the thread left is read here. Rather than wait for the
+      // thread, this one reads the next block that nobody reads yet, which
+      // may be this block or one further on.
+      const int64_t ahead = slot.Left == block ? block : TakeBlockToRead();
       if (ahead >= 0) {
         lock.unlock();
-        const bool more = ReadBlock(ahead);
+        const Outcome outcome = ReadBlock(ahead, false);
         lock.lock();
-        BlockRead(ahead, more);
+        BlockRead(ahead, outcome);
         continue;
       }
       callerWaitsFor_ = block;
-      callerWakes_.wait(lock, [&] { return slot.Holds == block || block > lastBlock_; });
+      callerWakes_.wait(lock, [&] { return CallerMayGoOn(block); });
       callerWaitsFor_ = -1;
     }
     if (slot.Holds == block && block <= lastBlock_) return;
@@ -190,7 +209,7 @@ void BlockReadAhead::NextBlock() {
   } else {
     taken_ = block + 1;
   }
-  ReadBlock(block);
+  ReadBlock(block, false);
 }
 
 int32_t BlockReadAhead::Asked() const { return AskedOf(taken_ - 1); }

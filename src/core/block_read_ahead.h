@@ -21,7 +21,9 @@ namespace tamarack {
 // The caller goes on with the blocks in order, and rarely has to look again
 // at blocks that agree; it reads a block itself rather than wait for the
 // thread, so that both processors of a small machine are busy and neither
-// waits on the other for long. Otherwise each block is read when asked for,
+// waits on the other for long. The thread reads only what is in memory
+// already; from the first block that has to come from the disk on, the
+// caller reads alone, in order. Otherwise each block is read when asked for,
 // from the files' current positions, which the caller has set to their
 // start, and in order. Either way the caller sees the same blocks with the
 // same outcomes: the reading ahead ends at a read that does not deliver what
@@ -76,20 +78,29 @@ class BlockReadAhead {
     std::vector<int32_t> Got;
     bool Agree = false;
     int64_t Holds = -1;  // the block read into the slot while reading ahead
+    int64_t Left = -1;   // the block the thread left for the caller to read
   };
+  // How reading a block went: the reading may go on past it, or not (the
+  // size is reached, or a read did not deliver what it asked); or, reading
+  // only what is at hand, some of it was not.
+  enum class Outcome { More, Last, NotAtHand };
 
   size_t SlotIndex(int64_t block) const;
   Slot& SlotOf(int64_t block);
   const Slot& SlotOf(int64_t block) const;
   int32_t AskedOf(int64_t block) const;
-  // Reads the block into its slot; false when the reading cannot go on
-  // past it: a read did not deliver what it asked, or the size is reached.
-  bool ReadBlock(int64_t block);
+  // Reads the block into its slot, only what is at hand in memory when
+  // asked so.
+  Outcome ReadBlock(int64_t block, bool atHandOnly);
+  Outcome EndOf(int64_t block) const;
   // The next block to read ahead, taken off for the one who reads it; -1
   // when there is none, or no free slot for it. Holds the mutex.
   int64_t TakeBlockToRead();
   // Notes a block read ahead. Holds the mutex.
-  void BlockRead(int64_t block, bool more);
+  void BlockRead(int64_t block, Outcome outcome);
+  // True when the caller that waits for the block may go on: it is read,
+  // left for the caller, or past where the reading ended. Holds the mutex.
+  bool CallerMayGoOn(int64_t block) const;
   void ReadOnThread();
   // The slots free for reading the block into.
   int64_t FreeSlots(int64_t block) const;

@@ -32,6 +32,12 @@ class ByteFile {
   // Puts the data written so far on the disk (fdatasync). Returns false when
   // that failed: the data may then be lost.
   virtual bool Sync() = 0;
+  // Reads as ReadAt does, but only what the host has at hand without waiting
+  // for the disk: fewer bytes than asked, maybe none, when the rest is not
+  // at hand; -1 on error. A host that cannot tell reads as ReadAt does.
+  virtual int32_t ReadCachedAt(int64_t offset, void* buffer, int32_t count) {
+    return ReadAt(offset, buffer, count);
+  }
   // True when ReadAt may be called on other threads, several at once, while
   // the program goes on using this and other files of its file system; a
   // file whose calls share state with other files' calls says no.

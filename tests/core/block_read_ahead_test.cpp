@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,14 @@ class MemoryFile : public ByteFile {
     BytesRead += n;
     return n;
   }
+  // Bytes from NotAtHandFrom on are not at hand: they would have to come
+  // from the disk. Nor is the faulty byte, which the disk cannot deliver.
+  int32_t ReadCachedAt(int64_t offset, void* buffer, int32_t count) override {
+    const bool faulty = offset <= FaultyByte && FaultyByte < offset + count;
+    if (offset + count <= NotAtHandFrom && !faulty) return ReadAt(offset, buffer, count);
+    ++Misses;
+    return 0;
+  }
   int32_t Write(const void*, int32_t) override { return -1; }
   bool Seek(int64_t offset) override {
     position_ = static_cast<size_t>(offset);
@@ -52,6 +61,8 @@ class MemoryFile : public ByteFile {
 
   std::atomic<int64_t> BytesRead{0};
   int64_t FaultyByte = -1;
+  int64_t NotAtHandFrom = std::numeric_limits<int64_t>::max();
+  std::atomic<int> Misses{0};
   bool ShortRead = false;
 
  private:
@@ -134,6 +145,26 @@ TEST_P(BlockReadAheadTest, EndsTheReadingAheadAtAReadThatFallsShort) {
       EXPECT_EQ(a.BytesRead, 5 * Block);
     }
   }
+}
+
+// The thread reads only what is at hand; from the first block that is not,
+// it leaves the reading to the caller, which still gets every block once.
+TEST_P(BlockReadAheadTest, BlocksNotAtHandAreLeftToTheCaller) {
+  const int64_t size = 40 * Block;
+  const std::vector<uint8_t> bytes = RandomBytes(static_cast<size_t>(size), 6);
+  MemoryFile a(bytes, GetParam());
+  MemoryFile b(bytes, GetParam());
+  b.NotAtHandFrom = 10 * Block + 1;
+  BlockReadAhead blocks({&a, &b}, size, Block);
+  for (int64_t at = 0; at < size; at += Block) {
+    blocks.NextBlock();
+    ASSERT_EQ(blocks.Got(0), Block) << at;
+    ASSERT_EQ(blocks.Got(1), Block) << at;
+    EXPECT_TRUE(blocks.BlocksAgree()) << at;
+    EXPECT_EQ(std::memcmp(blocks.Block(1), bytes.data() + at, Block), 0) << at;
+  }
+  EXPECT_EQ(b.BytesRead, size);
+  EXPECT_LE(b.Misses, GetParam() ? 1 : 0);
 }
 
 // A caller that stops early leaves at most a few blocks read for nothing;
