@@ -68,8 +68,9 @@ class BlockReadAhead {
   // and they stay valid until the next call of NextBlock.
   uint8_t* Block(size_t k);
   const uint8_t* Block(size_t k) const;
-  // True when the blocks are read ahead with a thread of their own: until a
-  // block is asked for past where that reading ended.
+  // True from the start of a thread of their own, which reads blocks ahead
+  // until it leaves the reading to the caller, until a block is asked for
+  // past where the reading ahead ended.
   bool ReadsAhead() const { return reader_.joinable(); }
 
  private:
