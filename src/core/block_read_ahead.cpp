@@ -137,6 +137,12 @@ void BlockReadAhead::BlockRead(int64_t block, Outcome outcome) {
 void BlockReadAhead::ReadOnThread() {
   const auto half = static_cast<int64_t>(slots_.size()) / 2;
   std::unique_lock lock(mutex_);
+  // The caller reads the first block itself: a file that comes from the
+  // disk is then read from its start, which the host's reading ahead takes
+  // for reading in order from the first read on.
+  readerWaiting_ = true;
+  readerWakes_.wait(lock, [&] { return stopping_ || taken_ > 0; });
+  readerWaiting_ = false;
   for (;;) {
     const int64_t block = TakeBlockToRead();
     if (block < 0) {
