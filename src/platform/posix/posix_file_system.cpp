@@ -105,12 +105,16 @@ class Descriptor {
   EarlyWriteback writeback_;
 };
 
-int32_t ReadAll(int fd, void* buffer, int32_t count) {
-  if (fd < 0 || count < 0) return -1;
+// Reads count bytes into the buffer, the part from done on at a time with
+// readSome(to, length, done), until all are read, the file ends or a read
+// fails; gives the bytes read, or -1 on error.
+template <typename ReadSome>
+int32_t ReadAllWith(void* buffer, int32_t count, ReadSome readSome) {
+  if (count < 0) return -1;
   auto* out = static_cast<char*>(buffer);
   int32_t done = 0;
   while (done < count) {
-    const ssize_t n = ::read(fd, out + done, static_cast<size_t>(count - done));
+    const ssize_t n = readSome(out + done, static_cast<size_t>(count - done), done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -119,48 +123,36 @@ int32_t ReadAll(int fd, void* buffer, int32_t count) {
     done += static_cast<int32_t>(n);
   }
   return done;
+}
+
+int32_t ReadAll(int fd, void* buffer, int32_t count) {
+  if (fd < 0) return -1;
+  return ReadAllWith(buffer, count,
+                     [fd](char* to, size_t length, int32_t) { return ::read(fd, to, length); });
 }
 
 // Reads as ReadAll does, at offset, without moving the file's position.
 int32_t ReadAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
-  if (fd < 0 || offset < 0 || count < 0) return -1;
-  auto* out = static_cast<char*>(buffer);
-  int32_t done = 0;
-  while (done < count) {
-    const ssize_t n = ::pread(fd, out + done, static_cast<size_t>(count - done),
-                              static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (n == 0) break;
-    done += static_cast<int32_t>(n);
-  }
-  return done;
+  if (fd < 0 || offset < 0) return -1;
+  return ReadAllWith(buffer, count, [fd, offset](char* to, size_t length, int32_t done) {
+    return ::pread(fd, to, length, static_cast<off_t>(offset + done));
+  });
 }
 
 // Reads as ReadAllAt does, but only the bytes in the page cache: it stops
 // where the next would have to come from the disk. A file system that cannot
-// tell has the rest read the plain way.
+// tell has them read the plain way.
 int32_t ReadCachedAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
 #if defined(RWF_NOWAIT)
-  if (fd < 0 || offset < 0 || count < 0) return -1;
-  auto* out = static_cast<char*>(buffer);
-  int32_t done = 0;
-  while (done < count) {
-    iovec piece{out + done, static_cast<size_t>(count - done)};
-    const ssize_t n = ::preadv2(fd, &piece, 1, static_cast<off_t>(offset + done), RWF_NOWAIT);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN) return done;
-      if (errno != EOPNOTSUPP) return -1;
-      const int32_t rest = ReadAllAt(fd, offset + done, out + done, count - done);
-      return rest < 0 ? -1 : done + rest;
-    }
-    if (n == 0) break;
-    done += static_cast<int32_t>(n);
-  }
-  return done;
+  if (fd < 0 || offset < 0) return -1;
+  return ReadAllWith(buffer, count, [fd, offset](char* to, size_t length, int32_t done) {
+    const auto at = static_cast<off_t>(offset + done);
+    iovec piece{to, length};
+    const ssize_t n = ::preadv2(fd, &piece, 1, at, RWF_NOWAIT);
+    if (n >= 0 || errno == EINTR) return n;
+    if (errno == EAGAIN) return ssize_t{0};  // the rest is not in the page cache
+    return errno == EOPNOTSUPP ? ::pread(fd, to, length, at) : n;
+  });
 #else
   return ReadAllAt(fd, offset, buffer, count);
 #endif
