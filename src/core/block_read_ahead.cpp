@@ -27,9 +27,13 @@ BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32
   atOffsets_ = size > blockSize && std::all_of(files_.begin(), files_.end(),
                                                [](ByteFile* f) { return f->ReadsOnAnyThread(); });
   const int64_t fileCount = std::max<int64_t>(1, static_cast<int64_t>(files_.size()));
-  const int64_t slots =
-      atOffsets_ ? std::clamp<int64_t>(BlocksHeld / fileCount, 2, SlotsReadingAhead) : 1;
-  for (int64_t s = 0; s < slots; ++s) {
+  const int64_t slotsAhead = std::clamp<int64_t>(BlocksHeld / fileCount, 2, SlotsReadingAhead);
+  // A file that comes from the disk is read by the caller alone, in order,
+  // into a single slot: the disk sets the pace then, the thread would find
+  // nothing at hand, and one slot stays in the processor's cache where
+  // several would push each other out of it.
+  const bool ahead = atOffsets_ && AheadAtHand(slotsAhead);
+  for (int64_t s = 0; s < (ahead ? slotsAhead : 1); ++s) {
     Slot slot;
     for (size_t k = 0; k < files_.size(); ++k) {
       slot.Buffers.emplace_back(static_cast<size_t>(blockSize));
@@ -37,7 +41,7 @@ BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32
     slot.Got.assign(files_.size(), 0);
     slots_.push_back(std::move(slot));
   }
-  if (!atOffsets_) return;
+  if (!ahead) return;
   try {
     reader_ = std::thread([this] { ReadOnThread(); });
   } catch (const std::system_error&) {
@@ -46,6 +50,13 @@ BlockReadAhead::BlockReadAhead(std::vector<ByteFile*> files, int64_t size, int32
 }
 
 BlockReadAhead::~BlockReadAhead() { StopThread(); }
+
+bool BlockReadAhead::AheadAtHand(int64_t blocks) const {
+  const int64_t ahead = std::min(size_ - blockSize_, blockSize_ * blocks);
+  return std::none_of(files_.begin(), files_.end(), [&](ByteFile* file) {
+    return file->BytesAtHand(blockSize_, ahead) == ByteFile::AtHand::NotAll;
+  });
+}
 
 void BlockReadAhead::StopThread() {
   if (!reader_.joinable()) return;
@@ -137,11 +148,12 @@ void BlockReadAhead::BlockRead(int64_t block, Outcome outcome) {
 void BlockReadAhead::ReadOnThread() {
   const auto half = static_cast<int64_t>(slots_.size()) / 2;
   std::unique_lock lock(mutex_);
-  // The caller reads the first block itself: a file that comes from the
-  // disk is then read from its start, which the host's reading ahead takes
-  // for reading in order from the first read on.
+  // The caller reads the first block itself, and the thread begins once it
+  // has: a file that comes from the disk is then read from its start, which
+  // the host's reading ahead takes for reading in order from the first read
+  // on. A look at the second block before that would start the disk there.
   readerWaiting_ = true;
-  readerWakes_.wait(lock, [&] { return stopping_ || taken_ > 0; });
+  readerWakes_.wait(lock, [&] { return stopping_ || firstBlockRead_; });
   readerWaiting_ = false;
   for (;;) {
     const int64_t block = TakeBlockToRead();
@@ -200,6 +212,10 @@ void BlockReadAhead::NextBlock() {
         const Outcome outcome = ReadBlock(ahead, false);
         lock.lock();
         BlockRead(ahead, outcome);
+        if (ahead == 0) {
+          firstBlockRead_ = true;
+          readerWakes_.notify_one();
+        }
         continue;
       }
       callerWaitsFor_ = block;

@@ -22,8 +22,9 @@ namespace tamarack {
 // at blocks that agree; it reads a block itself rather than wait for the
 // thread, so that both processors of a small machine are busy and neither
 // waits on the other for long. The thread reads only what is in memory
-// already; from the first block that has to come from the disk on, the
-// caller reads alone, in order. Otherwise each block is read when asked for,
+// already, and starts only when the first blocks it would read are; from
+// the first block that has to come from the disk on, the caller reads
+// alone, in order. Otherwise each block is read when asked for,
 // from the files' current positions, which the caller has set to their
 // start, and in order. Either way the caller sees the same blocks with the
 // same outcomes: the reading ahead ends at a read that does not deliver what
@@ -102,6 +103,9 @@ class BlockReadAhead {
   // True when the caller that waits for the block may go on: it is read,
   // left for the caller, or past where the reading ended. Holds the mutex.
   bool CallerMayGoOn(int64_t block) const;
+  // False when the blocks after the first, as many as given, are not all
+  // in memory, as far as the files can tell.
+  bool AheadAtHand(int64_t blocks) const;
   void ReadOnThread();
   // The slots free for reading the block into.
   int64_t FreeSlots(int64_t block) const;
@@ -122,7 +126,8 @@ class BlockReadAhead {
   // The last block read ahead: the first one that ended the reading.
   int64_t lastBlock_ = std::numeric_limits<int64_t>::max();
   bool stopping_ = false;        // the thread is asked to stop
-  bool readerWaiting_ = false;   // the thread waits for free slots
+  bool readerWaiting_ = false;   // the thread waits for free slots or the first block
+  bool firstBlockRead_ = false;  // the caller has read the first block
   int64_t callerWaitsFor_ = -1;  // the block the caller waits for, -1 when it does not
   std::thread reader_;
 };

@@ -38,6 +38,15 @@ class ByteFile {
   virtual int32_t ReadCachedAt(int64_t offset, void* buffer, int32_t count) {
     return ReadAt(offset, buffer, count);
   }
+  // Whether the host holds the count bytes at offset in memory, so that
+  // reading them waits for no disk: all of them, not all, or unknown where
+  // the host cannot tell. It only looks, and starts no reading.
+  enum class AtHand { All, NotAll, Unknown };
+  virtual AtHand BytesAtHand(int64_t offset, int64_t count) {
+    (void)offset;
+    (void)count;
+    return AtHand::Unknown;
+  }
   // True when ReadAt may be called on other threads, several at once, while
   // the program goes on using this and other files of its file system; a
   // file whose calls share state with other files' calls says no.

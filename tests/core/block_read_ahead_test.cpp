@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/test_bytes.h"
@@ -31,6 +33,9 @@ class MemoryFile : public ByteFile {
     return n;
   }
   int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
+    // The first block comes slowly, as from a disk.
+    if (offset == 0) std::this_thread::sleep_for(std::chrono::milliseconds(SlowStartMs));
+    if (offset == 0) FirstBlockRead = true;
     const bool faulty =
         offset <= FaultyByte && FaultyByte < offset + count && !faulted_.exchange(true);
     if (faulty && !ShortRead) return -1;
@@ -44,10 +49,14 @@ class MemoryFile : public ByteFile {
   // Bytes from NotAtHandFrom on are not at hand: they would have to come
   // from the disk. Nor is the faulty byte, which the disk cannot deliver.
   int32_t ReadCachedAt(int64_t offset, void* buffer, int32_t count) override {
+    if (!FirstBlockRead) ++ReadsBeforeTheFirst;
     const bool faulty = offset <= FaultyByte && FaultyByte < offset + count;
     if (offset + count <= NotAtHandFrom && !faulty) return ReadAt(offset, buffer, count);
     ++Misses;
     return 0;
+  }
+  AtHand BytesAtHand(int64_t offset, int64_t count) override {
+    return offset + count <= NotAtHandFrom ? AtHand::All : AtHand::NotAll;
   }
   int32_t Write(const void*, int32_t) override { return -1; }
   bool Seek(int64_t offset) override {
@@ -63,6 +72,9 @@ class MemoryFile : public ByteFile {
   int64_t FaultyByte = -1;
   int64_t NotAtHandFrom = std::numeric_limits<int64_t>::max();
   std::atomic<int> Misses{0};
+  std::atomic<bool> FirstBlockRead{false};
+  std::atomic<int> ReadsBeforeTheFirst{0};
+  int SlowStartMs = 0;
   bool ShortRead = false;
 
  private:
@@ -165,6 +177,37 @@ TEST_P(BlockReadAheadTest, BlocksNotAtHandAreLeftToTheCaller) {
   }
   EXPECT_EQ(b.BytesRead, size);
   EXPECT_LE(b.Misses, GetParam() ? 1 : 0);
+}
+
+// A file whose first blocks are not in memory comes from the disk: the
+// caller reads it alone, and no read looks for bytes at hand.
+TEST_P(BlockReadAheadTest, AFileNotInMemoryIsReadByTheCallerAlone) {
+  const int64_t size = 20 * Block;
+  const std::vector<uint8_t> bytes = RandomBytes(static_cast<size_t>(size), 7);
+  MemoryFile a(bytes, GetParam());
+  MemoryFile b(bytes, GetParam());
+  b.NotAtHandFrom = 2 * Block;
+  BlockReadAhead blocks({&a, &b}, size, Block);
+  EXPECT_FALSE(blocks.ReadsAhead());
+  for (int64_t at = 0; at < size; at += Block) {
+    blocks.NextBlock();
+    ASSERT_EQ(blocks.Got(1), Block) << at;
+    EXPECT_EQ(std::memcmp(blocks.Block(1), bytes.data() + at, Block), 0) << at;
+    EXPECT_EQ(blocks.CurrentSlot(), 0u) << "one slot serves";
+  }
+  EXPECT_EQ(a.BytesRead + b.BytesRead, 2 * size);
+  EXPECT_EQ(b.Misses, 0);
+}
+
+// The caller's read of the first block is the first read of all, however
+// long it takes: the thread waits for it.
+TEST_P(BlockReadAheadTest, TheFirstBlockIsReadFirst) {
+  MemoryFile file(RandomBytes(20 * Block, 8), GetParam());
+  file.SlowStartMs = 50;
+  BlockReadAhead blocks({&file}, 20 * Block, Block);
+  for (int k = 0; k < 20; ++k) blocks.NextBlock();
+  EXPECT_EQ(file.ReadsBeforeTheFirst, 0);
+  EXPECT_EQ(file.BytesRead, 20 * Block);
 }
 
 // A caller that stops early leaves at most a few blocks read for nothing;

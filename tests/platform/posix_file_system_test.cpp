@@ -177,6 +177,22 @@ TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {
   EXPECT_EQ(std::string(buffer, 2), "cd");
 }
 
+// Bytes just written are in memory; a hole never read is not, and asking
+// about it does not read it.
+TEST_F(PosixFileSystemTest, TellsWhichBytesAreInMemoryWithoutReadingThem) {
+  const std::string path = WriteFile("film.avi", std::string(65536, 'x'));
+  std::filesystem::resize_file(path, 1 << 20);
+  auto file = files.OpenExisting(path);
+  ASSERT_NE(file, nullptr);
+  const ByteFile::AtHand written = file->BytesAtHand(0, 65536);
+  if (written == ByteFile::AtHand::Unknown) GTEST_SKIP() << "this host cannot tell";
+  EXPECT_EQ(written, ByteFile::AtHand::All);
+  EXPECT_EQ(file->BytesAtHand(4096, 1), ByteFile::AtHand::All);
+  EXPECT_EQ(file->BytesAtHand(512 * 1024, 65536), ByteFile::AtHand::NotAll);
+  EXPECT_EQ(file->BytesAtHand(0, 1 << 20), ByteFile::AtHand::NotAll);
+  EXPECT_EQ(file->BytesAtHand(512 * 1024, 65536), ByteFile::AtHand::NotAll);
+}
+
 // Both ways of making an output file: unnamed where the file system allows
 // it, and under a hidden temporary name.
 class PosixOutputTest : public PosixFileSystemTest,
