@@ -24,11 +24,11 @@ namespace tamarack {
 // waits on the other for long. The thread reads only what is in memory
 // already, and starts only when the first blocks it would read are; from
 // the first block that has to come from the disk on, the caller reads
-// alone, in order. Otherwise each block is read when asked for,
-// from the files' current positions, which the caller has set to their
-// start, and in order. Either way the caller sees the same blocks with the
-// same outcomes: the reading ahead ends at a read that does not deliver what
-// it asked for, or at the size, and any block asked for after that is read
+// alone, in order. Otherwise each block is read when asked for, from the
+// files' current positions, which the caller has set to their start, and
+// in order. Either way the caller sees the same blocks with the same
+// outcomes: the reading ahead ends at a read that does not deliver what it
+// asked for, or at the size, and any block asked for after that is read
 // then, on the caller's thread.
 class BlockReadAhead {
  public:
