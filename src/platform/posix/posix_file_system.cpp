@@ -1,6 +1,10 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
@@ -159,6 +163,19 @@ int32_t ReadCachedAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
 #endif
 }
 
+// True when the file lies on an overlay (as in most containers), whose
+// files hold their data in the page cache of the files beneath: asked about
+// the overlay's file, the page cache finds nothing there.
+bool OnOverlay(int fd) {
+#if defined(__linux__)
+  struct statfs fs {};
+  return ::fstatfs(fd, &fs) == 0 && fs.f_type == OVERLAYFS_SUPER_MAGIC;
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
 // Asks the page cache how much of the range it holds (cachestat, Linux 6.5),
 // which unlike a read starts no reading from the disk. The C library may not
 // name the call yet; its number is the same on the 64-bit hosts named here.
@@ -181,7 +198,9 @@ ByteFile::AtHand BytesInPageCache(int fd, int64_t offset, int64_t count) {
   struct {
     uint64_t Cached, Dirty, Writeback, Evicted, RecentlyEvicted;
   } pages{};
-  if (::syscall(call, fd, &range, &pages, 0) != 0) return ByteFile::AtHand::Unknown;
+  if (OnOverlay(fd) || ::syscall(call, fd, &range, &pages, 0) != 0) {
+    return ByteFile::AtHand::Unknown;
+  }
   const int64_t spanned = (offset + count + page - 1) / page - offset / page;
   return static_cast<int64_t>(pages.Cached) >= spanned ? ByteFile::AtHand::All
                                                        : ByteFile::AtHand::NotAll;
