@@ -10,9 +10,9 @@ are generated once into a folder that outlives the run and reused while their
 size is right. With --cold every timed run starts with the files dropped from
 the page cache (POSIX_FADV_DONTNEED, no root needed); otherwise the cache is
 warmed first. With --cold the script and every command it runs keep to one
-processor: on a virtual machine, reading 1 GiB from the disk took 0.4 s on the
-processor where the one before it had read, and up to 1.1 s on the other, so
-whichever command came first on a processor would carry that cost.
+processor: on a virtual machine, reading 1 GiB from the disk took 0.36 - 0.42 s
+in most runs and up to 1.1 s in others, according to the processor a run was
+on and the one the run before it had used.
 
     bench/compare.py [--cli build/src/tamarack-cli] [--runs 9] [--mib 1024]
                      [--dir /tmp/tamarack-compare] [--cold] [--only NAME ...]

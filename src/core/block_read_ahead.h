@@ -69,9 +69,9 @@ class BlockReadAhead {
   // and they stay valid until the next call of NextBlock.
   uint8_t* Block(size_t k);
   const uint8_t* Block(size_t k) const;
-  // True from the start of a thread of their own, which reads blocks ahead
-  // until it leaves the reading to the caller, until a block is asked for
-  // past where the reading ahead ended.
+  // True while a thread of their own is there: from the start when the
+  // files are in memory, until a block is asked for past where its reading
+  // ended.
   bool ReadsAhead() const { return reader_.joinable(); }
 
  private:

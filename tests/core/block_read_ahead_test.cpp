@@ -33,9 +33,11 @@ class MemoryFile : public ByteFile {
     return n;
   }
   int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
-    // The first block comes slowly, as from a disk.
-    if (offset == 0) std::this_thread::sleep_for(std::chrono::milliseconds(SlowStartMs));
-    if (offset == 0) FirstBlockRead = true;
+    if (offset == 0) {
+      // The first block comes slowly, as from a disk.
+      std::this_thread::sleep_for(std::chrono::milliseconds(SlowStartMs));
+      FirstBlockRead = true;
+    }
     const bool faulty =
         offset <= FaultyByte && FaultyByte < offset + count && !faulted_.exchange(true);
     if (faulty && !ShortRead) return -1;
