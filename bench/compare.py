@@ -12,7 +12,12 @@ the page cache (POSIX_FADV_DONTNEED, no root needed); otherwise the cache is
 warmed first. With --cold the script and every command it runs keep to one
 processor: on a virtual machine, reading 1 GiB from the disk took 0.36 - 0.42 s
 in most runs and up to 1.1 s in others, according to the processor a run was
-on and the one the run before it had used.
+on and the one the run before it had used. And each cold run first reads its
+files in and drops them: a virtual machine whose host takes back free memory
+(free page reporting) hands pages back a few seconds after they are freed, and
+a read into such pages is several times slower (1 GiB from the disk: 0.33 -
+0.38 s into pages just freed, 2.1 - 2.8 s six seconds later). Without this, a
+run's time depends on how long ago the run before it freed its pages.
 
     bench/compare.py [--cli build/src/tamarack-cli] [--runs 9] [--mib 1024]
                      [--dir /tmp/tamarack-compare] [--cold] [--only NAME ...]
@@ -121,6 +126,9 @@ def run_pair(pair, runs, cold, scratch):
         # Nothing an earlier run left to write goes to the disk during this one.
         os.sync()
         if cold:
+            # Read in and dropped right away, so that the run reads into the
+            # pages just freed: see the docstring.
+            warm(pair.inputs)
             drop_cache(pair.inputs)
         elif i < 2:
             warm(pair.inputs)
