@@ -1,5 +1,6 @@
 #include "analysis/analyze.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/block_read_ahead.h"
@@ -23,6 +24,21 @@ class MapCellsNoted : public CellSink {
   BlockGrid& grid_;
   std::vector<Color>& colors_;
 };
+
+// The bytes scanned through one view of the file: sixteen blocks, so that
+// making views costs little and they hold little memory.
+constexpr int64_t ViewBytes = int64_t{16} * ReadBlockSize;
+
+// Ends a scan of bytes read before the file may have changed: shows that it
+// changed size since its size was taken, or, where it did not, that it was
+// not read whole. False when it showed either.
+bool SizeHeldAndReadWhole(OperationControl& control, ByteFile& file, int64_t size, bool whole) {
+  const int64_t now = file.Size();
+  if (now == size && whole) return true;
+  control.ShowFault(FileRole::Selected,
+                    now != size && now >= 0 ? FileFault::SizeChanged : FileFault::Read);
+  return false;
+}
 
 }  // namespace
 
@@ -68,11 +84,16 @@ void Analyzer::ScanFile(ScanState& state) {
 
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
   ByteFile& file = context_.Selected.File();
-  if (file.ReadsOnAnyThread() && state.FileSize > ReadBlockSize) {
+  OperationControl& control = context_.Control;
+  if (ScanBlocksViewed(state, cells, loop)) return;
+  if (state.Position == 0 && file.ReadsOnAnyThread() && state.FileSize > ReadBlockSize) {
     ScanBlocksShared(state, cells, loop);
     return;
   }
-  OperationControl& control = context_.Control;
+  if (state.Position != 0 && !file.Seek(state.Position)) {
+    control.ShowFault(FileRole::Selected, FileFault::Read);
+    return;
+  }
   AlignedBuffer buffer(ReadBlockSize);
   do {
     state.BlockBytes = file.Read(buffer.data(), ReadBlockSize);
@@ -121,11 +142,42 @@ void Analyzer::ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop
   }
   // The blocks were not read past the size, and may have been read before
   // the file changed: its size now tells whether it grew or shrank since.
-  if (!loop.Going()) return;
-  const int64_t now = file.Size();
-  if (now != size) {
-    control.ShowFault(FileRole::Selected, now < 0 ? FileFault::Read : FileFault::SizeChanged);
+  if (loop.Going()) SizeHeldAndReadWhole(control, file, size, true);
+}
+
+bool Analyzer::ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop& loop) {
+  ByteFile& file = context_.Selected.File();
+  const int64_t size = state.FileSize;
+  const auto viewAt = [&file, size](int64_t offset) {
+    return file.View(offset, std::min(ViewBytes, size - offset));
+  };
+  std::unique_ptr<FileView> view = viewAt(0);
+  if (!view) return false;
+  OperationControl& control = context_.Control;
+  int64_t viewStart = 0;
+  ScanSteps steps;
+  while (state.Position != size && loop.Going()) {
+    if (state.Position - viewStart == ViewBytes) {
+      view = viewAt(state.Position);
+      // The rest is read the plain way.
+      if (!view) return false;
+      viewStart = state.Position;
+    }
+    const auto count =
+        static_cast<int32_t>(std::min<int64_t>(ReadBlockSize, size - state.Position));
+    PlanBlock(view->Bytes() + (state.Position - viewStart), count, steps);
+    // Bytes that were lost under the view, as when the file is cut short,
+    // read as zeros: nothing of this block is scanned.
+    if (!view->Intact()) {
+      SizeHeldAndReadWhole(control, file, size, false);
+      return true;
+    }
+    ScanPlannedBlock(state, steps, count, cells);
+    loop.BlockDone(state.Position, size);
   }
+  // The file may have grown past the size viewed.
+  if (loop.Going()) SizeHeldAndReadWhole(control, file, size, true);
+  return true;
 }
 
 }  // namespace tamarack

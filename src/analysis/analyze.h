@@ -35,6 +35,11 @@ class Analyzer {
   // own shares the reading and the splitting of the blocks into the scan's
   // steps with this one.
   void ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop& loop);
+  // The same where the file can be viewed in place in memory, a few blocks
+  // at a time: no bytes are copied, and only those the scan looks at reach
+  // the processor. False when a view could not be made; the blocks from
+  // Position on are then left to be read.
+  bool ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop& loop);
 
   OperationContext& context_;
   AnalysisResult result_;

@@ -6,6 +6,19 @@
 
 namespace tamarack {
 
+// Bytes of a file shown in place in memory, where the host keeps them, so
+// that looking at them copies nothing and brings to the processor only the
+// bytes looked at. Should some of them stop being there to read while the
+// view lives (the file was cut short under it, or the disk failed), they
+// read as zeros and Intact turns false: what was read through the view then
+// cannot be trusted.
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  virtual const uint8_t* Bytes() const = 0;
+  virtual bool Intact() const = 0;
+};
+
 // An open file of single bytes. Offsets and sizes are signed 64-bit, so files
 // of any size the file system allows can be worked; the count of one read or
 // write is a block, which a signed 32-bit count holds.
@@ -46,6 +59,14 @@ class ByteFile {
     (void)offset;
     (void)count;
     return AtHand::Unknown;
+  }
+  // Shows count bytes at offset, within the file's size, for reading in
+  // place; null where the host cannot, and they are then read instead. The
+  // view may be made and read on any thread.
+  virtual std::unique_ptr<FileView> View(int64_t offset, int64_t count) {
+    (void)offset;
+    (void)count;
+    return nullptr;
   }
   // True when ReadAt may be called on other threads, several at once, while
   // the program goes on using this and other files of its file system; a

@@ -18,6 +18,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/posix/posix_file_view.h"
+
 namespace tamarack {
 namespace {
 
@@ -163,13 +165,38 @@ int32_t ReadCachedAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
 #endif
 }
 
+// The kind of file system the file lies on (its magic number), or 0 where
+// that cannot be told.
+int64_t FileSystemKind(int fd) {
+#if defined(__linux__)
+  struct statfs fs {};
+  return ::fstatfs(fd, &fs) == 0 ? static_cast<int64_t>(fs.f_type) : 0;
+#else
+  (void)fd;
+  return 0;
+#endif
+}
+
 // True when the file lies on an overlay (as in most containers), whose
 // files hold their data in the page cache of the files beneath: asked about
 // the overlay's file, the page cache finds nothing there.
 bool OnOverlay(int fd) {
 #if defined(__linux__)
-  struct statfs fs {};
-  return ::fstatfs(fd, &fs) == 0 && fs.f_type == OVERLAYFS_SUPER_MAGIC;
+  return FileSystemKind(fd) == OVERLAYFS_SUPER_MAGIC;
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
+// True when the file lies on a file system held in memory (tmpfs, ramfs).
+// A view of a hole in such a file fills it with pages of memory, which
+// reading it does not: a view of a sparse file of gigabytes would take
+// gigabytes, and on a full file system it would fail.
+bool HeldInMemory(int fd) {
+#if defined(__linux__)
+  const int64_t kind = FileSystemKind(fd);
+  return kind == TMPFS_MAGIC || kind == RAMFS_MAGIC;
 #else
   (void)fd;
   return false;
@@ -303,6 +330,12 @@ class PosixFile : public Base, public Descriptor {
   }
   ByteFile::AtHand BytesAtHand(int64_t offset, int64_t count) override {
     return BytesInPageCache(fd_, offset, count);
+  }
+  std::unique_ptr<FileView> View(int64_t offset, int64_t count) override {
+    // Files held in memory are read instead: a read copies what is there,
+    // and reads a hole as zeros without filling it.
+    if (HeldInMemory(fd_)) return nullptr;
+    return MapFileView(fd_, offset, count);
   }
   int32_t Write(const void* buffer, int32_t count) override {
     const int32_t n = WriteAll(fd_, buffer, count);
