@@ -31,13 +31,12 @@ constexpr int64_t ViewBytes = int64_t{16} * ReadBlockSize;
 
 // Ends a scan of bytes read before the file may have changed: shows that it
 // changed size since its size was taken, or, where it did not, that it was
-// not read whole. False when it showed either.
-bool SizeHeldAndReadWhole(OperationControl& control, ByteFile& file, int64_t size, bool whole) {
+// not read whole; nothing when it was read whole at the same size.
+void ShowChangeOrFault(OperationControl& control, ByteFile& file, int64_t size, bool whole) {
   const int64_t now = file.Size();
-  if (now == size && whole) return true;
+  if (now == size && whole) return;
   control.ShowFault(FileRole::Selected,
                     now != size && now >= 0 ? FileFault::SizeChanged : FileFault::Read);
-  return false;
 }
 
 }  // namespace
@@ -142,7 +141,7 @@ void Analyzer::ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop
   }
   // The blocks were not read past the size, and may have been read before
   // the file changed: its size now tells whether it grew or shrank since.
-  if (loop.Going()) SizeHeldAndReadWhole(control, file, size, true);
+  if (loop.Going()) ShowChangeOrFault(control, file, size, true);
 }
 
 bool Analyzer::ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop& loop) {
@@ -169,14 +168,14 @@ bool Analyzer::ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop
     // Bytes that were lost under the view, as when the file is cut short,
     // read as zeros: nothing of this block is scanned.
     if (!view->Intact()) {
-      SizeHeldAndReadWhole(control, file, size, false);
+      ShowChangeOrFault(control, file, size, false);
       return true;
     }
     ScanPlannedBlock(state, steps, count, cells);
     loop.BlockDone(state.Position, size);
   }
   // The file may have grown past the size viewed.
-  if (loop.Going()) SizeHeldAndReadWhole(control, file, size, true);
+  if (loop.Going()) ShowChangeOrFault(control, file, size, true);
   return true;
 }
 
