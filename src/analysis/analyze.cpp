@@ -146,18 +146,14 @@ void Analyzer::ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop
 
 bool Analyzer::ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop& loop) {
   ByteFile& file = context_.Selected.File();
-  const int64_t size = state.FileSize;
-  const auto viewAt = [&file, size](int64_t offset) {
-    return file.View(offset, std::min(ViewBytes, size - offset));
-  };
-  std::unique_ptr<FileView> view = viewAt(0);
-  if (!view) return false;
   OperationControl& control = context_.Control;
+  const int64_t size = state.FileSize;
+  std::unique_ptr<FileView> view;
   int64_t viewStart = 0;
   ScanSteps steps;
   while (state.Position != size && loop.Going()) {
-    if (state.Position - viewStart == ViewBytes) {
-      view = viewAt(state.Position);
+    if (!view || state.Position - viewStart == ViewBytes) {
+      view = file.View(state.Position, std::min(ViewBytes, size - state.Position));
       // The rest is read the plain way.
       if (!view) return false;
       viewStart = state.Position;

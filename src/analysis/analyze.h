@@ -28,8 +28,8 @@ class Analyzer {
 
  private:
   void ScanFile(ScanState& state);
-  // Reads and scans block after block until the end of the file, a stop or
-  // a fault.
+  // Scans block after block until the end of the file, a stop or a fault:
+  // through views of the file where it can be viewed, else reading it.
   void ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop);
   // The same for a file that may be read on other threads: a thread of its
   // own shares the reading and the splitting of the blocks into the scan's

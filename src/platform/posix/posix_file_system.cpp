@@ -166,7 +166,7 @@ int32_t ReadCachedAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
 }
 
 // The kind of file system the file lies on (its magic number), or 0 where
-// that cannot be told.
+// that cannot be told. An open file keeps its kind, so it is asked once.
 int64_t FileSystemKind(int fd) {
 #if defined(__linux__)
   struct statfs fs {};
@@ -180,11 +180,11 @@ int64_t FileSystemKind(int fd) {
 // True when the file lies on an overlay (as in most containers), whose
 // files hold their data in the page cache of the files beneath: asked about
 // the overlay's file, the page cache finds nothing there.
-bool OnOverlay(int fd) {
+bool OnOverlay(int64_t kind) {
 #if defined(__linux__)
-  return FileSystemKind(fd) == OVERLAYFS_SUPER_MAGIC;
+  return kind == OVERLAYFS_SUPER_MAGIC;
 #else
-  (void)fd;
+  (void)kind;
   return false;
 #endif
 }
@@ -193,12 +193,11 @@ bool OnOverlay(int fd) {
 // A view of a hole in such a file fills it with pages of memory, which
 // reading it does not: a view of a sparse file of gigabytes would take
 // gigabytes, and on a full file system it would fail.
-bool HeldInMemory(int fd) {
+bool HeldInMemory(int64_t kind) {
 #if defined(__linux__)
-  const int64_t kind = FileSystemKind(fd);
   return kind == TMPFS_MAGIC || kind == RAMFS_MAGIC;
 #else
-  (void)fd;
+  (void)kind;
   return false;
 #endif
 }
@@ -206,7 +205,7 @@ bool HeldInMemory(int fd) {
 // Asks the page cache how much of the range it holds (cachestat, Linux 6.5),
 // which unlike a read starts no reading from the disk. The C library may not
 // name the call yet; its number is the same on the 64-bit hosts named here.
-ByteFile::AtHand BytesInPageCache(int fd, int64_t offset, int64_t count) {
+ByteFile::AtHand BytesInPageCache(int fd, int64_t kind, int64_t offset, int64_t count) {
 #if defined(SYS_cachestat)
   const long call = SYS_cachestat;
 #elif defined(__linux__) && (defined(__x86_64__) || defined(__aarch64__))
@@ -225,7 +224,7 @@ ByteFile::AtHand BytesInPageCache(int fd, int64_t offset, int64_t count) {
   struct {
     uint64_t Cached, Dirty, Writeback, Evicted, RecentlyEvicted;
   } pages{};
-  if (OnOverlay(fd) || ::syscall(call, fd, &range, &pages, 0) != 0) {
+  if (OnOverlay(kind) || ::syscall(call, fd, &range, &pages, 0) != 0) {
     return ByteFile::AtHand::Unknown;
   }
   const int64_t spanned = (offset + count + page - 1) / page - offset / page;
@@ -319,7 +318,7 @@ bool SkipHole(int from, ByteFile& target, int32_t count) {
 template <typename Base>
 class PosixFile : public Base, public Descriptor {
  public:
-  explicit PosixFile(int fd) { fd_ = fd; }
+  explicit PosixFile(int fd) : kind_(FileSystemKind(fd)) { fd_ = fd; }
 
   int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
   int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
@@ -329,12 +328,12 @@ class PosixFile : public Base, public Descriptor {
     return ReadCachedAllAt(fd_, offset, buffer, count);
   }
   ByteFile::AtHand BytesAtHand(int64_t offset, int64_t count) override {
-    return BytesInPageCache(fd_, offset, count);
+    return BytesInPageCache(fd_, kind_, offset, count);
   }
   std::unique_ptr<FileView> View(int64_t offset, int64_t count) override {
     // Files held in memory are read instead: a read copies what is there,
     // and reads a hole as zeros without filling it.
-    if (HeldInMemory(fd_)) return nullptr;
+    if (HeldInMemory(kind_)) return nullptr;
     return MapFileView(fd_, offset, count);
   }
   int32_t Write(const void* buffer, int32_t count) override {
@@ -370,6 +369,9 @@ class PosixFile : public Base, public Descriptor {
     fd_ = -1;
     return result == 0;
   }
+
+ private:
+  const int64_t kind_;  // of the file system the file lies on
 };
 
 class PosixByteFile : public PosixFile<ByteFile> {
