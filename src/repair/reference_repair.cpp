@@ -113,7 +113,7 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
   selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
   for (ReferenceRecord& reference : references) {
-    reference.ReferenceFile = files.OpenExisting(reference.ReferencePath);
+    reference.ReferenceFile = files.OpenReadOnly(reference.ReferencePath);
     if (!reference.ReferenceFile) {
       control.ShowError(AboutReference(reference, AccessErrorText(FileRole::Reference)));
       break;

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "core/block_grid.h"
-#include "support/real_files.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 
 namespace tamarack::testing {
 namespace {
@@ -328,12 +328,12 @@ class ShrinkingFileSystem : public FileSystem {
  public:
   explicit ShrinkingFileSystem(FakeFileSystem& inner) : inner_(inner) {}
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
-    std::unique_ptr<ByteFile> file = inner_.OpenExisting(path);
-    if (!file || path != ReferencePath) return file;
-    return std::make_unique<ShrinkingReader>(std::move(file), inner_);
+    return inner_.OpenExisting(path);
   }
   std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
-    return inner_.OpenReadOnly(path);
+    std::unique_ptr<ByteFile> file = inner_.OpenReadOnly(path);
+    if (!file || path != ReferencePath) return file;
+    return std::make_unique<ShrinkingReader>(std::move(file), inner_);
   }
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
     return inner_.CreateOutput(path);
