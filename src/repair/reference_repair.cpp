@@ -164,10 +164,7 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
     if (!LooksForeign(samples[k])) continue;
     const PromptResult answer = control.ShowPrompt(
         MessageKind::Confirmation,
-        AboutReference(references[k],
-                       "The Reference file does not look like a copy of the Selected file.\r\n" +
-                           DifferingPercent(samples[k]) +
-                           "% of the data that both files hold differs.\r\nRepair anyway?"),
+        AboutReference(references[k], ForeignReferenceQuestion(samples[k])),
         DefaultAnswer::No);
     if (answer != PromptResult::Yes) control.Decline();
   }
