@@ -2,7 +2,8 @@
 // the selected file (at most 2^31 - 1); the rest is the text typed into the
 // Patch Codes view. The outcome is checked against a plain model of the
 // entry: which codes the text holds, which units they name, and whether they
-// fit the file.
+// fit the file; and a text taken for a Patch Codes text must be the program's
+// own text of its codes.
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -63,8 +64,9 @@ Model Expect(const std::string& typed) {
     start = end + 2;
   }
   // The Patch Codes text of an analysis gives the lines that hold its codes.
-  // Which texts are one is the analysis report's own rule, taken as it is;
-  // what this target models is the cutting of the lines into codes.
+  // Which texts are one is the analysis report's own rule, taken as it is
+  // here; CheckRecognised then holds each text taken for one against the
+  // text that the program writes for its codes.
   if (auto codeLines = PatchCodesTextCodeLines(lines)) {
     lines = std::move(*codeLines);
     model.Recognised = true;
