@@ -54,6 +54,36 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
+// A name that would not stand on one line as it is, or that starts with the
+// quote, is shown in double quotes with the escapes of C: \" \\ \n \t \r and
+// \xHH for the other control characters. Any other name is shown as it is.
+std::string ShownName(const std::string& name) {
+  const auto isControl = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  };
+  if (std::none_of(name.begin(), name.end(), isControl) && !name.starts_with('"')) return name;
+  static constexpr char Hex[] = "0123456789abcdef";
+  std::string shown = "\"";
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      shown += {'\\', c};
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (isControl(c)) {
+      shown += {'\\', 'x', Hex[byte >> 4], Hex[byte & 15]};
+    } else {
+      shown += c;
+    }
+  }
+  return shown + "\"";
+}
+
 // How the analysis of one file ended.
 struct FileRun {
   Outcome Result = Outcome::Failed;
@@ -113,7 +143,7 @@ std::vector<std::string> AnalyzeTargets(const CliRequest& request, ConsoleOutput
 
 std::string AnalysisLine(const std::string& name, const AnalysisResult& result) {
   const size_t codes = result.Codes.size();
-  return name + ": " + FormatTenths(result.RealPermille) + "% real data, " +
+  return ShownName(name) + ": " + FormatTenths(result.RealPermille) + "% real data, " +
          FormatThousands(result.ErrorBytes) + " error bytes, " +
          FormatThousands(static_cast<int64_t>(codes)) +
          (codes == 1 ? " patch code" : " patch codes");
@@ -137,9 +167,9 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
     } else if (completed) {
       host.Output.PrintOut(AnalysisLine(files[i], run.Analysis));
     } else if (stopped) {
-      host.Output.PrintOut(files[i] + ": stopped");
+      host.Output.PrintOut(ShownName(files[i]) + ": stopped");
     } else {
-      host.Output.PrintOut(files[i] + ": not analysed: " + OneLine(run.Error));
+      host.Output.PrintOut(ShownName(files[i]) + ": not analysed: " + OneLine(run.Error));
     }
     if (!completed) {
       if (!stopped) failed = true;

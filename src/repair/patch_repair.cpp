@@ -36,7 +36,7 @@ void PatchRepair::RepairWithPatch() {
 }
 
 void PatchRepair::OpenPatchFile(PatchJob& job) {
-  job.PatchFile = context_.Files.OpenExisting(job.PatchFileName);
+  job.PatchFile = context_.Files.OpenReadOnly(job.PatchFileName);
   if (!job.PatchFile) context_.Control.ShowAccessError(FileRole::Patch);
 }
 

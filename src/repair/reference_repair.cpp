@@ -115,7 +115,7 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
   selected.OpenSelectedFile(FileAccess::ReadWrite);
   if (!control.Busy()) return;
   for (ReferenceRecord& reference : references) {
-    reference.ReferenceFile = files.OpenExisting(reference.ReferencePath);
+    reference.ReferenceFile = files.OpenReadOnly(reference.ReferencePath);
     if (!reference.ReferenceFile) {
       control.ShowError(AboutReference(reference, AccessErrorText(FileRole::Reference)));
       break;
@@ -159,10 +159,7 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
     if (!LooksForeign(samples[k])) continue;
     const PromptResult answer = control.ShowPrompt(
         MessageKind::Confirmation,
-        AboutReference(references[k],
-                       "The Reference file does not look like a copy of the Selected file.\r\n" +
-                           DifferingPercent(samples[k]) +
-                           "% of the data that both files hold differs.\r\nRepair anyway?"),
+        AboutReference(references[k], ForeignReferenceQuestion(samples[k])),
         DefaultAnswer::No);
     if (answer != PromptResult::Yes) control.Decline();
   }

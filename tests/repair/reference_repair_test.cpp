@@ -328,12 +328,12 @@ class ShrinkingFileSystem : public FileSystem {
  public:
   explicit ShrinkingFileSystem(FakeFileSystem& inner) : inner_(inner) {}
   std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
-    std::unique_ptr<ByteFile> file = inner_.OpenExisting(path);
-    if (!file || path != ReferencePath) return file;
-    return std::make_unique<ShrinkingReader>(std::move(file), inner_);
+    return inner_.OpenExisting(path);
   }
   std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
-    return inner_.OpenReadOnly(path);
+    std::unique_ptr<ByteFile> file = inner_.OpenReadOnly(path);
+    if (!file || path != ReferencePath) return file;
+    return std::make_unique<ShrinkingReader>(std::move(file), inner_);
   }
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
     return inner_.CreateOutput(path);
