@@ -7,9 +7,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <limits>
 
 namespace tamarack {
 namespace {
@@ -77,10 +80,35 @@ TEST(QtDialogsTest, TheOpenFileDialogOpensInTheFolderOfTheLastChoice) {
   // runs start in the folder of the file chosen.
   EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
   EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
-  ASSERT_EQ(openedIn.size(), 3);
+  // A folder asked for, such as the selected file's, comes first.
+  request.Folder = second.path().toStdString();
+  EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
+  ASSERT_EQ(openedIn.size(), 4);
   const std::string firstFolder = QDir(first.path()).canonicalPath().toStdString();
   EXPECT_EQ(openedIn[1], firstFolder);
   EXPECT_EQ(openedIn[2], firstFolder);
+  EXPECT_EQ(openedIn[3], QDir(second.path()).canonicalPath().toStdString());
+}
+
+TEST(QtDialogsTest, TheOpenFileDialogShowsItsColumnsWhole) {
+  int shortBy = std::numeric_limits<int>::max();  // stays so without the view
+  QtDialogs dialogs(nullptr, [&](QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.show();
+    QApplication::processEvents();
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!view) return int{QDialog::Rejected};
+    int wanted = 0;
+    for (int column = 0; column < view->header()->count(); ++column) {
+      wanted += view->header()->sectionSizeHint(column);
+    }
+    // The name column wants room for a long file name too.
+    wanted += QFontMetrics(view->font()).horizontalAdvance(QStringLiteral("M").repeated(30));
+    shortBy = wanted - view->viewport()->width();
+    return int{QDialog::Rejected};
+  });
+  dialogs.ChooseOpenFile(OpenFileRequest{});
+  EXPECT_LE(shortBy, 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
@@ -42,7 +43,17 @@ std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {
   }
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  const QString folder =
+      request.Folder.empty() ? lastFolder_ : QString::fromStdString(request.Folder);
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
+  // Wide and tall enough that the name, size, kind and date columns show
+  // whole, yet inside the screen.
+  const QFontMetrics metrics(dialog.font());
+  QSize size(metrics.averageCharWidth() * 130, metrics.height() * 34);
+  if (const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  }
+  dialog.resize(size);
   if (runDialog_(dialog) != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return {};
