@@ -49,11 +49,14 @@ void BitmapWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(QPointF(0, 0), image);
   if (const std::optional<QRect> mark = FocusMarkRect()) {
-    // Two pixels wide, one pixel clear of the button's black edge: it
-    // stands out on the panels' gradients and on the buttons' green alike.
-    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    // Two black pixels, then one white pixel up to the button's black
+    // edge: it stands out on the panels' gradients and on the buttons'
+    // green alike, and does not merge with the button's own edge.
     painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.drawRect(QRectF(*mark).adjusted(1, 1, -1, -1));
+    painter.setPen(QPen(Qt::white, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(QRectF(*mark).adjusted(2.5, 2.5, -2.5, -2.5));
   }
 }
 

@@ -19,9 +19,9 @@ namespace tamarack {
 // It also lets the drawn buttons be used from the keyboard: it takes the
 // focus by Tab (never by a click), moves it over the buttons with Tab and
 // Shift+Tab, and presses the focused button with Space or Return. A focus
-// mark, a black ring just outside the focused button or the text view,
-// painted over the bitmap and never into it, shows once the keyboard has
-// moved the focus. Assistive technology sees
+// mark, a black and white ring just outside the focused button or the text
+// view, painted over the bitmap and never into it, shows once the keyboard
+// has moved the focus. Assistive technology sees
 // the buttons as accessible push buttons (BitmapAccessible).
 class BitmapWidget : public QWidget {
   Q_OBJECT
