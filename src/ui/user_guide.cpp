@@ -62,18 +62,20 @@ std::string PageTitle(const std::string& heading) {
   return Trimmed(heading.substr(0, heading.find('\t')));
 }
 
-// One page's text: its paragraphs, split at empty lines. A paragraph whose
-// lines start with a space is a list: " 1." lines are steps, others items;
-// an indented line that continues a step joins it.
+// One page's text: its paragraphs, split at empty lines and where lines
+// that start with a space begin or end. Such lines make a list: " 1." lines
+// are steps, others items; an indented line that continues one joins it.
 std::string PageBody(const std::vector<std::string>& lines) {
   std::string html;
   std::vector<std::vector<std::string>> paragraphs(1);
   for (const std::string& line : lines) {
     if (line.empty()) {
       if (!paragraphs.back().empty()) paragraphs.emplace_back();
-    } else {
-      paragraphs.back().push_back(line);
+      continue;
     }
+    const std::vector<std::string>& last = paragraphs.back();
+    if (!last.empty() && (last.back()[0] == ' ') != (line[0] == ' ')) paragraphs.emplace_back();
+    paragraphs.back().push_back(line);
   }
   for (const std::vector<std::string>& paragraph : paragraphs) {
     if (paragraph.empty()) continue;
