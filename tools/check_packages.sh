@@ -135,6 +135,12 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/tamara
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/tamarack" --bogus 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "tamarack --bogus ended with $status, not 2"
+# Without a display the window program says what to use instead and ends
+# with 1, rather than letting Qt abort.
+status=0
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/tamarack" 2>&1) || status=$?
+[ "$status" -eq 1 ] || fail "tamarack without a display ended with $status, not 1"
+[[ $err == *"tamarack-cli --help"* ]] || fail "tamarack without a display said: $err"
 
 # Completion: the commands, then each command's options.
 complete_words() {
