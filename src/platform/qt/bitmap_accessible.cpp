@@ -73,16 +73,21 @@ QAccessibleInterface* BitmapAccessible::focusChild() const {
   return child(controls->FocusedControl() - 1);
 }
 
-bool DrawnButtonAccessible::isValid() const {
-  return bitmap_ && bitmap_->Controls() && id_ <= bitmap_->Controls()->ControlCount();
-}
-
-QWindow* DrawnButtonAccessible::window() const {
+QWindow* DrawnPartAccessible::window() const {
   return bitmap_ ? bitmap_->window()->windowHandle() : nullptr;
 }
 
-QAccessibleInterface* DrawnButtonAccessible::parent() const {
+QAccessibleInterface* DrawnPartAccessible::parent() const {
   return bitmap_ ? QAccessible::queryAccessibleInterface(bitmap_.data()) : nullptr;
+}
+
+QRect DrawnPartAccessible::OnScreen(const PixelRect& r) const {
+  return QRect(bitmap_->mapToGlobal(QPoint(r.Left, r.Top)),
+               QSize(r.Right - r.Left, r.Bottom - r.Top));
+}
+
+bool DrawnButtonAccessible::isValid() const {
+  return bitmap_ && bitmap_->Controls() && id_ <= bitmap_->Controls()->ControlCount();
 }
 
 QString DrawnButtonAccessible::text(QAccessible::Text t) const {
@@ -92,9 +97,7 @@ QString DrawnButtonAccessible::text(QAccessible::Text t) const {
 
 QRect DrawnButtonAccessible::rect() const {
   if (!isValid()) return {};
-  const PixelRect r = bitmap_->Controls()->Control(id_).Rect;
-  return QRect(bitmap_->mapToGlobal(QPoint(r.Left, r.Top)),
-               QSize(r.Right - r.Left, r.Bottom - r.Top));
+  return OnScreen(bitmap_->Controls()->Control(id_).Rect);
 }
 
 QAccessible::State DrawnButtonAccessible::state() const {
@@ -130,14 +133,6 @@ void DrawnButtonAccessible::doAction(const QString& actionName) {
 
 bool MapAccessible::isValid() const { return bitmap_ && bitmap_->Map(); }
 
-QWindow* MapAccessible::window() const {
-  return bitmap_ ? bitmap_->window()->windowHandle() : nullptr;
-}
-
-QAccessibleInterface* MapAccessible::parent() const {
-  return bitmap_ ? QAccessible::queryAccessibleInterface(bitmap_.data()) : nullptr;
-}
-
 QString MapAccessible::text(QAccessible::Text t) const {
   if (!isValid()) return {};
   if (t == QAccessible::Name) return QStringLiteral("Map of the file");
@@ -147,9 +142,7 @@ QString MapAccessible::text(QAccessible::Text t) const {
 
 QRect MapAccessible::rect() const {
   if (!isValid()) return {};
-  const PixelRect r = bitmap_->Map()->Rect;
-  return QRect(bitmap_->mapToGlobal(QPoint(r.Left, r.Top)),
-               QSize(r.Right - r.Left, r.Bottom - r.Top));
+  return OnScreen(bitmap_->Map()->Rect);
 }
 
 QAccessible::State MapAccessible::state() const {

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <vector>
 
+#include "platform/surface.h"
+
 namespace tamarack {
 
 class BitmapWidget;
@@ -31,12 +33,12 @@ class BitmapAccessible : public QAccessibleWidget {
   mutable std::vector<QAccessible::Id> children_;
 };
 
-// One drawn button.
-class DrawnButtonAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+// A part drawn on the bitmap, a leaf of it: its window and parent are the
+// bitmap's, and its place a rectangle of the bitmap.
+class DrawnPartAccessible : public QAccessibleInterface {
  public:
-  DrawnButtonAccessible(BitmapWidget* bitmap, int id) : bitmap_(bitmap), id_(id) {}
+  explicit DrawnPartAccessible(BitmapWidget* bitmap) : bitmap_(bitmap) {}
 
-  bool isValid() const override;
   QObject* object() const override { return nullptr; }
   QWindow* window() const override;
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
@@ -44,8 +46,22 @@ class DrawnButtonAccessible : public QAccessibleInterface, public QAccessibleAct
   QAccessibleInterface* child(int) const override { return nullptr; }
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QString text(QAccessible::Text t) const override;
   void setText(QAccessible::Text, const QString&) override {}
+
+ protected:
+  // The rectangle r of the bitmap on the screen.
+  QRect OnScreen(const PixelRect& r) const;
+
+  QPointer<BitmapWidget> bitmap_;
+};
+
+// One drawn button.
+class DrawnButtonAccessible : public DrawnPartAccessible, public QAccessibleActionInterface {
+ public:
+  DrawnButtonAccessible(BitmapWidget* bitmap, int id) : DrawnPartAccessible(bitmap), id_(id) {}
+
+  bool isValid() const override;
+  QString text(QAccessible::Text t) const override;
   QRect rect() const override;
   QAccessible::Role role() const override { return QAccessible::Button; }
   QAccessible::State state() const override;
@@ -56,31 +72,19 @@ class DrawnButtonAccessible : public QAccessibleInterface, public QAccessibleAct
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
  private:
-  QPointer<BitmapWidget> bitmap_;
   int id_;
 };
 
 // The map of the file: an image with a name and a description.
-class MapAccessible : public QAccessibleInterface {
+class MapAccessible : public DrawnPartAccessible {
  public:
-  explicit MapAccessible(BitmapWidget* bitmap) : bitmap_(bitmap) {}
+  using DrawnPartAccessible::DrawnPartAccessible;
 
   bool isValid() const override;
-  QObject* object() const override { return nullptr; }
-  QWindow* window() const override;
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QAccessibleInterface* parent() const override;
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
   QString text(QAccessible::Text t) const override;
-  void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override;
   QAccessible::Role role() const override { return QAccessible::Graphic; }
   QAccessible::State state() const override;
-
- private:
-  QPointer<BitmapWidget> bitmap_;
 };
 
 // Lets Qt make a BitmapAccessible for every BitmapWidget. Installing it
