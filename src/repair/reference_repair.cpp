@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <span>
 
+#include "core/block_read_ahead.h"
 #include "core/operation_loop.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
-#include "core/block_read_ahead.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "repair/zero_fill.h"
@@ -65,6 +65,7 @@ void ReferenceRepair::RepairWithReference() {
   std::vector<std::string> paths = std::move(givenPaths_);
   givenPaths_.clear();
   lastCounts_.clear();
+  lastUndeleted_.clear();
   // A stop confirmed while the runner showed "Initializing" asks nothing more.
   if (!control.Busy()) return;
   if (paths.empty()) {
@@ -288,6 +289,7 @@ void ReferenceRepair::FinishReference(std::vector<ReferenceRecord>& references) 
       control.ShowPrompt(MessageKind::Information,
                          AboutReference(reference, "This Reference file has been deleted."));
     } else {
+      lastUndeleted_.push_back(reference.ReferencePath);
       control.ShowPrompt(MessageKind::Error,
                          AboutReference(reference, "This Reference file cannot be deleted."));
     }
