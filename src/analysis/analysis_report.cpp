@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <string_view>
 
@@ -60,45 +61,217 @@ std::optional<int64_t> ParseThousands(std::string_view text) {
   return value;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
+// Blanks around a line are what copying and mail add to it; a tab is part of
+// the line, as the program writes one between the totals.
 std::string_view Trimmed(std::string_view line) {
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
   return line;
 }
 
-// "Total Patches Codes: <n>", blanks, "Total Size: <size text>", exactly as
-// TotalLine writes it once the blanks are a tab again.
-bool IsTotalLine(std::string_view line) {
-  const size_t size = line.find(SizeLead);
-  if (!line.starts_with(TotalLead) || size == std::string_view::npos) return false;
-  const std::string_view count = line.substr(TotalLead.size(), size - TotalLead.size());
-  const size_t blanks = count.find_first_of(" \t");
-  if (blanks == std::string_view::npos || !Trimmed(count.substr(blanks)).empty()) return false;
-  const std::string_view sizeText = line.substr(size + SizeLead.size());
-  const size_t open = sizeText.rfind(" (");
-  if (open == std::string_view::npos || !sizeText.ends_with("Kb)")) return false;
-  const std::optional<int64_t> codes = ParseThousands(count.substr(0, blanks));
-  const std::optional<int64_t> kib =
-      ParseThousands(sizeText.substr(open + 2, sizeText.size() - open - 5));
-  if (!codes || !kib || *codes < 1) return false;
-  return std::string(line.substr(0, TotalLead.size() + blanks)) + "\t" +
-             std::string(line.substr(size)) ==
-         TotalLine(*codes, *kib);
+// The size text that FormatSize writes for a whole number of KiB, as its
+// KiB: "0.5Mb (512Kb)" is 512.
+std::optional<int64_t> ParseSizeKiB(std::string_view text) {
+  const size_t open = text.rfind(" (");
+  if (open == std::string_view::npos || !text.ends_with("Kb)")) return std::nullopt;
+  const std::optional<int64_t> kib = ParseThousands(text.substr(open + 2, text.size() - open - 5));
+  if (!kib || FormatSize(*kib * 1024) != text) return std::nullopt;
+  return kib;
+}
+
+// "Total Patches Codes: <n>", a tab, "Total Size: <size text>", exactly as
+// TotalLine writes it: the count of codes and their size in KiB.
+struct Totals {
+  int64_t Codes = 0;
+  int64_t KiB = 0;
+};
+std::optional<Totals> ParseTotalLine(std::string_view line) {
+  const size_t tab = line.find('\t');
+  if (!line.starts_with(TotalLead) || tab == std::string_view::npos) return std::nullopt;
+  const std::optional<int64_t> codes =
+      ParseThousands(line.substr(TotalLead.size(), tab - TotalLead.size()));
+  const std::string_view sizeText = line.substr(tab + 1);
+  if (!codes || !sizeText.starts_with(SizeLead)) return std::nullopt;
+  const std::optional<int64_t> kib = ParseSizeKiB(sizeText.substr(SizeLead.size()));
+  if (!kib || TotalLine(*codes, *kib) != line) return std::nullopt;
+  return Totals{*codes, *kib};
 }
 
 // "<n> x <k>Kb code(s):" of one of the sixteen code sizes, as ClassLine
-// writes it.
-bool IsClassLine(std::string_view line) {
+// writes it: the count of codes and the units each covers.
+struct CodeClass {
+  int64_t Codes = 0;
+  int Units = 0;
+};
+std::optional<CodeClass> ParseClassLine(std::string_view line) {
   const size_t times = line.find(" x ");
-  if (times == std::string_view::npos) return false;
+  if (times == std::string_view::npos) return std::nullopt;
   const std::optional<int64_t> count = ParseThousands(line.substr(0, times));
-  if (!count || *count < 1) return false;
+  if (!count) return std::nullopt;
   for (int units = 1; units <= SizeClasses; ++units) {
-    if (ClassLine(*count, units) == line) return true;
+    if (ClassLine(*count, units) == line) return CodeClass{*count, units};
   }
-  return false;
+  return std::nullopt;
+}
+
+// "<lead>\t<share>%\t\t<size text>", a line of the summary's figures; its
+// share in tenths of a percent.
+std::optional<int64_t> ParseFigureLine(std::string_view line, std::string_view lead) {
+  if (!line.starts_with(lead)) return std::nullopt;
+  line.remove_prefix(lead.size());
+  const size_t percent = line.find("%\t\t");
+  const size_t point = line.find('.');
+  if (percent == std::string_view::npos || point == std::string_view::npos || point > percent ||
+      !ParseSizeKiB(line.substr(percent + 3))) {
+    return std::nullopt;
+  }
+  const std::optional<int64_t> whole = ParseThousands(line.substr(0, point));
+  const std::string_view tenth = line.substr(point + 1, percent - point - 1);
+  if (!whole || tenth.size() != 1 || tenth[0] < '0' || tenth[0] > '9') return std::nullopt;
+  const int64_t tenths = *whole * 10 + (tenth[0] - '0');
+  if (FormatTenths(tenths) != line.substr(0, percent)) return std::nullopt;
+  return tenths;
+}
+
+// The lines of a text as a mail reply quotes them, each with "> " before it,
+// or ">" on an empty line, or several for a reply to a reply. A text is
+// quoted when its first line that is not empty is; each line that is loses
+// its quote. The text control wraps a long quoted line, so a line of codes
+// may have none.
+struct QuotedLine {
+  std::string_view Text;  // without its quote and the blanks around it
+  std::string_view Raw;   // without its quote only
+  bool Quoted = false;
+};
+
+std::vector<QuotedLine> Unquoted(const std::vector<std::string>& lines, bool& quotedText) {
+  quotedText = false;
+  for (const std::string& line : lines) {
+    const std::string_view text = Trimmed(line);
+    if (text.empty()) continue;
+    quotedText = text.front() == '>';
+    break;
+  }
+  std::vector<QuotedLine> unquoted;
+  for (const std::string& line : lines) {
+    QuotedLine quoted{{}, line};
+    while (quotedText && Trimmed(quoted.Raw).starts_with('>')) {
+      quoted.Quoted = true;
+      quoted.Raw = Trimmed(quoted.Raw).substr(1);
+      if (quoted.Raw.starts_with(' ')) quoted.Raw.remove_prefix(1);
+    }
+    quoted.Text = Trimmed(quoted.Raw);
+    unquoted.push_back(quoted);
+  }
+  return unquoted;
+}
+
+// The lines of the summary that the analysis of a damaged file shows, and
+// that tamarack-cli analyze prints before the Patch Codes text; the two
+// lines of figures are left empty, as they differ from file to file.
+std::vector<std::string> SummaryLinesOfDamage() {
+  std::vector<std::string> lines = SplitLines(MakeAnalysisReport(1024, 1 << 20).Text);
+  lines[2].clear();
+  lines[3].clear();
+  return lines;
+}
+
+// Reads the lines of a Patch Codes text one after the other. Every line but
+// an empty one or a line of codes carries the quote when the text is quoted.
+class PatchCodesTextReader {
+ public:
+  explicit PatchCodesTextReader(const std::vector<std::string>& lines)
+      : lines_(Unquoted(lines, quoted_)) {}
+
+  bool AtEnd() {
+    SkipEmpty();
+    return at_ == lines_.size();
+  }
+  void SkipEmpty() {
+    while (at_ < lines_.size() && lines_[at_].Text.empty()) ++at_;
+  }
+  // The next line that is not empty, when it is quoted as the text is;
+  // nothing at the end.
+  std::optional<std::string_view> Peek() {
+    if (AtEnd() || lines_[at_].Quoted != quoted_) return std::nullopt;
+    return lines_[at_].Text;
+  }
+  template <class Parse>
+  auto Take(const Parse& parse) -> decltype(parse(std::string_view())) {
+    const std::optional<std::string_view> line = Peek();
+    if (!line) return std::nullopt;
+    auto parsed = parse(*line);
+    if (parsed) ++at_;
+    return parsed;
+  }
+  // The line, also when the control wrapped it onto several: the lines
+  // after the first continue it as long as it is shorter than the line
+  // expected. A quoted line's continuations have no quote.
+  bool TakeLine(std::string_view expected) {
+    if (!Peek()) return false;
+    std::string joined(lines_[at_].Raw);
+    size_t next = at_ + 1;
+    while (Trimmed(joined).size() < expected.size() && next < lines_.size() &&
+           !lines_[next].Quoted && !lines_[next].Text.empty()) {
+      joined += lines_[next++].Raw;
+    }
+    if (Trimmed(joined) != expected) return false;
+    at_ = next;
+    return true;
+  }
+  // The lines of codes of a class: up to an empty line, a line of another
+  // class or the end; quoted or not, as the control may have wrapped them.
+  std::vector<std::string> TakeCodeLines() {
+    SkipEmpty();
+    std::vector<std::string> codeLines;
+    while (at_ < lines_.size() && !lines_[at_].Text.empty() && !ParseClassLine(lines_[at_].Text)) {
+      codeLines.emplace_back(lines_[at_++].Text);
+    }
+    return codeLines;
+  }
+
+ private:
+  bool quoted_ = false;
+  std::vector<QuotedLine> lines_;
+  size_t at_ = 0;
+};
+
+// The summary before the Patch Codes text, as tamarack-cli analyze prints
+// it: its shares of real and fake data add up to the whole.
+bool TakeSummary(PatchCodesTextReader& reader) {
+  const std::vector<std::string> expected = SummaryLinesOfDamage();
+  if (!reader.TakeLine(expected[0])) return false;
+  const auto real =
+      reader.Take([](std::string_view line) { return ParseFigureLine(line, "Real Data:\t"); });
+  const auto fake =
+      reader.Take([](std::string_view line) { return ParseFigureLine(line, "Fake Data:\t"); });
+  if (!real || !fake || *real + *fake != 1000) return false;
+  for (size_t k = 4; k < expected.size(); ++k) {
+    if (!expected[k].empty() && !reader.TakeLine(expected[k])) return false;
+  }
+  return true;
+}
+
+// The codes of a class, its lines joined without spaces and commas, are as
+// many as its line says, and each code that is one covers the class's units.
+// A piece that is no code is let through, so that code entry names it.
+bool CodesFitClass(const std::vector<std::string>& codeLines, const CodeClass& sized) {
+  std::string joined;
+  for (const std::string& line : codeLines) {
+    for (char c : line) {
+      if (c != ' ' && c != ',') joined += c;
+    }
+  }
+  if (joined.size() != static_cast<size_t>(sized.Codes) * CodeLength) return false;
+  for (size_t at = 0; at < joined.size(); at += CodeLength) {
+    const std::string_view code = std::string_view(joined).substr(at, CodeLength);
+    const bool isCode = std::all_of(code.begin(), code.end(), [](char c) {
+      return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    });
+    const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(code.back())));
+    if (isCode && last != HexDigits[sized.Units - 1]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -210,41 +383,34 @@ std::string PatchCodesText(const std::vector<std::string>& scanCodes, int64_t fi
 }
 
 // The text is read as PatchCodesText writes it: the heading lines, the total
-// line, then each class line with its codes under it. Empty lines may stand
-// between any two of these parts; inside the lines of codes an empty line
-// ends them, so that nothing after the last codes is taken for codes.
+// line, then each class line, in ascending size, with its codes under it.
+// Empty lines may stand between any two of these parts; inside the lines of
+// codes an empty line ends them, so that nothing after the last codes is
+// taken for codes. The counts and sizes must agree: the codes under each
+// class line, and all of them with the total line.
 std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
     const std::vector<std::string>& lines) {
-  size_t at = 0;
-  const auto skipEmpty = [&] {
-    while (at < lines.size() && Trimmed(lines[at]).empty()) ++at;
-  };
-  const auto take = [&](const auto& matches) {
-    if (at == lines.size() || !matches(Trimmed(lines[at]))) return false;
-    ++at;
-    return true;
-  };
-  skipEmpty();
-  if (!take([](std::string_view line) { return line == HeadingLine; }) ||
-      !take([](std::string_view line) { return line == HelpLine; })) {
-    return std::nullopt;
-  }
-  skipEmpty();
-  if (!take(IsTotalLine)) return std::nullopt;
-  take([](std::string_view line) { return line == PastCodesLine; });
-  skipEmpty();
+  PatchCodesTextReader reader(lines);
+  const std::optional<std::string_view> first = reader.Peek();
+  if (first && *first == SummaryLinesOfDamage()[0] && !TakeSummary(reader)) return std::nullopt;
+  if (!reader.TakeLine(HeadingLine) || !reader.TakeLine(HelpLine)) return std::nullopt;
+  const std::optional<Totals> totals = reader.Take(ParseTotalLine);
+  if (!totals || totals->Codes < 1 || totals->Codes > MaxScanCodes) return std::nullopt;
+  reader.TakeLine(PastCodesLine);
+  Totals listed;
+  int lastUnits = 0;
   std::vector<std::string> codeLines;
-  while (at < lines.size()) {
-    if (!take(IsClassLine)) return std::nullopt;
-    skipEmpty();
-    const size_t first = at;
-    while (at < lines.size() && !Trimmed(lines[at]).empty() && !IsClassLine(Trimmed(lines[at]))) {
-      codeLines.push_back(lines[at++]);
-    }
-    if (at == first) return std::nullopt;
-    skipEmpty();
+  while (!reader.AtEnd()) {
+    const std::optional<CodeClass> sized = reader.Take(ParseClassLine);
+    if (!sized || sized->Codes < 1 || sized->Units <= lastUnits) return std::nullopt;
+    const std::vector<std::string> classCodeLines = reader.TakeCodeLines();
+    if (!CodesFitClass(classCodeLines, *sized)) return std::nullopt;
+    codeLines.insert(codeLines.end(), classCodeLines.begin(), classCodeLines.end());
+    listed.Codes += sized->Codes;
+    listed.KiB += int64_t{64} * sized->Units * sized->Codes;
+    lastUnits = sized->Units;
   }
-  if (codeLines.empty()) return std::nullopt;
+  if (listed.Codes != totals->Codes || listed.KiB != totals->KiB) return std::nullopt;
   return codeLines;
 }
 

@@ -76,10 +76,14 @@ std::string PatchCodesText(const std::vector<std::string>& codes, int64_t fileSi
 // the lines that hold its codes, in order; otherwise nothing. The text is
 // recognised by its own lines: the two heading lines, the "Total Patches
 // Codes" line and each "<n> x <k>Kb code(s):" line with the lines of codes
-// under it, empty lines between them. What travel by mail does to such a
-// text is allowed for: blanks around a line, blanks for the tab, further
-// empty lines, and a line of codes wrapped onto several. The lines of codes
-// are taken as they stand, so a code spoiled on its way is still reported.
+// under it, empty lines between them. Its counts and sizes must agree: each
+// size's line counts the codes under it, each code there is of that size, and
+// the total line counts them all and their size. Also recognised: the summary
+// of a damaged file before it, as tamarack-cli analyze prints the two, and
+// either quoted in a mail reply ("> " before each line). Blanks around a line,
+// further empty lines and lines wrapped onto several are allowed for. The
+// lines of codes are taken as they stand, so a code spoiled on its way is
+// still reported.
 std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
     const std::vector<std::string>& lines);
 

@@ -50,6 +50,14 @@ struct Walk {
   int Missed = 0;
 };
 
+std::string ShownName(const std::string& name);
+
+// The name in double quotes, on one line however it is made.
+std::string QuotedName(const fs::path& path) {
+  const std::string shown = ShownName(path.string());
+  return shown == path.string() ? "\"" + shown + "\"" : shown;
+}
+
 void Miss(Walk& walk, ConsoleOutput& output, const std::string& message) {
   output.PrintErr("tamarack-cli: " + message);
   ++walk.Missed;
@@ -70,13 +78,13 @@ void WalkFolder(const fs::path& folder, Walk& walk, ConsoleOutput& output) {
     } else if (kind == EntryKind::File && named) {
       walk.Files.push_back(path.string());
     } else if (kind == EntryKind::NotAFile && named) {
-      Miss(walk, output, "\"" + path.string() + "\" is not analysed: it is not a regular file");
+      Miss(walk, output, QuotedName(path) + " is not analysed: it is not a regular file");
     } else if (kind == EntryKind::Unknown) {
-      Miss(walk, output, "\"" + path.string() + "\" cannot be looked at: " + kindError.message());
+      Miss(walk, output, QuotedName(path) + " cannot be looked at: " + kindError.message());
     }
   }
   if (error) {
-    Miss(walk, output, "the folder \"" + folder.string() + "\" cannot be read: " + error.message());
+    Miss(walk, output, "the folder " + QuotedName(folder) + " cannot be read: " + error.message());
   }
 }
 
@@ -86,6 +94,36 @@ std::string OneLine(const std::string& text) {
   std::string line;
   for (size_t i = 0; i < lines.size(); ++i) line += (i > 0 ? " " : "") + lines[i];
   return line;
+}
+
+// A name that would not stand on one line as it is, or that starts with the
+// quote, is shown in double quotes with the escapes of C: \" \\ \n \t \r and
+// \xHH for the other control characters. Any other name is shown as it is.
+std::string ShownName(const std::string& name) {
+  const auto isControl = [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  };
+  if (std::none_of(name.begin(), name.end(), isControl) && !name.starts_with('"')) return name;
+  static constexpr char Hex[] = "0123456789abcdef";
+  std::string shown = "\"";
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      shown += {'\\', c};
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (isControl(c)) {
+      shown += {'\\', 'x', Hex[byte >> 4], Hex[byte & 15]};
+    } else {
+      shown += c;
+    }
+  }
+  return shown + "\"";
 }
 
 // How the analysis of one file ended.
@@ -146,7 +184,7 @@ AnalyzeTargets AnalyzeTargetsOf(const CliRequest& request, ConsoleOutput& output
 
 std::string AnalysisLine(const std::string& name, const AnalysisResult& result) {
   const size_t codes = result.Codes.size();
-  return name + ": " + FormatTenths(result.RealPermille) + "% real data, " +
+  return ShownName(name) + ": " + FormatTenths(result.RealPermille) + "% real data, " +
          FormatThousands(result.ErrorBytes) + " error bytes, " +
          FormatThousands(static_cast<int64_t>(codes)) +
          (codes == 1 ? " patch code" : " patch codes");
@@ -171,9 +209,9 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
     } else if (completed) {
       host.Output.PrintOut(AnalysisLine(files[i], run.Analysis));
     } else if (stopped) {
-      host.Output.PrintOut(files[i] + ": stopped");
+      host.Output.PrintOut(ShownName(files[i]) + ": stopped");
     } else {
-      host.Output.PrintOut(files[i] + ": not analysed: " + OneLine(run.Error));
+      host.Output.PrintOut(ShownName(files[i]) + ": not analysed: " + OneLine(run.Error));
     }
     if (!completed) {
       if (!stopped) failed = true;

@@ -24,7 +24,9 @@ AnalyzeTargets AnalyzeTargetsOf(const CliRequest& request, ConsoleOutput& output
 
 // The line of a run over several files for one file that was analysed to
 // its end: its name, the share of real data, the error bytes and the number
-// of patch codes.
+// of patch codes. A name with a line break or another control character, or
+// that starts with a double quote, is quoted, so that each file keeps its
+// one line.
 std::string AnalysisLine(const std::string& name, const AnalysisResult& result);
 
 // Runs analyze on each file in turn: one line for each (or one JSON object

@@ -3,11 +3,36 @@
 #include <nlohmann/json.hpp>
 
 namespace tamarack {
+namespace {
+
+// True when JSON can hold the text as it is: nothing of it is replaced.
+bool IsUtf8(const std::string& text) {
+  const nlohmann::json value = text;
+  return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::ignore) ==
+         value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+std::string PercentEncoded(const std::string& bytes) {
+  static constexpr char Hex[] = "0123456789ABCDEF";
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && byte != '%') {
+      text += c;
+    } else {
+      text += {'%', Hex[byte >> 4], Hex[byte & 15]};
+    }
+  }
+  return text;
+}
 
 std::string AnalysisJson(const std::string& file, const AnalysisResult& result,
                          const std::string& error) {
   nlohmann::ordered_json json;
   json["file"] = file;
+  if (!IsUtf8(file)) json["fileBytes"] = PercentEncoded(file);
   if (!error.empty()) {
     json["completed"] = false;
     // Lines end as the console prints them.

@@ -32,9 +32,12 @@ leaves no partial file.
 
 Several files, or -r DIR, give one line per file and a last summary line
 (with --json one object per line). Ctrl-C then stops the run after the
-stop question of the file being analysed. A folder that cannot be read, or
-a pipe or device among the files, is named on standard error and counted
-as not analysed.
+stop question of the file being analysed. A name with a line break or
+another control character is printed in double quotes with C's escapes.
+With --json, a path that is not valid UTF-8 has "fileBytes" beside "file":
+its bytes, each outside printable ASCII (and %) written as %HH.
+A folder that cannot be read, or a pipe or device among the files, is named
+on standard error and counted as not analysed.
 
 Exit status: 0 the operation ran to its end, 1 it ended with an error
 message (a file could not be analysed), 2 usage error, 3 a question was

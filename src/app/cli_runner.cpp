@@ -17,6 +17,7 @@
 #include "app/cli_json.h"
 #include "app/console_program.h"
 #include "platform/console/png_image.h"
+#include "platform/posix/retry_interrupted.h"
 #include "platform/text_view.h"
 
 namespace tamarack {
@@ -74,7 +75,8 @@ std::variant<std::string, int> PatchCodesInput(const CliRequest& request, CliHos
     // Without O_NONBLOCK a pipe with no writer yet would hold the open, where
     // no signal is seen; the reads below wait for its data instead, watching
     // for a stop.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd =
+        RetryInterrupted([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
     if (fd < 0) {
       read = {CodesReadEnd::Failed, {}, errno};
     } else {

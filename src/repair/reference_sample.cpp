@@ -37,4 +37,20 @@ std::string DifferingPercent(const HeldBytes& sample) {
   return FormatTenths(permille);
 }
 
+std::string ForeignReferenceQuestion(const HeldBytes& sample) {
+  if (sample.BothHeld >= MinJudgedBytes) {
+    return "The Reference file does not look like a copy of the Selected file.\r\n" +
+           DifferingPercent(sample) +
+           "% of the data that both files hold differs.\r\nRepair anyway?";
+  }
+  const auto count = [](int64_t n, const char* one, const char* many) {
+    return FormatThousands(n) + (n == 1 ? one : many);
+  };
+  return "Whether the Reference file is a copy of the Selected file cannot be judged:\r\n"
+         "both files hold data at the same places in only " +
+         count(sample.BothHeld, " byte", " bytes") + ", " +
+         count(sample.Differing, " of which differs", " of which differ") +
+         ";\r\nat least 64Kb held by both are needed to compare them.\r\nRepair anyway?";
+}
+
 }  // namespace tamarack

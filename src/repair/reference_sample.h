@@ -21,8 +21,17 @@ std::vector<int64_t> SampleBlockStarts(int64_t fileSize);
 // passes.
 bool LooksForeign(const HeldBytes& sample);
 
+// Below this many bytes held by both, a share of differing bytes says
+// nothing: two copies of one video may share a single byte that differs.
+constexpr int64_t MinJudgedBytes = 65536;
+
 // The share of the held bytes that differ, in percent with one decimal,
 // rounded up: "37.5", "1.1".
 std::string DifferingPercent(const HeldBytes& sample);
+
+// The question asked of a reference that looks foreign: the share that
+// differs, or, below MinJudgedBytes held by both, that the sample is too
+// small to judge. It ends in "Repair anyway?".
+std::string ForeignReferenceQuestion(const HeldBytes& sample);
 
 }  // namespace tamarack

@@ -1,6 +1,8 @@
 // tamarack-cli analyze over several files and folders: the line of each
 // file, the summary, the JSON lines and the exit statuses, on a folder with
 // clean, damaged, too small and unreadable files.
+#include "app/cli_analyze_files.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -145,6 +147,71 @@ TEST(CliAnalyzeWalkTest, WhatTheWalkCannotLookAtIsNamedAndCounted) {
                                     "\"" + folder / "pipe.avi" + "\" is not analysed",
                                     "\"" + folder / "null.avi" + "\" is not analysed"}) {
     EXPECT_NE(run.Err.find("tamarack-cli: " + missed), std::string::npos) << run.Err;
+  }
+}
+
+// A name that would break its line, or that starts with the quote, is quoted
+// with C's escapes; any other name, also one of bytes that are not UTF-8,
+// stands as it is.
+TEST(AnalysisLineTest, ANameStaysOnItsLine) {
+  AnalysisResult result;
+  result.RealPermille = 1000;
+  const std::string figures = ": 100.0% real data, 0 error bytes, 0 patch codes";
+  const std::pair<std::string, std::string> names[] = {
+      {"/v/film.avi", "/v/film.avi"},
+      {"/v/back\\slash \"x\".avi", "/v/back\\slash \"x\".avi"},
+      {"/v/caf\xE9.avi", "/v/caf\xE9.avi"},
+      {"/v/line\nbreak.avi", "\"/v/line\\nbreak.avi\""},
+      {"/v/a\r\tb\x01\x7F.avi", "\"/v/a\\r\\tb\\x01\\x7f.avi\""},
+      {"/v/\\\n\".avi", "\"/v/\\\\\\n\\\".avi\""},
+      {"\"film.avi", "\"\\\"film.avi\""},
+  };
+  for (const auto& [name, shown] : names) EXPECT_EQ(AnalysisLine(name, result), shown + figures);
+}
+
+// The percent-encoded bytes as a script decodes them.
+std::string PercentDecoded(const std::string& text) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      bytes += text[i];
+      continue;
+    }
+    bytes += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+    i += 2;
+  }
+  return bytes;
+}
+
+TEST_F(CliAnalyzeFilesTest, NamesThatAreNoPlainTextLeadBackToTheirFiles) {
+  const std::string names[] = {"caf\xE9 100%.avi", "line\nbreak.avi", "plain.avi"};
+  std::filesystem::create_directory(folder / "odd");
+  for (const std::string& name : names) WriteBytes(Path("odd/" + name), NonZeroBytes(5000, 6));
+
+  const CliResult text = RunCli({"analyze", "-r", Path("odd")});
+  EXPECT_EQ(text.Out, Path("odd/") +
+                          "caf\xE9 100%.avi: 100.0% real data, 0 error bytes, 0 patch codes\n\"" +
+                          Path("odd/") +
+                          "line\\nbreak.avi\": 100.0% real data, 0 error bytes, 0 patch codes\n" +
+                          Path("odd/") +
+                          "plain.avi: 100.0% real data, 0 error bytes, 0 patch codes\n"
+                          "3 files: 3 without errors, 0 with errors, 0 not analysed.\n");
+
+  const CliResult json = RunCli({"analyze", "--json", "-r", Path("odd")});
+  const std::vector<std::string> lines = Lines(json.Out);
+  ASSERT_EQ(lines.size(), 3u) << json.Out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const nlohmann::json object = nlohmann::json::parse(lines[i]);
+    const std::string path = Path("odd/" + names[i]);
+    if (i == 0) {
+      EXPECT_EQ(object["file"], Path("odd/caf\xEF\xBF\xBD 100%.avi"));
+      ASSERT_TRUE(object.contains("fileBytes"));
+      EXPECT_EQ(object["fileBytes"], Path("odd/caf%E9 100%25.avi"));
+      EXPECT_EQ(PercentDecoded(object["fileBytes"]), path);
+    } else {
+      EXPECT_EQ(object["file"], path);
+      EXPECT_FALSE(object.contains("fileBytes")) << lines[i];
+    }
   }
 }
 

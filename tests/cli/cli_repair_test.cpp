@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 
 #include "cli/cli_process.h"
 #include "platform/text_view.h"
@@ -73,24 +74,35 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   EXPECT_FALSE(Contains(again.Out, "Patch Codes"));
 }
 
+// What a user sends of analyze's output: the Patch Codes text, the whole
+// output, and either quoted in a mail reply.
 TEST_F(CliRepairTest, ThePatchCodesTextAsAnalyzePrintsItGivesThePatchOfItsCodes) {
   const CliResult analysis = RunCli({"analyze", folder / "film.avi"});
   ASSERT_EQ(analysis.Status, 0) << analysis.Err;
   const size_t text = analysis.Out.find("Patch Codes for required Patch Data");
   ASSERT_NE(text, std::string::npos) << analysis.Out;
-  const std::string report = analysis.Out.substr(text);
-  WriteBytes(folder / "codes.txt", std::vector<uint8_t>(report.begin(), report.end()));
   const std::string patch = folder / "intact/film.tkp";
-  const CliResult fromText = RunCli(
-      {"create-patch", "--yes", "--codes-from", folder / "codes.txt", folder / "intact/film.avi"});
-  ASSERT_EQ(fromText.Status, 0) << fromText.Err;
-  const std::vector<uint8_t> patchOfText = ReadBytes(patch);
-
   std::vector<std::string> args = {"create-patch", "--yes", folder / "intact/film.avi"};
   const std::vector<std::string> codes = PrintedCodes(analysis.Out);
   args.insert(args.end(), codes.begin(), codes.end());
   ASSERT_EQ(RunCli(args).Status, 0);
-  EXPECT_EQ(ReadBytes(patch), patchOfText);
+  const std::vector<uint8_t> patchOfCodes = ReadBytes(patch);
+
+  const auto quoted = [](const std::string& output) {
+    std::string reply;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) reply += "> " + line + "\n";
+    return reply;
+  };
+  const std::string report = analysis.Out.substr(text);
+  for (const std::string& sent : {report, analysis.Out, quoted(report), quoted(analysis.Out)}) {
+    WriteBytes(folder / "codes.txt", std::vector<uint8_t>(sent.begin(), sent.end()));
+    std::filesystem::remove(patch);
+    const CliResult fromText = RunCli({"create-patch", "--yes", "--codes-from",
+                                       folder / "codes.txt", folder / "intact/film.avi"});
+    ASSERT_EQ(fromText.Status, 0) << fromText.Err << sent;
+    EXPECT_EQ(ReadBytes(patch), patchOfCodes) << sent;
+  }
 }
 
 TEST_F(CliRepairTest, CodesAreReadFromAFileOrStandardInput) {

@@ -2,8 +2,10 @@
 // the selected file (at most 2^31 - 1); the rest is the text typed into the
 // Patch Codes view. The outcome is checked against a plain model of the
 // entry: which codes the text holds, which units they name, and whether they
-// fit the file.
+// fit the file; and a text taken for a Patch Codes text must be the program's
+// own text of its codes.
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -42,10 +44,12 @@ bool StartsWith(const std::string& text, const std::string& start) {
 
 // What the entry should make of the typed text.
 struct Model {
-  std::string Joined;     // lines joined, spaces and commas removed
-  size_t CodesEnd = 0;    // bytes of Joined taken by the valid codes
-  bool BadPiece = false;  // a piece before the 255th code is no code
-  std::set<int> Units;    // the units the codes name
+  std::string Joined;              // lines joined, spaces and commas removed
+  size_t CodesEnd = 0;             // bytes of Joined taken by the valid codes
+  bool BadPiece = false;           // a piece before the 255th code is no code
+  std::set<int> Units;             // the units the codes name
+  std::vector<std::string> Codes;  // the valid codes, upper-cased, in order
+  bool Recognised = false;         // the text is a Patch Codes text
 };
 
 Model Expect(const std::string& typed) {
@@ -60,9 +64,13 @@ Model Expect(const std::string& typed) {
     start = end + 2;
   }
   // The Patch Codes text of an analysis gives the lines that hold its codes.
-  // Which texts are one is the analysis report's own rule, taken as it is;
-  // what this target models is the cutting of the lines into codes.
-  if (auto codeLines = PatchCodesTextCodeLines(lines)) lines = std::move(*codeLines);
+  // Which texts are one is the analysis report's own rule, taken as it is
+  // here; CheckRecognised then holds each text taken for one against the
+  // text that the program writes for its codes.
+  if (auto codeLines = PatchCodesTextCodeLines(lines)) {
+    lines = std::move(*codeLines);
+    model.Recognised = true;
+  }
   for (const std::string& line : lines) {
     for (char c : line) {
       if (c != ' ' && c != ',') model.Joined += c;
@@ -82,6 +90,9 @@ Model Expect(const std::string& typed) {
       model.BadPiece = true;
       break;
     }
+    std::string code = model.Joined.substr(pos, 5);
+    for (char& c : code) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    model.Codes.push_back(code);
     const int count = (value & 15) + 1;
     const int first = value >> 4;
     for (int u = first; u < first + count; ++u) model.Units.insert(u);
@@ -90,6 +101,27 @@ Model Expect(const std::string& typed) {
   }
   model.CodesEnd = pos;
   return model;
+}
+
+// A text without what may differ from the program's own text of the same
+// codes: the summary before it, quotes, blanks, commas, line breaks and the
+// letter case.
+std::string Skeleton(const std::string& text) {
+  std::string kept;
+  for (char c : text) {
+    if (c != ' ' && c != ',' && c != '>' && c != '\r' && c != '\n') {
+      kept += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+  }
+  const size_t heading = kept.find("PATCHCODESFORREQUIREDPATCHDATA");
+  return heading == std::string::npos ? kept : kept.substr(heading);
+}
+
+// A text taken for a Patch Codes text is the one that the program writes for
+// its codes: its counts and sizes agree with them.
+void CheckRecognised(const std::string& typed, const Model& model) {
+  const bool past = Skeleton(typed).find(Skeleton(PastCodesLine)) != std::string::npos;
+  FUZZ_CHECK(Skeleton(typed) == Skeleton(PatchCodesText(model.Codes, past ? PatchableSize : 0)));
 }
 
 // The piece a refusal names: five characters of the joined text from the
@@ -185,6 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t fileSize = std::max<int64_t>(raw, 1024);
   const std::string typed(reinterpret_cast<const char*>(data) + 4, size - 4);
   const Model model = Expect(typed);
+  if (model.Recognised && !model.BadPiece) CheckRecognised(typed, model);
 
   // Typed into the Patch Codes view, which the operation runner then leaves
   // for the Analysis view before Create Patch reads the codes.

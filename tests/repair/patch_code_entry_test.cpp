@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/analysis_report.h"
 #include "analysis/patch_codes.h"
 #include "platform/text_lines.h"
 #include "support/program_fixture.h"
@@ -215,27 +216,52 @@ class PatchCodesTextEntryTest : public PatchCodeEntryTest {
   std::string codes;
 };
 
+// Each line with "> " before it, or ">" when empty, as a mail reply quotes it.
+std::string Quoted(const std::string& text, const std::string& quote = "> ") {
+  std::string quoted;
+  for (const std::string& line : SplitLines(text)) {
+    quoted += (line.empty() ? quote.substr(0, quote.size() - 1) : quote + line) + "\r\n";
+  }
+  return quoted;
+}
+
 TEST_F(PatchCodesTextEntryTest, TheWholeTextGivesTheRegionsOfItsCodes) {
   ASSERT_EQ(codes.substr(0, 36), "00010 00052 000AF 001A3 00280 002C1 ");
   ASSERT_NE(report.find("16 x 64Kb code(s):\r\n00010, 00280, 002E0, "), std::string::npos);
   UnitRuns expected = {{1, 1}, {5, 7}, {10, 25}, {26, 29}, {40, 40}, {44, 45}};
   for (int unit = 46; unit < 60; ++unit) expected.push_back({unit, unit});
-  EXPECT_EQ(Enter(codes, FileSize), expected);
-  EXPECT_EQ(Enter(report, FileSize), expected);
-  EXPECT_TRUE(program->Control.Busy());
-
-  // As mail may bring it: blanks for the tab and around lines, more empty
-  // lines, empty lines between a size's line and its codes.
-  std::string mailed;
-  for (std::string line : SplitLines(report)) {
-    if (const size_t tab = line.find('\t'); tab != std::string::npos) line.replace(tab, 1, "   ");
-    mailed += "  " + line + " \r\n" + (line.empty() || line.ends_with(":") ? "\r\n" : "");
+  // Blanks around the lines and more empty lines, also between a size's
+  // line and its codes, as copying and mail may add them.
+  std::string spaced;
+  for (const std::string& line : SplitLines(report)) {
+    spaced += "  " + line + " \r\n" + (line.empty() || line.ends_with(":") ? "\r\n" : "");
   }
-  EXPECT_EQ(Enter(mailed, FileSize), expected);
-  // The line of sixteen codes, 110 characters, wraps in the middle of a code.
-  memo.WrapWidth = 64;
-  EXPECT_EQ(Enter(report, FileSize), expected);
-  EXPECT_TRUE(program->Control.Busy());
+  // What tamarack-cli analyze prints: the summary, then the text.
+  const std::string printed =
+      MakeAnalysisReport(program->Analysis.LastResult().ErrorBytes, FileSize).Text + "\r\n\r\n" +
+      report;
+  const struct {
+    std::string Text;
+    int WrapWidth;
+  } cases[] = {
+      {codes, 0},
+      {report, 0},
+      {spaced, 0},
+      {Quoted(report), 0},
+      {Quoted(Quoted(report)), 0},
+      {Quoted(report, ">> "), 0},
+      {printed, 0},
+      {Quoted(printed), 0},
+      // The line of sixteen codes, 110 characters, wraps in the middle of a
+      // code; quoted, its second part has no quote.
+      {report, 64},
+      {Quoted(printed), 64},
+  };
+  for (const auto& c : cases) {
+    memo.WrapWidth = c.WrapWidth;
+    EXPECT_EQ(Enter(c.Text, FileSize), expected) << c.Text;
+    EXPECT_TRUE(program->Control.Busy()) << c.Text;
+  }
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
@@ -249,7 +275,7 @@ TEST_F(PatchCodesTextEntryTest, ASpoiledCodeInTheTextIsNamed) {
 }
 
 // Anything but the program's own text, however like it, is cut as it
-// stands: its first piece is the word Patch.
+// stands: its first piece is the word Patch (or Analysis).
 TEST_F(PatchCodesTextEntryTest, TextsThatMerelyResembleItAreRefused) {
   const auto replaced = [this](const std::string& from, const std::string& to) {
     std::string text = report;
@@ -261,6 +287,10 @@ TEST_F(PatchCodesTextEntryTest, TextsThatMerelyResembleItAreRefused) {
   const std::string heading =
       "Patch Codes for required Patch Data\r\n"
       "(See Help page 6 for information on requesting a Patch file).\r\n\r\n";
+  // As many codes as no analysis lists: a count beyond 255 agrees with them.
+  std::string thousand = heading + "Total Patches Codes: 1,000\tTotal Size: 62.5Mb (64,000Kb)" +
+                         "\r\n\r\n1,000 x 64Kb code(s):\r\n";
+  for (int i = 0; i < 1000; ++i) thousand += (i > 0 ? ", " : "") + HexWord(i % 60) + "0";
   const std::vector<std::string> texts = {
       heading + "00010\r\n",
       heading + "Total Patches Codes: 1\tTotal Size: 0.1Mb (64Kb)\r\n\r\n00010\r\n",
@@ -277,9 +307,31 @@ TEST_F(PatchCodesTextEntryTest, TextsThatMerelyResembleItAreRefused) {
       replaced("1 x 192Kb code(s):", "1 x 192Kb codes:"),
       report + "Thanks, Jo\r\n",
       "Patch Codes, please:\r\n" + report,
+      // Counts and sizes that disagree with the codes listed.
+      replaced("Total Patches Codes: 20", "Total Patches Codes: 21"),
+      replaced("2.6Mb (2,624Kb)", "2.6Mb (2,600Kb)"),
+      replaced("1 x 128Kb", "2 x 128Kb"),
+      replaced("16 x 64Kb", "15 x 64Kb"),
+      replaced("00052", "00052, 00062"),
+      replaced("00052", "00053"),
+      replaced("002C1", "002C0"),
+      replaced("002C1", "00052").replace(report.find("00052"), 5, "002C1"),
+      // The sizes out of their order, a tab turned into spaces.
+      [&] {
+        std::string text = replaced("1 x 1,024Kb code(s):\r\n000AF\r\n", "");
+        return text.insert(text.find("16 x 64Kb"), "1 x 1,024Kb code(s):\r\n000AF\r\n\r\n");
+      }(),
+      replaced("\t", "   "),
+      thousand,
+      // Quoted, but not each line; a summary whose shares do not add up.
+      heading + Quoted(replaced(heading, "")),
+      "Analysis complete.\r\n\r\nReal Data:\t90.0%\t\t1.1Mb (1,152Kb)\r\n"
+      "Fake Data:\t20.0%\t\t0.3Mb (256Kb)\r\n\r\n" +
+          report,
   };
   for (const std::string& text : texts) {
-    ExpectError("The Patch Code \"Patch\" is not valid." + Advice);
+    const std::string piece = text.substr(0, 5) == "Analy" ? "Analy" : "Patch";
+    ExpectError("The Patch Code \"" + piece + "\" is not valid." + Advice);
     EXPECT_TRUE(Enter(text, FileSize).empty()) << text;
     EXPECT_FALSE(program->Control.Busy()) << text;
   }

@@ -129,7 +129,7 @@ TEST_F(PatchRepairTest, ACancelledDialogOpensNothing) {
 
 TEST_F(PatchRepairTest, APatchFileThatCannotBeOpenedGivesTheAccessMessage) {
   Prepare(RandomBytes(4 * UnitSize, 3), {});
-  files.ReadOnly[Patch] = true;
+  files.Locked[Patch] = true;
   ExpectRefused({},
                 "The Patch file cannot be accessed because:\r\n"
                 " - Another application may be using this file, or\r\n"

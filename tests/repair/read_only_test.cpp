@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
-#include "support/real_files.h"
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 #include "support/test_bytes.h"
 
 namespace tamarack::testing {
@@ -77,6 +77,57 @@ TEST_F(ReadOnlyFileTest, RepairsSayItCannotBeAccessed) {
   EXPECT_EQ(result.Result, Outcome::Failed);
   EXPECT_EQ(ReadRealFile(path), bytes);
   EXPECT_TRUE(std::filesystem::exists(temp.File("second.avi")));
+}
+
+// A reference or a patch is only read, so one that cannot be written (another
+// user's, on a read-only mount) repairs a writable file all the same.
+class ReadOnlyInputTest : public RealFilesTest {
+ protected:
+  void SetUp() override {
+    RealFilesTest::SetUp();
+    intact = RandomBytes(8 * UnitSize + 100, 23);
+    damaged = Damaged(intact, {{UnitSize + 10, 5000}});
+    WriteRealFile(path, damaged);
+    WriteRealFile(reference, intact);
+  }
+  // Makes the input unwritable, then repairs the file from it.
+  void RepairFrom(const std::string& input, Operation operation, const std::string& completed) {
+    const UnwritableFile unwritable(input);
+    if (!unwritable.Made()) GTEST_SKIP() << UnwritableFile::WhyNot;
+    SelectFile(path);
+    dialogs.ExpectFile(input);
+    dialogs.Expect(MessageKind::Information, completed);
+    if (operation == Operation::RepairWithReference) {
+      dialogs.Expect(MessageKind::Confirmation, "This Reference file is no longer needed*",
+                     PromptResult::No);
+    }
+    EXPECT_EQ(program->Run(operation).Result, Outcome::Completed);
+    EXPECT_EQ(ReadRealFile(path), intact);
+    EXPECT_TRUE(dialogs.AllAnswered());
+  }
+
+  const std::string path = temp.File("film.avi");
+  const std::string reference = temp.File("second.avi");
+  std::vector<uint8_t> intact;
+  std::vector<uint8_t> damaged;
+};
+
+TEST_F(ReadOnlyInputTest, AnUnwritableReferenceRepairs) {
+  RepairFrom(reference, Operation::RepairWithReference,
+             "Referencing complete. Analyze the Selected file for remaining errors.");
+}
+
+TEST_F(ReadOnlyInputTest, AnUnwritablePatchRepairs) {
+  SelectFile(reference);
+  program->ViewArea.Store(View::PatchCodes) = "00010";
+  dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,*",
+                 PromptResult::Yes);
+  dialogs.Expect(MessageKind::Information,
+                 "The Patch File \"" + temp.File("second.tkp") + "\" has been created.");
+  ASSERT_EQ(program->Run(Operation::CreatePatch).Result, Outcome::Completed);
+  program->RunCommand(SelectClearButton);  // clears the selection
+  RepairFrom(temp.File("second.tkp"), Operation::RepairWithPatch,
+             "Patching complete. Analyze the Selected file for remaining errors.");
 }
 
 }  // namespace

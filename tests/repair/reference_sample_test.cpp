@@ -58,6 +58,30 @@ TEST(ReferenceSample, MoreThanOnePercentDifferingLooksForeign) {
   EXPECT_EQ(DifferingPercent({3, 1}), "33.4");
 }
 
+// A share is given only of enough bytes; below them the question says that
+// it cannot judge, and it still asks "Repair anyway?".
+TEST(ReferenceSample, TheQuestionGivesAShareOnlyOfEnoughBytes) {
+  const std::string tooFew =
+      "Whether the Reference file is a copy of the Selected file cannot be judged:\r\n"
+      "both files hold data at the same places in only ";
+  const std::string needed = ";\r\nat least 64Kb held by both are needed to compare them.";
+  const std::string foreign = "The Reference file does not look like a copy of the Selected file.";
+  const std::string question = "\r\nRepair anyway?";
+  const struct {
+    HeldBytes Sample;
+    std::string Text;
+  } cases[] = {
+      {{1, 1}, tooFew + "1 byte, 1 of which differs" + needed},
+      {{3, 2}, tooFew + "3 bytes, 2 of which differ" + needed},
+      {{MinJudgedBytes - 1, 1000}, tooFew + "65,535 bytes, 1,000 of which differ" + needed},
+      {{MinJudgedBytes, 1000}, foreign + "\r\n1.6% of the data that both files hold differs."},
+      {{1000000, 999999}, foreign + "\r\n100.0% of the data that both files hold differs."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ForeignReferenceQuestion(c.Sample), c.Text + question) << c.Sample.BothHeld;
+  }
+}
+
 TEST(ReferenceSample, HeldBytesCountOnlyWhereNeitherIsZero) {
   const std::vector<uint8_t> a = {0, 0, 5, 5, 7, 9};
   const std::vector<uint8_t> b = {0, 4, 0, 5, 8, 9};
@@ -163,6 +187,20 @@ TEST_F(ReferenceSampleCheckTest, AnotherVideoOfTheSameSizeIsQuestionedBeforeAnyt
     if (expected[i] == 0) expected[i] = other[i];
   }
   EXPECT_EQ(files.Files[Video], expected);
+}
+
+// A file all but lost shares a single byte with the reference, and it
+// differs: no share of one byte is given.
+TEST_F(ReferenceSampleCheckTest, ASampleTooSmallToJudgeSaysSo) {
+  size_t held = Size / 2;
+  while (intact[held] == 0) ++held;
+  std::vector<uint8_t> selected(Size, 0);
+  selected[held] = static_cast<uint8_t>(intact[held] == 1 ? 2 : 1);
+  Prepare(selected, intact);
+  dialogs.Expect(MessageKind::Confirmation, "Whether the Reference file is a copy*",
+                 PromptResult::No);
+  EXPECT_EQ(Repair().Result, Outcome::Declined);
+  EXPECT_EQ(files.Files[Video], selected);
 }
 
 TEST_F(ReferenceSampleCheckTest, HalfAPercentDifferingPassesAndIsCounted) {
