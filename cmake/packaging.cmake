@@ -11,10 +11,12 @@ set(CPACK_PACKAGE_CONTACT "Tamarack developers <help@tamarack.test>")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+# Folders as Debian wants them, whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tamarack developers <help@tamarack.test>")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tamarack.example.org/")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
@@ -28,6 +30,9 @@ string(CONCAT tamarack_about
 
 set(CPACK_DEBIAN_TAMARACK_PACKAGE_NAME tamarack)
 set(CPACK_DEBIAN_TAMARACK_PACKAGE_SECTION video)
+# The window draws in "MS Sans Serif" and Tahoma from fonts-wine, and in
+# Liberation Sans (Narrow) where those do not fit the screen's scale.
+set(CPACK_DEBIAN_TAMARACK_PACKAGE_DEPENDS "fonts-wine, fonts-liberation")
 string(CONCAT CPACK_COMPONENT_TAMARACK_DESCRIPTION
     "find and repair the holes of incomplete AVI downloads\n${tamarack_about}\n"
     "This package holds the desktop program.")

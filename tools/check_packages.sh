@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian packages that ./package wrote into build/packages/: their
-# contents and fields, the desktop entry, the AppStream metadata, the manual
-# pages and the shell completion, and that both programs run unpacked.
+# contents and fields, lintian's view of them, the desktop entry, the
+# AppStream metadata, the user guide and its links, the manual pages and the
+# shell completion, and that both programs run unpacked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +25,9 @@ gui_files=(
   ./usr/share/metainfo/$id.metainfo.xml
   ./usr/share/icons/hicolor/scalable/apps/$id.svg
   ./usr/share/man/man1/tamarack.1.gz
+  ./usr/share/tamarack/guide.html
+  ./usr/share/doc/tamarack/copyright
+  ./usr/share/doc/tamarack/changelog.gz
 )
 for size in 16 32 48 64 128 256; do
   gui_files+=(./usr/share/icons/hicolor/${size}x${size}/apps/$id.png)
@@ -32,6 +36,8 @@ cli_files=(
   ./usr/bin/tamarack-cli
   ./usr/share/man/man1/tamarack-cli.1.gz
   ./usr/share/bash-completion/completions/tamarack-cli
+  ./usr/share/doc/tamarack-cli/copyright
+  ./usr/share/doc/tamarack-cli/changelog.gz
 )
 
 # Contents: each package holds its own files and none of the other's.
@@ -70,8 +76,18 @@ done
 [ "$(field "$gui" Package)" = tamarack ] || fail "$gui: Package"
 [ "$(field "$cli" Package)" = tamarack-cli ] || fail "$cli: Package"
 [[ $(field "$gui" Depends) == *libqt6widgets6* ]] || fail "$gui: Depends lacks Qt Widgets"
+# The fonts the window draws with, and the fallback's.
+for font in fonts-wine fonts-liberation; do
+  [[ $(field "$gui" Depends) == *"$font"* ]] || fail "$gui: Depends lacks $font"
+done
 cli_depends=$(field "$cli" Depends)
 if grep -qi 'qt' <<<"$cli_depends"; then fail "$cli: Depends names Qt: $cli_depends"; fi
+
+# Lintian: no error and no warning (informational tags are neither).
+for deb in "$gui" "$cli"; do
+  report=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian $deb: $report"
+  echo "$report"
+done
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
@@ -85,6 +101,17 @@ if grep -E 'error:|warning:' <<<"$report"; then fail "desktop entry"; fi
 echo "$report"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 appstreamcli validate-tree --no-net "$root"
+
+# No address that cannot work: the guide's own anchors exist, and nothing
+# installed names a placeholder domain.
+guide=$root/usr/share/tamarack/guide.html
+for anchor in $(grep -o 'href="#[^"]*"' "$guide" | sed 's/href="#\(.*\)"/\1/' | sort -u) problems links; do
+  grep -q "id=\"$anchor\"" "$guide" || fail "the guide links to #$anchor, which it lacks"
+done
+if grep -rlE '\.example(\.|/|$)|\.test\b|example\.(org|com)' "$root/usr/share" \
+  --include='*.html' --include='*.xml' --include='*.desktop'; then
+  fail "a placeholder address is installed"
+fi
 
 # Manual pages: gzipped, and formatted without a warning.
 for page in tamarack tamarack-cli; do
@@ -108,6 +135,12 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/tamara
 status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/tamarack" --bogus 2>/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "tamarack --bogus ended with $status, not 2"
+# Without a display the window program says what to use instead and ends
+# with 1, rather than letting Qt abort.
+status=0
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/tamarack" 2>&1) || status=$?
+[ "$status" -eq 1 ] || fail "tamarack without a display ended with $status, not 1"
+[[ $err == *"tamarack-cli --help"* ]] || fail "tamarack without a display said: $err"
 
 # Completion: the commands, then each command's options.
 complete_words() {

@@ -317,7 +317,7 @@ AnalysisReport MakeAnalysisReport(int64_t errorBytes, int64_t fileSize) {
                   "- the file is not fully supported by your player, or",
                   "- the file requires an exact codec, or",
                   "- the file has a permanent error created during the encoding process",
-                  "(See the \"Links\" page on the Website for recommended solutions.)"});
+                  "(See \"Links\" in the user guide (Website) for recommended solutions.)"});
   } else if (report.RealPermille < FakePermille) {
     report.JudgedFake = true;
     lines.push_back("This file is fake and cannot be repaired.");

@@ -109,10 +109,10 @@ void Program::RunCommand(int command) {
       break;
     case FeedbackButton:
     case WebsiteButton:
-      OpenProgramLink(Platform.Messages, Platform.Desktop, command);
+      OpenProgramLink(Platform.Messages, Platform.Desktop, command, Platform.UserGuideAddress);
       break;
     case VersionButton:
-      ShowVersionBox(Platform.Messages);
+      ShowVersionBox(Platform.Messages, Platform.UserGuideAddress);
       break;
     case MinimizeButton:
       Platform.Window.Minimize();

@@ -38,6 +38,9 @@ struct PlatformServices {
   FileSystem& Files;
   // Device pixels for each logical pixel of the window bitmap.
   double DeviceScale = 1.0;
+  // The file: address of the installed user guide, which Website and
+  // Feedback open.
+  std::string UserGuideAddress = {};
 };
 
 // The five file operations.
@@ -85,7 +88,6 @@ class Program {
   PatchCreation PatchMaker;
   ReferenceRepair ReferenceMerge;
   PatchRepair PatchMerge;
-
 };
 
 }  // namespace tamarack

@@ -1,9 +1,14 @@
 #include "app/tamarack_form.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
+#include <QUrl>
 
 #include "app/file_drop.h"
 #include "app/logo_icon.h"
@@ -12,16 +17,36 @@
 namespace tamarack {
 namespace {
 
+// The window is a frame to assistive technology, as a top-level window with
+// a border would be, rather than a bare client area.
+QAccessibleInterface* MakeFormAccessible(const QString&, QObject* object) {
+  if (auto* form = dynamic_cast<TamarackForm*>(object)) {
+    return new QAccessibleWidget(form, QAccessible::Window);
+  }
+  return nullptr;
+}
+
 // The window opens centred on the primary screen and is drawn for it.
 double PrimaryScreenScale() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->devicePixelRatio() : 1.0;
 }
 
+// The user guide lies in ../share/tamarack/ from the program's folder, both
+// where the program is installed and in the build tree.
+std::string UserGuideAddress() {
+  const QFileInfo guide(QCoreApplication::applicationDirPath() +
+                        QStringLiteral("/../share/tamarack/guide.html"));
+  const QString path = guide.exists() ? guide.canonicalFilePath() : guide.absoluteFilePath();
+  return QUrl::fromLocalFile(path).toString().toStdString();
+}
+
 }  // namespace
 
 TamarackForm::TamarackForm()
     : deviceScale_(PrimaryScreenScale()), fonts_(deviceScale_), dialogs_(this), window_(this) {
+  QAccessible::removeFactory(MakeFormAccessible);
+  QAccessible::installFactory(MakeFormAccessible);
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setWindowTitle(QStringLiteral("Tamarack"));
   setWindowIcon(LogoIcon());
@@ -33,7 +58,8 @@ TamarackForm::TamarackForm()
 
   viewMemo_ = std::make_unique<QtTextView>(this, WindowFont(deviceScale_));
   program_ = std::make_unique<Program>(PlatformServices{fonts_, *viewMemo_, dialogs_, pump_, clock_,
-                                                        shell_, window_, files_, deviceScale_});
+                                                        shell_, window_, files_, deviceScale_,
+                                                        UserGuideAddress()});
 
   backgroundImage_ = new BitmapWidget(program_->Bitmap, this);
   backgroundImage_->move(0, 0);
@@ -43,12 +69,16 @@ TamarackForm::TamarackForm()
   };
   backgroundImage_->OnMouseUp = [this](int x, int y) { program_->Pointer.DoMouseUp(x, y); };
   backgroundImage_->SetControls(&program_->Keys);
+  backgroundImage_->SetMap({MapRect,
+                            [this] { return program_->ViewArea.CurrentView() == View::Analysis; },
+                            [this] { return program_->Grid.Description(); }});
   window_.SetEventPosition([this] { return backgroundImage_->EventGlobalPosition(); });
 
   const PixelRect area = ToPixels(ViewAreaRect);
   QPlainTextEdit* memo = viewMemo_->Widget();
   memo->setGeometry(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top);
   memo->raise();
+  backgroundImage_->SetTextView(memo);
   AcceptFileDrops();
 
   AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ShortcutKey::SelectClear);

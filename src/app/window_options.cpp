@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <cstdlib>
 #include <filesystem>
 
 #include "ui/program_strings.h"
@@ -67,6 +68,20 @@ WindowStart ParseWindowCommandLine(const QStringList& arguments, std::ostream& o
     start.File = failed ? path.string() : absolute.string();
   }
   return start;
+}
+
+bool DisplayNamed() {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+void ReportNoDisplay(std::ostream& err) {
+  err << "No display found: Tamarack is a desktop program and needs one.\n"
+         "Without a display use the command-line front end: tamarack-cli --help\n";
+  err.flush();
 }
 
 }  // namespace tamarack

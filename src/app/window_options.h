@@ -26,4 +26,11 @@ struct WindowStart {
 WindowStart ParseWindowCommandLine(const QStringList& arguments, std::ostream& out,
                                    std::ostream& err);
 
+// Whether the window system can be tried: the environment names a Qt
+// platform, or an X or Wayland display.
+bool DisplayNamed();
+
+// Says that there is no display and that tamarack-cli works without one.
+void ReportNoDisplay(std::ostream& err);
+
 }  // namespace tamarack

@@ -1,5 +1,6 @@
 #include "core/block_grid.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace tamarack {
@@ -13,11 +14,12 @@ CellOrigin CellPosition(uint16_t index) {
   return {109 + 5 * (index - 1922), 223};
 }
 
-BlockGrid::BlockGrid(Surface& surface) : surface_(surface) {}
+BlockGrid::BlockGrid(Surface& surface) : surface_(surface) { cells_.fill(White); }
 
 void BlockGrid::DrawGrid() {
   if (gridClean_) return;
-  surface_.FillRect({104, 44, 512, 252}, White);
+  surface_.FillRect(MapRect, White);
+  cells_.fill(White);
   surface_.SetFont(CaptionFont::Normal);
   surface_.SetTextColor(Black);
   surface_.DrawText(107, 46, "Header");
@@ -42,6 +44,25 @@ void BlockGrid::PaintCell(uint16_t index, Color color) {
   if (index < 1 || index > CellCount) return;
   const CellOrigin o = CellPosition(index);
   surface_.FillRect({o.X, o.Y, o.X + 4, o.Y + 4}, color);
+  cells_[index - 1] = color;
+}
+
+std::string BlockGrid::Description() const {
+  const auto count = [this](Color color) {
+    return static_cast<int>(std::count(cells_.begin(), cells_.end(), color));
+  };
+  const int unpainted = count(White);
+  if (unpainted == CellCount) return "Nothing has been painted on the map yet.";
+  const int red = count(Red);
+  std::string text = std::to_string(red) + " of " + std::to_string(CellCount) +
+                     " cells red, with an error (" +
+                     std::to_string((red * 100 + CellCount - 1) / CellCount) + " %)";
+  const std::pair<Color, const char*> others[] = {
+      {Green, "green"}, {Blue, "blue"}, {Silver, "silver"}, {White, "not painted"}};
+  for (const auto& [color, name] : others) {
+    if (const int n = count(color)) text += ", " + std::to_string(n) + " " + name;
+  }
+  return text + ".";
 }
 
 }  // namespace tamarack

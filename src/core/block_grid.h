@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/surface.h"
 
@@ -8,6 +10,8 @@ namespace tamarack {
 
 // Cells of the map: one Header cell, a block of 24 rows of 80, one Index row.
 constexpr int CellCount = 2001;
+// The area of the map with its labels, in window pixels.
+constexpr PixelRect MapRect{104, 44, 512, 252};
 
 struct CellOrigin {
   int X = 0;
@@ -39,9 +43,15 @@ class BlockGrid : public CellSink {
   bool GridClean() const { return gridClean_; }
   void SetGridClean(bool clean) { gridClean_ = clean; }
 
+  // What the map shows, for a screen reader: how many cells are red (an
+  // error), then the counts of the other colours painted.
+  std::string Description() const;
+
  private:
   Surface& surface_;
   bool gridClean_ = false;
+  // The colour of each cell, White while unpainted.
+  std::array<Color, CellCount> cells_;
 };
 
 }  // namespace tamarack

@@ -22,6 +22,7 @@ std::string SelectedFile::ChooseFile(const std::string& what, const std::string&
   request.Filters = {{description + " files (*." + extension + ")", "*." + extension},
                      {"All files", "*.*"}};
   request.AddToRecentDocuments = recent == RecentDocuments::Add;
+  request.Folder = lastFolder_;
   return dialogs_.ChooseOpenFile(request);
 }
 
@@ -41,6 +42,9 @@ void SelectedFile::SelectGivenFile(const std::string& path) {
 
 bool SelectedFile::SelectPath(const std::string& path) {
   selectedFileName_ = path;
+  // A reference or a patch usually lies beside the file, and the next file
+  // to select often does too.
+  lastFolder_ = path.substr(0, path.find_last_of('/') + 1);
   buttons_.DrawButton(SelectClearButton, ButtonState::Up);
   buttons_.DrawOperationButtons(ButtonState::Up);
   views_.ShowView(View::Information);

@@ -82,6 +82,8 @@ class SelectedFile {
 
  private:
   std::string selectedFileName_;
+  // The folder of the file selected last, where the file dialogs open.
+  std::string lastFolder_;
   int64_t selectedFileSize_ = 0;
   std::unique_ptr<ByteFile> file_;
   FileSystem& files_;

@@ -23,6 +23,9 @@ struct FileFilter {
 
 struct OpenFileRequest {
   std::string Title;
+  // The folder the dialog opens in; when empty, the folder of the file
+  // chosen in it last.
+  std::string Folder;
   std::vector<FileFilter> Filters;
   std::string DefaultExtension;
   bool FileMustExist = true;

@@ -22,6 +22,12 @@ class TextView {
   virtual void SetCaret(int position) = 0;
   virtual void SetFocus() = 0;
   virtual void SetRedraw(bool enabled) = 0;
+  // What the text is, for assistive technology: the name of the view shown.
+  virtual void SetAccessibleName(const std::string& name) { (void)name; }
+  // The displayed lines (from 0) at which the text's pages start. PageUp and
+  // PageDown then bring the previous or next of them to the top; without
+  // any they move by the lines the control shows.
+  virtual void SetPageStarts(std::vector<int> lines) { (void)lines; }
 };
 
 }  // namespace tamarack

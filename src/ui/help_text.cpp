@@ -133,8 +133,8 @@ constexpr std::array<const char*, 187> HelpLines = {
     HelpRule,
     "",
     "A patch is a file made by somebody else, with the data that",
-    "you need. The forum on the program's website, which",
-    "\"Website\" opens, is the place to find somebody to make it.",
+    "you need. The \"Links\" section of the user guide, which",
+    "\"Website\" opens, tells where to find somebody to make it.",
     "",
     "To repair with a patch:",
     " 1. Click \"Select\" and select the AVI file.",
@@ -204,22 +204,37 @@ constexpr std::array<const char*, 187> HelpLines = {
     "PROGRAM - Feedback/Website/Version\t\t\t(Page 10)",
     HelpRule,
     "",
-    "Click \"Feedback\" to open the default e-mail program with the",
-    "e-mail address filled in, for bug reports, suggestions,",
-    "questions and comments.",
+    "Click \"Feedback\" to open the user guide at its section on",
+    "reporting a problem.",
     "",
-    "Click \"Website\" to open the default web browser at the",
-    "website, which has the latest version and a link to the",
-    "forum.",
+    "Click \"Website\" to open the user guide in the web browser:",
+    "this help, the keys and the \"Links\" section.",
     "",
     "Click \"Version\" to show the version number, the release",
-    "date, and the web and e-mail addresses.",
+    "date and the address of the user guide.",
     "",
-    "",
+    "Keys: Ctrl+O Select/Clear, F1 Help, Esc Pause/Stop, Ctrl+Q",
+    "Close. Tab moves the focus over the buttons, starting with",
+    "\"Select\", and the text window; Space or Enter clicks.",
     "",
 };
 
+// The first lines of the pages, from line 19 one every 17 lines.
+constexpr size_t FirstPageLine = 19;
+constexpr size_t PageLines = 17;
+
 }  // namespace
+
+std::vector<int> HelpPageStarts(const std::vector<std::string>& displayedLines) {
+  std::vector<int> starts = {0};
+  size_t heading = FirstPageLine - 1;
+  for (size_t i = 0; i < displayedLines.size() && heading < HelpLines.size(); ++i) {
+    if (displayedLines[i] != HelpLines[heading]) continue;
+    starts.push_back(static_cast<int>(i));
+    heading += PageLines;
+  }
+  return starts;
+}
 
 std::string HelpText() {
   std::string text;

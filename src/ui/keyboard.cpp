@@ -29,10 +29,11 @@ constexpr std::array<const char*, ButtonCount> CommandNames = {
 }  // namespace
 
 const std::array<int, ButtonCount + 1> KeyboardControl::FocusOrder = {
-    SelectClearButton, AnalyzeButton, CreateBackupButton, CreatePatchButton, RepairReferenceButton,
-    RepairPatchButton, TextViewItem,  PauseStopButton,    InformationButton, AnalysisButton,
-    PatchCodesButton,  HelpButton,    FeedbackButton,     WebsiteButton,     VersionButton,
-    MinimizeButton,    CloseButton,
+    TextViewItem,      SelectClearButton,     AnalyzeButton,     CreateBackupButton,
+    CreatePatchButton, RepairReferenceButton, RepairPatchButton, PauseStopButton,
+    InformationButton, AnalysisButton,        PatchCodesButton,  HelpButton,
+    FeedbackButton,    WebsiteButton,         VersionButton,     MinimizeButton,
+    CloseButton,
 };
 
 KeyboardControl::KeyboardControl(Buttons& buttons, Views& views,

@@ -14,11 +14,12 @@ namespace tamarack {
 enum class ShortcutKey { SelectClear, Help, PauseStop, Close };
 
 // The drawn buttons from the keyboard. A keyboard focus moves over the
-// buttons that can be pressed and the text view, in the order of the
-// window's columns: the File, Create and Repair With buttons, the text view
-// (Pause/Stop in its place while the Analysis view shows), the View and
-// Program buttons, then Minimize and Close. Pressing a button is a click on
-// it; so is a shortcut key, which presses its button if that is Up.
+// buttons that can be pressed and the text view. The text view, which has
+// the focus at start, comes first: Tab goes from it down the window's
+// columns, the File, Create and Repair With buttons, Pause/Stop while the
+// Analysis view shows, the View and Program buttons, then Minimize and
+// Close, and from there back to the text view. Pressing a button is a click
+// on it; so is a shortcut key, which presses its button if that is Up.
 class KeyboardControl : public DrawnControls {
  public:
   // Stands for the text view in the focus order.

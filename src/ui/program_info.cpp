@@ -2,45 +2,38 @@
 
 #include "ui/buttons.h"
 #include "ui/program_strings.h"
+#include "ui/user_guide.h"
 
 namespace tamarack {
 
-void OpenProgramLink(Dialogs& dialogs, Shell& shell, int id) {
-  std::string address;
+void OpenProgramLink(Dialogs& dialogs, Shell& shell, int id, const std::string& guideAddress) {
+  std::string address = guideAddress;
   std::string question;
-  // What the user can copy when the desktop cannot open the address.
-  std::string shown;
   if (id == FeedbackButton) {
-    shown = ProgramText(ProgramString::EmailAddress);
-    address = "mailto:" + shown + "?subject=";
-    question = "Email writing requires an email program to start.\r\nStart the email program?";
+    address += std::string("#") + ProblemsAnchor;
+    question = "The user guide tells how to report a problem.\r\nOpen the user guide?";
   } else {
-    address = ProgramText(ProgramString::WebAddress);
-    shown = address;
-    question = "Visiting the website requires internet access.\r\nVisit the website?";
+    question = "The user guide opens in the web browser.\r\nOpen the user guide?";
   }
   if (dialogs.ShowMessage(MessageKind::Confirmation, question) != PromptResult::Yes) return;
-  // The shell takes at most 255 characters of the address.
-  if (address.size() > 255) address.resize(255);
   if (!shell.OpenAddress(address)) {
     dialogs.ShowMessage(
         MessageKind::Error,
-        std::string("No program could be started for this address:") + LineBreak + shown);
+        std::string("No program could be started for this address:") + LineBreak + address);
   }
 }
 
-std::string VersionBoxText() {
+std::string VersionBoxText(const std::string& guideAddress) {
   std::string text = ProgramText(ProgramString::ProductName) + LineBreak;
   text += LineBreak;
   text += "Version: \t" + ProgramText(ProgramString::Version) + LineBreak;
   text += "Released:\t" + ProgramText(ProgramString::ReleaseDate) + LineBreak;
-  text += "Web:\t\t" + ProgramText(ProgramString::WebAddress) + LineBreak;
-  text += "Email:\t\t" + ProgramText(ProgramString::EmailAddress);
+  text += "Guide:\t\t" + guideAddress;
   return text;
 }
 
-void ShowVersionBox(Dialogs& dialogs) {
-  dialogs.ShowMessage(MessageKind::Information, VersionBoxText());
+void ShowVersionBox(Dialogs& dialogs, const std::string& guideAddress) {
+  dialogs.ShowMessage(MessageKind::Information, VersionBoxText(guideAddress));
 }
 
 }  // namespace tamarack

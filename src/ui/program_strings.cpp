@@ -2,14 +2,12 @@
 
 namespace tamarack {
 
-// Product name, version, release date, web address, e-mail address (each
-// scrambled), then the line break.
-const std::array<std::string, 6> StoredProgramStrings = {
-    "J=1=,=;3",                       // Tamarack
-    "mpnn",                           // 1.00
-    "nfqZ9;qlnlh",                    // 08-Dec-2026
-    "6**.+doo*=1=,=;3p9&=1.29p/,7o",  // https://tamarack.example.org/
-    "692.^*=1=,=;3p*9+*",             // help@tamarack.test
+// Product name, version, release date (each scrambled), then the line
+// break.
+const std::array<std::string, 4> StoredProgramStrings = {
+    "J=1=,=;3",     // Tamarack
+    "mpnn",         // 1.00
+    "nfqZ9;qlnlh",  // 08-Dec-2026
     "\r\n",
 };
 

@@ -5,18 +5,12 @@
 
 namespace tamarack {
 
-enum class ProgramString {
-  ProductName = 0,
-  Version,
-  ReleaseDate,
-  WebAddress,
-  EmailAddress,
-  LineBreak
-};
+enum class ProgramString { ProductName = 0, Version, ReleaseDate, LineBreak };
 
-// The six program strings as stored: entries 0 to 4 scrambled, the line
-// break plain.
-extern const std::array<std::string, 6> StoredProgramStrings;
+// The program strings as stored: entries 0 to 2 scrambled, the line break
+// plain. The program's web address is that of its user guide, which depends
+// on where the program is installed; it has no e-mail address of its own.
+extern const std::array<std::string, 4> StoredProgramStrings;
 
 // Each character code c becomes (158 - c) mod 256. The mapping is its own
 // inverse, so scrambling and unscrambling are the same call.

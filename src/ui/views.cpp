@@ -1,11 +1,24 @@
 #include "ui/views.h"
 
 #include "platform/text_lines.h"
+#include "ui/help_text.h"
 
 namespace tamarack {
 namespace {
 
 int ButtonOf(View v) { return 6 + static_cast<int>(v); }
+
+// The text view's name for assistive technology: the view it shows.
+std::string ViewName(View v) {
+  switch (v) {
+    case View::Information:
+      return "Information view";
+    case View::PatchCodes:
+      return "Patch Codes view";
+    default:
+      return "Help view";
+  }
+}
 
 }  // namespace
 
@@ -46,7 +59,12 @@ void Views::ShowView(View v) {
   buttons_.DrawButton(ButtonOf(c), ButtonState::Up);
   memo_.SetVisible(v != View::Analysis);
   if (c != View::Analysis) Store(c) = DisplayedText();
-  if (v != View::Analysis) SetViewText(Store(v));
+  if (v != View::Analysis) {
+    SetViewText(Store(v));
+    memo_.SetAccessibleName(ViewName(v));
+    memo_.SetPageStarts(v == View::Help ? HelpPageStarts(memo_.DisplayedLines())
+                                        : std::vector<int>());
+  }
   current_ = v;
   memo_.SetReadOnly(v != View::PatchCodes);
   buttons_.DrawButton(ButtonOf(v), ButtonState::Down);

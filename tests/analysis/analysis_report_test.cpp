@@ -144,7 +144,7 @@ TEST(AnalysisReportTest, NoErrorBytesGivesThePlaybackAdvice) {
                 "- the file is not fully supported by your player, or",
                 "- the file requires an exact codec, or",
                 "- the file has a permanent error created during the encoding process",
-                "(See the \"Links\" page on the Website for recommended solutions.)"},
+                "(See \"Links\" in the user guide (Website) for recommended solutions.)"},
                false);
   EXPECT_EQ(MakeAnalysisReport(0, 10485760).RealPermille, 1000);
 }

@@ -142,5 +142,18 @@ TEST_F(BlockGridTest, IndexOutsideTheMapPaintsNothing) {
   EXPECT_TRUE(DrawsNothing());
 }
 
+TEST_F(BlockGridTest, DescriptionCountsTheRedCellsAndTheOtherColours) {
+  grid.DrawGrid();
+  EXPECT_EQ(grid.Description(), "Nothing has been painted on the map yet.");
+  for (uint16_t i = 1; i <= CellCount; ++i) grid.PaintCell(i, i <= 2000 ? Green : Red);
+  // One red cell is never rounded down to no damage.
+  EXPECT_EQ(grid.Description(), "1 of 2001 cells red, with an error (1 %), 2000 green.");
+  grid.SetGridClean(false);
+  grid.DrawGrid();
+  for (uint16_t i = 1; i <= 1000; ++i) grid.PaintCell(i, i % 2 ? Red : Blue);
+  EXPECT_EQ(grid.Description(),
+            "500 of 2001 cells red, with an error (25 %), 500 blue, 1001 not painted.");
+}
+
 }  // namespace
 }  // namespace tamarack

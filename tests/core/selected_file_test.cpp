@@ -85,6 +85,22 @@ TEST_F(SelectedFileTest, FileDialogGetsTitleFiltersExtensionAndOptions) {
   EXPECT_TRUE(select.FileMustExist);
 }
 
+TEST_F(SelectedFileTest, FileDialogsOpenInTheFolderOfTheFileSelectedLast) {
+  dialogs.ExpectFile("");
+  Selected().ChooseFile("Patch", "Tamarack patch", "tkp");
+  AddFile("/videos/new/film.avi", std::vector<uint8_t>(4096, 1));
+  program->SelectGivenFile("/videos/new/film.avi");
+  dialogs.ExpectFile("");
+  Selected().ChooseFile("Reference", "AVI video", "avi");
+  program->RunCommand(SelectClearButton);  // Clear
+  dialogs.ExpectFile("");
+  program->RunCommand(SelectClearButton);  // Select
+  ASSERT_EQ(dialogs.FileRequests.size(), 3u);
+  EXPECT_EQ(dialogs.FileRequests[0].Folder, "");  // the dialog's own choice
+  EXPECT_EQ(dialogs.FileRequests[1].Folder, "/videos/new/");
+  EXPECT_EQ(dialogs.FileRequests[2].Folder, "/videos/new/");
+}
+
 TEST_F(SelectedFileTest, CancelledSelectChangesNothing) {
   program->ViewArea.ShowView(View::Help);
   const std::string text = memo.Text;

@@ -97,5 +97,21 @@ TEST_F(HelpTextTest, TextLinesArePlainAndShortEnoughForTheViewArea) {
   }
 }
 
+TEST_F(HelpTextTest, PageStartsAreTheHeadingsAmongTheLinesShown) {
+  std::vector<int> expected = {0};
+  for (int page = 0; page < 10; ++page) expected.push_back(18 + 17 * page);
+  EXPECT_EQ(HelpPageStarts(lines), expected);
+  // A view that wraps each rule into two lines shows every heading one line
+  // further down for each rule above it.
+  std::vector<std::string> wrapped;
+  for (const std::string& line : lines) {
+    if (line == Rule) wrapped.push_back(Rule.substr(0, 64));
+    wrapped.push_back(line == Rule ? Rule.substr(64) : line);
+  }
+  expected = {0};
+  for (int page = 0; page < 10; ++page) expected.push_back(19 + 18 * page);
+  EXPECT_EQ(HelpPageStarts(wrapped), expected);
+}
+
 }  // namespace
 }  // namespace tamarack

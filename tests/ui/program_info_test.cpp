@@ -11,49 +11,43 @@
 namespace tamarack {
 namespace {
 
-constexpr const char* EmailQuestion =
-    "Email writing requires an email program to start.\r\nStart the email program?";
-constexpr const char* WebQuestion =
-    "Visiting the website requires internet access.\r\nVisit the website?";
+constexpr const char* FeedbackQuestion =
+    "The user guide tells how to report a problem.\r\nOpen the user guide?";
+constexpr const char* WebsiteQuestion =
+    "The user guide opens in the web browser.\r\nOpen the user guide?";
+const std::string Guide = "file:///usr/share/tamarack/guide.html";
 
 TEST(ProgramInfoTest, LinksOpenNothingUnlessTheAnswerIsYes) {
   testing::FakeDialogs dialogs;
   testing::FakeShell shell;
   for (PromptResult answer : {PromptResult::No, PromptResult::None}) {
-    dialogs.Expect(MessageKind::Confirmation, EmailQuestion, answer);
-    OpenProgramLink(dialogs, shell, FeedbackButton);
-    dialogs.Expect(MessageKind::Confirmation, WebQuestion, answer);
-    OpenProgramLink(dialogs, shell, WebsiteButton);
+    dialogs.Expect(MessageKind::Confirmation, FeedbackQuestion, answer);
+    OpenProgramLink(dialogs, shell, FeedbackButton, Guide);
+    dialogs.Expect(MessageKind::Confirmation, WebsiteQuestion, answer);
+    OpenProgramLink(dialogs, shell, WebsiteButton, Guide);
   }
   EXPECT_TRUE(shell.Opened.empty());
 }
 
-TEST(ProgramInfoTest, YesOpensTheMailAndWebAddresses) {
+TEST(ProgramInfoTest, YesOpensTheUserGuideFeedbackAtReportingAProblem) {
   testing::FakeDialogs dialogs;
   testing::FakeShell shell;
-  dialogs.Expect(MessageKind::Confirmation, EmailQuestion, PromptResult::Yes);
-  OpenProgramLink(dialogs, shell, FeedbackButton);
-  dialogs.Expect(MessageKind::Confirmation, WebQuestion, PromptResult::Yes);
-  OpenProgramLink(dialogs, shell, WebsiteButton);
+  dialogs.Expect(MessageKind::Confirmation, FeedbackQuestion, PromptResult::Yes);
+  OpenProgramLink(dialogs, shell, FeedbackButton, Guide);
+  dialogs.Expect(MessageKind::Confirmation, WebsiteQuestion, PromptResult::Yes);
+  OpenProgramLink(dialogs, shell, WebsiteButton, Guide);
   ASSERT_EQ(shell.Opened.size(), 2u);
-  // A new message with an empty subject.
-  EXPECT_EQ(shell.Opened[0], "mailto:help@tamarack.test?subject=");
-  EXPECT_EQ(shell.Opened[1], "https://tamarack.example.org/");
+  EXPECT_EQ(shell.Opened[0], Guide + "#problems");
+  EXPECT_EQ(shell.Opened[1], Guide);
 }
 
 TEST(ProgramInfoTest, AddressTheDesktopCannotOpenIsShownForCopying) {
   testing::FakeDialogs dialogs;
   testing::FakeShell shell;
   shell.Opens = false;
-  dialogs.Expect(MessageKind::Confirmation, EmailQuestion, PromptResult::Yes);
-  dialogs.Expect(MessageKind::Error, "No program could be started for this address:\r\n" +
-                                         ProgramText(ProgramString::EmailAddress));
-  OpenProgramLink(dialogs, shell, FeedbackButton);
-  dialogs.Expect(MessageKind::Confirmation, WebQuestion, PromptResult::Yes);
-  dialogs.Expect(MessageKind::Error, "No program could be started for this address:\r\n" +
-                                         ProgramText(ProgramString::WebAddress));
-  OpenProgramLink(dialogs, shell, WebsiteButton);
-  EXPECT_EQ(shell.Opened.size(), 2u);
+  dialogs.Expect(MessageKind::Confirmation, WebsiteQuestion, PromptResult::Yes);
+  dialogs.Expect(MessageKind::Error, "No program could be started for this address:\r\n" + Guide);
+  OpenProgramLink(dialogs, shell, WebsiteButton, Guide);
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
@@ -63,11 +57,10 @@ TEST(ProgramInfoTest, VersionBoxLinesAreSeparatedByTabs) {
       "\r\n"
       "Version: \t1.00\r\n"
       "Released:\t08-Dec-2026\r\n"
-      "Web:\t\thttps://tamarack.example.org/\r\n"
-      "Email:\t\thelp@tamarack.test";
+      "Guide:\t\tfile:///usr/share/tamarack/guide.html";
   testing::FakeDialogs dialogs;
   dialogs.Expect(MessageKind::Information, expected);
-  ShowVersionBox(dialogs);
+  ShowVersionBox(dialogs, Guide);
 }
 
 TEST(ProgramStringsTest, UnscrambleMapsEachCodeOntoItsMirror) {
@@ -87,9 +80,7 @@ TEST(ProgramStringsTest, StoredStringsAreScrambledFormsOfTheProgramsTexts) {
   const std::pair<ProgramString, std::string> entries[] = {
       {ProgramString::ProductName, "Tamarack"},
       {ProgramString::Version, "1.00"},
-      {ProgramString::ReleaseDate, "08-Dec-2026"},
-      {ProgramString::WebAddress, "https://tamarack.example.org/"},
-      {ProgramString::EmailAddress, "help@tamarack.test"}};
+      {ProgramString::ReleaseDate, "08-Dec-2026"}};
   for (const auto& [entry, plain] : entries) {
     const std::string& stored = StoredProgramStrings[static_cast<size_t>(entry)];
     EXPECT_EQ(ProgramText(entry), plain);
@@ -102,7 +93,7 @@ TEST(ProgramStringsTest, StoredStringsAreScrambledFormsOfTheProgramsTexts) {
     }
   }
   EXPECT_EQ(ProgramText(ProgramString::LineBreak), "\r\n");
-  EXPECT_EQ(StoredProgramStrings[5], "\r\n");
+  EXPECT_EQ(StoredProgramStrings[3], "\r\n");
 }
 
 }  // namespace

@@ -7,9 +7,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <string>
+#include <vector>
+
+#include "window/qt_events.h"
 
 namespace tamarack {
 namespace {
@@ -77,10 +84,50 @@ TEST(QtDialogsTest, TheOpenFileDialogOpensInTheFolderOfTheLastChoice) {
   // runs start in the folder of the file chosen.
   EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
   EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
-  ASSERT_EQ(openedIn.size(), 3);
+  // A folder asked for, such as the selected file's, comes first.
+  request.Folder = second.path().toStdString();
+  EXPECT_EQ(dialogs.ChooseOpenFile(request), "");
+  ASSERT_EQ(openedIn.size(), 4);
   const std::string firstFolder = QDir(first.path()).canonicalPath().toStdString();
   EXPECT_EQ(openedIn[1], firstFolder);
   EXPECT_EQ(openedIn[2], firstFolder);
+  EXPECT_EQ(openedIn[3], QDir(second.path()).canonicalPath().toStdString());
+}
+
+// Every column of the file list and the places beside it show their texts
+// whole, the file's name and date included.
+TEST(QtDialogsTest, TheOpenFileDialogShowsItsColumnsWhole) {
+  QTemporaryDir folder;
+  QFile file(folder.filePath(QStringLiteral("a rather long name of a downloaded film.avi")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  std::vector<std::string> cut;
+  bool listed = false;
+  QtDialogs dialogs(nullptr, [&](QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.show();
+    // Through the base class, where the width a column's texts want is public.
+    QAbstractItemView* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    if (!view || !places) return int{QDialog::Rejected};
+    listed = testing::ProcessEventsUntil([view] {
+      return view->model()->rowCount(view->rootIndex()) > 0 && view->sizeHintForColumn(3) > 0;
+    });
+    QApplication::processEvents();
+    QHeaderView* header = static_cast<QTreeView*>(view)->header();
+    for (int column = 0; column < header->count(); ++column) {
+      if (header->sectionSize(column) < view->sizeHintForColumn(column)) {
+        cut.push_back("column " + std::to_string(column));
+      }
+    }
+    if (places->viewport()->width() < places->sizeHintForColumn(0)) cut.push_back("places");
+    return int{QDialog::Rejected};
+  });
+  OpenFileRequest request;
+  request.Folder = folder.path().toStdString();
+  dialogs.ChooseOpenFile(request);
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(cut, std::vector<std::string>());
 }
 
 }  // namespace

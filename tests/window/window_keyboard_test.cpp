@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <functional>
 #include <string>
@@ -15,6 +17,7 @@
 
 #include "app/tamarack_form.h"
 #include "platform/qt/message_box.h"
+#include "platform/text_lines.h"
 #include "ui/help_text.h"
 #include "ui/layout.h"
 #include "window/qt_events.h"
@@ -92,22 +95,31 @@ TEST_F(WindowKeyboardTest, TabMovesAVisibleFocusOverTheButtonsThatCanBePressed) 
     ASSERT_EQ(QApplication::focusWidget(), &bitmap());
     visited.push_back(Focused());
   }
-  EXPECT_EQ(visited, (std::vector<int>{7, 8, 9, 10, 11, 12, 13, 15, 16, 1}));
+  // From the text view down the File column first.
+  EXPECT_EQ(visited, (std::vector<int>{1, 7, 8, 9, 10, 11, 12, 13, 15, 16}));
   EXPECT_EQ(QApplication::focusWidget(), memo());
-  EXPECT_FALSE(bitmap().FocusMarkRect());
+  // The text view's mark goes round it, in the frame of the view area.
+  EXPECT_EQ(bitmap().FocusMarkRect(), memo()->geometry().adjusted(-3, -3, 3, 3));
 
   // Shift+Tab goes the other way round.
   Key(Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(Focused(), SelectClearButton);
-  Key(Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(Focused(), CloseButton);
 
-  // The mark is painted over the focused button, never into the bitmap.
+  // The mark, a black ring round the focused button, is painted over the
+  // bitmap, never into it.
   const std::optional<QRect> mark = bitmap().FocusMarkRect();
   ASSERT_TRUE(mark);
   const PixelRect close = ToPixels(ButtonTable[CloseButton - 1].Rect);
-  EXPECT_TRUE(QRect(close.Left, close.Top, close.Right - close.Left, close.Bottom - close.Top)
-                  .contains(*mark));
+  EXPECT_TRUE(mark->contains(
+      QRect(close.Left, close.Top, close.Right - close.Left, close.Bottom - close.Top)));
+  const QImage shot = form.grab().toImage();
+  for (int x = mark->left(); x <= mark->right(); ++x) {
+    for (int y : {mark->top(), mark->top() + 1, mark->bottom() - 1, mark->bottom()}) {
+      ASSERT_EQ(shot.pixelColor(program().Bitmap.ToDevice(x), program().Bitmap.ToDevice(y)),
+                QColor(Qt::black))
+          << x << ", " << y;
+    }
+  }
   const std::vector<QPoint> marked = testing::DifferingPixels(form, program().Bitmap, area);
   EXPECT_FALSE(marked.empty());
   const Surface& b = program().Bitmap;
@@ -119,6 +131,7 @@ TEST_F(WindowKeyboardTest, TabMovesAVisibleFocusOverTheButtonsThatCanBePressed) 
 }
 
 TEST_F(WindowKeyboardTest, SpaceAndReturnPressTheFocusedButton) {
+  Key(Qt::Key_Tab);  // Select
   Key(Qt::Key_Tab);  // Information, the view shown
   Key(Qt::Key_Tab);  // Analysis
   Key(Qt::Key_Space);
@@ -131,9 +144,13 @@ TEST_F(WindowKeyboardTest, SpaceAndReturnPressTheFocusedButton) {
   Key(Qt::Key_Return);
   EXPECT_EQ(program().ViewArea.CurrentView(), View::Help);
   EXPECT_EQ(program().ButtonPanel.State(HelpButton), ButtonState::Down);
-  // Showing a text view gives it the focus, as it always has.
+  // Showing a text view gives it the focus, as it always has, and its mark.
   EXPECT_EQ(QApplication::focusWidget(), memo());
-  EXPECT_EQ(testing::CompareWithBitmap(form, program().Bitmap, ToPixels(ViewAreaRect)), "");
+  const PixelRect area = ToPixels(ViewAreaRect);
+  EXPECT_EQ(testing::CompareWithBitmap(
+                form, program().Bitmap,
+                PixelRect{area.Left - 3, area.Top - 3, area.Right + 3, area.Bottom + 3}),
+            "");
 }
 
 TEST_F(WindowKeyboardTest, ShortcutsRunTheirCommands) {
@@ -192,7 +209,7 @@ TEST_F(WindowKeyboardTest, ShortcutsRunTheirCommands) {
 TEST_F(WindowKeyboardTest, EveryDrawnButtonIsAnAccessiblePushButton) {
   QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(&bitmap());
   ASSERT_NE(pane, nullptr);
-  ASSERT_EQ(pane->childCount(), 16);
+  ASSERT_EQ(pane->childCount(), 17);  // the buttons, then the map
   const std::vector<QString> names = {QStringLiteral("Select"),
                                       QStringLiteral("Analyze"),
                                       QStringLiteral("Create Backup"),
@@ -242,8 +259,62 @@ TEST_F(WindowKeyboardTest, EveryDrawnButtonIsAnAccessiblePushButton) {
   EXPECT_EQ(pane->focusChild(), nullptr);
   Key(Qt::Key_Tab);
   ASSERT_NE(pane->focusChild(), nullptr);
-  EXPECT_EQ(pane->focusChild(), pane->child(InformationButton - 1));
+  EXPECT_EQ(pane->focusChild(), pane->child(SelectClearButton - 1));
   EXPECT_TRUE(pane->focusChild()->state().focused);
+}
+
+// What a screen reader reads: the window is a frame, the text view is named
+// after the view it shows, and the map says how much of the file is damaged
+// while the Analysis view shows it.
+TEST_F(WindowKeyboardTest, WindowTextViewAndMapAreNamedForScreenReaders) {
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->role(), QAccessible::Window);
+  EXPECT_EQ(window->text(QAccessible::Name), QStringLiteral("Tamarack"));
+
+  QAccessibleInterface* memoAccessible = QAccessible::queryAccessibleInterface(memo());
+  ASSERT_NE(memoAccessible, nullptr);
+  EXPECT_EQ(memoAccessible->text(QAccessible::Name), QStringLiteral("Information view"));
+  Key(Qt::Key_F1);
+  EXPECT_EQ(memoAccessible->text(QAccessible::Name), QStringLiteral("Help view"));
+
+  QAccessibleInterface* map = QAccessible::queryAccessibleInterface(&bitmap())->child(16);
+  ASSERT_NE(map, nullptr);
+  EXPECT_EQ(map->role(), QAccessible::Graphic);
+  EXPECT_EQ(map->text(QAccessible::Name), QStringLiteral("Map of the file"));
+  EXPECT_TRUE(map->state().invisible);  // under the text view
+  program().RunCommand(AnalysisButton);
+  EXPECT_FALSE(map->state().invisible);
+  for (uint16_t cell = 1; cell <= 20; ++cell)
+    program().Grid.PaintCell(cell, cell <= 10 ? Red : Green);
+  EXPECT_TRUE(
+      map->text(QAccessible::Description).startsWith(QStringLiteral("10 of 2001 cells red")))
+      << map->text(QAccessible::Description).toStdString();
+  const PixelRect r = MapRect;
+  EXPECT_EQ(map->rect(), QRect(bitmap().mapToGlobal(QPoint(r.Left, r.Top)),
+                               QSize(r.Right - r.Left, r.Bottom - r.Top)));
+}
+
+// PageDown brings the next page's heading to the top of the Help view and
+// PageUp the previous one, however the rule lines wrapped.
+TEST_F(WindowKeyboardTest, PageKeysLandOnTheHelpPageHeadings) {
+  Key(Qt::Key_F1);
+  const std::vector<std::string> lines = SplitLines(HelpText());
+  const auto top = [this] {
+    return memo()->cursorForPosition(QPoint(4, 4)).block().text().toStdString();
+  };
+  for (int page = 1; page <= 10; ++page) {
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(top(), lines[static_cast<size_t>(18 + 17 * (page - 1))]) << "page " << page;
+  }
+  Key(Qt::Key_PageDown);  // the last page stays
+  EXPECT_EQ(top(), lines[18 + 17 * 9]);
+  for (int page = 9; page >= 1; --page) {
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(top(), lines[static_cast<size_t>(18 + 17 * (page - 1))]) << "page " << page;
+  }
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(memo()->verticalScrollBar()->value(), 0);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ BitmapWidget* BitmapAccessible::Bitmap() const { return static_cast<BitmapWidget
 
 int BitmapAccessible::childCount() const {
   const DrawnControls* controls = Bitmap()->Controls();
-  return controls ? controls->ControlCount() : 0;
+  return (controls ? controls->ControlCount() : 0) + (Bitmap()->Map() ? 1 : 0);
 }
 
 QAccessibleInterface* BitmapAccessible::child(int index) const {
@@ -28,7 +28,13 @@ QAccessibleInterface* BitmapAccessible::child(int index) const {
   }
   QAccessible::Id& id = children_[static_cast<size_t>(index)];
   if (id == 0) {
-    id = QAccessible::registerAccessibleInterface(new DrawnButtonAccessible(Bitmap(), index + 1));
+    const DrawnControls* controls = Bitmap()->Controls();
+    const int buttons = controls ? controls->ControlCount() : 0;
+    QAccessibleInterface* made =
+        index < buttons
+            ? static_cast<QAccessibleInterface*>(new DrawnButtonAccessible(Bitmap(), index + 1))
+            : new MapAccessible(Bitmap());
+    id = QAccessible::registerAccessibleInterface(made);
   }
   return QAccessible::accessibleInterface(id);
 }
@@ -52,6 +58,11 @@ QAccessibleInterface* BitmapAccessible::childAt(int x, int y) const {
         at.y() < r.Bottom) {
       return child(id - 1);
     }
+  }
+  const std::optional<BitmapWidget::DrawnMap>& map = Bitmap()->Map();
+  if (map && map->Shown() && at.x() >= map->Rect.Left && at.x() < map->Rect.Right &&
+      at.y() >= map->Rect.Top && at.y() < map->Rect.Bottom) {
+    return child(childCount() - 1);
   }
   return nullptr;
 }
@@ -115,6 +126,38 @@ QStringList DrawnButtonAccessible::actionNames() const {
 
 void DrawnButtonAccessible::doAction(const QString& actionName) {
   if (actionName == pressAction() && isValid()) bitmap_->Controls()->Press(id_);
+}
+
+bool MapAccessible::isValid() const { return bitmap_ && bitmap_->Map(); }
+
+QWindow* MapAccessible::window() const {
+  return bitmap_ ? bitmap_->window()->windowHandle() : nullptr;
+}
+
+QAccessibleInterface* MapAccessible::parent() const {
+  return bitmap_ ? QAccessible::queryAccessibleInterface(bitmap_.data()) : nullptr;
+}
+
+QString MapAccessible::text(QAccessible::Text t) const {
+  if (!isValid()) return {};
+  if (t == QAccessible::Name) return QStringLiteral("Map of the file");
+  if (t == QAccessible::Description) return QString::fromStdString(bitmap_->Map()->Describe());
+  return {};
+}
+
+QRect MapAccessible::rect() const {
+  if (!isValid()) return {};
+  const PixelRect r = bitmap_->Map()->Rect;
+  return QRect(bitmap_->mapToGlobal(QPoint(r.Left, r.Top)),
+               QSize(r.Right - r.Left, r.Bottom - r.Top));
+}
+
+QAccessible::State MapAccessible::state() const {
+  QAccessible::State state;
+  state.invalid = !isValid();
+  state.invisible = !isValid() || !bitmap_->Map()->Shown();
+  state.readOnly = true;
+  return state;
 }
 
 namespace {

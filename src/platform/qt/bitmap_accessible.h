@@ -11,7 +11,7 @@ class BitmapWidget;
 // The bitmap as assistive technology sees it: a client area whose children
 // are the drawn buttons, one accessible push button each, with the button's
 // command as its name, its enabled, checked and focused state and a press
-// action.
+// action, and after them the map of the file.
 class BitmapAccessible : public QAccessibleWidget {
  public:
   explicit BitmapAccessible(BitmapWidget* widget);
@@ -58,6 +58,29 @@ class DrawnButtonAccessible : public QAccessibleInterface, public QAccessibleAct
  private:
   QPointer<BitmapWidget> bitmap_;
   int id_;
+};
+
+// The map of the file: an image with a name and a description.
+class MapAccessible : public QAccessibleInterface {
+ public:
+  explicit MapAccessible(BitmapWidget* bitmap) : bitmap_(bitmap) {}
+
+  bool isValid() const override;
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override;
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QAccessibleInterface* parent() const override;
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QString text(QAccessible::Text t) const override;
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override;
+  QAccessible::Role role() const override { return QAccessible::Graphic; }
+  QAccessible::State state() const override;
+
+ private:
+  QPointer<BitmapWidget> bitmap_;
 };
 
 // Lets Qt make a BitmapAccessible for every BitmapWidget. Installing it

@@ -1,6 +1,7 @@
 #include "platform/qt/bitmap_widget.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMetaObject>
@@ -48,11 +49,20 @@ void BitmapWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.drawImage(QPointF(0, 0), image);
   if (const std::optional<QRect> mark = FocusMarkRect()) {
-    QPen pen(Qt::black, 1, Qt::DotLine);
-    painter.setPen(pen);
+    // Two black pixels, then one white pixel up to the button's black
+    // edge: it stands out on the panels' gradients and on the buttons'
+    // green alike, and does not merge with the button's own edge.
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(*mark).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.setPen(QPen(Qt::black, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(QRectF(*mark).adjusted(1, 1, -1, -1));
+    painter.setPen(QPen(Qt::white, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.drawRect(QRectF(*mark).adjusted(2.5, 2.5, -2.5, -2.5));
   }
+}
+
+void BitmapWidget::SetTextView(QWidget* textView) {
+  textView_ = textView;
+  connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
 }
 
 void BitmapWidget::ShowFocusCues() {
@@ -62,14 +72,19 @@ void BitmapWidget::ShowFocusCues() {
 }
 
 std::optional<QRect> BitmapWidget::FocusMarkRect() const {
-  if (!controls_ || !focusCues_ || !hasFocus()) return std::nullopt;
+  if (!focusCues_) return std::nullopt;
+  // Round the text view, in the four-pixel frame of the view area.
+  if (textView_ && textView_->isVisible() && textView_->hasFocus()) {
+    return textView_->geometry().adjusted(-3, -3, 3, 3);
+  }
+  if (!controls_ || !hasFocus()) return std::nullopt;
   const int id = controls_->FocusedControl();
   if (id == 0) return std::nullopt;
   const DrawnControl control = controls_->Control(id);
   if (!control.Enabled || !control.Visible) return std::nullopt;
-  // Inside the button's face, clear of its bevel and most captions.
+  // Round the button, in the gap between it and its neighbours.
   const PixelRect& r = control.Rect;
-  return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).adjusted(2, 2, -2, -2);
+  return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top).adjusted(-3, -3, 3, 3);
 }
 
 namespace {
@@ -168,7 +183,17 @@ void BitmapWidget::FocusMoved() {
 // since it was last told: a drawn button changes only by being redrawn, so
 // this runs with every repaint of the surface.
 void BitmapWidget::NotifyStateChanges() {
-  if (!controls_ || !QAccessible::isActive()) return;
+  if (!QAccessible::isActive()) return;
+  if (map_) {
+    const std::string description = map_->Describe();
+    if (description != announcedMap_) {
+      announcedMap_ = description;
+      QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+      changed.setChild(controls_ ? controls_->ControlCount() : 0);
+      QAccessible::updateAccessibility(&changed);
+    }
+  }
+  if (!controls_) return;
   const int count = controls_->ControlCount();
   announced_.resize(static_cast<size_t>(count));
   for (int id = 1; id <= count; ++id) {

@@ -6,10 +6,16 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QListView>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStringList>
 #include <QThread>
+#include <QTreeView>
 #include <QUrl>
 #include <QWindow>
 
@@ -25,6 +31,30 @@ PromptResult QtDialogs::ShowMessage(MessageKind kind, const std::string& text,
   box.exec();
   return box.Answer();
 }
+
+namespace {
+
+// In Qt's own file dialog: each column of the file list as wide as its
+// texts, the name's taking the room that is left, and the places beside it
+// as wide as their names. A dialog of the desktop's sizes itself.
+void FitColumns(QFileDialog& dialog) {
+  if (auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
+  auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+  auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+  if (splitter && places && splitter->count() == 2) {
+    const int placesWidth = static_cast<QAbstractItemView*>(places)->sizeHintForColumn(0) +
+                            2 * places->frameWidth() +
+                            places->verticalScrollBar()->sizeHint().width();
+    splitter->setSizes({placesWidth, dialog.width() - placesWidth});
+  }
+}
+
+}  // namespace
 
 std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {
   QFileDialog dialog(parent_, QString::fromStdString(request.Title));
@@ -42,7 +72,18 @@ std::string QtDialogs::ChooseOpenFile(const OpenFileRequest& request) {
   }
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.first());
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  const QString folder =
+      request.Folder.empty() ? lastFolder_ : QString::fromStdString(request.Folder);
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
+  // Wide and tall enough that the name, size, kind and date columns show
+  // whole, yet inside the screen.
+  const QFontMetrics metrics(dialog.font());
+  QSize size(metrics.averageCharWidth() * 130, metrics.height() * 34);
+  if (const QScreen* screen = parent_ ? parent_->screen() : QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  }
+  dialog.resize(size);
+  FitColumns(dialog);
   if (runDialog_(dialog) != QDialog::Accepted) return {};
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return {};

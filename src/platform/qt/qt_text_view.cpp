@@ -1,6 +1,8 @@
 #include "platform/qt/qt_text_view.h"
 
+#include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -20,6 +22,25 @@ int AverageLetterWidth(const QFont& font) {
 }
 
 }  // namespace
+
+// PageUp and PageDown of a text with pages.
+class QtTextView::PageKeys : public QObject {
+ public:
+  PageKeys(QtTextView& view, QObject* parent) : QObject(parent), view_(view) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->matches(QKeySequence::MoveToNextPage)) return view_.TurnPage(1);
+      if (key->matches(QKeySequence::MoveToPreviousPage)) return view_.TurnPage(-1);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QtTextView& view_;
+};
 
 QtTextView::QtTextView(QWidget* parent, const QFont& font) : edit_(new QPlainTextEdit(parent)) {
   edit_->setFrameStyle(QFrame::NoFrame);
@@ -41,6 +62,49 @@ QtTextView::QtTextView(QWidget* parent, const QFont& font) : edit_(new QPlainTex
   palette.setColor(QPalette::Text, Qt::black);
   edit_->setPalette(palette);
   QObject::connect(edit_, &QPlainTextEdit::textChanged, edit_, [this] { LimitLength(); });
+  edit_->installEventFilter(new PageKeys(*this, edit_));
+}
+
+// The scroll bar counts displayed lines, as the page starts do. The caret
+// goes to the start of the page, so that it stays in view.
+bool QtTextView::TurnPage(int direction) {
+  if (pageStarts_.empty()) return false;
+  QScrollBar* bar = edit_->verticalScrollBar();
+  const int top = bar->value();
+  // On the last page PageDown stays; before the first PageUp goes to the top.
+  int target = direction > 0 ? top : 0;
+  if (direction > 0) {
+    for (int start : pageStarts_) {
+      if (start > top) {
+        target = std::min(start, bar->maximum());
+        break;
+      }
+    }
+  } else {
+    for (auto it = pageStarts_.rbegin(); it != pageStarts_.rend(); ++it) {
+      if (*it < top) {
+        target = *it;
+        break;
+      }
+    }
+  }
+  QTextCursor caret = edit_->textCursor();
+  const QTextBlock block = edit_->document()->findBlockByLineNumber(target);
+  caret.setPosition(block.position());
+  edit_->setTextCursor(caret);
+  bar->setValue(target);
+  return true;
+}
+
+// A text with pages scrolls on past its end, so that the last page, which
+// may be shorter than the view, can come to the top as well.
+void QtTextView::SetPageStarts(std::vector<int> lines) {
+  pageStarts_ = std::move(lines);
+  edit_->setCenterOnScroll(!pageStarts_.empty());
+}
+
+void QtTextView::SetAccessibleName(const std::string& name) {
+  edit_->setAccessibleName(QString::fromStdString(name));
 }
 
 // Typing and pasting stop at the limit: of a change that goes past it only

@@ -23,14 +23,21 @@ class QtTextView : public TextView {
   void SetCaret(int position) override;
   void SetFocus() override;
   void SetRedraw(bool enabled) override;
+  void SetAccessibleName(const std::string& name) override;
+  void SetPageStarts(std::vector<int> lines) override;
 
   QPlainTextEdit* Widget() { return edit_; }
 
  private:
+  class PageKeys;
   void LimitLength();
+  // Brings the next (direction 1) or the previous (-1) page start to the
+  // top; false when the text has no pages.
+  bool TurnPage(int direction);
 
   QPlainTextEdit* edit_;
   QString lastAccepted_;
+  std::vector<int> pageStarts_;
 };
 
 }  // namespace tamarack
