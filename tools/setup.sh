@@ -4,7 +4,7 @@ tamarack_packages=(
   build-essential cmake ninja-build qt6-base-dev libgtest-dev libbenchmark-dev libcli11-dev
   nlohmann-json3-dev libpng-dev fonts-liberation fonts-wine clang-14
   libclang-rt-14-dev
-  dpkg-dev file man-db desktop-file-utils appstream bash-completion gddrescue lintian
+  dpkg-dev file man-db desktop-file-utils appstream bash-completion gddrescue lintian strace
 )
 
 tamarack_install_packages() {

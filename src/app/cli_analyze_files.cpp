@@ -22,28 +22,70 @@ bool IsAviName(const fs::path& path) {
   return extension == ".avi";
 }
 
-// A regular file, or a symbolic link that leads to none (it is listed, and
-// its analysis says why it cannot be read). Folders are walked, not listed;
-// devices, pipes and sockets are no files to analyse.
-bool IsListed(const fs::directory_entry& entry) {
-  std::error_code error;
-  if (entry.is_regular_file(error)) return true;
-  return entry.is_symlink(error) && !fs::exists(entry.path(), error);
+// What a folder walk makes of one entry of a folder.
+enum class EntryKind { Folder, File, Skipped, NotAFile, Unknown };
+
+// Folders are walked; a symbolic link to a folder is not followed (a link
+// to a folder above would never end). A regular file, or a symbolic link
+// that leads to one or to nothing (its analysis says why it cannot be
+// read), is a file. A pipe, a device or a socket is no file to analyse.
+EntryKind KindOf(const fs::path& path, std::error_code& error) {
+  const fs::file_status own = fs::symlink_status(path, error);
+  if (error) return EntryKind::Unknown;
+  if (fs::is_directory(own)) return EntryKind::Folder;
+  if (fs::is_regular_file(own)) return EntryKind::File;
+  if (!fs::is_symlink(own)) return EntryKind::NotAFile;
+  std::error_code ignored;
+  const fs::file_status target = fs::status(path, ignored);
+  if (fs::is_directory(target)) return EntryKind::Skipped;
+  return fs::is_regular_file(target) || !fs::exists(target) || ignored ? EntryKind::File
+                                                                       : EntryKind::NotAFile;
 }
 
-// The files of the folder and its subfolders, sorted by path. Returns false,
-// with error set, when the folder cannot be walked.
-bool WalkFolder(const std::string& folder, bool allFiles, std::vector<std::string>& files,
-                std::error_code& error) {
-  std::vector<std::string> found;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
-  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    if (IsListed(*it) && (allFiles || IsAviName(it->path()))) found.push_back(it->path().string());
+// What a walk found: the files to analyse, and the entries that could not
+// be looked at, each named on standard error.
+struct Walk {
+  bool AllFiles = false;
+  std::vector<std::string> Files;
+  int Missed = 0;
+};
+
+std::string ShownName(const std::string& name);
+
+// The name in double quotes, on one line however it is made.
+std::string QuotedName(const fs::path& path) {
+  const std::string shown = ShownName(path.string());
+  return shown == path.string() ? "\"" + shown + "\"" : shown;
+}
+
+void Miss(Walk& walk, ConsoleOutput& output, const std::string& message) {
+  output.PrintErr("tamarack-cli: " + message);
+  ++walk.Missed;
+}
+
+// Adds the files of the folder and its subfolders. A subfolder that cannot
+// be read does not end the walk.
+void WalkFolder(const fs::path& folder, Walk& walk, ConsoleOutput& output) {
+  std::error_code error;
+  fs::directory_iterator it(folder, error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+    const fs::path& path = it->path();
+    std::error_code kindError;
+    const EntryKind kind = KindOf(path, kindError);
+    const bool named = walk.AllFiles || IsAviName(path);
+    if (kind == EntryKind::Folder) {
+      WalkFolder(path, walk, output);
+    } else if (kind == EntryKind::File && named) {
+      walk.Files.push_back(path.string());
+    } else if (kind == EntryKind::NotAFile && named) {
+      Miss(walk, output, QuotedName(path) + " is not analysed: it is not a regular file");
+    } else if (kind == EntryKind::Unknown) {
+      Miss(walk, output, QuotedName(path) + " cannot be looked at: " + kindError.message());
+    }
   }
-  if (error) return false;
-  std::sort(found.begin(), found.end());
-  files.insert(files.end(), found.begin(), found.end());
-  return true;
+  if (error) {
+    Miss(walk, output, "the folder " + QuotedName(folder) + " cannot be read: " + error.message());
+  }
 }
 
 // The error message on one line.
@@ -125,20 +167,19 @@ std::string SummaryLine(size_t files, const Tally& tally, bool stopped) {
 
 }  // namespace
 
-std::vector<std::string> AnalyzeTargets(const CliRequest& request, ConsoleOutput& output,
-                                        bool& failed) {
-  std::vector<std::string> files;
-  if (!request.File.empty()) files.push_back(request.File);
-  files.insert(files.end(), request.MoreFiles.begin(), request.MoreFiles.end());
+AnalyzeTargets AnalyzeTargetsOf(const CliRequest& request, ConsoleOutput& output) {
+  AnalyzeTargets targets;
+  if (!request.File.empty()) targets.Files.push_back(request.File);
+  targets.Files.insert(targets.Files.end(), request.MoreFiles.begin(), request.MoreFiles.end());
   for (const std::string& folder : request.Folders) {
-    std::error_code error;
-    if (!WalkFolder(folder, request.AllFiles, files, error)) {
-      output.PrintErr("tamarack-cli: the folder \"" + folder +
-                      "\" cannot be read: " + error.message());
-      failed = true;
-    }
+    Walk walk;
+    walk.AllFiles = request.AllFiles;
+    WalkFolder(folder, walk, output);
+    std::sort(walk.Files.begin(), walk.Files.end());
+    targets.Files.insert(targets.Files.end(), walk.Files.begin(), walk.Files.end());
+    targets.Missed += walk.Missed;
   }
-  return files;
+  return targets;
 }
 
 std::string AnalysisLine(const std::string& name, const AnalysisResult& result) {
@@ -150,8 +191,9 @@ std::string AnalysisLine(const std::string& name, const AnalysisResult& result) 
 }
 
 int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
-  bool failed = false;
-  const std::vector<std::string> files = AnalyzeTargets(request, host.Output, failed);
+  const AnalyzeTargets targets = AnalyzeTargetsOf(request, host.Output);
+  const std::vector<std::string>& files = targets.Files;
+  bool failed = targets.Missed > 0;
   Tally tally;
   bool stopped = false;
   for (size_t i = 0; i < files.size() && !stopped; ++i) {
@@ -177,8 +219,9 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
     }
     ++(run.Analysis.ErrorBytes > 0 ? tally.Damaged : tally.Clean);
   }
-  tally.NotAnalysed = static_cast<int>(files.size()) - tally.Clean - tally.Damaged;
-  if (!request.Json) host.Output.PrintOut(SummaryLine(files.size(), tally, stopped));
+  const size_t entries = files.size() + static_cast<size_t>(targets.Missed);
+  tally.NotAnalysed = static_cast<int>(entries) - tally.Clean - tally.Damaged;
+  if (!request.Json) host.Output.PrintOut(SummaryLine(entries, tally, stopped));
   if (stopped) return ExitDeclined;
   if (failed) return ExitFailed;
   return request.Check && tally.Damaged > 0 ? ExitDamaged : ExitCompleted;

@@ -17,13 +17,15 @@ constexpr const char* Description =
 constexpr const char* CommandFooter =
     "Exit status: 0 the operation ran to its end, 1 it ended with an error\n"
     "message, 2 usage error, 3 a question was answered No or it was stopped,\n"
-    "4 analyze --check found error bytes.";
+    "4 analyze --check found error bytes, 5 repair-reference repaired the file\n"
+    "but could not delete a reference file.";
 
 constexpr const char* Footer = R"(Options may stand anywhere after the command.
 
 Questions (overwrite a file, the size of a patch, delete the reference) are
 asked on a terminal; without one they are answered No unless --yes/--no
 (--delete-reference/--keep-reference for repair-reference) answer them.
+analyze refuses a --map or --mapfile that names the analysed file.
 Ctrl-C pauses a running operation and asks whether to stop it (without a
 terminal it stops); SIGTERM and SIGHUP stop it at once. A stopped operation
 leaves no partial file.
@@ -34,10 +36,14 @@ stop question of the file being analysed. A name with a line break or
 another control character is printed in double quotes with C's escapes.
 With --json, a path that is not valid UTF-8 has "fileBytes" beside "file":
 its bytes, each outside printable ASCII (and %) written as %HH.
+A folder that cannot be read, or a pipe or device among the files, is named
+on standard error and counted as not analysed.
 
 Exit status: 0 the operation ran to its end, 1 it ended with an error
 message (a file could not be analysed), 2 usage error, 3 a question was
-answered No or it was stopped, 4 analyze --check found error bytes.
+answered No or it was stopped, 4 analyze --check found error bytes,
+5 repair-reference repaired the file but a reference file that was to be
+deleted could not be (the message names it).
 
 Examples:
   tamarack-cli analyze film.avi
@@ -127,6 +133,7 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
                                             "with -r: analyse every file, not only *.avi files");
   allFiles->needs(folders);
   analyze->add_flag("--check", request.Check, "exit with status 4 when a file has error bytes");
+  AddYesNo(*analyze, flags);
   AddProgress(*analyze, request);
   std::vector<std::string> analyzeFiles;
   analyze->add_option("FILE", analyzeFiles, "the AVI files")->check(NotEmpty);

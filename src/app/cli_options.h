@@ -16,6 +16,9 @@ enum CliExitStatus : int {
   ExitUsage = 2,      // unknown command or option, missing argument
   ExitDeclined = 3,   // a question was answered No, or the operation was stopped
   ExitDamaged = 4,    // analyze --check: an analysed file has error bytes
+  // repair-reference: the repair ran to its end, but a reference file whose
+  // deletion was asked for could not be deleted.
+  ExitReferenceKept = 5,
 };
 
 enum class CliCommand { Info, Analyze, Backup, RepairReference, CreatePatch, RepairPatch };

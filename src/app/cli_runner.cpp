@@ -7,6 +7,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <variant>
 
 #include "analysis/error_mapfile.h"
@@ -15,6 +17,7 @@
 #include "app/cli_json.h"
 #include "app/console_program.h"
 #include "platform/console/png_image.h"
+#include "platform/posix/retry_interrupted.h"
 #include "platform/text_view.h"
 
 namespace tamarack {
@@ -72,7 +75,8 @@ std::variant<std::string, int> PatchCodesInput(const CliRequest& request, CliHos
     // Without O_NONBLOCK a pipe with no writer yet would hold the open, where
     // no signal is seen; the reads below wait for its data instead, watching
     // for a stop.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd =
+        RetryInterrupted([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); });
     if (fd < 0) {
       read = {CodesReadEnd::Failed, {}, errno};
     } else {
@@ -146,46 +150,105 @@ std::string ReasonOf(int error) {
   return error != 0 ? std::strerror(error) : std::string("reason unknown");
 }
 
-// Writes the bytes as a file that appears under the path only complete; a
-// failure is printed, naming what was to be written.
-bool WriteOutput(const std::string& what, const std::string& path,
-                 const std::vector<uint8_t>& bytes, std::string reason, CliHost& host) {
+// A file that analyze writes besides its report: the map or the mapfile.
+// It is created before the analysis runs, so that a path that cannot take
+// it is told at once, and takes its name only once written whole.
+struct AnalysisOutput {
+  std::string What;  // "map" or "mapfile"
+  std::string Path;
+  std::unique_ptr<OutputFile> File;
+};
+
+void PrintWriteFailure(const AnalysisOutput& output, const std::string& reason, CliHost& host) {
+  host.Output.PrintErr("tamarack-cli: the " + output.What + " cannot be written to \"" +
+                       output.Path + "\": " + reason);
+}
+
+// Creates the outputs that analyze was asked for. An output that would
+// replace the analysed file, or the other output, is refused, as backup
+// and create-patch refuse theirs; one that would replace an existing file
+// is written only after the overwrite question. Returns the exit status
+// that ends the run here (the reason has been printed), or nothing.
+std::optional<int> PrepareAnalysisOutputs(const CliRequest& request, CliHost& host,
+                                          ConsoleDialogs& dialogs, const std::string& file,
+                                          std::vector<AnalysisOutput>& outputs) {
+  const std::pair<const char*, const std::string&> asked[] = {{"map", request.MapPath},
+                                                              {"mapfile", request.MapfilePath}};
+  for (const auto& [what, path] : asked) {
+    if (path.empty()) continue;
+    AnalysisOutput output{what, path, nullptr};
+    if (host.Files.SameFile(path, file)) {
+      host.Output.PrintErr("tamarack-cli: the analysed file and the " + output.What + " \"" + path +
+                           "\" are the same file.");
+      return ExitFailed;
+    }
+    for (const AnalysisOutput& other : outputs) {
+      if (FullPath(other.Path) == FullPath(path) || host.Files.SameFile(other.Path, path)) {
+        host.Output.PrintErr("tamarack-cli: the " + other.What + " and the " + output.What +
+                             " are the same file.");
+        return ExitFailed;
+      }
+    }
+    errno = 0;
+    output.File = host.Files.CreateOutput(path);
+    if (!output.File) {
+      PrintWriteFailure(output, ReasonOf(errno), host);
+      return ExitFailed;
+    }
+    if (host.Files.Exists(path) &&
+        dialogs.ShowMessage(
+            MessageKind::Confirmation,
+            "The " + output.What + " file already exists.\r\nOverwrite \"" + path + "\"?",
+            DefaultAnswer::No) != PromptResult::Yes) {
+      return ExitDeclined;
+    }
+    outputs.push_back(std::move(output));
+  }
+  return std::nullopt;
+}
+
+// Writes the bytes to the output and gives it its name; a failure is
+// printed, naming what was to be written.
+bool WriteOutput(AnalysisOutput& output, const std::vector<uint8_t>& bytes, std::string reason,
+                 CliHost& host) {
   if (!bytes.empty()) {
     errno = 0;
-    const std::unique_ptr<OutputFile> file = host.Files.CreateOutput(path);
     const auto size = static_cast<int32_t>(bytes.size());
-    if (file && file->Write(bytes.data(), size) == size && file->Commit()) return true;
+    if (output.File->Write(bytes.data(), size) == size && output.File->Commit()) return true;
     reason = ReasonOf(errno);
   }
-  host.Output.PrintErr("tamarack-cli: the " + what + " cannot be written to \"" + path +
-                       "\": " + reason);
+  output.File.reset();
+  PrintWriteFailure(output, reason, host);
   return false;
 }
 
-// Writes the map of an analysis as a PNG picture, drawn from the result's
-// cell colours by the window's own map code on a bitmap of its own. The
-// picture is put together in memory first.
-bool WriteMap(const AnalysisResult& result, const std::string& path, CliHost& host) {
+// The map of an analysis as a PNG picture, drawn from the result's cell
+// colours by the window's own map code on a bitmap of its own.
+PngImage MapPicture(const AnalysisResult& result, CliHost& host) {
   Surface bitmap(host.Fonts);
   BlockGrid grid(bitmap);
   grid.DrawGrid();
   for (size_t i = 0; i < result.Cells.size(); ++i) {
     grid.PaintCell(static_cast<uint16_t>(i + 1), result.Cells[i]);
   }
-  const PngImage image = EncodePng(bitmap, MapArea);
-  return WriteOutput("map", path, image.Bytes, image.Error, host);
+  return EncodePng(bitmap, MapArea);
 }
 
-// Writes the error runs of a completed analysis as a ddrescue mapfile.
-bool WriteMapfile(const AnalysisResult& result, const std::string& path, CliHost& host) {
+// Writes the map picture or the error runs as a ddrescue mapfile.
+bool WriteAnalysisOutput(const AnalysisResult& result, AnalysisOutput& output, CliHost& host) {
+  if (output.What == "map") {
+    const PngImage image = MapPicture(result, host);
+    return WriteOutput(output, image.Bytes, image.Error, host);
+  }
   const std::string text = ErrorMapfile(result.FileSize, result.Runs);
-  return WriteOutput("mapfile", path, std::vector<uint8_t>(text.begin(), text.end()), "", host);
+  return WriteOutput(output, std::vector<uint8_t>(text.begin(), text.end()), "", host);
 }
 
 // What analyze reports after the operation: the patch codes as the Patch
-// Codes view lists them, or the JSON object; and the map image.
+// Codes view lists them, or the JSON object; and the map and the mapfile.
 int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& file,
-                   const AnalysisResult& analysis, const OperationResult& result) {
+                   const AnalysisResult& analysis, const OperationResult& result,
+                   std::vector<AnalysisOutput>& outputs) {
   const int status = ExitStatusOf(result.Result);
   if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message));
   if (status != ExitCompleted) return status;
@@ -194,9 +257,8 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
     host.Output.PrintOut("\r\n" +
                          WithoutTrailingLines(PatchCodesText(analysis.Codes, analysis.FileSize)));
   }
-  if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
-  if (!request.MapfilePath.empty() && !WriteMapfile(analysis, request.MapfilePath, host)) {
-    return ExitFailed;
+  for (AnalysisOutput& output : outputs) {
+    if (!WriteAnalysisOutput(analysis, output, host)) return ExitFailed;
   }
   if (request.Check && analysis.ErrorBytes > 0) return ExitDamaged;
   return status;
@@ -247,6 +309,11 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     dialogs.SetQuestionPolicy("Repair anyway?", request.RepairAnyway, "--repair-anyway");
   }
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
+  std::vector<AnalysisOutput> outputs;
+  if (request.Command == CliCommand::Analyze) {
+    const std::optional<int> end = PrepareAnalysisOutputs(request, host, dialogs, file, outputs);
+    if (end) return *end;
+  }
   const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
 
@@ -255,10 +322,13 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   // operation's work (the deletion of the reference) still ends it stopped.
   if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
-    status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result);
+    status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result, outputs);
   }
   if (request.Command == CliCommand::RepairReference) {
     ReportDifferingBytes(program.ReferenceMerge.LastCounts(), host);
+    if (status == ExitCompleted && !program.ReferenceMerge.LastUndeleted().empty()) {
+      status = ExitReferenceKept;
+    }
   }
   return status;
 }

@@ -4,13 +4,14 @@
 // are left out) and the map picture is written by libpng.
 #include <unistd.h>
 
-#include <iostream>
+#include <ostream>
 
 #include "app/cli_options.h"
 #include "app/cli_runner.h"
 #include "platform/console/answer_input.h"
 #include "platform/console/console_font_backend.h"
 #include "platform/console/console_output.h"
+#include "platform/console/descriptor_stream.h"
 #include "platform/console/interrupt_clock.h"
 #include "platform/console/interrupts.h"
 #include "platform/posix/posix_file_system.h"
@@ -20,9 +21,15 @@ int main(int argc, char* argv[]) {
   // From the start, so that a request to end the program is never lost.
   tamarack::SignalInterrupts::Install();
   tamarack::SignalInterrupts interrupts;
-  tamarack::ConsoleOutput output(std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  // The standard streams through buffers of the program's own: the C
+  // library's would fail a write that a signal interrupted.
+  tamarack::DescriptorBuffer outBuffer(STDOUT_FILENO);
+  tamarack::DescriptorBuffer errBuffer(STDERR_FILENO);
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  tamarack::ConsoleOutput output(out, err, isatty(STDERR_FILENO) == 1);
 
-  const tamarack::CliParse parse = tamarack::ParseCommandLine(argc, argv, std::cout, std::cerr);
+  const tamarack::CliParse parse = tamarack::ParseCommandLine(argc, argv, out, err);
   // The help and the version go to standard output as well.
   if (!parse.Request) return tamarack::FinishOutput(parse.ExitStatus, output);
 

@@ -31,6 +31,8 @@ std::string FaultMessage(FileRole role, FileFault fault) {
       return file + "could not be closed.";
     case FileFault::SizeChanged:
       return file + "changed size while it was being worked on.";
+    case FileFault::NameTooLong:
+      return file + "cannot be created: its name is too long.";
   }
   return file + "could not be read.";
 }

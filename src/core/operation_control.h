@@ -18,7 +18,7 @@ enum class FileRole { Selected, Reference, Backup, Patch };
 const char* RoleName(FileRole role);
 
 // Input/output faults that have no message of the design's own.
-enum class FileFault { Read, Write, Seek, Close, SizeChanged };
+enum class FileFault { Read, Write, Seek, Close, SizeChanged, NameTooLong };
 
 // The one-line message for an unexpected fault, e.g.
 // "The Selected file could not be read."

@@ -58,8 +58,10 @@ class ByteFile {
 class OutputFile : public ByteFile {
  public:
   // Syncs the data to the disk, puts the file under its final name, replacing
-  // any file of that name, and closes it. Returns false when a step failed:
-  // the final name then names what it named before and the new file is gone.
+  // any file of that name, closes it and syncs the folder, so that the name
+  // lasts. Returns false when a step failed: the final name then names what
+  // it named before and the new file is gone; only when the folder's sync
+  // failed does the file stand under its name, not known to be on the disk.
   virtual bool Commit() = 0;
   // Close, or destruction, without Commit discards the new file.
 };
@@ -78,6 +80,12 @@ class FileSystem {
   // or changed before Commit.
   virtual std::unique_ptr<OutputFile> CreateOutput(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // True when the last name of the path is longer than the file system of
+  // its folder allows, so that no file can be made under it.
+  virtual bool NameTooLong(const std::string& path) {
+    (void)path;
+    return false;
+  }
   // True when both paths name one and the same file, however they are
   // written (links, "." and ".." included); false when either is missing.
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;

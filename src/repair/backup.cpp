@@ -27,6 +27,10 @@ void Backup::PrepareBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
   FileSystem& files = context_.Files;
   backup.BackupPath = PrefixFileName(context_.Selected.SelectedFileName(), "BACKUP.");
+  if (files.NameTooLong(backup.BackupPath)) {
+    control.ShowFault(FileRole::Backup, FileFault::NameTooLong);
+    return;
+  }
   if (files.Exists(backup.BackupPath)) {
     const PromptResult answer =
         control.ShowPrompt(MessageKind::Confirmation,

@@ -75,6 +75,10 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
     return;
   }
   job.PatchFileName = PatchFileNameFor(context_.Selected.SelectedFileName());
+  if (context_.Files.NameTooLong(job.PatchFileName)) {
+    control.ShowFault(FileRole::Patch, FileFault::NameTooLong);
+    return;
+  }
   // The free space is tested first: an existing patch file that would be
   // replaced does not count as free.
   if (!HasFreeSpace(context_.Files, job.PatchFileName, estimate)) {

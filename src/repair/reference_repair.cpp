@@ -67,6 +67,7 @@ void ReferenceRepair::RepairWithReference() {
   std::vector<std::string> paths = std::move(givenPaths_);
   givenPaths_.clear();
   lastCounts_.clear();
+  lastUndeleted_.clear();
   // A stop confirmed while the runner showed "Initializing" asks nothing more.
   if (!control.Busy()) return;
   if (paths.empty()) {
@@ -159,8 +160,7 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
     if (!LooksForeign(samples[k])) continue;
     const PromptResult answer = control.ShowPrompt(
         MessageKind::Confirmation,
-        AboutReference(references[k], ForeignReferenceQuestion(samples[k])),
-        DefaultAnswer::No);
+        AboutReference(references[k], ForeignReferenceQuestion(samples[k])), DefaultAnswer::No);
     if (answer != PromptResult::Yes) control.Decline();
   }
 }
@@ -279,6 +279,7 @@ void ReferenceRepair::FinishReference(std::vector<ReferenceRecord>& references) 
       control.ShowPrompt(MessageKind::Information,
                          AboutReference(reference, "This Reference file has been deleted."));
     } else {
+      lastUndeleted_.push_back(reference.ReferencePath);
       control.ShowPrompt(MessageKind::Error,
                          AboutReference(reference, "This Reference file cannot be deleted."));
     }

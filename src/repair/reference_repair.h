@@ -45,6 +45,8 @@ class ReferenceRepair {
   // The differing bytes of each reference when the last run's merge went to
   // its end; empty when it did not.
   const std::vector<ReferenceCount>& LastCounts() const { return lastCounts_; }
+  // The references of the last run whose deletion was asked for and failed.
+  const std::vector<std::string>& LastUndeleted() const { return lastUndeleted_; }
 
   // Refuses the selected file itself and a reference named twice, opens
   // every file and compares their sizes. On failure the message has been
@@ -76,6 +78,7 @@ class ReferenceRepair {
   OperationContext& context_;
   std::vector<std::string> givenPaths_;
   std::vector<ReferenceCount> lastCounts_;
+  std::vector<std::string> lastUndeleted_;
   bool several_ = false;  // the running command merges more than one reference
 };
 

@@ -4,6 +4,7 @@
 #include "app/cli_analyze_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -113,10 +114,40 @@ TEST_F(CliAnalyzeFilesTest, FilesAndFoldersTogetherAndAFolderThatCannotBeRead) {
                          ": 96.6% real data, 100,000 error bytes, 1 patch code\n" +
                          Path("sub/nested.avi") +
                          ": 100.0% real data, 0 error bytes, 0 patch codes\n"
-                         "2 files: 1 without errors, 1 with errors, 0 not analysed.\n");
+                         "3 files: 1 without errors, 1 with errors, 1 not analysed.\n");
   EXPECT_NE(run.Err.find("the folder \"" + Path("missing") + "\" cannot be read"),
             std::string::npos);
   EXPECT_EQ(run.Status, 1);
+}
+
+// A subfolder the user may not read, a pipe and a link to a device, each
+// named *.avi: the walk names every one, counts it as not analysed and ends
+// with 1, which --check cannot turn into 0 or 4.
+TEST(CliAnalyzeWalkTest, WhatTheWalkCannotLookAtIsNamedAndCounted) {
+  TempFolder folder;
+  WriteBytes(folder / "clean.avi", NonZeroBytes(200000, 1));
+  std::filesystem::create_directory(folder.Path() / "locked");
+  std::vector<uint8_t> damaged = NonZeroBytes(200000, 2);
+  std::fill_n(damaged.begin() + 1000, 50000, 0);
+  WriteBytes(folder / "locked/damaged.avi", damaged);
+  ASSERT_EQ(::mkfifo((folder / "pipe.avi").c_str(), 0644), 0);
+  std::filesystem::create_symlink("/dev/null", folder.Path() / "null.avi");
+  std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);
+  std::filesystem::permissions(folder.Path() / "locked", std::filesystem::perms::none);
+  ChildSetup unprivileged;
+  unprivileged.Unprivileged = true;
+  CliProcess process({"analyze", "--check", "-r", folder.Path().string()}, "", unprivileged);
+  const CliResult run = process.Finish();
+  std::filesystem::permissions(folder.Path() / "locked", std::filesystem::perms::owner_all);
+
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  EXPECT_EQ(run.Out, folder / "clean.avi" + ": 100.0% real data, 0 error bytes, 0 patch codes\n" +
+                         "4 files: 1 without errors, 0 with errors, 3 not analysed.\n");
+  for (const std::string& missed : {"the folder \"" + folder / "locked" + "\" cannot be read: ",
+                                    "\"" + folder / "pipe.avi" + "\" is not analysed",
+                                    "\"" + folder / "null.avi" + "\" is not analysed"}) {
+    EXPECT_NE(run.Err.find("tamarack-cli: " + missed), std::string::npos) << run.Err;
+  }
 }
 
 // A name that would break its line, or that starts with the quote, is quoted

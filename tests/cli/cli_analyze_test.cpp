@@ -310,6 +310,56 @@ TEST_F(CliAnalyzeTest, MapThatCannotBeWrittenFails) {
   EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
+// Neither output may take the place of the analysed file, however its path
+// is written; --yes answers only the overwrite question, never this.
+TEST_F(CliAnalyzeTest, OutputNamingTheAnalysedFileIsRefused) {
+  const std::vector<uint8_t> film = DamagedBytes();
+  WriteBytes(folder / "film.avi", film);
+  std::filesystem::create_directory(folder.Path() / "sub");
+  std::filesystem::create_hard_link(folder / "film.avi", folder / "hard.png");
+  std::filesystem::create_symlink(folder / "film.avi", folder / "soft.map");
+  ChildSetup inFolder;
+  inFolder.WorkingFolder = folder.Path().string();
+  for (const char* option : {"--map", "--mapfile"}) {
+    for (const std::string& spelling :
+         {std::string("film.avi"), std::string("./film.avi"), std::string("sub/../film.avi"),
+          folder / "film.avi", std::string("hard.png"), std::string("soft.map")}) {
+      CliProcess process({"analyze", "--yes", option, spelling, "film.avi"}, "", inFolder);
+      const CliResult run = process.Finish();
+      EXPECT_EQ(run.Status, 1) << option << " " << spelling;
+      EXPECT_NE(run.Err.find("are the same file."), std::string::npos) << run.Err;
+      ASSERT_EQ(ReadBytes(folder / "film.avi"), film) << option << " " << spelling;
+      EXPECT_TRUE(std::filesystem::is_symlink(folder / "soft.map"));
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);
+    }
+  }
+}
+
+// An existing map or mapfile is replaced only when the overwrite question
+// is answered Yes; without a terminal it is answered No.
+TEST_F(CliAnalyzeTest, ExistingOutputIsReplacedOnlyAfterTheQuestion) {
+  WriteBytes(folder / "film.avi", DamagedBytes());
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  for (const char* option : {"--map", "--mapfile"}) {
+    const std::string output = folder / "output";
+    WriteBytes(output, old);
+    for (const char* answer : {"", "--no"}) {
+      std::vector<std::string> args = {"analyze", option, output, folder / "film.avi"};
+      if (*answer != '\0') args.insert(args.begin() + 1, answer);
+      const CliResult declined = RunCli(args);
+      EXPECT_EQ(declined.Status, 3) << option << " " << answer << ": " << declined.Err;
+      if (*answer == '\0') {
+        EXPECT_NE(declined.Err.find("Overwrite \"" + output + "\"?"), std::string::npos);
+      }
+      EXPECT_EQ(ReadBytes(output), old);
+    }
+    const CliResult replaced = RunCli({"analyze", "--yes", option, output, folder / "film.avi"});
+    EXPECT_EQ(replaced.Status, 0) << replaced.Err;
+    EXPECT_NE(ReadBytes(output), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+  }
+}
+
 TEST_F(CliAnalyzeTest, MapThatTheDiskCannotHoldLeavesNoPicture) {
   WriteBytes(folder / "film.avi", DamagedBytes());
   WriteBytes(folder / "map.png", {'o', 'l', 'd'});
@@ -317,7 +367,8 @@ TEST_F(CliAnalyzeTest, MapThatTheDiskCannotHoldLeavesNoPicture) {
   // disk.
   ChildSetup smallDisk;
   smallDisk.FileSizeLimit = 100;
-  CliProcess process({"analyze", "--map", folder / "map.png", folder / "film.avi"}, "", smallDisk);
+  CliProcess process({"analyze", "--yes", "--map", folder / "map.png", folder / "film.avi"}, "",
+                     smallDisk);
   const CliResult run = process.Finish();
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Err.find("the map cannot be written to \"" + folder / "map.png" +
@@ -396,7 +447,8 @@ TEST_F(CliAnalyzeTest, MapfileHoldsTheRunsOfTheAnalysisAndDdrescueReadsIt) {
   WriteBytes(folder / "film.avi", bytes);
   WriteBytes(folder / "film.map", {'o', 'l', 'd'});
   const std::string mapfile = folder / "film.map";
-  const CliResult run = RunCli({"analyze", "--json", "--mapfile", mapfile, folder / "film.avi"});
+  const CliResult run =
+      RunCli({"analyze", "--json", "--yes", "--mapfile", mapfile, folder / "film.avi"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const nlohmann::json json = nlohmann::json::parse(run.Out);
   const std::vector<uint8_t> written = ReadBytes(mapfile);

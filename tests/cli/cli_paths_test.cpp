@@ -41,5 +41,35 @@ TEST(CliPathsTest, DotDotAfterALinkNamesTheFileTheKernelReaches) {
   EXPECT_EQ(ReadBytes(folder / "ref.avi"), intact);
 }
 
+// Every output takes a name of any length the file system allows; a longer
+// one is told as too long, never as a file in use.
+TEST(CliPathsTest, EveryOutputTakesEveryAllowedName) {
+  TempFolder folder;
+  const std::vector<uint8_t> film = NonZeroBytes(300000, 5);
+  for (const size_t length : {230u, 238u, 255u, 256u}) {
+    const std::string backupInput = folder / std::string(length - 7, 'b');
+    const std::string patchInput = folder / std::string(length - 4, 'p');
+    WriteBytes(backupInput, film);
+    WriteBytes(patchInput, film);
+    const std::pair<std::vector<std::string>, std::string> runs[] = {
+        {{"backup", backupInput}, folder / ("BACKUP." + std::string(length - 7, 'b'))},
+        {{"create-patch", "--yes", patchInput, "00001"}, patchInput + ".tkp"},
+        {{"analyze", "--map", folder / std::string(length, 'm'), backupInput},
+         folder / std::string(length, 'm')},
+        {{"analyze", "--mapfile", folder / std::string(length, 'f'), backupInput},
+         folder / std::string(length, 'f')}};
+    for (const auto& [args, output] : runs) {
+      const CliResult run = RunCli(args);
+      if (length <= 255) {
+        EXPECT_EQ(run.Status, 0) << args[0] << " " << length << ": " << run.Err;
+        EXPECT_TRUE(std::filesystem::exists(output)) << args[0] << " " << length;
+      } else {
+        EXPECT_EQ(run.Status, 1) << args[0];
+        EXPECT_NE(run.Err.find("too long"), std::string::npos) << run.Err;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tamarack::testing

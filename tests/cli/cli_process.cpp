@@ -1,6 +1,7 @@
 #include "cli/cli_process.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -72,6 +73,11 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
   std::vector<std::string> all = WithProgram(args);
+  if (!setup.Faults.empty()) {
+    std::vector<std::string> traced = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null"};
+    traced.insert(traced.end(), setup.Faults.begin(), setup.Faults.end());
+    all.insert(all.begin(), traced.begin(), traced.end());
+  }
   std::vector<char*> argv = ArgvOf(all);
   pid_ = ::fork();
   if (pid_ == 0) {
@@ -86,6 +92,12 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     if (output < 0) ::_exit(126);
+    if (!setup.WorkingFolder.empty() && ::chdir(setup.WorkingFolder.c_str()) != 0) ::_exit(126);
+    const uid_t nobody = 65534;
+    if (setup.Unprivileged && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
+      ::_exit(126);
+    }
     ::dup2(in[0], STDIN_FILENO);
     ::dup2(output, STDOUT_FILENO);
     ::dup2(err[1], STDERR_FILENO);
@@ -105,6 +117,14 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
     ::close(inFd_);
     inFd_ = -1;
   }
+}
+
+bool FaultInjectionWorks() {
+  static const bool works =
+      ::system(
+          "/usr/bin/strace -f -qq -o /dev/null -e inject=fsync:error=EIO true "
+          ">/dev/null 2>&1") == 0;
+  return works;
 }
 
 CliProcess::~CliProcess() {

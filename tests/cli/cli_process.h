@@ -43,7 +43,20 @@ struct ChildSetup {
   // A file that standard output goes to instead of the pipe; empty for the
   // pipe.
   std::string OutputPath;
+  // The folder the child starts in; empty for the test's own.
+  std::string WorkingFolder;
+  // Run as the user nobody when the test runs as the superuser, whom
+  // permission bits do not stop.
+  bool Unprivileged = false;
+  // The options of strace that inject faults into the child's system calls
+  // ("-e", "inject=fsync:error=EIO"); none runs the child untraced. See
+  // FaultInjectionWorks.
+  std::vector<std::string> Faults;
 };
+
+// Whether strace is at hand and may trace a child here, so that
+// ChildSetup::Faults can be injected.
+bool FaultInjectionWorks();
 
 // The built tamarack-cli, run as a child process with pipes for its
 // standard streams (so it has no terminal).

@@ -3,12 +3,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -307,6 +310,80 @@ TEST_P(PosixOutputTest, OutputNeverReplacesAFolderOrADevice) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"late", "pipe", "taken"}));
   EXPECT_EQ(outputs.CreateOutput(PathOf("no folder/patch.tkp")), nullptr);
   EXPECT_EQ(outputs.CreateOutput(folder + "/"), nullptr);
+}
+
+// Every name the file system allows takes an output, whatever its length;
+// one byte more is told as too long.
+TEST_P(PosixOutputTest, OutputNamesOfEveryAllowedLengthWork) {
+  for (const size_t length : {230u, 238u, 254u, 255u}) {
+    const std::string path = PathOf(std::string(length, 'n'));
+    EXPECT_FALSE(outputs.NameTooLong(path));
+    auto file = outputs.CreateOutput(path);
+    ASSERT_NE(file, nullptr) << length;
+    EXPECT_EQ(file->Write("x", 1), 1);
+    EXPECT_TRUE(file->Commit()) << length;
+    EXPECT_EQ(Contents(path), "x");
+  }
+  const std::string tooLong = PathOf(std::string(256, 'n'));
+  EXPECT_TRUE(outputs.NameTooLong(tooLong));
+  EXPECT_EQ(outputs.CreateOutput(tooLong), nullptr);
+  EXPECT_EQ(Names().size(), 4u);
+}
+
+// A process of its own, alive until the value ends.
+class LiveProcess {
+ public:
+  LiveProcess() : pid_(::fork()) {
+    if (pid_ == 0) {
+      ::pause();
+      ::_exit(0);
+    }
+  }
+  ~LiveProcess() {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  pid_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_;
+};
+
+pid_t EndedProcess() {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// Making an output removes the temporaries that ended processes left in its
+// folder, and nothing else: not a live process's, not one locked by a
+// process the PID cannot tell (another PID namespace), not a look-alike.
+TEST_P(PosixOutputTest, OutputRemovesOnlyTheTemporariesOfEndedProcesses) {
+  const LiveProcess live;
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string stale = ".tamarack-" + ended + "-0.tmp";
+  const std::vector<std::string> kept = {".tamarack-" + std::to_string(live.Pid()) + "-0.tmp",
+                                         ".tamarack-" + ended + "-1.tmp",  // locked below
+                                         ".tamarack-" + ended + "-2.tmp~",
+                                         ".tamarack-" + ended + "-.tmp",
+                                         "x.tamarack-" + ended + "-3.tmp",
+                                         ".film.avi." + ended + "-0.tmp"};
+  WriteFile(stale, "left");
+  for (const std::string& name : kept) WriteFile(name, "kept");
+  std::filesystem::create_directory(PathOf(".tamarack-" + ended + "-4.tmp"));
+  const int locked = ::open(PathOf(kept[1]).c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(::flock(locked, LOCK_EX), 0);
+
+  auto file = outputs.CreateOutput(PathOf("out.tkp"));
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(file->Commit());
+  ::close(locked);
+  std::vector<std::string> expected = kept;
+  expected.push_back(".tamarack-" + ended + "-4.tmp");
+  expected.push_back("out.tkp");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Names(), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Naming, PosixOutputTest,

@@ -5,12 +5,15 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "platform/posix/retry_interrupted.h"
+#include "platform/posix/temporary_files.h"
 
 namespace tamarack {
 namespace {
@@ -256,7 +259,9 @@ class PosixFile : public Base, public Descriptor {
     if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
   }
-  bool Sync() override { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
+  bool Sync() override {
+    return fd_ >= 0 && RetryInterrupted([this] { return ::fdatasync(fd_); }) == 0;
+  }
 
   ByteFile::CopyResult CopyTo(int64_t offset, ByteFile& target, uint8_t* buffer,
                               int32_t count) override {
@@ -270,12 +275,15 @@ class PosixFile : public Base, public Descriptor {
   }
 
  protected:
+  // Linux frees the descriptor even when close is interrupted, so it is
+  // never closed twice (by then its number may be another file's); an
+  // interrupted close has lost nothing.
   bool CloseDescriptor() {
     writeback_.Stop();
     if (fd_ < 0) return false;
     const int result = ::close(fd_);
     fd_ = -1;
-    return result == 0;
+    return result == 0 || errno == EINTR;
   }
 
  private:
@@ -301,14 +309,9 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A hidden name in the folder of the final name that no other file has
-// yet: ".<name>.<process>-<count>.tmp".
+// The next temporary name of this process in the folder of the final name.
 std::string TemporaryName(const std::string& finalPath) {
-  static std::atomic<unsigned> counter{0};
-  const std::string folder = FolderOf(finalPath);
-  const std::string prefix = finalPath.find('/') == std::string::npos ? "" : folder + "/";
-  return prefix + "." + NameOf(finalPath) + "." + std::to_string(::getpid()) + "-" +
-         std::to_string(counter++) + ".tmp";
+  return NextTemporaryPath(finalPath.find('/') == std::string::npos ? "" : FolderOf(finalPath));
 }
 
 // True when nothing is at the path, or a regular file or a symbolic link
@@ -323,14 +326,18 @@ bool MayTakeName(const std::string& path) {
   return false;
 }
 
-// Makes a rename in the folder durable. A failure here cannot undo the
-// rename, and the data itself is already on the disk, so it is not
-// reported.
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
+// Makes a rename in the folder durable. Returns false when the disk failed
+// it: the file then stands under its new name but may not survive a crash.
+// A folder that cannot be opened for reading, or a file system that cannot
+// sync a folder, leaves nothing to be done.
+bool SyncFolder(const std::string& folder) {
+  const int fd =
+      RetryInterrupted([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+  if (fd < 0) return errno == EACCES || errno == EPERM;
+  const int result = RetryInterrupted([fd] { return ::fsync(fd); });
+  const bool synced = result == 0 || errno == EINVAL || errno == EROFS || errno == ENOTSUP;
   ::close(fd);
+  return synced;
 }
 
 // A new file written without a name (O_TMPFILE) or under a hidden temporary
@@ -349,17 +356,19 @@ class PosixOutputFile : public PosixFile<OutputFile> {
 
   bool Commit() override {
     if (fd_ < 0) return false;
-    if (::fdatasync(fd_) != 0) return Discard();
+    if (!Sync()) return Discard();
     if (temporaryPath_.empty() && !LinkUnnamedFile()) return Discard();
     // With a name of its own the file is closed before it takes the final
     // name, so that a failed close (lost data) never replaces the old file.
     if (!named_ && !CloseDescriptor()) return Discard();
     if (!MayTakeName(finalPath_)) return Discard();
-    if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) return Discard();
+    if (RetryInterrupted([this] { return ::rename(temporaryPath_.c_str(), finalPath_.c_str()); }) !=
+        0) {
+      return Discard();
+    }
     temporaryPath_.clear();
     CloseDescriptor();
-    SyncFolder(FolderOf(finalPath_));
-    return true;
+    return SyncFolder(FolderOf(finalPath_));
   }
 
   // Marks a file that was created under a temporary name from the start.
@@ -374,9 +383,12 @@ class PosixOutputFile : public PosixFile<OutputFile> {
       const std::string name = TemporaryName(finalPath_);
       // Through /proc where it is mounted; else by the descriptor itself,
       // which needs a privilege that not every user has.
-      int result = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+      int result = RetryInterrupted([&] {
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+      });
       if (result != 0 && errno == ENOENT) {
-        result = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+        result = RetryInterrupted(
+            [&] { return ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH); });
       }
       if (result == 0) {
         temporaryPath_ = name;
@@ -391,7 +403,9 @@ class PosixOutputFile : public PosixFile<OutputFile> {
   // callers that end a failed Commit with it.
   bool Discard() {
     CloseDescriptor();
-    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+    if (!temporaryPath_.empty()) {
+      RetryInterrupted([this] { return ::unlink(temporaryPath_.c_str()); });
+    }
     temporaryPath_.clear();
     return false;
   }
@@ -407,7 +421,8 @@ std::unique_ptr<ByteFile> OpenRegularFile(const std::string& path, int flags) {
   // never come, and a terminal could become the controlling one; both are
   // refused just below. For a regular file the flag changes nothing, and it
   // is cleared all the same.
-  const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  const int fd = RetryInterrupted(
+      [&] { return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); });
   if (fd < 0) return nullptr;
   // Only regular files count: a folder or a device is not a file to work on.
   struct stat st {};
@@ -436,28 +451,49 @@ std::unique_ptr<ByteFile> PosixFileSystem::OpenReadOnly(const std::string& path)
 // The file is made where the final name will be, so that the rename stays
 // within one file system. Where the file system has no unnamed files, a
 // hidden name is taken that did not exist (O_EXCL), so no other file is ever
-// opened or truncated.
+// opened or truncated. Temporaries that ended processes left in the folder
+// are removed first.
 std::unique_ptr<OutputFile> PosixFileSystem::CreateOutput(const std::string& path) {
   if (NameOf(path).empty() || !MayTakeName(path)) return nullptr;
   const std::string folder = FolderOf(path);
+  RemoveStaleTemporaries(folder);
 #if defined(O_TMPFILE)
   if (naming_ == OutputNaming::UnnamedFirst) {
-    const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (unnamed >= 0) return std::make_unique<PosixOutputFile>(unnamed, path, "");
+    const int unnamed = RetryInterrupted(
+        [&] { return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666); });
+    // Locked before it is linked, its name never stands unowned.
+    if (unnamed >= 0) {
+      LockTemporary(unnamed);
+      return std::make_unique<PosixOutputFile>(unnamed, path, "");
+    }
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return nullptr;
   }
 #endif
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string name = TemporaryName(path);
-    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0) {
+    const int fd = RetryInterrupted([&] {
+      return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    });
+    if (fd < 0 && errno != EEXIST) return nullptr;
+    if (fd < 0) continue;
+    // Between its creation and its lock the name stood unowned: a run of
+    // another PID namespace may have taken it for a stale one and removed
+    // it. Locked and still linked, it is safe from then on.
+    struct stat st {};
+    if (LockTemporary(fd) && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
       auto file = std::make_unique<PosixOutputFile>(fd, path, name);
       file->SetNamed();
       return file;
     }
-    if (errno != EEXIST) return nullptr;
+    ::close(fd);
   }
   return nullptr;
+}
+
+bool PosixFileSystem::NameTooLong(const std::string& path) {
+  const long longest = ::pathconf(FolderOf(path).c_str(), _PC_NAME_MAX);
+  const auto length = static_cast<long>(NameOf(path).size());
+  return length > (longest > 0 ? longest : NAME_MAX);
 }
 
 bool PosixFileSystem::Exists(const std::string& path) {
@@ -472,7 +508,9 @@ bool PosixFileSystem::SameFile(const std::string& a, const std::string& b) {
   return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool PosixFileSystem::Delete(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool PosixFileSystem::Delete(const std::string& path) {
+  return RetryInterrupted([&] { return ::unlink(path.c_str()); }) == 0;
+}
 
 int64_t PosixFileSystem::FreeSpace(const std::string& path) {
   struct statvfs st {};

@@ -17,6 +17,7 @@ class PosixFileSystem : public FileSystem {
   std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override;
   bool Exists(const std::string& path) override;
+  bool NameTooLong(const std::string& path) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   bool Delete(const std::string& path) override;
   int64_t FreeSpace(const std::string& path) override;
