@@ -80,7 +80,9 @@ def write_fresh(path, size, order, seed):
     writes; then syncs it. Its pages stay in the page cache as written."""
     piece = 16384
     rng = random.Random(seed)
-    data = bytearray(rng.randbytes(size))
+    data = bytearray(size)
+    for at in range(0, size, CHUNK):
+        data[at:at + CHUNK] = rng.randbytes(min(CHUNK, size - at))
     for _ in range(size >> 20):
         length = rng.choice([rng.randint(1, 1024), rng.randint(1025, 262144)])
         at = rng.randrange(0, size - length)
@@ -130,18 +132,22 @@ def warm(paths):
 
 
 def timed(command, scratch):
-    """Runs a shell command; returns (seconds, peak resident MiB). GNU time
-    reports the peak: a process forked from this script would start with the
-    script's own resident size as its peak, and keep it across exec."""
+    """Runs a shell command; returns (seconds, peak resident MiB, processor
+    seconds). GNU time reports the peak: a process forked from this script
+    would start with the script's own resident size as its peak, and keep it
+    across exec. The processor time (user and system) moves less than the
+    time on a machine that is busy with other work."""
     memory = os.path.join(scratch, "peak-kib")
     start = time.perf_counter()
-    status = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", memory, "sh", "-c", command],
-                            stdout=subprocess.DEVNULL).returncode
+    status = subprocess.run(
+        ["/usr/bin/time", "-f", "%M %U %S", "-o", memory, "sh", "-c", command],
+        stdout=subprocess.DEVNULL).returncode
     seconds = time.perf_counter() - start
     if status != 0:
         sys.exit(f"failed ({status}): {command}")
     with open(memory) as f:
-        return seconds, int(f.read().split()[-1]) / 1024
+        peak, user, system = f.read().split()[-3:]
+        return seconds, int(peak) / 1024, float(user) + float(system)
 
 
 class Pair:
@@ -156,11 +162,12 @@ class Pair:
 def run_pair(pair, programs, runs, cold, scratch):
     """Runs the pair's program with each build in programs (name -> cli)
     and its tool, in rounds that take turns at which goes first; returns the
-    median seconds of each (the tool's under "tool") and each build's peak
-    resident MiB."""
+    median seconds and processor seconds of each (the tool's under "tool")
+    and each build's peak resident MiB."""
     commands = [(name, pair.program(cli)) for name, cli in programs.items()]
     commands.append(("tool", pair.tool))
     times = {name: [] for name, _ in commands}
+    cpu = {name: [] for name, _ in commands}
     peak = {name: 0.0 for name in programs}
     for r in range(runs):
         # A run can be slowed by what ran just before it: each command goes
@@ -178,11 +185,13 @@ def run_pair(pair, programs, runs, cold, scratch):
                 drop_cache(pair.inputs)
             elif r == 0:
                 warm(pair.inputs)
-            seconds, mib = timed(command, scratch)
+            seconds, mib, processor = timed(command, scratch)
             times[which].append(seconds)
+            cpu[which].append(processor)
             if which in peak:
                 peak[which] = max(peak[which], mib)
-    return {name: statistics.median(t) for name, t in times.items()}, peak
+    return ({name: statistics.median(t) for name, t in times.items()},
+            {name: statistics.median(t) for name, t in cpu.items()}, peak)
 
 
 def main():
@@ -284,13 +293,14 @@ def main():
           f"{'cold' if args.cold else 'warm'} cache; medians")
     others = [name for name in programs if name != "program"]
     print(f"{'':19} {'program s':>10} {'tool s':>10} {'ratio':>7} {'goal':>8} {'peak MiB':>9}"
-          + "".join(f" {name + ' s':>14} {'ratio':>6}" for name in others))
+          + "".join(f" {name + ' s':>14} {'ratio':>6}" for name in others)
+          + "   processor s: " + " / ".join(list(programs) + ["tool"]))
     failed = False
     for pair in pairs:
         if pair.name == "repair-patch" and not os.path.exists(patch):
             subprocess.run(f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
                            shell=True, check=True, stdout=subprocess.DEVNULL)
-        medians, peak = run_pair(pair, programs, args.runs, args.cold, d)
+        medians, processor, peak = run_pair(pair, programs, args.runs, args.cold, d)
         tool = medians["tool"]
 
         def ratio_of(seconds):
@@ -312,6 +322,7 @@ def main():
         print(f"{pair.name:19} {medians['program']:10.3f} {tool:10.3f} {ratio:7.2f} {goal:>8} "
               f"{peak['program']:9.1f}"
               + "".join(f" {medians[name]:14.3f} {ratio_of(medians[name]):6.2f}" for name in others)
+              + "   " + " / ".join(f"{processor[name]:.3f}" for name in list(programs) + ["tool"])
               + f"{'' if ok else '  MISSED'}", flush=True)
     return 1 if failed else 0
 

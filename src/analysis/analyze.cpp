@@ -64,13 +64,22 @@ void Analyzer::ScanFile(ScanState& state) {
 }
 
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
+  // The scan only looks at the bytes: where the host can show the file in
+  // memory, they are looked at there, and only those the scan looks at
+  // reach the processor.
   BlockSource blocks(context_.Control, context_.Selected.File(), FileRole::Selected, state.FileSize,
-                     ReadBlockSize);
+                     ReadBlockSize, BlockSource::Access::InPlace);
+  ScanSteps steps;
   while (!blocks.AtEnd() && loop.Going()) {
-    const std::span<const uint8_t> block = blocks.NextBlock();
+    const std::span<const uint8_t> block = blocks.LookAtNextBlock();
     // A block that did not come whole is not scanned.
     if (block.empty()) return;
-    ScanBlock(state, block.data(), static_cast<int32_t>(block.size()), cells);
+    const auto count = static_cast<int32_t>(block.size());
+    PlanBlock(block.data(), count, steps);
+    // Bytes lost under a view, as when the file is cut short, read as
+    // zeros: nothing of such a block is scanned.
+    if (!blocks.BlockIntact()) return;
+    ScanPlannedBlock(state, steps, count, cells);
     loop.BlockDone(state.Position, state.FileSize);
   }
   // The blocks were not read past the size, and may have been read before

@@ -28,9 +28,9 @@ class Analyzer {
 
  private:
   void ScanFile(ScanState& state);
-  // Scans block after block, each as soon as it is read, until the end of
-  // the file, a stop or a fault; at the end, the file must still have the
-  // size it was scanned at.
+  // Scans block after block, each as soon as it is at hand, until the end
+  // of the file, a stop or a fault; at the end, the file must still have
+  // the size it was scanned at.
   void ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop);
 
   OperationContext& context_;

@@ -5,10 +5,19 @@
 
 namespace tamarack {
 
+namespace {
+
+// The bytes shown by one view of the file: sixteen blocks of the scan, so
+// that making views costs little and they hold little memory.
+constexpr int64_t ViewBlocks = 16;
+
+}  // namespace
+
 BlockSource::BlockSource(OperationControl& control, ByteFile& file, FileRole role, int64_t size,
-                         int32_t blockSize)
+                         int32_t blockSize, Access access)
     : control_(control),
       file_(file),
+      viewable_(access == Access::InPlace ? dynamic_cast<ViewableFile*>(&file) : nullptr),
       role_(role),
       size_(size),
       blockSize_(blockSize),
@@ -35,6 +44,38 @@ std::span<uint8_t> BlockSource::NextBlock() {
   if (!ReadAt(position_, buffer_.data(), count)) return {};
   position_ += count;
   return {buffer_.data(), static_cast<size_t>(count)};
+}
+
+std::span<const uint8_t> BlockSource::LookAtNextBlock() {
+  assert(!AtEnd());
+  if (viewable_ == nullptr) return NextBlock();
+  const int64_t viewBytes = ViewBlocks * blockSize_;
+  if (!view_ || position_ - viewStart_ >= viewBytes) {
+    view_.reset();
+    view_ = viewable_->View(position_, std::min(viewBytes, size_ - position_));
+    // Where the host cannot show the file (a file system in memory, no
+    // address space), the rest is read.
+    if (!view_) {
+      viewable_ = nullptr;
+      return NextBlock();
+    }
+    viewStart_ = position_;
+  }
+  const int32_t count = NextCount();
+  const uint8_t* bytes = view_->Bytes() + (position_ - viewStart_);
+  position_ += count;
+  return {bytes, static_cast<size_t>(count)};
+}
+
+bool BlockSource::BlockIntact() {
+  if (!view_ || view_->Intact()) return true;
+  ShowChangeOrFault();
+  return false;
+}
+
+void BlockSource::ShowChangeOrFault() {
+  const int64_t now = file_.Size();
+  control_.ShowFault(role_, now != size_ && now >= 0 ? FileFault::SizeChanged : FileFault::Read);
 }
 
 BlockSource::Copy BlockSource::CopyNextBlock(ByteFile& target) {

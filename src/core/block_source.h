@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "core/operation_control.h"
 #include "platform/aligned_buffer.h"
 #include "platform/byte_file.h"
+#include "platform/file_view.h"
 
 namespace tamarack {
 
@@ -18,12 +20,19 @@ namespace tamarack {
 // SizeHeld that the file has not grown or shrunk meanwhile. How the bytes
 // come is the file's own (an aligned pread on this host, memory in the
 // tests), so the tests run this same loop.
+//
+// A caller that only looks at the blocks in order may have them shown in
+// place where the host can show the file in memory: no byte is copied, and
+// only those looked at reach the processor. Bytes lost under such a view
+// (the file cut short meanwhile) read as zeros, so such a caller asks
+// BlockIntact after looking at each block and before relying on it.
 class BlockSource {
  public:
+  enum class Access { Read, InPlace };
   // The file had size bytes when it was opened; blocks in order hold
   // blockSize bytes, the last one what is left.
   BlockSource(OperationControl& control, ByteFile& file, FileRole role, int64_t size,
-              int32_t blockSize);
+              int32_t blockSize, Access access = Access::Read);
 
   int64_t Size() const { return size_; }
   ByteFile& File() { return file_; }
@@ -36,6 +45,14 @@ class BlockSource {
   // page-aligned buffer, which the caller may change until the next call.
   // Empty, with the message shown, when it did not come whole.
   std::span<uint8_t> NextBlock();
+  // The next block in order as NextBlock gives it, or shown in place where
+  // the source was made for that and the host can; valid until the next
+  // call.
+  std::span<const uint8_t> LookAtNextBlock();
+  // False, with the message shown, when bytes of the block just looked at
+  // in place were lost meanwhile: the file changed size or could not be
+  // read. Always true for a block that was read.
+  bool BlockIntact();
   // Copies the next block in order to the target's position instead of
   // reading it; a host that can copies inside the kernel, and leaves a hole
   // where the block lies in one. Count is 0, with the message shown, when
@@ -60,8 +77,14 @@ class BlockSource {
   // Applies the rule to a read that asked count bytes and got got.
   bool Whole(int32_t got, int32_t count);
 
+  // Ends a block looked at in place that lost bytes: its message.
+  void ShowChangeOrFault();
+
   OperationControl& control_;
   ByteFile& file_;
+  ViewableFile* viewable_;  // null when the blocks are read
+  std::unique_ptr<FileView> view_;
+  int64_t viewStart_ = 0;
   FileRole role_;
   int64_t size_;
   int32_t blockSize_;

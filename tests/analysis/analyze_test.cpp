@@ -263,8 +263,9 @@ TEST_F(AnalyzeTest, FileGoneSinceSelectionIsNotScanned) {
   EXPECT_TRUE(CellLetters().empty());
 }
 
-// The same scan of a file on the disk, which a thread of its own helps to
-// read: the outcome must be the one of the scan read block by block.
+// The same scan of a file on the disk, which it looks at through views of
+// the file in memory: the outcome must be the one of the scan read block by
+// block.
 class AnalyzeRealFileTest : public RealFilesTest {
  protected:
   void Prepare(const std::vector<uint8_t>& bytes) {
@@ -328,6 +329,25 @@ INSTANTIATE_TEST_SUITE_P(NewSizes, AnalyzeResizedFileTest,
 TEST_P(AnalyzeResizedFileTest, FileThatChangesSizeDuringTheScanEndsWithAMessage) {
   Prepare(FilmBytes(32 * 262144));
   OnPump(2, [this] { std::filesystem::resize_file(path, static_cast<uintmax_t>(GetParam())); });
+  dialogs.Expect(MessageKind::Error, SizeChangedText);
+  program->RunCommand(AnalyzeButton);
+  EXPECT_FALSE(Summary().Completed);
+  EXPECT_FALSE(program->Control.LastRunCompleted());
+}
+
+// Bytes lost under a view read as zeros. A file cut short and written back
+// whole before the scan ends has its size again; the scan still must not
+// report the zeros it saw in the meantime.
+TEST_F(AnalyzeRealFileTest, BytesLostUnderAViewEndTheScanThoughTheSizeComesBack) {
+  const std::vector<uint8_t> film = FilmBytes(32 * 262144);
+  Prepare(film);
+  clock.Step = 1000;  // the progress is due after every block
+  int pumps = 0;
+  pump.OnPump = [&](int) {
+    ++pumps;
+    if (pumps == 3) std::filesystem::resize_file(path, 262144);  // after the first block
+    if (pumps == 4) WriteRealFile(path, film);
+  };
   dialogs.Expect(MessageKind::Error, SizeChangedText);
   program->RunCommand(AnalyzeButton);
   EXPECT_FALSE(Summary().Completed);

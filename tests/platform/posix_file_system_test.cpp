@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,12 +24,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_view.h"
 #include "support/unwritable_file.h"
 
 namespace tamarack {
 namespace {
 
 using testing::UnwritableFile;
+
+// The view of count bytes at offset of a file opened on this host.
+std::unique_ptr<FileView> ViewOf(ByteFile& file, int64_t offset, int64_t count) {
+  auto* viewable = dynamic_cast<ViewableFile*>(&file);
+  return viewable == nullptr ? nullptr : viewable->View(offset, count);
+}
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
@@ -179,6 +189,81 @@ TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {
   EXPECT_EQ(file->ReadAt(-1, buffer, 1), -1);
   EXPECT_EQ(file->Read(buffer, 2), 2);
   EXPECT_EQ(std::string(buffer, 2), "cd");
+}
+
+// A view shows the bytes where they are, from any offset. Cut short under
+// the view, the file's lost bytes read as zeros and the view says so, where
+// touching them would otherwise end the process; a view of the bytes kept
+// stays whole.
+TEST_F(PosixFileSystemTest, ViewsShowTheBytesAndSurviveTheFileBeingCutShort) {
+  std::string bytes(3 * 65536, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('a' + i % 23);
+  const std::string path = WriteFile("film.avi", bytes);
+  auto file = files.OpenReadOnly(path);
+  ASSERT_NE(file, nullptr);
+  auto kept = ViewOf(*file, 5, 4000);
+  auto cut = ViewOf(*file, 65536 + 7, 2 * 65536 - 7);
+  if (kept == nullptr) GTEST_SKIP() << "this host cannot view files";
+  ASSERT_NE(cut, nullptr);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept->Bytes()), 4000), bytes.substr(5, 4000));
+  EXPECT_EQ(cut->Bytes()[0], bytes[65536 + 7]);
+
+  std::filesystem::resize_file(path, 65536 + 100);
+  const auto* after = reinterpret_cast<const char*>(cut->Bytes());
+  EXPECT_EQ(std::string(after, 93), bytes.substr(65536 + 7, 93));
+  EXPECT_TRUE(cut->Intact());
+  EXPECT_EQ(std::count(after + 65536, after + 2 * 65536 - 7, '\0'), 65536 - 7);
+  EXPECT_FALSE(cut->Intact());
+  EXPECT_TRUE(kept->Intact());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept->Bytes()), 4000), bytes.substr(5, 4000));
+  // The guard of a view ends with it.
+  cut.reset();
+  auto again = ViewOf(*file, 0, 65536);
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(again->Intact());
+}
+
+// A view of a hole in a file held in memory would fill the hole with memory;
+// such files are read instead, and their holes stay holes.
+TEST_F(PosixFileSystemTest, FilesHeldInMemoryAreNotViewed) {
+  struct statfs fs {};
+  if (::statfs("/dev/shm", &fs) != 0 || fs.f_type != TMPFS_MAGIC) {
+    GTEST_SKIP() << "no file system held in memory at /dev/shm";
+  }
+  std::string pattern = "/dev/shm/tamarack_posix_XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) GTEST_SKIP() << "cannot write to /dev/shm";
+  const std::string shm = pattern;
+  const std::string path = shm + "/film.avi";
+  std::ofstream(path).put('R');
+  std::filesystem::resize_file(path, 64 << 20);
+  auto file = files.OpenReadOnly(path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(ViewOf(*file, 0, 64 << 20), nullptr);
+  file.reset();
+  std::filesystem::remove_all(shm);
+}
+
+// Guarding the views leaves every other bus error as fatal as before.
+TEST_F(PosixFileSystemTest, BusErrorsOutsideViewsStillEndTheProcess) {
+  const std::string path = WriteFile("film.avi", std::string(65536, 'x'));
+  auto file = files.OpenReadOnly(path);
+  ASSERT_NE(file, nullptr);
+  auto view = ViewOf(*file, 0, 4096);
+  if (view == nullptr) GTEST_SKIP() << "this host cannot view files";
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  void* mapping = ::mmap(nullptr, 65536, PROT_READ, MAP_SHARED, fd, 0);
+  ASSERT_NE(mapping, MAP_FAILED);
+  std::filesystem::resize_file(path, 0);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        const volatile char* lost = static_cast<const char*>(mapping) + 8192;
+        std::printf("%d", *lost);
+      },
+      "");
+  ::munmap(mapping, 65536);
+  ::close(fd);
 }
 
 // Both ways of making an output file: unnamed where the file system allows

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "core/block_grid.h"
-#include "support/real_files.h"
 #include "repair/file_blocks.h"
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 
 namespace tamarack::testing {
 namespace {
@@ -290,6 +290,29 @@ TEST_F(BackupTest, FaultsEndTheCopyAndLeaveNoFile) {
     EXPECT_EQ(files.Counts[TemporaryPath].Writes, c.BackupWrites);
     ExpectNoBackup();
   }
+}
+
+// A failed write ends the copy at once, as a failed read does: the block
+// is not counted, so no progress is shown and no events run after the
+// message.
+TEST_F(BackupTest, AFailedWriteEndsTheCopyAsAFailedReadDoes) {
+  const auto pumpsAfterMessage = [&](const std::string& path, const std::string& operation,
+                                     const std::string& message) {
+    files.Failures.clear();
+    files.Files.erase(SelectedPath);
+    program->Selected.ClearFile();
+    Prepare(PatternBytes(3 * FileBlockSize));
+    clock.Step = 1000;  // events run after every block
+    files.FailOn(path, operation, 2);
+    int atMessage = 0;
+    dialogs.Expect(MessageKind::Error, message, PromptResult::Ok, [&] { atMessage = pump.Calls; });
+    Run();
+    ExpectNoBackup();
+    return pump.Calls - atMessage;
+  };
+  EXPECT_EQ(
+      pumpsAfterMessage(TemporaryPath, "write", WriteFailedText),
+      pumpsAfterMessage(SelectedPath, "read", FaultMessage(FileRole::Selected, FileFault::Read)));
 }
 
 class BackupRealFilesTest : public RealFilesTest {};

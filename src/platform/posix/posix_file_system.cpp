@@ -1,6 +1,10 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -9,9 +13,11 @@
 #include <climits>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
+#include "platform/posix/posix_file_view.h"
 #include "platform/posix/retry_interrupted.h"
 #include "platform/posix/temporary_files.h"
 
@@ -141,6 +147,20 @@ int32_t ReadAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
   });
 }
 
+// True when the file lies on a file system held in memory (tmpfs, ramfs).
+// A view of a hole in such a file fills it with pages of memory, which
+// reading it does not: a view of a sparse file of gigabytes would take
+// gigabytes, and on a full file system it would fail.
+bool HeldInMemory(int fd) {
+#if defined(__linux__)
+  struct statfs fs {};
+  return ::fstatfs(fd, &fs) == 0 && (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC);
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
 int32_t WriteAll(int fd, const void* buffer, int32_t count) {
   if (fd < 0 || count < 0) return -1;
   const auto* in = static_cast<const char*>(buffer);
@@ -234,9 +254,7 @@ Holes HolesOf(const struct stat& st) {
 
 // The byte file operations over an open descriptor, shared by the files
 // that are opened and the files that are created. Blocks are read with
-// pread into the caller's page-aligned buffer: on the machines measured
-// this beat looking at the file through views of it in memory and reading
-// ahead on a second thread (bench/README.md).
+// pread into the caller's page-aligned buffer.
 template <typename Base>
 class PosixFile : public Base, public Descriptor {
  public:
@@ -290,11 +308,23 @@ class PosixFile : public Base, public Descriptor {
   const Holes holes_;  // as the file was when it was opened
 };
 
-class PosixByteFile : public PosixFile<ByteFile> {
+// A file that is opened, which Analyze may look at in place (mmap).
+class PosixByteFile : public PosixFile<ByteFile>, public ViewableFile {
  public:
   using PosixFile::PosixFile;
   ~PosixByteFile() override { CloseDescriptor(); }
   bool Close() override { return CloseDescriptor(); }
+
+  std::unique_ptr<FileView> View(int64_t offset, int64_t count) override {
+    // Files held in memory are read instead: a read copies what is there,
+    // and reads a hole as zeros without filling it. The file system is
+    // asked once.
+    if (!viewable_) viewable_ = !HeldInMemory(fd_);
+    return *viewable_ ? MapFileView(fd_, offset, count) : nullptr;
+  }
+
+ private:
+  std::optional<bool> viewable_;
 };
 
 std::string FolderOf(const std::string& path) {
