@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
+#include "analysis/torrent_pieces.h"
 #include "core/block_read_ahead.h"
 #include "core/operation_loop.h"
 #include "platform/aligned_buffer.h"
@@ -65,12 +67,26 @@ void Analyzer::ScanFile(ScanState& state) {
   result_.Cells.reserve(CellCount);
 
   MapCellsNoted cells(context_.Grid, result_.Cells);
+  Digests digests(proof_.Digests);
+  FeedList feeds;
+  if (!proof_.Digests.empty()) feeds.Add(digests);
+  std::optional<TorrentPieceCheck> pieces;
+  if (proof_.Torrent) {
+    pieces.emplace(*proof_.Torrent, size, context_.Selected.SelectedFileName(), context_.Files);
+    feeds.Add(*pieces);
+  }
+  FeedBeside beside(feeds.Empty() ? nullptr : &feeds);
+  beside_ = &beside;
   ScanBlocks(state, cells, loop);
+  beside_ = nullptr;
   FinishScan(state, cells);
   result_.ErrorBytes = state.ErrorBytes;
   result_.Runs = state.Runs;
   if (!loop.Going()) return;
 
+  beside.Finish();
+  result_.Digests = digests.Values();
+  if (pieces) result_.Torrent = pieces->Result();
   loop.Complete();
   result_.Codes.assign(state.Codes.begin(), state.Codes.begin() + state.CodeCount);
   ShowAnalysisReport(result_, context_.Control);
@@ -79,6 +95,17 @@ void Analyzer::ScanFile(ScanState& state) {
     ShowPatchCodes(result_.Codes, size, context_.ViewArea);
   }
   result_.Completed = true;
+}
+
+void Analyzer::ScanFedBlock(ScanState& state, const uint8_t* bytes, int32_t count,
+                            const ScanSteps* steps, CellSink& cells) {
+  beside_->Beside(state.Position, bytes, count, [&] {
+    if (steps != nullptr) {
+      ScanPlannedBlock(state, *steps, count, cells);
+    } else {
+      ScanBlock(state, bytes, count, cells);
+    }
+  });
 }
 
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
@@ -107,7 +134,7 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop
       control.ShowFault(FileRole::Selected, FileFault::SizeChanged);
       return;
     }
-    ScanBlock(state, buffer.data(), state.BlockBytes, cells);
+    ScanFedBlock(state, buffer.data(), state.BlockBytes, nullptr, cells);
     loop.BlockDone(state.Position, state.FileSize);
   } while (state.Position != state.FileSize && loop.Going());
 }
@@ -136,7 +163,7 @@ void Analyzer::ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop
       control.ShowFault(FileRole::Selected, FileFault::SizeChanged);
       return;
     }
-    ScanPlannedBlock(state, steps[blocks.CurrentSlot()], got, cells);
+    ScanFedBlock(state, blocks.Block(0), got, &steps[blocks.CurrentSlot()], cells);
     loop.BlockDone(state.Position, size);
   }
   // The blocks were not read past the size, and may have been read before
@@ -167,7 +194,7 @@ bool Analyzer::ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop
       ShowChangeOrFault(control, file, size, false);
       return true;
     }
-    ScanPlannedBlock(state, steps, count, cells);
+    ScanFedBlock(state, view->Bytes() + (state.Position - viewStart), count, &steps, cells);
     loop.BlockDone(state.Position, size);
   }
   // The file may have grown past the size viewed.

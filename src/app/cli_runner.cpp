@@ -13,6 +13,7 @@
 #include "app/cli_analyze_files.h"
 #include "app/cli_codes.h"
 #include "app/cli_json.h"
+#include "app/cli_proof.h"
 #include "app/console_program.h"
 #include "platform/console/png_image.h"
 #include "platform/text_view.h"
@@ -187,18 +188,22 @@ bool WriteMapfile(const AnalysisResult& result, const std::string& path, CliHost
 int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& file,
                    const AnalysisResult& analysis, const OperationResult& result) {
   const int status = ExitStatusOf(result.Result);
-  if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message));
+  if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message, &request));
   if (status != ExitCompleted) return status;
   if (!request.Json &&
       (!analysis.Codes.empty() || (!analysis.JudgedFake && HasDamagePastCodes(analysis)))) {
     host.Output.PrintOut("\r\n" +
                          WithoutTrailingLines(PatchCodesText(analysis.Codes, analysis.FileSize)));
   }
+  if (!request.Json) {
+    for (const std::string& line : ProofLines(request, analysis)) host.Output.PrintOut(line);
+  }
   if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
   if (!request.MapfilePath.empty() && !WriteMapfile(analysis, request.MapfilePath, host)) {
     return ExitFailed;
   }
-  if (request.Check && analysis.ErrorBytes > 0) return ExitDamaged;
+  if (request.Check && (analysis.ErrorBytes > 0 || PiecesFail(analysis))) return ExitDamaged;
+  if (ProofFails(request, analysis)) return ExitDamaged;
   return status;
 }
 
@@ -247,6 +252,24 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     dialogs.SetQuestionPolicy("Repair anyway?", request.RepairAnyway, "--repair-anyway");
   }
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
+  if (request.Command == CliCommand::Analyze) {
+    ProofRequest proof = ProofOf(request);
+    if (!request.TorrentPath.empty()) {
+      std::vector<uint8_t> torrent;
+      std::string message;
+      if (ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
+        proof.Torrent =
+            TorrentFor(request, torrent, file, program.Selected.SelectedFileSize(), message);
+        if (!proof.Torrent) message = "tamarack-cli: " + message;
+      }
+      if (!proof.Torrent) {
+        host.Output.PrintErr(message);
+        if (request.Json) host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), message));
+        return ExitFailed;
+      }
+    }
+    program.Analysis.UseProof(proof);
+  }
   const OperationResult result = program.Run(OperationOf(request.Command));
   host.Output.ClearStatus();
 

@@ -85,7 +85,6 @@ class Program {
   PatchCreation PatchMaker;
   ReferenceRepair ReferenceMerge;
   PatchRepair PatchMerge;
-
 };
 
 }  // namespace tamarack

@@ -291,6 +291,8 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   Zero(film, 20 * 262144 + 1, 20 * 262144 + 1025);
   Zero(film, 32 * 262144 + 1000, 32 * 262144 + 2900);
   Prepare(film);
+  const ProofRequest digests{{AllDigestKinds.begin(), AllDigestKinds.end()}, nullptr};
+  program->Analysis.UseProof(digests);
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   program->RunCommand(AnalyzeButton);
   const AnalysisResult onDisk = Summary();
@@ -298,15 +300,16 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   // The scan of the same bytes read from memory, block by block.
   struct InMemory : ProgramTest {
     void TestBody() override {}
-    AnalysisResult Analyze(const std::vector<uint8_t>& bytes) {
+    AnalysisResult Analyze(const std::vector<uint8_t>& bytes, const ProofRequest& proof) {
       AddFile(FilmPath, bytes);
       SelectFile(FilmPath);
+      program->Analysis.UseProof(proof);
       dialogs.Expect(MessageKind::Information, "Analysis complete.*");
       program->RunCommand(AnalyzeButton);
       return program->Analysis.LastResult();
     }
   };
-  const AnalysisResult inMemory = InMemory().Analyze(film);
+  const AnalysisResult inMemory = InMemory().Analyze(film, digests);
 
   ASSERT_TRUE(onDisk.Completed);
   EXPECT_GT(onDisk.Runs.size(), 3u);
@@ -314,6 +317,9 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   EXPECT_EQ(onDisk.Runs, inMemory.Runs);
   EXPECT_EQ(onDisk.Codes, inMemory.Codes);
   EXPECT_EQ(onDisk.Cells, inMemory.Cells);
+  // The digests are fed the same blocks, however they were read.
+  EXPECT_EQ(onDisk.Digests.size(), AllDigestKinds.size());
+  EXPECT_EQ(onDisk.Digests, inMemory.Digests);
 }
 
 // A file that shrinks, or grows, while a thread may have read ahead.
