@@ -86,7 +86,10 @@ void Analyzer::ScanFile(ScanState& state) {
 
   beside.Finish();
   result_.Digests = digests.Values();
-  if (pieces) result_.Torrent = pieces->Result();
+  if (pieces) {
+    result_.Torrent = pieces->Result();
+    PaintFailedPieces();
+  }
   loop.Complete();
   result_.Codes.assign(state.Codes.begin(), state.Codes.begin() + state.CodeCount);
   ShowAnalysisReport(result_, context_.Control);
@@ -95,6 +98,18 @@ void Analyzer::ScanFile(ScanState& state) {
     ShowPatchCodes(result_.Codes, size, context_.ViewArea);
   }
   result_.Completed = true;
+}
+
+void Analyzer::PaintFailedPieces() {
+  const int64_t cellSize = MapCellSize(result_.FileSize);
+  for (const ByteRange& range : result_.Torrent->Failed) {
+    const int64_t first = (range.Start - 1) / cellSize;
+    const int64_t last = (range.Start - 1 + range.Length - 1) / cellSize;
+    for (int64_t cell = first; cell <= last && cell < std::ssize(result_.Cells); ++cell) {
+      result_.Cells[static_cast<size_t>(cell)] = Red;
+      context_.Grid.PaintCell(static_cast<uint16_t>(cell + 1), Red);
+    }
+  }
 }
 
 void Analyzer::ScanFedBlock(ScanState& state, const uint8_t* bytes, int32_t count,

@@ -42,6 +42,9 @@ class Analyzer {
 
  private:
   void ScanFile(ScanState& state);
+  // Paints the cells of the torrent's failed pieces red on the map, also
+  // where they hold no error byte.
+  void PaintFailedPieces();
   // Scans the next block, whose steps are planned when steps is given, while
   // the proof's feeds take the same bytes beside the scan.
   void ScanFedBlock(ScanState& state, const uint8_t* bytes, int32_t count, const ScanSteps* steps,

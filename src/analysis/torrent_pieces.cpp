@@ -90,6 +90,12 @@ class PieceHash {
 
 }  // namespace
 
+std::string TorrentPiecesLine(const TorrentPieces& pieces) {
+  return "Torrent pieces: " + std::to_string(pieces.Verified) + " of " +
+         std::to_string(pieces.Pieces) + " verified, " + std::to_string(pieces.FailedCount) +
+         " failed, " + std::to_string(pieces.UnknownCount) + " unknown.";
+}
+
 TorrentPieceCheck::TorrentPieceCheck(const TorrentTarget& target, int64_t fileSize,
                                      const std::string& filePath, FileSystem& files)
     : target_(target),

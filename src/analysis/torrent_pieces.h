@@ -30,6 +30,9 @@ struct TorrentPieces {
   std::vector<ByteRange> Unknown;
 };
 
+// "Torrent pieces: V of N verified, F failed, U unknown."
+std::string TorrentPiecesLine(const TorrentPieces& pieces);
+
 // Checks the bytes fed against the pieces of a torrent's file entry. The
 // bytes are copied into chunks and hashed on two threads, a piece each in
 // turn, so that both processors hash. A piece that takes in bytes of

@@ -1,5 +1,7 @@
 #include "analysis/torrent_target.h"
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <libtorrent/torrent_info.hpp>
@@ -118,7 +120,27 @@ bool TakeV2Pieces(const lt::torrent_info& info, int entry, TorrentTarget& target
   return true;
 }
 
+// A .torrent larger than this is none: one of the most pieces that
+// libtorrent takes in holds 40 MiB of hashes.
+constexpr int64_t MaxTorrentBytes = int64_t{64} << 20;
+
 }  // namespace
+
+std::optional<std::string> ReadTorrentBytes(FileSystem& files, const std::string& path,
+                                            std::vector<uint8_t>& bytes) {
+  errno = 0;
+  const std::unique_ptr<ByteFile> file = files.OpenReadOnly(path);
+  const int64_t size = file ? file->Size() : -1;
+  if (size < 0) return errno != 0 ? std::strerror(errno) : "reason unknown";
+  if (size > MaxTorrentBytes) return "it is larger than a torrent file can be";
+  bytes.resize(static_cast<size_t>(size));
+  for (int64_t done = 0; done < size;) {
+    const auto count = static_cast<int32_t>(std::min<int64_t>(size - done, 1 << 20));
+    if (file->Read(bytes.data() + done, count) != count) return "a read failed";
+    done += count;
+  }
+  return std::nullopt;
+}
 
 TorrentLoad LoadTorrentTarget(const std::vector<uint8_t>& torrent, int64_t fileSize,
                               const std::string& fileName, const std::string& entryPath) {

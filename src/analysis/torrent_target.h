@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_file.h"
+
 namespace tamarack {
 
 // Bytes of the torrent outside the file that a piece at the file's edge
@@ -57,5 +59,10 @@ struct TorrentLoad {
 // or hostile bytes give an error, never a target.
 TorrentLoad LoadTorrentTarget(const std::vector<uint8_t>& torrent, int64_t fileSize,
                               const std::string& fileName, const std::string& entryPath = "");
+
+// Reads a .torrent file whole into bytes; the reason when it cannot be read,
+// or is larger than any torrent.
+std::optional<std::string> ReadTorrentBytes(FileSystem& files, const std::string& path,
+                                            std::vector<uint8_t>& bytes);
 
 }  // namespace tamarack

@@ -156,7 +156,8 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
                                         &request));
     } else if (completed) {
       std::string line = AnalysisLine(files[i], run.Analysis);
-      for (const std::string& proof : ProofLines(request, run.Analysis)) line += "; " + proof;
+      for (const std::string& proof : ProofLines(request, run.Analysis, PiecesLine::Add))
+        line += "; " + proof;
       host.Output.PrintOut(line);
     } else if (stopped) {
       host.Output.PrintOut(files[i] + ": stopped");

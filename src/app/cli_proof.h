@@ -13,9 +13,15 @@ namespace tamarack {
 // digests to print and the one a published value needs.
 ProofRequest ProofOf(const CliRequest& request);
 
+// Whether the proof lines repeat the torrent's pieces line, which the
+// summary holds already.
+enum class PiecesLine { Add, InSummary };
+
 // The lines after the report of a completed analysis: one for each digest
-// asked for ("SHA-1: <hex>"), and the verdict on the published digest.
-std::vector<std::string> ProofLines(const CliRequest& request, const AnalysisResult& result);
+// asked for ("SHA-1: <hex>"), the torrent's pieces, and the verdict on the
+// published digest.
+std::vector<std::string> ProofLines(const CliRequest& request, const AnalysisResult& result,
+                                    PiecesLine pieces);
 
 // True when a completed analysis disproves the file: it does not match the
 // published digest.

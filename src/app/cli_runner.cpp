@@ -196,7 +196,9 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
                          WithoutTrailingLines(PatchCodesText(analysis.Codes, analysis.FileSize)));
   }
   if (!request.Json) {
-    for (const std::string& line : ProofLines(request, analysis)) host.Output.PrintOut(line);
+    for (const std::string& line : ProofLines(request, analysis, PiecesLine::InSummary)) {
+      host.Output.PrintOut(line);
+    }
   }
   if (!request.MapPath.empty() && !WriteMap(analysis, request.MapPath, host)) return ExitFailed;
   if (!request.MapfilePath.empty() && !WriteMapfile(analysis, request.MapfilePath, host)) {
