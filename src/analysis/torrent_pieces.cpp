@@ -275,7 +275,9 @@ void TorrentPieceCheck::Work(size_t index) {
 }
 
 void TorrentPieceCheck::Finish() {
-  if (!verdicts_.empty() && verdicts_.back() == Verdict::Pending && !target_.After.empty()) {
+  // Without bytes after the entry, the last piece's thread may be deciding
+  // it already: its verdict is looked at only when it waits for them.
+  if (!target_.After.empty() && !verdicts_.empty() && verdicts_.back() == Verdict::Pending) {
     SendNeighbours(static_cast<int64_t>(verdicts_.size()) - 1, target_.After, true);
   }
   {

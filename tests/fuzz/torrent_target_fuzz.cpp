@@ -36,7 +36,8 @@ void CheckPieces(const TorrentTarget& target, int64_t fileSize) {
   FUZZ_CHECK(pieces.Verified + pieces.FailedCount + pieces.UnknownCount == pieces.Pieces);
   for (const auto* ranges : {&pieces.Failed, &pieces.Unknown}) {
     for (const ByteRange& range : *ranges) {
-      FUZZ_CHECK(range.Start >= 1 && range.Length > 0 && range.Start - 1 + range.Length <= fileSize);
+      FUZZ_CHECK(range.Start >= 1 && range.Length > 0 &&
+                 range.Start - 1 + range.Length <= fileSize);
     }
   }
 }
