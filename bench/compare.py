@@ -20,8 +20,19 @@ a read into such pages is several times slower (1 GiB from the disk: 0.33 -
 0.38 s into pages just freed, 2.1 - 2.8 s six seconds later). Without this, a
 run's time depends on how long ago the run before it freed its pages.
 
+With --candidate NAME=CLI another build of tamarack-cli (another way of
+reading, say) runs in the same rounds as this one and the tool, each taking
+its turn at going first; its medians are printed beside this build's.
+
+Besides the files written front to back, two files of mixed data are written
+afresh at every start: one as a download client writes it, 16 KiB pieces in
+random order into a file given its full size first ("pieces"), and one front
+to back ("sequential"). How a file's pages came into the page cache decides
+how fast it can be looked at through memory views.
+
     bench/compare.py [--cli build/src/tamarack-cli] [--runs 9] [--mib 1024]
                      [--dir /tmp/tamarack-compare] [--cold] [--only NAME ...]
+                     [--candidate NAME=CLI ...]
 """
 
 import argparse
@@ -61,6 +72,34 @@ def make_file(path, size, kind, seed):
             out.write(block)
             written += n
     os.replace(path + ".part", path)
+    return path
+
+
+def write_fresh(path, size, order, seed):
+    """Writes mixed data afresh, in 16 KiB pieces: front to back, or in
+    random order into a file given its full size first, as a download client
+    writes; then syncs it. Its pages stay in the page cache as written."""
+    piece = 16384
+    rng = random.Random(seed)
+    data = bytearray(rng.randbytes(size))
+    for _ in range(size >> 20):
+        length = rng.choice([rng.randint(1, 1024), rng.randint(1025, 262144)])
+        at = rng.randrange(0, size - length)
+        data[at:at + length] = bytes(length)
+    if os.path.exists(path):
+        os.remove(path)
+    fd = os.open(path, os.O_WRONLY | os.O_CREAT, 0o644)
+    try:
+        os.posix_fallocate(fd, 0, size)
+        starts = list(range(0, size, piece))
+        if order == "random":
+            rng.shuffle(starts)
+        view = memoryview(data)
+        for at in starts:
+            os.pwrite(fd, view[at:at + piece], at)
+        os.fsync(fd)
+    finally:
+        os.close(fd)
     return path
 
 
@@ -109,6 +148,7 @@ def timed(command, scratch):
 class Pair:
     def __init__(self, name, program, tool, prepare="", inputs=(), goal=None, time_goal=None,
                  peak_goal=30):
+        # program is a function of the tamarack-cli to run
         self.name, self.program, self.tool = name, program, tool
         self.prepare, self.inputs = prepare, inputs
         self.goal = goal  # least program throughput as a share of the tool's
@@ -116,32 +156,36 @@ class Pair:
         self.peak_goal = peak_goal  # most peak memory of the program, MiB
 
 
-def run_pair(pair, runs, cold, scratch):
-    times = {"program": [], "tool": []}
-    peak = 0.0
-    for i in range(runs * 2):
-        # Rounds of two runs, program first in one round and tool first in
-        # the next: a run can be slowed by what ran just before it.
-        which = "program" if (i + i // 2) % 2 == 0 else "tool"
-        command = pair.program if which == "program" else pair.tool
-        if pair.prepare:
-            subprocess.run(pair.prepare, shell=True, check=True)
-        # Nothing an earlier run left to write goes to the disk during this one.
-        os.sync()
-        if cold:
-            # Read in and dropped right away, so that the run reads into the
-            # pages just freed: see the docstring.
-            warm(pair.inputs)
-            drop_cache(pair.inputs)
-        elif i < 2:
-            warm(pair.inputs)
-        seconds, mib = timed(command, scratch)
-        times[which].append(seconds)
-        if which == "program":
-            peak = max(peak, mib)
-    program = statistics.median(times["program"])
-    tool = statistics.median(times["tool"])
-    return program, tool, peak
+def run_pair(pair, programs, runs, cold, scratch):
+    """Runs the pair's program with each build in programs (name -> cli)
+    and its tool, in rounds that take turns at which goes first; returns the
+    median seconds of each (the tool's under "tool") and each build's peak
+    resident MiB."""
+    commands = [(name, pair.program(cli)) for name, cli in programs.items()]
+    commands.append(("tool", pair.tool))
+    times = {name: [] for name, _ in commands}
+    peak = {name: 0.0 for name in programs}
+    for r in range(runs):
+        # A run can be slowed by what ran just before it: each command goes
+        # first in turn.
+        shift = r % len(commands)
+        for which, command in commands[shift:] + commands[:shift]:
+            if pair.prepare:
+                subprocess.run(pair.prepare, shell=True, check=True)
+            # Nothing an earlier run left to write goes to the disk during this one.
+            os.sync()
+            if cold:
+                # Read in and dropped right away, so that the run reads into the
+                # pages just freed: see the docstring.
+                warm(pair.inputs)
+                drop_cache(pair.inputs)
+            elif r == 0:
+                warm(pair.inputs)
+            seconds, mib = timed(command, scratch)
+            times[which].append(seconds)
+            if which in peak:
+                peak[which] = max(peak[which], mib)
+    return {name: statistics.median(t) for name, t in times.items()}, peak
 
 
 def main():
@@ -153,12 +197,19 @@ def main():
     parser.add_argument("--dir", default="/tmp/tamarack-compare")
     parser.add_argument("--cold", action="store_true")
     parser.add_argument("--only", nargs="*")
+    parser.add_argument("--candidate", action="append", default=[],
+                        help="NAME=CLI: another build raced in the same rounds")
     args = parser.parse_args()
     cli = os.path.abspath(args.cli)
+    programs = {"program": cli}
+    for candidate in args.candidate:
+        name, _, path = candidate.partition("=")
+        programs[name] = os.path.abspath(path)
     if not os.access("/usr/bin/time", os.X_OK):
         sys.exit("needs GNU time (Debian package time) for the peak memory")
-    if not os.access(cli, os.X_OK):
-        sys.exit(f"no program at {cli}: build it first (./run or cmake --build build)")
+    for path in programs.values():
+        if not os.access(path, os.X_OK):
+            sys.exit(f"no program at {path}: build it first (./run or cmake --build build)")
     if args.cold:
         os.sched_setaffinity(0, {max(os.sched_getaffinity(0))})
     size = args.mib << 20
@@ -168,6 +219,13 @@ def main():
     mixed = make_file(f"{d}/mixed.avi", size, "mixed", 1)
     randomfile = make_file(f"{d}/random.avi", size, "random", 2)
     zeros = make_file(f"{d}/zeros.avi", size, "zeros", 3)
+    wanted = lambda name: not args.only or any(n in name for n in args.only)
+    pieces = f"{d}/pieces.avi"
+    sequential = f"{d}/sequential.avi"
+    if wanted("analyze pieces"):
+        write_fresh(pieces, size, "random", 4)
+    if wanted("analyze sequential"):
+        write_fresh(sequential, size, "in order", 4)
 
     # A damaged copy of the random file for Repair with Reference: a run of
     # 16 KiB zeros in every third 256 KiB block, so a third of the blocks
@@ -206,59 +264,76 @@ def main():
              f"--summary-interval=0 --dir={d} {torrent}")
 
     pairs = [
-        Pair("analyze mixed", f"{cli} analyze --json {mixed}", f"cat {mixed}",
+        Pair("analyze mixed", lambda c: f"{c} analyze --json {mixed}", f"cat {mixed}",
              inputs=[mixed], goal=0.95),
-        Pair("analyze random", f"{cli} analyze --json {randomfile}", f"cat {randomfile}",
+        Pair("analyze random", lambda c: f"{c} analyze --json {randomfile}", f"cat {randomfile}",
              inputs=[randomfile], goal=0.95),
-        Pair("analyze zeros", f"{cli} analyze --json {zeros}", f"cat {zeros}",
+        Pair("analyze zeros", lambda c: f"{c} analyze --json {zeros}", f"cat {zeros}",
              inputs=[zeros], goal=0.85),
-        Pair("repair-reference", f"{cli} repair-reference --keep-reference {work} {randomfile}",
+        Pair("analyze pieces", lambda c: f"{c} analyze --json {pieces}", f"cat {pieces}",
+             inputs=[pieces], goal=0.95),
+        Pair("analyze sequential", lambda c: f"{c} analyze --json {sequential}",
+             f"cat {sequential}", inputs=[sequential], goal=0.95),
+        Pair("repair-reference",
+             lambda c: f"{c} repair-reference --keep-reference {work} {randomfile}",
              f"cat {work} {randomfile}", prepare=f"cp {damaged} {work} && sync {work}",
              inputs=[work, randomfile], time_goal=1.25),
-        Pair("backup", f"{cli} backup --yes {mixed}",
+        Pair("backup", lambda c: f"{c} backup --yes {mixed}",
              f"cp {mixed} {copy} && sync {copy}",
              prepare=f"rm -f {d}/BACKUP.mixed.avi {copy}", inputs=[mixed], time_goal=1.1),
-        Pair("create-patch", f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
+        Pair("create-patch",
+             lambda c: f"{c} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
              f"dd if={patch_source} of={copy} bs=1M count={mib} conv=fdatasync status=none",
              prepare=f"rm -f {patch} {copy}", inputs=[patch_source], time_goal=1.25),
-        Pair("repair-patch", f"{cli} repair-patch {work} {patch}",
+        Pair("repair-patch", lambda c: f"{c} repair-patch {work} {patch}",
              f"dd if={patch} of={work} bs=1M count={mib} conv=notrunc,fdatasync status=none",
              prepare=f"cp {holed} {work} && sync {work}", inputs=[work, patch], time_goal=1.25),
-        Pair("hash sha1", f"{cli} analyze --json --hash sha1 {randomfile}",
+        Pair("hash sha1", lambda c: f"{c} analyze --json --hash sha1 {randomfile}",
              f"openssl dgst -sha1 {randomfile}", inputs=[randomfile], time_goal=1.1,
              peak_goal=64),
-        Pair("torrent/openssl", f"{cli} analyze --json --torrent {torrent} {randomfile}",
+        Pair("torrent/openssl", lambda c: f"{c} analyze --json --torrent {torrent} {randomfile}",
              f"openssl dgst -sha1 {randomfile}", inputs=[randomfile], time_goal=0.6,
              peak_goal=64),
-        Pair("torrent/aria2c", f"{cli} analyze --json --torrent {torrent} {randomfile}",
+        Pair("torrent/aria2c", lambda c: f"{c} analyze --json --torrent {torrent} {randomfile}",
              aria2, inputs=[randomfile], time_goal=0.4, peak_goal=64),
     ]
-    if args.only:
-        pairs = [p for p in pairs if any(name in p.name for name in args.only)]
+    pairs = [p for p in pairs if wanted(p.name)]
 
-    print(f"{args.mib} MiB files in {d}, {args.runs} alternating runs each, "
+    load = os.getloadavg()
+    print(f"{time.strftime('%Y-%m-%d %H:%M:%S', time.gmtime())} UTC, load {load[0]:.2f} "
+          f"{load[1]:.2f} {load[2]:.2f}; {args.mib} MiB files in {d}, {args.runs} rounds each, "
           f"{'cold' if args.cold else 'warm'} cache; medians")
-    print(f"{'':18} {'program s':>10} {'tool s':>10} {'ratio':>7} {'goal':>8} {'peak MiB':>9}")
+    others = [name for name in programs if name != "program"]
+    print(f"{'':19} {'program s':>10} {'tool s':>10} {'ratio':>7} {'goal':>8} {'peak MiB':>9}"
+          + "".join(f" {name + ' s':>14} {'ratio':>6}" for name in others))
     failed = False
     for pair in pairs:
         if pair.name == "repair-patch" and not os.path.exists(patch):
             subprocess.run(f"{cli} create-patch --yes --codes-from {d}/codes.txt {patch_source}",
                            shell=True, check=True, stdout=subprocess.DEVNULL)
-        program, tool, peak = run_pair(pair, args.runs, args.cold, d)
+        medians, peak = run_pair(pair, programs, args.runs, args.cold, d)
+        tool = medians["tool"]
+
+        def ratio_of(seconds):
+            # Analyze: throughput as a share of the tool's; else time as a
+            # multiple of the tool's.
+            return tool / seconds if pair.goal is not None else seconds / tool
+
+        ratio = ratio_of(medians["program"])
         if pair.goal is not None:
             # From the disk every Analyze keeps pace with cat, zeros too.
             least = 0.95 if args.cold else pair.goal
-            ratio = tool / program  # throughput as a share of the tool's
             ok = ratio >= least
             goal = f">={least:.2f}"
         else:
-            ratio = program / tool  # time as a multiple of the tool's
             ok = ratio <= pair.time_goal
             goal = f"<={pair.time_goal:.2f}"
-        ok = ok and peak < pair.peak_goal
+        ok = ok and peak["program"] < pair.peak_goal
         failed = failed or not ok
-        print(f"{pair.name:18} {program:10.3f} {tool:10.3f} {ratio:7.2f} {goal:>8} {peak:9.1f}"
-              f"{'' if ok else '  MISSED'}")
+        print(f"{pair.name:19} {medians['program']:10.3f} {tool:10.3f} {ratio:7.2f} {goal:>8} "
+              f"{peak['program']:9.1f}"
+              + "".join(f" {medians[name]:14.3f} {ratio_of(medians[name]):6.2f}" for name in others)
+              + f"{'' if ok else '  MISSED'}", flush=True)
     return 1 if failed else 0
 
 

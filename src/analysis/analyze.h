@@ -45,22 +45,13 @@ class Analyzer {
   // Paints the cells of the torrent's failed pieces red on the map, also
   // where they hold no error byte.
   void PaintFailedPieces();
-  // Scans the next block, whose steps are planned when steps is given, while
-  // the proof's feeds take the same bytes beside the scan.
-  void ScanFedBlock(ScanState& state, const uint8_t* bytes, int32_t count, const ScanSteps* steps,
-                    CellSink& cells);
-  // Scans block after block until the end of the file, a stop or a fault:
-  // through views of the file where it can be viewed, else reading it.
+  // Scans the next block while the proof's feeds take the same bytes beside
+  // the scan.
+  void ScanFedBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells);
+  // Scans block after block, each as soon as it is read, until the end of
+  // the file, a stop or a fault; at the end, the file must still have the
+  // size it was scanned at.
   void ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop);
-  // The same for a file that may be read on other threads: a thread of its
-  // own shares the reading and the splitting of the blocks into the scan's
-  // steps with this one.
-  void ScanBlocksShared(ScanState& state, CellSink& cells, OperationLoop& loop);
-  // The same where the file can be viewed in place in memory, a few blocks
-  // at a time: no bytes are copied, and only those the scan looks at reach
-  // the processor. False when a view could not be made; the blocks from
-  // Position on are then left to be read.
-  bool ScanBlocksViewed(ScanState& state, CellSink& cells, OperationLoop& loop);
 
   OperationContext& context_;
   ProofRequest proof_;

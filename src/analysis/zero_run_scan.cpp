@@ -157,30 +157,6 @@ void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& 
   EndBlock(state, count);
 }
 
-void PlanBlock(const uint8_t* bytes, int32_t count, ScanSteps& steps) {
-  steps.clear();
-  WalkBlock(
-      bytes, count,
-      [&](int32_t n) {
-        steps.push_back({n, true});
-      },
-      [&](int32_t n) {
-        steps.push_back({n, false});
-      });
-}
-
-void ScanPlannedBlock(ScanState& state, const ScanSteps& steps, int32_t count, CellSink& cells) {
-  BeginBlock(state, count);
-  for (const ScanStep& step : steps) {
-    if (step.Zeros) {
-      CountZeroBytes(state, step.Length, cells);
-    } else {
-      CountOtherBytes(state, step.Length, cells);
-    }
-  }
-  EndBlock(state, count);
-}
-
 void FinishScan(ScanState& state, CellSink& cells) {
   EndRun(state);
   state.Cells.Finish(cells);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "analysis/scan_state.h"
 #include "core/block_grid.h"
@@ -28,22 +27,6 @@ void StartScan(ScanState& state, int64_t fileSize);
 // so far; Position grows by count. Runs and cells carry over from block to
 // block, so the file may be fed in blocks of any size.
 void ScanBlock(ScanState& state, const uint8_t* bytes, int32_t count, CellSink& cells);
-
-// A block's bytes as the scan sees them: stretches in order, each either
-// zero bytes or other bytes, which hold no zero run that could matter. They
-// follow from the block alone, so they may be worked out on any thread, in
-// any order, while the block is in that processor's cache.
-struct ScanStep {
-  int32_t Length = 0;
-  bool Zeros = false;
-};
-using ScanSteps = std::vector<ScanStep>;
-
-// Works out the steps of a block of count bytes into steps.
-void PlanBlock(const uint8_t* bytes, int32_t count, ScanSteps& steps);
-// Processes the next block from its steps as ScanBlock processes its bytes,
-// with the same outcome.
-void ScanPlannedBlock(ScanState& state, const ScanSteps& steps, int32_t count, CellSink& cells);
 
 // Ends a scan after the last block processed, complete or not: closes an
 // open run and paints the last, partial cell.

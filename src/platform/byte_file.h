@@ -6,19 +6,6 @@
 
 namespace tamarack {
 
-// Bytes of a file shown in place in memory, where the host keeps them, so
-// that looking at them copies nothing and brings to the processor only the
-// bytes looked at. Should some of them stop being there to read while the
-// view lives (the file was cut short under it, or the disk failed), they
-// read as zeros and Intact turns false: what was read through the view then
-// cannot be trusted.
-class FileView {
- public:
-  virtual ~FileView() = default;
-  virtual const uint8_t* Bytes() const = 0;
-  virtual bool Intact() const = 0;
-};
-
 // An open file of single bytes. Offsets and sizes are signed 64-bit, so files
 // of any size the file system allows can be worked; the count of one read or
 // write is a block, which a signed 32-bit count holds.
@@ -32,9 +19,9 @@ class ByteFile {
   // or -1 on error.
   virtual int32_t Write(const void* buffer, int32_t count) = 0;
   virtual bool Seek(int64_t offset) = 0;
-  // Reads up to count bytes at offset, as Seek and then Read do. A file that
-  // ReadsOnAnyThread leaves its position alone here, and may be read so on
-  // several threads at once.
+  // Reads up to count bytes at offset, as Seek and then Read do; a host
+  // that can leaves the position alone. Returns the number of bytes read
+  // (fewer than asked only at the end of the file), or -1 on error.
   virtual int32_t ReadAt(int64_t offset, void* buffer, int32_t count) {
     return Seek(offset) ? Read(buffer, count) : -1;
   }
@@ -45,33 +32,6 @@ class ByteFile {
   // Puts the data written so far on the disk (fdatasync). Returns false when
   // that failed: the data may then be lost.
   virtual bool Sync() = 0;
-  // Reads as ReadAt does, but only what the host has at hand without waiting
-  // for the disk: fewer bytes than asked, maybe none, when the rest is not
-  // at hand; -1 on error. A host that cannot tell reads as ReadAt does.
-  virtual int32_t ReadCachedAt(int64_t offset, void* buffer, int32_t count) {
-    return ReadAt(offset, buffer, count);
-  }
-  // Whether the host holds the count bytes at offset in memory, so that
-  // reading them waits for no disk: all of them, not all, or unknown where
-  // the host cannot tell. It only looks, and starts no reading.
-  enum class AtHand { All, NotAll, Unknown };
-  virtual AtHand BytesAtHand(int64_t offset, int64_t count) {
-    (void)offset;
-    (void)count;
-    return AtHand::Unknown;
-  }
-  // Shows count bytes at offset, within the file's size, for reading in
-  // place; null where the host cannot, and they are then read instead. The
-  // view may be made and read on any thread.
-  virtual std::unique_ptr<FileView> View(int64_t offset, int64_t count) {
-    (void)offset;
-    (void)count;
-    return nullptr;
-  }
-  // True when ReadAt may be called on other threads, several at once, while
-  // the program goes on using this and other files of its file system; a
-  // file whose calls share state with other files' calls says no.
-  virtual bool ReadsOnAnyThread() const { return false; }
 
   // What CopyTo did: the bytes read from this file (fewer than asked only at
   // its end, -1 on a read error), and whether every byte read reached the
@@ -80,12 +40,12 @@ class ByteFile {
     int32_t Read = 0;
     bool Written = true;
   };
-  // Copies up to count bytes from this file's position to the target's
-  // position; both move on by the bytes copied. The buffer holds at least
+  // Copies up to count bytes at offset of this file to the target's
+  // position, which moves on by the bytes copied. The buffer holds at least
   // count bytes. This reads into the buffer and writes from it; a host that
   // can copy between its files without the round trip does so instead.
-  virtual CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) {
-    const int32_t n = Read(buffer, count);
+  virtual CopyResult CopyTo(int64_t offset, ByteFile& target, uint8_t* buffer, int32_t count) {
+    const int32_t n = ReadAt(offset, buffer, count);
     if (n <= 0) return {n, true};
     return {n, target.Write(buffer, n) == n};
   }

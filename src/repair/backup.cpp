@@ -5,7 +5,6 @@
 #include "core/cell_counter.h"
 #include "core/operation_loop.h"
 #include "core/paths.h"
-#include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
 
 namespace tamarack {
@@ -55,30 +54,27 @@ void Backup::PrepareBackup(BackupRecord& backup) {
 
 void Backup::CopyToBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
-  ByteFile& selectedFile = context_.Selected.File();
   const int64_t size = context_.Selected.SelectedFileSize();
 
   OperationLoop loop(context_, "Creating Backup", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Blue, Blue);
-  int64_t copied = 0;
-  AlignedBuffer block(FileBlockSize);
   // The copy reads only as far as the size the file had when it was opened;
   // a file that another program shortens meanwhile ends it with a message
-  // instead of leaving it waiting for bytes that never come.
-  while (loop.Going() && copied < size) {
-    const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - copied));
-    const ByteFile::CopyResult copy = selectedFile.CopyTo(*backup.BackupFile, block.data(), count);
-    if (copy.Read != count) {
-      control.ShowFault(FileRole::Selected,
-                        copy.Read < 0 ? FileFault::Read : FileFault::SizeChanged);
+  // instead of leaving it waiting for bytes that never come, and one that
+  // grew is no copy of the file as it is.
+  BlockSource blocks(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
+  while (loop.Going() && !blocks.AtEnd()) {
+    const BlockSource::Copy copy = blocks.CopyNextBlock(*backup.BackupFile);
+    if (copy.Count == 0) break;
+    if (!copy.Written) {
+      control.ShowError("The Backup file cannot be written to (no space?).");
       break;
     }
-    if (!copy.Written) control.ShowError("The Backup file cannot be written to (no space?).");
-    copied += count;
-    cells.Add(count, false, context_.Grid);
-    loop.BlockDone(copied, size);
+    cells.Add(copy.Count, false, context_.Grid);
+    loop.BlockDone(blocks.Position(), size);
   }
+  if (loop.Going()) blocks.SizeHeld();
   cells.Finish(context_.Grid);
   // The copy takes its name only when it is complete and on the disk; a
   // stopped or failed one is discarded and an old backup stays as it was.

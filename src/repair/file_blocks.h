@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/block_source.h"
 #include "core/cell_counter.h"
 #include "core/operation_control.h"
 #include "platform/byte_file.h"
@@ -11,24 +12,6 @@ namespace tamarack {
 // The block in which the copies and merges read and write their files; the
 // busy flag is tested after each one.
 constexpr int32_t FileBlockSize = 262144;
-
-// True when a read that asked for count bytes got them all. Otherwise the
-// running operation ends with the message for the file's role: a failed
-// read (got is -1), or one that ended early because another program has
-// shortened the file.
-bool WholeBlockRead(OperationControl& control, FileRole role, int32_t got, int32_t count);
-
-// Reads exactly count bytes from the file's current position. A failed read,
-// or one that ends early because another program has shortened the file,
-// ends the running operation with a message naming the file's role and gives
-// false.
-bool ReadFileBlock(OperationControl& control, ByteFile& file, FileRole role, uint8_t* buffer,
-                   int32_t count);
-
-// Reads exactly count bytes at position, as ReadFileBlock does; a failed
-// repositioning ends the operation with the seek message.
-bool ReadFileBlockAt(OperationControl& control, ByteFile& file, FileRole role, int64_t position,
-                     uint8_t* buffer, int32_t count);
 
 // Positions the file at the offset. A failure, or an offset beyond what the
 // file's positions reach, ends the running operation with the message
@@ -49,13 +32,13 @@ enum class TargetRead { JustNow, Earlier };
 // is reverted. Before each write the file must still have the size it had
 // when it was opened, so it is never written at or past its end, nor
 // extended. A fault or a changed size ends the operation with its message
-// and gives false. Afterwards the file stands at position + count.
-bool WriteFilledBytes(OperationControl& control, ByteFile& file, int64_t fileSize, int64_t position,
+// and gives false.
+bool WriteFilledBytes(OperationControl& control, BlockSource& selected, int64_t position,
                       const uint8_t* source, uint8_t* target, int32_t count, TargetRead read);
 
 // Checks that the repaired selected file still has its size and puts what
 // was written on the disk, so that the completion message tells the truth.
 // False, with the message shown, when either fails.
-bool FinishRepairedFile(OperationControl& control, ByteFile& file, int64_t fileSize);
+bool FinishRepairedFile(OperationControl& control, BlockSource& selected);
 
 }  // namespace tamarack

@@ -133,21 +133,15 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
 // bytes followed by zero bytes up to the whole unit.
 void PatchCreation::CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buffer) {
   OperationControl& control = context_.Control;
-  ByteFile& selected = context_.Selected.File();
   const int64_t size = context_.Selected.SelectedFileSize();
+  BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
   for (int k = 0; k < job.RegionCount; ++k) {
     PatchRegion& region = job.Regions[k];
     int64_t offset = region.Start - 1;
-    if (!selected.Seek(offset)) {
-      control.ShowFault(FileRole::Selected, FileFault::Seek);
-      return;
-    }
     while (region.Length > 0) {
       const auto n = static_cast<int32_t>(std::min<int64_t>(region.Length, FileBlockSize));
       const auto inFile = static_cast<int32_t>(std::clamp<int64_t>(size - offset, 0, n));
-      if (inFile > 0 && !ReadFileBlock(control, selected, FileRole::Selected, buffer, inFile)) {
-        return;
-      }
+      if (inFile > 0 && !selected.ReadAt(offset, buffer, inFile)) return;
       std::memset(buffer + inFile, 0, static_cast<size_t>(n - inFile));
       offset += n;
       if (job.NewPatchFile->Write(buffer, n) != n) {

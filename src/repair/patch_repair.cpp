@@ -103,29 +103,32 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
 
 void PatchRepair::ApplyPatch(PatchJob& job) {
   OperationControl& control = context_.Control;
-  ByteFile& selected = context_.Selected.File();
-  ByteFile& patch = *job.PatchFile;
   OperationLoop loop(context_, "Repairing with Patch", MapCells::None);
 
+  const int64_t size = context_.Selected.SelectedFileSize();
+  BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
+  // The patch data follows the index in region order, so it is read
+  // strictly in sequence, block after block.
+  const int64_t dataStart = PatchIndexSize(job.RegionCount);
+  int64_t patchSize = dataStart;
+  for (int k = 0; k < job.RegionCount; ++k) patchSize += job.Regions[k].Length;
+  BlockSource patch(control, *job.PatchFile, FileRole::Patch, patchSize, FileBlockSize);
   AlignedBuffer piece(FileBlockSize);
   AlignedBuffer patchPiece(FileBlockSize);
-  const int64_t size = context_.Selected.SelectedFileSize();
+  int64_t patchAt = dataStart;
   for (int k = 0; k < job.RegionCount && loop.Going(); ++k) {
     PatchRegion& region = job.Regions[k];
     while (region.Length > 0) {
       const auto n = static_cast<int32_t>(std::min<int64_t>(region.Length, FileBlockSize));
-      // The patch data follows the index in region order, so it is read
-      // strictly in sequence and the patch file is never repositioned.
-      if (!ReadFileBlock(control, patch, FileRole::Patch, patchPiece.data(), n)) return;
+      if (!patch.ReadAt(patchAt, patchPiece.data(), n)) return;
+      patchAt += n;
       // The zero bytes after the end of a last, partial unit fill nothing:
       // only bytes inside the file are ever read or written.
       const auto inFile =
           static_cast<int32_t>(std::clamp<int64_t>(size - (region.Start - 1), 0, n));
-      if (inFile > 0 &&
-          (!ReadFileBlockAt(control, selected, FileRole::Selected, region.Start - 1, piece.data(),
-                            inFile) ||
-           !WriteFilledBytes(control, selected, size, region.Start - 1, patchPiece.data(),
-                             piece.data(), inFile, TargetRead::JustNow))) {
+      if (inFile > 0 && (!selected.ReadAt(region.Start - 1, piece.data(), inFile) ||
+                         !WriteFilledBytes(control, selected, region.Start - 1, patchPiece.data(),
+                                           piece.data(), inFile, TargetRead::JustNow))) {
         return;
       }
       region.Start += n;
@@ -133,7 +136,7 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
     }
     loop.RegionDone(k + 1, job.RegionCount);
   }
-  if (!loop.Going() || !FinishRepairedFile(control, selected, size)) return;
+  if (!loop.Going() || !FinishRepairedFile(control, selected)) return;
   loop.Complete();
   control.NoteFileWritten(context_.Selected.SelectedFileName());
   control.ShowPrompt(MessageKind::Information,

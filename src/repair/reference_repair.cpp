@@ -1,12 +1,13 @@
 #include "repair/reference_repair.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
 
+#include "core/block_source.h"
 #include "core/operation_loop.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
-#include "core/block_read_ahead.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "repair/zero_fill.h"
@@ -34,15 +35,16 @@ void CloseReferenceFiles(OperationControl& control, std::vector<ReferenceRecord>
   }
 }
 
-// Takes the next block of the selected file and of every reference; a file
-// that gives less than the block ends the operation with its message.
-bool NextBlocks(OperationControl& control, BlockReadAhead& blocks, size_t files) {
-  blocks.NextBlock();
-  for (size_t k = 0; k < files; ++k) {
-    const FileRole role = k == 0 ? FileRole::Selected : FileRole::Reference;
-    if (!WholeBlockRead(control, role, blocks.Got(k), blocks.Asked())) return false;
+// One source of blocks for each reference, in the references' order.
+std::vector<BlockSource> ReferenceSources(OperationControl& control,
+                                          std::vector<ReferenceRecord>& references, int64_t size) {
+  std::vector<BlockSource> sources;
+  sources.reserve(references.size());
+  for (ReferenceRecord& reference : references) {
+    sources.emplace_back(control, *reference.ReferenceFile, FileRole::Reference, size,
+                         FileBlockSize);
   }
-  return true;
+  return sources;
 }
 
 std::span<uint8_t> Bytes(AlignedBuffer& buffer, int32_t count) {
@@ -136,8 +138,9 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
 // window's events run between its blocks, so a stop comes in here too.
 void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
-  ByteFile& selectedFile = context_.Selected.File();
   const int64_t size = context_.Selected.SelectedFileSize();
+  BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
+  std::vector<BlockSource> referenceSources = ReferenceSources(control, references, size);
   const std::vector<int64_t> starts = SampleBlockStarts(size);
   std::vector<HeldBytes> samples(references.size());
   AlignedBuffer selectedBlock(FileBlockSize);
@@ -145,17 +148,9 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
   OperationLoop loop(context_, "Repairing with Reference", MapCells::None);
   for (size_t b = 0; b < starts.size() && loop.Going(); ++b) {
     const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - starts[b]));
-    if (!SeekFileTo(control, selectedFile, FileRole::Selected, starts[b]) ||
-        !ReadFileBlock(control, selectedFile, FileRole::Selected, selectedBlock.data(), count)) {
-      return;
-    }
+    if (!selected.ReadAt(starts[b], selectedBlock.data(), count)) return;
     for (size_t k = 0; k < references.size(); ++k) {
-      ByteFile& referenceFile = *references[k].ReferenceFile;
-      if (!SeekFileTo(control, referenceFile, FileRole::Reference, starts[b]) ||
-          !ReadFileBlock(control, referenceFile, FileRole::Reference, referenceBlock.data(),
-                         count)) {
-        return;
-      }
+      if (!referenceSources[k].ReadAt(starts[b], referenceBlock.data(), count)) return;
       CountHeldBytes(Bytes(selectedBlock, count), Bytes(referenceBlock, count), samples[k]);
     }
     loop.BlockDone(static_cast<int64_t>(b + 1), static_cast<int64_t>(starts.size()));
@@ -175,7 +170,6 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
 
 void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
-  ByteFile& selectedFile = context_.Selected.File();
   const int64_t size = context_.Selected.SelectedFileSize();
 
   OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
@@ -185,37 +179,37 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   // each offset, and the selected block as each reference finds it.
   AlignedBuffer mergedBlock(several_ ? FileBlockSize : 0);
   AlignedBuffer currentBlock(several_ ? FileBlockSize : 0);
-  bool going = SeekFileTo(control, selectedFile, FileRole::Selected, 0);
-  std::vector<ByteFile*> files{&selectedFile};
-  for (ReferenceRecord& reference : references) {
-    going = going && SeekFileTo(control, *reference.ReferenceFile, FileRole::Reference, 0);
-    files.push_back(reference.ReferenceFile.get());
-  }
-  // Where the files allow it, a thread of its own shares the reading of the
-  // blocks with this one. Blocks in which all files agree need nothing more;
-  // this thread paints the map and merges the others.
-  BlockReadAhead blocks(std::move(files), size, FileBlockSize);
-  int64_t position = 0;
   // The files are read in step, and only as far as the size all had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
-  while (going && loop.Going() && position < size) {
-    if (!NextBlocks(control, blocks, references.size() + 1)) break;
-    const int32_t count = blocks.Asked();
-    position += count;
-    if (blocks.BlocksAgree()) {
+  BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
+  std::vector<BlockSource> referenceSources = ReferenceSources(control, references, size);
+  std::vector<const uint8_t*> referenceBlocks(references.size());
+  while (loop.Going() && !selected.AtEnd()) {
+    const int64_t position = selected.Position();
+    const std::span<uint8_t> block = selected.NextBlock();
+    if (block.empty()) break;
+    const auto count = static_cast<int32_t>(block.size());
+    uint8_t* selectedBlock = block.data();
+    bool agree = true;
+    for (size_t k = 0; k < references.size() && loop.Going(); ++k) {
+      referenceBlocks[k] = referenceSources[k].NextBlock().data();
+      agree = agree && referenceBlocks[k] != nullptr &&
+              std::memcmp(referenceBlocks[k], selectedBlock, block.size()) == 0;
+    }
+    if (!loop.Going()) break;
+    if (agree) {
       // Copies that agree byte for byte fill nothing and differ nowhere.
       cells.Add(count, false, context_.Grid);
-      loop.BlockDone(position, size);
+      loop.BlockDone(selected.Position(), size);
       continue;
     }
-    uint8_t* selectedBlock = blocks.Block(0);
-    const uint8_t* source = blocks.Block(1);
+    const uint8_t* source = referenceBlocks[0];
     if (several_) {
       std::copy_n(selectedBlock, count, currentBlock.data());
-      std::copy_n(blocks.Block(1), count, mergedBlock.data());
+      std::copy_n(referenceBlocks[0], count, mergedBlock.data());
       for (size_t k = 0; k < references.size(); ++k) {
-        const std::span<const uint8_t> reference(blocks.Block(k + 1), count);
+        const std::span<const uint8_t> reference(referenceBlocks[k], block.size());
         references[k].DifferingBytes +=
             CompareSpans(Bytes(currentBlock, count), reference).Differing;
         TakeZeroBytesFrom(Bytes(currentBlock, count), reference);
@@ -226,14 +220,14 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
     // With one reference its differing bytes are counted as the cells are.
     const bool changed = CountBlockCells(cells, selectedBlock, source, count,
                                          several_ ? nullptr : &references[0].DifferingBytes);
-    if (changed && !WriteFilledBytes(control, selectedFile, size, position - count, source,
-                                     selectedBlock, count, TargetRead::Earlier)) {
+    if (changed && !WriteFilledBytes(control, selected, position, source, selectedBlock, count,
+                                     TargetRead::Earlier)) {
       break;
     }
-    loop.BlockDone(position, size);
+    loop.BlockDone(selected.Position(), size);
   }
   cells.Finish(context_.Grid);
-  if (!loop.Going() || !FinishRepairedFile(control, selectedFile, size)) return;
+  if (!loop.Going() || !FinishRepairedFile(control, selected)) return;
   loop.Complete();
   control.NoteFileWritten(context_.Selected.SelectedFileName());
   for (const ReferenceRecord& reference : references) {

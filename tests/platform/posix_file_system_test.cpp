@@ -3,11 +3,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
-#include <linux/magic.h>
 #include <sys/ioctl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -181,97 +178,6 @@ TEST_F(PosixFileSystemTest, ReadsComeShortOnlyAtTheEnd) {
   EXPECT_EQ(std::string(buffer, 2), "cd");
 }
 
-// Bytes just written are in memory; a hole never read is not, and asking
-// about it does not read it.
-TEST_F(PosixFileSystemTest, TellsWhichBytesAreInMemoryWithoutReadingThem) {
-  const std::string path = WriteFile("film.avi", std::string(65536, 'x'));
-  std::filesystem::resize_file(path, 1 << 20);
-  auto file = files.OpenExisting(path);
-  ASSERT_NE(file, nullptr);
-  const ByteFile::AtHand written = file->BytesAtHand(0, 65536);
-  if (written == ByteFile::AtHand::Unknown) GTEST_SKIP() << "this host cannot tell";
-  EXPECT_EQ(written, ByteFile::AtHand::All);
-  EXPECT_EQ(file->BytesAtHand(4096, 1), ByteFile::AtHand::All);
-  EXPECT_EQ(file->BytesAtHand(512 * 1024, 65536), ByteFile::AtHand::NotAll);
-  EXPECT_EQ(file->BytesAtHand(0, 1 << 20), ByteFile::AtHand::NotAll);
-  EXPECT_EQ(file->BytesAtHand(512 * 1024, 65536), ByteFile::AtHand::NotAll);
-}
-
-// A view shows the bytes where they are, from any offset. Cut short under
-// the view, the file's lost bytes read as zeros and the view says so, where
-// touching them would otherwise end the process; a view of the bytes kept
-// stays whole.
-TEST_F(PosixFileSystemTest, ViewsShowTheBytesAndSurviveTheFileBeingCutShort) {
-  std::string bytes(3 * 65536, '\0');
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>('a' + i % 23);
-  const std::string path = WriteFile("film.avi", bytes);
-  auto file = files.OpenReadOnly(path);
-  ASSERT_NE(file, nullptr);
-  auto kept = file->View(5, 4000);
-  auto cut = file->View(65536 + 7, 2 * 65536 - 7);
-  if (kept == nullptr) GTEST_SKIP() << "this host cannot view files";
-  ASSERT_NE(cut, nullptr);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept->Bytes()), 4000), bytes.substr(5, 4000));
-  EXPECT_EQ(cut->Bytes()[0], bytes[65536 + 7]);
-
-  std::filesystem::resize_file(path, 65536 + 100);
-  const auto* after = reinterpret_cast<const char*>(cut->Bytes());
-  EXPECT_EQ(std::string(after, 93), bytes.substr(65536 + 7, 93));
-  EXPECT_TRUE(cut->Intact());
-  EXPECT_EQ(std::count(after + 65536, after + 2 * 65536 - 7, '\0'), 65536 - 7);
-  EXPECT_FALSE(cut->Intact());
-  EXPECT_TRUE(kept->Intact());
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(kept->Bytes()), 4000), bytes.substr(5, 4000));
-  // The guard of a view ends with it.
-  cut.reset();
-  auto again = file->View(0, 65536);
-  ASSERT_NE(again, nullptr);
-  EXPECT_TRUE(again->Intact());
-}
-
-// A view of a hole in a file held in memory would fill the hole with memory;
-// such files are read instead, and their holes stay holes.
-TEST_F(PosixFileSystemTest, FilesHeldInMemoryAreNotViewed) {
-  struct statfs fs {};
-  if (::statfs("/dev/shm", &fs) != 0 || fs.f_type != TMPFS_MAGIC) {
-    GTEST_SKIP() << "no file system held in memory at /dev/shm";
-  }
-  std::string pattern = "/dev/shm/tamarack_posix_XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) GTEST_SKIP() << "cannot write to /dev/shm";
-  const std::string shm = pattern;
-  const std::string path = shm + "/film.avi";
-  std::ofstream(path).put('R');
-  std::filesystem::resize_file(path, 64 << 20);
-  auto file = files.OpenReadOnly(path);
-  ASSERT_NE(file, nullptr);
-  EXPECT_EQ(file->View(0, 64 << 20), nullptr);
-  file.reset();
-  std::filesystem::remove_all(shm);
-}
-
-// Guarding the views leaves every other bus error as fatal as before.
-TEST_F(PosixFileSystemTest, BusErrorsOutsideViewsStillEndTheProcess) {
-  const std::string path = WriteFile("film.avi", std::string(65536, 'x'));
-  auto file = files.OpenReadOnly(path);
-  ASSERT_NE(file, nullptr);
-  auto view = file->View(0, 4096);
-  if (view == nullptr) GTEST_SKIP() << "this host cannot view files";
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  ASSERT_GE(fd, 0);
-  void* mapping = ::mmap(nullptr, 65536, PROT_READ, MAP_SHARED, fd, 0);
-  ASSERT_NE(mapping, MAP_FAILED);
-  std::filesystem::resize_file(path, 0);
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_DEATH(
-      {
-        const volatile char* lost = static_cast<const char*>(mapping) + 8192;
-        std::printf("%d", *lost);
-      },
-      "");
-  ::munmap(mapping, 65536);
-  ::close(fd);
-}
-
 // Both ways of making an output file: unnamed where the file system allows
 // it, and under a hidden temporary name.
 class PosixOutputTest : public PosixFileSystemTest,
@@ -345,7 +251,8 @@ TEST_P(PosixOutputTest, LongOutputsArriveWholeOrNotAtAll) {
   }
   std::vector<uint8_t> buffer(1 << 20);
   for (int block = 0; block < 6; ++block) {
-    const ByteFile::CopyResult copied = input->CopyTo(*file, buffer.data(), 1 << 20);
+    const ByteFile::CopyResult copied =
+        input->CopyTo(int64_t{block} << 20, *file, buffer.data(), 1 << 20);
     ASSERT_EQ(copied.Read, 1 << 20);
     ASSERT_TRUE(copied.Written);
   }
@@ -462,13 +369,13 @@ TEST_F(PosixFileSystemTest, SeeksBeyondFourGibibytesAndCopiesHolesAsHoles) {
   EXPECT_EQ(std::string(bytes, 4), std::string("\0\0xx", 4));
 
   // A copy block by block from 4 GiB on: the holes stay holes.
-  ASSERT_TRUE(file->Seek(int64_t{1} << 32));
   const std::string copyPath = PathOf("copy.avi");
   auto copy = files.CreateOutput(copyPath);
   ASSERT_NE(copy, nullptr);
   std::vector<uint8_t> buffer(262144);
   for (int block = 0; block < 16; ++block) {
-    const ByteFile::CopyResult result = file->CopyTo(*copy, buffer.data(), 262144);
+    const ByteFile::CopyResult result =
+        file->CopyTo((int64_t{1} << 32) + block * 262144, *copy, buffer.data(), 262144);
     EXPECT_EQ(result.Read, 262144);
     EXPECT_TRUE(result.Written);
   }

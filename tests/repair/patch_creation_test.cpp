@@ -226,7 +226,6 @@ TEST_F(PatchCreationTest, UnexpectedFaultsEndTheOperationAndDeleteThePatch) {
   const std::vector<Case> cases = {
       {Temporary, "write", 1, "The Patch file could not be written to."},
       {"/v/a.avi", "read", 3, "The Selected file could not be read."},
-      {"/v/a.avi", "seek", 3, "The Selected file could not be positioned."},
       {Temporary, "close", 1, "The Patch file could not be written to."},
       {Temporary, "sync", 1, "The Patch file could not be written to."},
   };

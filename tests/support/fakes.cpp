@@ -122,12 +122,19 @@ class FakeFile : public Base {
   }
 
   int32_t Read(void* buffer, int32_t count) override {
-    if (!open_ || Fails("read", ++stats().Reads)) return -1;
+    const int32_t n = ReadAt(position_, buffer, count);
+    if (n > 0) position_ += n;
+    return n;
+  }
+
+  // Reads at the offset without moving the position, as the host's pread
+  // does; it counts as a read.
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
+    if (!open_ || Fails("read", ++stats().Reads) || offset < 0 || count < 0) return -1;
     std::vector<uint8_t>& data = fs_.Files[path_];
-    const int64_t available = std::max<int64_t>(0, static_cast<int64_t>(data.size()) - position_);
+    const int64_t available = std::max<int64_t>(0, static_cast<int64_t>(data.size()) - offset);
     const int32_t n = static_cast<int32_t>(std::min<int64_t>(count, available));
-    if (n > 0) std::memcpy(buffer, data.data() + position_, n);
-    position_ += n;
+    if (n > 0) std::memcpy(buffer, data.data() + offset, n);
     if (fs_.AfterRead) fs_.AfterRead(path_);
     return n;
   }

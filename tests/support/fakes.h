@@ -153,7 +153,7 @@ class FakeWindowHost : public WindowHost {
 };
 
 // Files in memory. Any call can be made to fail: name the path and the
-// operation ("read", "write", "seek", "close", "size", "sync") and from which
+// operation ("read" for Read and ReadAt, "write", "seek", "close", "size", "sync") and from which
 // call on (1 = the first) it fails; or name a kind of call and the one call
 // of that kind, counted over all files, that fails (FailNthCall). Output
 // files are written under TemporaryPathOf(final path) until their Commit.

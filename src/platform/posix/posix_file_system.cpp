@@ -1,14 +1,8 @@
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
-#if defined(__linux__)
-#include <linux/magic.h>
-#include <sys/vfs.h>
-#endif
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/syscall.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,8 +11,6 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-
-#include "platform/posix/posix_file_view.h"
 
 namespace tamarack {
 namespace {
@@ -146,92 +138,6 @@ int32_t ReadAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
   });
 }
 
-// Reads as ReadAllAt does, but only the bytes in the page cache: it stops
-// where the next would have to come from the disk. A file system that cannot
-// tell has them read the plain way.
-int32_t ReadCachedAllAt(int fd, int64_t offset, void* buffer, int32_t count) {
-#if defined(RWF_NOWAIT)
-  if (fd < 0 || offset < 0) return -1;
-  return ReadAllWith(buffer, count, [fd, offset](char* to, size_t length, int32_t done) {
-    const auto at = static_cast<off_t>(offset + done);
-    iovec piece{to, length};
-    const ssize_t n = ::preadv2(fd, &piece, 1, at, RWF_NOWAIT);
-    if (n >= 0 || errno == EINTR) return n;
-    if (errno == EAGAIN) return ssize_t{0};  // the rest is not in the page cache
-    return errno == EOPNOTSUPP ? ::pread(fd, to, length, at) : n;
-  });
-#else
-  return ReadAllAt(fd, offset, buffer, count);
-#endif
-}
-
-// The kind of file system the file lies on (its magic number), or 0 where
-// that cannot be told. An open file keeps its kind, so it is asked once.
-int64_t FileSystemKind(int fd) {
-#if defined(__linux__)
-  struct statfs fs {};
-  return ::fstatfs(fd, &fs) == 0 ? static_cast<int64_t>(fs.f_type) : 0;
-#else
-  (void)fd;
-  return 0;
-#endif
-}
-
-// True when the file lies on an overlay (as in most containers), whose
-// files hold their data in the page cache of the files beneath: asked about
-// the overlay's file, the page cache finds nothing there.
-bool OnOverlay(int64_t kind) {
-#if defined(__linux__)
-  return kind == OVERLAYFS_SUPER_MAGIC;
-#else
-  (void)kind;
-  return false;
-#endif
-}
-
-// True when the file lies on a file system held in memory (tmpfs, ramfs).
-// A view of a hole in such a file fills it with pages of memory, which
-// reading it does not: a view of a sparse file of gigabytes would take
-// gigabytes, and on a full file system it would fail.
-bool HeldInMemory(int64_t kind) {
-#if defined(__linux__)
-  return kind == TMPFS_MAGIC || kind == RAMFS_MAGIC;
-#else
-  (void)kind;
-  return false;
-#endif
-}
-
-// Asks the page cache how much of the range it holds (cachestat, Linux 6.5),
-// which unlike a read starts no reading from the disk. The C library may not
-// name the call yet; its number is the same on the 64-bit hosts named here.
-ByteFile::AtHand BytesInPageCache(int fd, int64_t kind, int64_t offset, int64_t count) {
-#if defined(SYS_cachestat)
-  const long call = SYS_cachestat;
-#elif defined(__linux__) && (defined(__x86_64__) || defined(__aarch64__))
-  const long call = 451;
-#else
-  const long call = -1;
-#endif
-  const int64_t page = ::sysconf(_SC_PAGESIZE);
-  // A count of 0 would ask for the whole rest of the file.
-  if (call < 0 || fd < 0 || offset < 0 || count <= 0 || page <= 0) {
-    return ByteFile::AtHand::Unknown;
-  }
-  struct {
-    uint64_t Offset, Length;
-  } range{static_cast<uint64_t>(offset), static_cast<uint64_t>(count)};
-  struct {
-    uint64_t Cached, Dirty, Writeback, Evicted, RecentlyEvicted;
-  } pages{};
-  if (OnOverlay(kind) || ::syscall(call, fd, &range, &pages, 0) != 0) {
-    return ByteFile::AtHand::Unknown;
-  }
-  const int64_t spanned = (offset + count + page - 1) / page - offset / page;
-  return static_cast<int64_t>(pages.Cached) >= spanned ? ByteFile::AtHand::All
-                                                       : ByteFile::AtHand::NotAll;
-}
-
 int32_t WriteAll(int fd, const void* buffer, int32_t count) {
   if (fd < 0 || count < 0) return -1;
   const auto* in = static_cast<const char*>(buffer);
@@ -248,20 +154,21 @@ int32_t WriteAll(int fd, const void* buffer, int32_t count) {
   return done;
 }
 
-// Between two files of this host the kernel copies the bytes itself, as cp
-// does, sparing the trip through the buffer. Returns the bytes it copied;
-// whatever it leaves undone (a file system that cannot, an error that does
-// not say which file failed, the end of the file) the caller copies the
-// plain way, which tells a read error from a write error and the end of the
-// file from both.
-int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
+// Between two files of this host the kernel copies the bytes at offset
+// itself, as cp does, sparing the trip through the buffer. Returns the bytes
+// it copied; whatever it leaves undone (a file system that cannot, an error
+// that does not say which file failed, the end of the file) the caller
+// copies the plain way, which tells a read error from a write error and the
+// end of the file from both.
+int32_t CopyInKernel(int from, int64_t offset, ByteFile& target, int32_t count) {
   int32_t done = 0;
 #if defined(__linux__)
   auto* to = dynamic_cast<Descriptor*>(&target);
-  if (to == nullptr || from < 0 || to->Fd() < 0) return 0;
+  if (to == nullptr || from < 0 || offset < 0 || to->Fd() < 0) return 0;
   while (done < count) {
+    auto at = static_cast<loff_t>(offset + done);
     const ssize_t n =
-        ::copy_file_range(from, nullptr, to->Fd(), nullptr, static_cast<size_t>(count - done), 0);
+        ::copy_file_range(from, &at, to->Fd(), nullptr, static_cast<size_t>(count - done), 0);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<int32_t>(n);
@@ -269,72 +176,72 @@ int32_t CopyInKernel(int from, ByteFile& target, int32_t count) {
   if (done > 0) to->NoteWritten(done);
 #else
   (void)from;
+  (void)offset;
   (void)target;
   (void)count;
 #endif
   return done;
 }
 
-// Where the next count bytes of the file at from lie wholly in a hole of
-// the file system (they read as zero bytes and take no space), the copy
+// Where the count bytes at offset of the file at from lie wholly in a hole
+// of the file system (they read as zero bytes and take no space), the copy
 // leaves a hole in the target as well instead of writing the zeros, as cp
 // does: a sparse download of gigabytes is backed up in the space its data
-// takes, and fast. Both files then stand count bytes further on. Returns
-// false, with both positions as they were, when the bytes are not such a
-// hole or the file system cannot tell.
-bool SkipHole(int from, ByteFile& target, int32_t count) {
+// takes, and fast. The target then stands count bytes further on. Returns
+// false, with the target as it was, when the bytes are not such a hole or
+// the file system cannot tell.
+bool SkipHole(int from, int64_t offset, ByteFile& target, int32_t count) {
 #if defined(SEEK_DATA)
   auto* to = dynamic_cast<Descriptor*>(&target);
-  if (to == nullptr || from < 0 || to->Fd() < 0 || count <= 0) return false;
-  const off_t at = ::lseek(from, 0, SEEK_CUR);
+  if (to == nullptr || from < 0 || offset < 0 || to->Fd() < 0 || count <= 0) return false;
+  const auto at = static_cast<off_t>(offset);
   const off_t targetAt = ::lseek(to->Fd(), 0, SEEK_CUR);
   struct stat source {};
   struct stat copy {};
-  // Only a target that ends at its position, as a copy being written does,
-  // holds nothing there that a hole would leave unreplaced.
-  if (at < 0 || targetAt < 0 || ::fstat(from, &source) != 0 || ::fstat(to->Fd(), &copy) != 0 ||
+  // A file cut short reads no hole where its bytes are gone. Only a target
+  // that ends at its position, as a copy being written does, holds nothing
+  // there that a hole would leave unreplaced.
+  if (targetAt < 0 || ::fstat(from, &source) != 0 || ::fstat(to->Fd(), &copy) != 0 ||
       source.st_size < at + count || copy.st_size != targetAt) {
     return false;
   }
   const off_t data = ::lseek(from, at, SEEK_DATA);
   const bool hole = data >= at + count || (data < 0 && errno == ENXIO);
-  if (!hole || ::ftruncate(to->Fd(), targetAt + count) != 0) {
-    ::lseek(from, at, SEEK_SET);
-    return false;
-  }
-  ::lseek(from, at + count, SEEK_SET);
+  if (!hole || ::ftruncate(to->Fd(), targetAt + count) != 0) return false;
   ::lseek(to->Fd(), targetAt + count, SEEK_SET);
   return true;
 #else
   (void)from;
+  (void)offset;
   (void)target;
   (void)count;
   return false;
 #endif
 }
 
+// Whether a file may hold holes: fewer bytes allocated to it than its size.
+// Only such a file is asked where its holes lie; for any other, each block
+// would cost the file system a few questions with the same answer.
+enum class Holes { None, Maybe };
+
+Holes HolesOf(const struct stat& st) {
+  return static_cast<int64_t>(st.st_blocks) * 512 < static_cast<int64_t>(st.st_size) ? Holes::Maybe
+                                                                                     : Holes::None;
+}
+
 // The byte file operations over an open descriptor, shared by the files
-// that are opened and the files that are created.
+// that are opened and the files that are created. Blocks are read with
+// pread into the caller's page-aligned buffer: on the machines measured
+// this beat looking at the file through views of it in memory and reading
+// ahead on a second thread (bench/README.md).
 template <typename Base>
 class PosixFile : public Base, public Descriptor {
  public:
-  explicit PosixFile(int fd) : kind_(FileSystemKind(fd)) { fd_ = fd; }
+  explicit PosixFile(int fd, Holes holes = Holes::None) : holes_(holes) { fd_ = fd; }
 
   int32_t Read(void* buffer, int32_t count) override { return ReadAll(fd_, buffer, count); }
   int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
     return ReadAllAt(fd_, offset, buffer, count);
-  }
-  int32_t ReadCachedAt(int64_t offset, void* buffer, int32_t count) override {
-    return ReadCachedAllAt(fd_, offset, buffer, count);
-  }
-  ByteFile::AtHand BytesAtHand(int64_t offset, int64_t count) override {
-    return BytesInPageCache(fd_, kind_, offset, count);
-  }
-  std::unique_ptr<FileView> View(int64_t offset, int64_t count) override {
-    // Files held in memory are read instead: a read copies what is there,
-    // and reads a hole as zeros without filling it.
-    if (HeldInMemory(kind_)) return nullptr;
-    return MapFileView(fd_, offset, count);
   }
   int32_t Write(const void* buffer, int32_t count) override {
     const int32_t n = WriteAll(fd_, buffer, count);
@@ -350,13 +257,14 @@ class PosixFile : public Base, public Descriptor {
     return static_cast<int64_t>(st.st_size);
   }
   bool Sync() override { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
-  bool ReadsOnAnyThread() const override { return true; }
 
-  ByteFile::CopyResult CopyTo(ByteFile& target, uint8_t* buffer, int32_t count) override {
-    if (SkipHole(fd_, target, count)) return {count, true};
-    const int32_t done = CopyInKernel(fd_, target, count);
+  ByteFile::CopyResult CopyTo(int64_t offset, ByteFile& target, uint8_t* buffer,
+                              int32_t count) override {
+    if (holes_ == Holes::Maybe && SkipHole(fd_, offset, target, count)) return {count, true};
+    const int32_t done = CopyInKernel(fd_, offset, target, count);
     if (done == count) return {done, true};
-    const ByteFile::CopyResult rest = ByteFile::CopyTo(target, buffer + done, count - done);
+    const ByteFile::CopyResult rest =
+        ByteFile::CopyTo(offset + done, target, buffer + done, count - done);
     if (rest.Read < 0) return {-1, rest.Written};
     return {done + rest.Read, rest.Written};
   }
@@ -371,7 +279,7 @@ class PosixFile : public Base, public Descriptor {
   }
 
  private:
-  const int64_t kind_;  // of the file system the file lies on
+  const Holes holes_;  // as the file was when it was opened
 };
 
 class PosixByteFile : public PosixFile<ByteFile> {
@@ -493,12 +401,6 @@ class PosixOutputFile : public PosixFile<OutputFile> {
   bool named_ = false;
 };
 
-// Only regular files count: a folder or a device is not a file to work on.
-bool IsRegularFile(int fd) {
-  struct stat st {};
-  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // Null when the open fails or the path names no regular file.
 std::unique_ptr<ByteFile> OpenRegularFile(const std::string& path, int flags) {
   // Without O_NONBLOCK, opening a pipe would wait for a writer that may
@@ -507,15 +409,18 @@ std::unique_ptr<ByteFile> OpenRegularFile(const std::string& path, int flags) {
   // is cleared all the same.
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return nullptr;
+  // Only regular files count: a folder or a device is not a file to work on.
+  struct stat st {};
   const int status = ::fcntl(fd, F_GETFL);
-  if (!IsRegularFile(fd) || status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
+      ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return nullptr;
   }
   // Every operation reads its files from front to back: the kernel may read
   // further ahead. Only a hint, so a refusal changes nothing.
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  return std::make_unique<PosixByteFile>(fd);
+  return std::make_unique<PosixByteFile>(fd, HolesOf(st));
 }
 
 }  // namespace

@@ -1,0 +1,116 @@
+#include "core/block_source.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "support/program_fixture.h"
+#include "support/test_bytes.h"
+
+namespace tamarack {
+namespace {
+
+constexpr int32_t Block = 4096;
+constexpr const char* Path = "/v/film.avi";
+
+// What another program does to the file after the source's first read.
+enum class Change { None, Shrinks, ShrinksToABlockEnd, Grows, RewrittenShorter, RewrittenLonger };
+
+struct Case {
+  const char* Name;
+  Change What;
+  std::string Failing;  // a kind of call of the fakes that fails, or none
+  int FailingFrom;      // from this call of that kind on
+  int BlocksTaken;      // of the three the file had when it was opened
+  std::optional<FileFault> Fault;
+};
+
+class BlockSourceTest : public testing::ProgramTest, public ::testing::WithParamInterface<Case> {};
+
+// Every block comes whole or ends the operation with the message, and a
+// pass to the end tells a file that changed size however it changed; the
+// bytes given are those the file held at each read.
+TEST_P(BlockSourceTest, GivesWholeBlocksOrTellsWhatHappened) {
+  const Case& c = GetParam();
+  const std::vector<uint8_t> bytes = testing::RandomBytes(3 * Block, 7);
+  const std::vector<uint8_t> other = testing::RandomBytes(4 * Block, 8);
+  AddFile(Path, bytes);
+  if (!c.Failing.empty()) files.FailOn(Path, c.Failing, c.FailingFrom);
+  bool changed = false;
+  files.AfterRead = [&](const std::string&) {
+    if (changed) return;
+    changed = true;
+    std::vector<uint8_t>& now = files.Files[Path];
+    switch (c.What) {
+      case Change::None:
+        break;
+      case Change::Shrinks:
+        now.resize(Block + Block / 2);
+        break;
+      case Change::ShrinksToABlockEnd:
+        now.resize(Block);
+        break;
+      case Change::Grows:
+        now.resize(3 * Block + 1);
+        break;
+      case Change::RewrittenShorter:
+        now.assign(other.begin(), other.begin() + 2 * Block + 9);
+        break;
+      case Change::RewrittenLonger:
+        now = other;
+        break;
+    }
+  };
+  dialogs.AnyAnswer = PromptResult::Ok;
+  OperationControl& control = program->Control;
+  control.HoldBusy(true);
+  auto file = files.OpenReadOnly(Path);
+  ASSERT_NE(file, nullptr);
+  BlockSource source(control, *file, FileRole::Selected, 3 * Block, Block);
+
+  int taken = 0;
+  while (!source.AtEnd() && control.Busy()) {
+    const std::span<const uint8_t> block = source.NextBlock();
+    if (block.empty()) break;
+    // The first block comes before the change, the others after it.
+    const std::vector<uint8_t>& from =
+        taken > 0 && (c.What == Change::RewrittenShorter || c.What == Change::RewrittenLonger)
+            ? other
+            : bytes;
+    ASSERT_EQ(block.size(), size_t{Block});
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), from.begin() + taken * Block));
+    ++taken;
+    EXPECT_EQ(source.Position(), taken * Block);
+  }
+  const bool held = control.Busy() && source.SizeHeld();
+  EXPECT_EQ(taken, c.BlocksTaken);
+  EXPECT_EQ(held, !c.Fault.has_value());
+  EXPECT_EQ(control.Busy(), !c.Fault.has_value());
+  if (c.Fault) {
+    ASSERT_EQ(dialogs.Shown.size(), 1u);
+    EXPECT_EQ(dialogs.Shown[0].Text, FaultMessage(FileRole::Selected, *c.Fault));
+  } else {
+    EXPECT_TRUE(dialogs.Shown.empty());
+  }
+  control.HoldBusy(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, BlockSourceTest,
+    ::testing::Values(
+        Case{"Unchanged", Change::None, "", 0, 3, std::nullopt},
+        Case{"Shrinks", Change::Shrinks, "", 0, 1, FileFault::SizeChanged},
+        Case{"ShrinksToABlockEnd", Change::ShrinksToABlockEnd, "", 0, 1, FileFault::SizeChanged},
+        Case{"Grows", Change::Grows, "", 0, 3, FileFault::SizeChanged},
+        Case{"RewrittenShorter", Change::RewrittenShorter, "", 0, 2, FileFault::SizeChanged},
+        Case{"RewrittenLonger", Change::RewrittenLonger, "", 0, 3, FileFault::SizeChanged},
+        Case{"ReadFails", Change::None, "read", 2, 1, FileFault::Read},
+        Case{"SizeUnreadable", Change::None, "size", 1, 3, FileFault::Read}),
+    [](const ::testing::TestParamInfo<Case>& c) { return std::string(c.param.Name); });
+
+}  // namespace
+}  // namespace tamarack
