@@ -5,6 +5,7 @@ tamarack_packages=(
   nlohmann-json3-dev libpng-dev fonts-liberation fonts-wine clang-14
   libclang-rt-14-dev
   dpkg-dev file man-db desktop-file-utils appstream bash-completion gddrescue lintian strace
+  librhash-dev libtorrent-rasterbar-dev mktorrent python3-libtorrent rhash
 )
 
 tamarack_install_packages() {

@@ -339,7 +339,9 @@ void ShowAnalysisReport(AnalysisResult& result, OperationControl& control) {
   result.RealPermille = report.RealPermille;
   result.JudgedFake = report.JudgedFake;
   if (report.JudgedFake) result.Codes.clear();
-  control.ShowPrompt(MessageKind::Information, report.Text);
+  // A torrent's verdict on the pieces closes the summary.
+  const std::string pieces = result.Torrent ? "\r\n\r\n" + TorrentPiecesLine(*result.Torrent) : "";
+  control.ShowPrompt(MessageKind::Information, report.Text + pieces);
 }
 
 std::vector<std::string> ListedCodes(const std::vector<std::string>& codes) {

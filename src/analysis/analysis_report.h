@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/digests.h"
 #include "analysis/patch_codes.h"
 #include "analysis/scan_state.h"
+#include "analysis/torrent_pieces.h"
 #include "core/operation_control.h"
 #include "platform/color.h"
 #include "ui/views.h"
@@ -50,6 +52,10 @@ struct AnalysisResult {
   std::vector<ByteRange> Runs;
   // The colour of each painted cell, from cell 1 on.
   std::vector<Color> Cells;
+  // The digests asked for, of a completed scan, in the order of AllDigestKinds.
+  std::vector<DigestValue> Digests;
+  // The pieces of the torrent given, of a completed scan.
+  std::optional<TorrentPieces> Torrent;
 };
 
 // Shows the summary as an information message and fills in its figures. A

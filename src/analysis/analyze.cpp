@@ -1,5 +1,8 @@
 #include "analysis/analyze.h"
 
+#include <optional>
+
+#include "analysis/torrent_pieces.h"
 #include "core/block_source.h"
 #include "core/operation_loop.h"
 
@@ -47,12 +50,29 @@ void Analyzer::ScanFile(ScanState& state) {
   result_.Cells.reserve(CellCount);
 
   MapCellsNoted cells(context_.Grid, result_.Cells);
+  Digests digests(proof_.Digests);
+  FeedList feeds;
+  if (!proof_.Digests.empty()) feeds.Add(digests);
+  std::optional<TorrentPieceCheck> pieces;
+  if (proof_.Torrent) {
+    pieces.emplace(*proof_.Torrent, size, context_.Selected.SelectedFileName(), context_.Files);
+    feeds.Add(*pieces);
+  }
+  FeedBeside beside(feeds.Empty() ? nullptr : &feeds);
+  beside_ = &beside;
   ScanBlocks(state, cells, loop);
+  beside_ = nullptr;
   FinishScan(state, cells);
   result_.ErrorBytes = state.ErrorBytes;
   result_.Runs = state.Runs;
   if (!loop.Going()) return;
 
+  beside.Finish();
+  result_.Digests = digests.Values();
+  if (pieces) {
+    result_.Torrent = pieces->Result();
+    PaintFailedPieces();
+  }
   loop.Complete();
   result_.Codes.assign(state.Codes.begin(), state.Codes.begin() + state.CodeCount);
   ShowAnalysisReport(result_, context_.Control);
@@ -61,6 +81,18 @@ void Analyzer::ScanFile(ScanState& state) {
     ShowPatchCodes(result_.Codes, size, context_.ViewArea);
   }
   result_.Completed = true;
+}
+
+void Analyzer::PaintFailedPieces() {
+  const int64_t cellSize = MapCellSize(result_.FileSize);
+  for (const ByteRange& range : result_.Torrent->Failed) {
+    const int64_t first = (range.Start - 1) / cellSize;
+    const int64_t last = (range.Start - 1 + range.Length - 1) / cellSize;
+    for (int64_t cell = first; cell <= last && cell < std::ssize(result_.Cells); ++cell) {
+      result_.Cells[static_cast<size_t>(cell)] = Red;
+      context_.Grid.PaintCell(static_cast<uint16_t>(cell + 1), Red);
+    }
+  }
 }
 
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
@@ -75,7 +107,9 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop
     // A block that did not come whole is not scanned.
     if (block.empty()) return;
     const auto count = static_cast<int32_t>(block.size());
-    PlanBlock(block.data(), count, steps);
+    // The proof's feeds take the same bytes while the scan looks at them.
+    beside_->Beside(state.Position, block.data(), count,
+                    [&] { PlanBlock(block.data(), count, steps); });
     // Bytes lost under a view, as when the file is cut short, read as
     // zeros: nothing of such a block is scanned.
     if (!blocks.BlockIntact()) return;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/cli_json.h"
+#include "app/cli_proof.h"
 #include "app/console_program.h"
 #include "core/size_text.h"
 #include "platform/text_lines.h"
@@ -133,8 +134,10 @@ struct FileRun {
   AnalysisResult Analysis;
 };
 
+// Analyses one file; checks it against the pieces of the torrent's entry of
+// its size when there is a torrent.
 FileRun AnalyzeFile(const CliRequest& request, CliHost& host, const std::string& path,
-                    const std::string& progressPrefix) {
+                    const std::string& progressPrefix, const std::vector<uint8_t>* torrent) {
   ConsoleProgram console(request, host, false, progressPrefix);
   Program& program = console.program;
   FileRun run;
@@ -142,6 +145,13 @@ FileRun AnalyzeFile(const CliRequest& request, CliHost& host, const std::string&
     run.Error = program.Control.LastError();
     return run;
   }
+  ProofRequest proof = ProofOf(request);
+  if (torrent != nullptr) {
+    proof.Torrent = TorrentFor(request, *torrent, FullPath(path),
+                               program.Selected.SelectedFileSize(), run.Error);
+    if (!proof.Torrent) return run;
+  }
+  program.Analysis.UseProof(proof);
   const OperationResult result = program.Run(Operation::Analyze);
   host.Output.ClearStatus();
   run.Result = result.Result;
@@ -191,6 +201,14 @@ std::string AnalysisLine(const std::string& name, const AnalysisResult& result) 
 }
 
 int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
+  std::vector<uint8_t> torrent;
+  if (!request.TorrentPath.empty()) {
+    std::string message;
+    if (!ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
+      host.Output.PrintErr(message);
+      return ExitFailed;
+    }
+  }
   const AnalyzeTargets targets = AnalyzeTargetsOf(request, host.Output);
   const std::vector<std::string>& files = targets.Files;
   bool failed = targets.Missed > 0;
@@ -199,15 +217,20 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
   for (size_t i = 0; i < files.size() && !stopped; ++i) {
     const std::string prefix =
         "[" + std::to_string(i + 1) + "/" + std::to_string(files.size()) + "] ";
-    const FileRun run = AnalyzeFile(request, host, files[i], prefix);
+    const FileRun run = AnalyzeFile(request, host, files[i], prefix,
+                                    request.TorrentPath.empty() ? nullptr : &torrent);
     stopped = run.Result == Outcome::Stopped || run.Result == Outcome::Declined ||
               host.Interrupts.TerminationRequested();
     const bool completed = run.Result == Outcome::Completed && run.Analysis.Completed;
     if (request.Json) {
       host.Output.PrintOut(AnalysisJson(FullPath(files[i]), run.Analysis,
-                                        completed || stopped ? std::string() : run.Error));
+                                        completed || stopped ? std::string() : run.Error,
+                                        &request));
     } else if (completed) {
-      host.Output.PrintOut(AnalysisLine(files[i], run.Analysis));
+      std::string line = AnalysisLine(files[i], run.Analysis);
+      for (const std::string& proof : ProofLines(request, run.Analysis, PiecesLine::Add))
+        line += "; " + proof;
+      host.Output.PrintOut(line);
     } else if (stopped) {
       host.Output.PrintOut(ShownName(files[i]) + ": stopped");
     } else {
@@ -217,7 +240,7 @@ int RunAnalyzeFiles(const CliRequest& request, CliHost& host) {
       if (!stopped) failed = true;
       continue;
     }
-    ++(run.Analysis.ErrorBytes > 0 ? tally.Damaged : tally.Clean);
+    ++(run.Analysis.ErrorBytes > 0 || PiecesFail(run.Analysis) ? tally.Damaged : tally.Clean);
   }
   const size_t entries = files.size() + static_cast<size_t>(targets.Missed);
   tally.NotAnalysed = static_cast<int>(entries) - tally.Clean - tally.Damaged;

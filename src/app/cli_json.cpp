@@ -1,6 +1,9 @@
 #include "app/cli_json.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
+
+#include "app/cli_proof.h"
 
 namespace tamarack {
 namespace {
@@ -29,7 +32,7 @@ std::string PercentEncoded(const std::string& bytes) {
 }
 
 std::string AnalysisJson(const std::string& file, const AnalysisResult& result,
-                         const std::string& error) {
+                         const std::string& error, const CliRequest* request) {
   nlohmann::ordered_json json;
   json["file"] = file;
   if (!IsUtf8(file)) json["fileBytes"] = PercentEncoded(file);
@@ -57,6 +60,35 @@ std::string AnalysisJson(const std::string& file, const AnalysisResult& result,
     std::string cells;
     for (const Color& color : result.Cells) cells += color == Red ? 'R' : 'G';
     json["cells"] = cells;
+    if (request != nullptr && result.Completed) {
+      nlohmann::ordered_json hashes = nlohmann::ordered_json::object();
+      for (const DigestValue& value : result.Digests) {
+        const auto& asked = request->Digests;
+        if (std::find(asked.begin(), asked.end(), value.Kind) != asked.end()) {
+          hashes[DigestKey(value.Kind)] = value.Hex;
+        }
+      }
+      if (!request->Digests.empty()) json["hashes"] = hashes;
+      if (result.Torrent) {
+        const TorrentPieces& pieces = *result.Torrent;
+        const auto ranges = [](const std::vector<ByteRange>& list) {
+          nlohmann::ordered_json array = nlohmann::ordered_json::array();
+          for (const ByteRange& range : list) {
+            array.push_back({{"offset", range.Start - 1}, {"length", range.Length}});
+          }
+          return array;
+        };
+        json["torrent"] = {{"pieceLength", pieces.PieceLength},
+                           {"pieces", pieces.Pieces},
+                           {"verified", pieces.Verified},
+                           {"failed", ranges(pieces.Failed)},
+                           {"unknown", ranges(pieces.Unknown)}};
+      }
+      if (request->Verify) {
+        json["verify"] = {{"digest", DigestKey(request->Verify->Kind)},
+                          {"matches", !ProofFails(*request, result)}};
+      }
+    }
   }
   // A path or a message need not be valid UTF-8: such bytes are replaced
   // rather than ending the run with an exception.

@@ -17,8 +17,9 @@ constexpr const char* Description =
 constexpr const char* CommandFooter =
     "Exit status: 0 the operation ran to its end, 1 it ended with an error\n"
     "message, 2 usage error, 3 a question was answered No or it was stopped,\n"
-    "4 analyze --check found error bytes, 5 repair-reference repaired the file\n"
-    "but could not delete a reference file.";
+    "4 analyze --check found error bytes or a failed piece, or --verify a\n"
+    "file that does not match; 5 repair-reference repaired the file but could\n"
+    "not delete a reference file.";
 
 constexpr const char* Footer = R"(Options may stand anywhere after the command.
 
@@ -41,9 +42,15 @@ on standard error and counted as not analysed.
 
 Exit status: 0 the operation ran to its end, 1 it ended with an error
 message (a file could not be analysed), 2 usage error, 3 a question was
-answered No or it was stopped, 4 analyze --check found error bytes,
-5 repair-reference repaired the file but a reference file that was to be
-deleted could not be (the message names it).
+answered No or it was stopped, 4 analyze --check found error bytes or a
+failed piece of the torrent, or analyze --verify found that the file does
+not match the published digest, 5 repair-reference repaired the file but a
+reference file that was to be deleted could not be (the message names it).
+
+A published digest (--verify) is a hex MD5 (32 digits), SHA-1 (40) or
+SHA-256 (64), or an ed2k link ed2k://|file|NAME|SIZE|HASH|/; its size must
+match too. --torrent checks the file against the pieces of a .torrent
+(BitTorrent v1, v2 or hybrid); the file is its entry of the same size.
 
 Examples:
   tamarack-cli analyze film.avi
@@ -51,6 +58,8 @@ Examples:
   tamarack-cli analyze --check -r ~/Downloads
   tamarack-cli backup --yes film.avi
   tamarack-cli analyze --mapfile film.map film.avi
+  tamarack-cli analyze --hash sha1,ed2k film.avi
+  tamarack-cli analyze --check --torrent film.torrent film.avi
   tamarack-cli repair-reference --keep-reference film.avi film-second.avi
   tamarack-cli repair-reference film.avi second.avi third.avi
   tamarack-cli create-patch intact/film.avi 000F1 01203
@@ -134,6 +143,33 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
   allFiles->needs(folders);
   analyze->add_flag("--check", request.Check, "exit with status 4 when a file has error bytes");
   AddYesNo(*analyze, flags);
+  std::string hashList;
+  CLI::Option* hash =
+      analyze
+          ->add_option("--hash", hashList,
+                       "print the file's digests, read in the same pass: any of md5, sha1, "
+                       "sha256, ed2k, crc32 separated by commas, or all")
+          ->type_name("LIST");
+  std::string verifyValue;
+  CLI::Option* verify =
+      analyze
+          ->add_option("--verify", verifyValue,
+                       "check the file against a published MD5, SHA-1 or SHA-256 in hex, or an "
+                       "ed2k link; exit with status 4 when it does not match")
+          ->type_name("VALUE");
+  CLI::Option* torrent = analyze
+                             ->add_option("--torrent", request.TorrentPath,
+                                          "check every piece of the file against a .torrent")
+                             ->type_name("TORRENT")
+                             ->check(NotEmpty);
+  CLI::Option* torrentEntry =
+      analyze
+          ->add_option("--torrent-path", request.TorrentEntry,
+                       "with --torrent: the file's path in the torrent, where its size does not "
+                       "name it (a download cut short)")
+          ->type_name("PATH")
+          ->check(NotEmpty)
+          ->needs(torrent);
   AddProgress(*analyze, request);
   std::vector<std::string> analyzeFiles;
   analyze->add_option("FILE", analyzeFiles, "the AVI files")->check(NotEmpty);
@@ -204,6 +240,29 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
       }
       if (mapfile->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
         throw CLI::ValidationError("--mapfile", "a mapfile is written for one FILE only");
+      }
+      if (torrentEntry->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
+        throw CLI::ValidationError("--torrent-path", "an entry of the torrent names one FILE only");
+      }
+      if (hash->count() > 0) {
+        const std::optional<std::vector<DigestKind>> kinds = ParseDigestList(hashList);
+        if (!kinds) {
+          throw CLI::ValidationError(
+              "--hash",
+              "\"" + hashList + "\" is not a list of md5, sha1, sha256, ed2k, crc32 or all");
+        }
+        request.Digests = *kinds;
+      }
+      if (verify->count() > 0) {
+        if (analyzeFiles.size() > 1 || !request.Folders.empty()) {
+          throw CLI::ValidationError("--verify", "a published digest is checked for one FILE only");
+        }
+        request.Verify = ParsePublishedDigest(verifyValue);
+        if (!request.Verify) {
+          throw CLI::ValidationError(
+              "--verify",
+              "\"" + verifyValue + "\" is none of the accepted forms: " + PublishedDigestForms);
+        }
       }
     }
   } catch (const CLI::ParseError& e) {

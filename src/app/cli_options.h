@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/digests.h"
+#include "analysis/published_digest.h"
 #include "platform/console/console_dialogs.h"
 
 namespace tamarack {
@@ -15,7 +17,9 @@ enum CliExitStatus : int {
   ExitFailed = 1,     // it ended with an error message
   ExitUsage = 2,      // unknown command or option, missing argument
   ExitDeclined = 3,   // a question was answered No, or the operation was stopped
-  ExitDamaged = 4,    // analyze --check: an analysed file has error bytes
+  // analyze --check: an analysed file has error bytes or a failed piece;
+  // analyze --verify: the file does not match the published digest
+  ExitDamaged = 4,
   // repair-reference: the repair ran to its end, but a reference file whose
   // deletion was asked for could not be deleted.
   ExitReferenceKept = 5,
@@ -45,6 +49,14 @@ struct CliRequest {
   std::string MapPath;
   std::string MapfilePath;  // analyze's error runs as a data-recovery mapfile
   bool Progress = false;
+  // analyze: the digests to print (--hash), the published digest to check
+  // the file against (--verify).
+  std::vector<DigestKind> Digests;
+  std::optional<PublishedDigest> Verify;
+  // analyze: the .torrent to check the pieces of (--torrent), and the entry
+  // in it that is the file (--torrent-path; by the file's size without).
+  std::string TorrentPath;
+  std::string TorrentEntry;
 };
 
 // Whether analyze runs over several files: one line (or JSON object) each.

@@ -15,6 +15,7 @@
 #include "app/cli_analyze_files.h"
 #include "app/cli_codes.h"
 #include "app/cli_json.h"
+#include "app/cli_proof.h"
 #include "app/console_program.h"
 #include "platform/console/png_image.h"
 #include "platform/posix/retry_interrupted.h"
@@ -250,17 +251,23 @@ int ReportAnalysis(const CliRequest& request, CliHost& host, const std::string& 
                    const AnalysisResult& analysis, const OperationResult& result,
                    std::vector<AnalysisOutput>& outputs) {
   const int status = ExitStatusOf(result.Result);
-  if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message));
+  if (request.Json) host.Output.PrintOut(AnalysisJson(file, analysis, result.Message, &request));
   if (status != ExitCompleted) return status;
   if (!request.Json &&
       (!analysis.Codes.empty() || (!analysis.JudgedFake && HasDamagePastCodes(analysis)))) {
     host.Output.PrintOut("\r\n" +
                          WithoutTrailingLines(PatchCodesText(analysis.Codes, analysis.FileSize)));
   }
+  if (!request.Json) {
+    for (const std::string& line : ProofLines(request, analysis, PiecesLine::InSummary)) {
+      host.Output.PrintOut(line);
+    }
+  }
   for (AnalysisOutput& output : outputs) {
     if (!WriteAnalysisOutput(analysis, output, host)) return ExitFailed;
   }
-  if (request.Check && analysis.ErrorBytes > 0) return ExitDamaged;
+  if (request.Check && (analysis.ErrorBytes > 0 || PiecesFail(analysis))) return ExitDamaged;
+  if (ProofFails(request, analysis)) return ExitDamaged;
   return status;
 }
 
@@ -311,6 +318,22 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   std::vector<AnalysisOutput> outputs;
   if (request.Command == CliCommand::Analyze) {
+    ProofRequest proof = ProofOf(request);
+    if (!request.TorrentPath.empty()) {
+      std::vector<uint8_t> torrent;
+      std::string message;
+      if (ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
+        proof.Torrent =
+            TorrentFor(request, torrent, file, program.Selected.SelectedFileSize(), message);
+        if (!proof.Torrent) message = "tamarack-cli: " + message;
+      }
+      if (!proof.Torrent) {
+        host.Output.PrintErr(message);
+        if (request.Json) host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), message));
+        return ExitFailed;
+      }
+    }
+    program.Analysis.UseProof(proof);
     const std::optional<int> end = PrepareAnalysisOutputs(request, host, dialogs, file, outputs);
     if (end) return *end;
   }

@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(tamarack::LogoIcon());
   tamarack::TamarackForm form;
   form.ViewMemo().SetText(tamarack::HelpText());
-  form.SelectAtStart(start.File);
+  form.SelectAtStart(start.File, start.Torrent);
   form.show();
   return QApplication::exec();
 }

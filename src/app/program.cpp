@@ -1,5 +1,9 @@
 #include "app/program.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "analysis/torrent_target.h"
 #include "ui/program_info.h"
 #include "ui/program_strings.h"
 #include "ui/window_painting.h"
@@ -49,12 +53,56 @@ void Program::DoInit() {
   Control.HoldBusy(false);
   Pointer.SetDragging(false);
   Grid.SetGridClean(false);
+  Analysis.UseProof({});
   Selected.ClearFile();
 }
 
 bool Program::SelectGivenFile(const std::string& path) {
   if (Control.Busy()) return false;
+  Analysis.UseProof({});
   Selected.SelectGivenFile(path);
+  return true;
+}
+
+namespace {
+
+bool IsTorrentName(const std::string& path) {
+  const std::string end = ".torrent";
+  if (path.size() < end.size()) return false;
+  return std::equal(
+      end.begin(), end.end(), path.end() - static_cast<std::ptrdiff_t>(end.size()),
+      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+}  // namespace
+
+bool Program::TakeDroppedFile(const std::string& path) {
+  if (Control.Busy()) return false;
+  if (Selected.HasFile() && IsTorrentName(path)) {
+    UseTorrent(path);
+    return true;
+  }
+  return SelectGivenFile(path);
+}
+
+bool Program::UseTorrent(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (const std::optional<std::string> failure = ReadTorrentBytes(Platform.Files, path, bytes)) {
+    Platform.Messages.ShowMessage(MessageKind::Error,
+                                  "The torrent file cannot be read because:\r\n" + *failure);
+    return false;
+  }
+  TorrentLoad load =
+      LoadTorrentTarget(bytes, Selected.SelectedFileSize(), Selected.SelectedFileName());
+  if (!load.Target) {
+    Platform.Messages.ShowMessage(
+        MessageKind::Error,
+        load.Fault == TorrentFault::Malformed
+            ? "The torrent file cannot be read because:\r\nit is malformed (" + load.Error + ")"
+            : "The torrent file does not describe the Selected file:\r\n" + load.Error);
+    return false;
+  }
+  Analysis.UseProof({{}, std::make_shared<const TorrentTarget>(std::move(*load.Target))});
   return true;
 }
 
@@ -82,6 +130,7 @@ void Program::RunCommand(int command) {
   switch (command) {
     case SelectClearButton:
       if (Selected.HasFile()) {
+        Analysis.UseProof({});
         Selected.ClearFile();
       } else {
         Selected.SelectFile();

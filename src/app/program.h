@@ -62,6 +62,15 @@ class Program {
   // Selects a file named at start or dropped onto the window as Select
   // does with a chosen one; refused (false) while an operation runs.
   bool SelectGivenFile(const std::string& path);
+  // Takes a file dropped onto the window: a .torrent while a file is
+  // selected is the torrent to check it against; anything else is selected.
+  // Refused (false) while an operation runs.
+  bool TakeDroppedFile(const std::string& path);
+  // Takes the .torrent at the path for the selected file: the next analyses
+  // check its pieces too, until the selection is cleared. A torrent that
+  // cannot be read or does not describe the file gives an error message and
+  // is not taken (false).
+  bool UseTorrent(const std::string& path);
   // Runs the command of a button, 1 to 16.
   void RunCommand(int command);
   // Runs an operation as its button does and returns how it ended. What the

@@ -112,15 +112,20 @@ void TamarackForm::SelectStartFile() {
   if (startFile_.empty()) return;
   // After the event that ran DoInit: a message about the file is modal.
   QMetaObject::invokeMethod(
-      this, [this, path = std::move(startFile_)] { program_->SelectGivenFile(path); },
+      this,
+      [this, path = std::move(startFile_), torrent = std::move(startTorrent_)] {
+        program_->SelectGivenFile(path);
+        if (!torrent.empty() && program_->Selected.HasFile()) program_->UseTorrent(torrent);
+      },
       Qt::QueuedConnection);
   startFile_.clear();
+  startTorrent_.clear();
 }
 
 void TamarackForm::AcceptFileDrops() {
   new FileDrop(
       {this, viewMemo_->Widget()->viewport()}, [this] { return !program_->Control.Busy(); },
-      [this](const std::string& path) { program_->SelectGivenFile(path); });
+      [this](const std::string& path) { program_->TakeDroppedFile(path); });
 }
 
 bool TamarackForm::event(QEvent* event) {

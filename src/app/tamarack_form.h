@@ -30,7 +30,12 @@ class TamarackForm : public QWidget {
   // Runs DoInit unless it has run.
   void EnsureInitialized();
   // The file that the window selects right after DoInit, as Select would.
-  void SelectAtStart(std::string path) { startFile_ = std::move(path); }
+  // Selects the file once the window shows, and takes the torrent for it
+  // when one is given.
+  void SelectAtStart(std::string path, std::string torrent = "") {
+    startFile_ = std::move(path);
+    startTorrent_ = std::move(torrent);
+  }
 
  protected:
   bool event(QEvent* event) override;
@@ -53,6 +58,7 @@ class TamarackForm : public QWidget {
   BitmapWidget* backgroundImage_ = nullptr;
   bool initialized_ = false;
   std::string startFile_;
+  std::string startTorrent_;
 
   // Lets files dropped onto the window or its view memo be selected.
   void AcceptFileDrops();

@@ -10,12 +10,13 @@
 namespace tamarack {
 namespace {
 
-constexpr const char* Help = R"(Usage: tamarack [FILE]
+constexpr const char* Help = R"(Usage: tamarack [FILE [TORRENT]]
        tamarack --help | --version
 
 Finds and repairs the damage that an incomplete download leaves in an AVI
 file: runs of zero bytes where data never arrived. Opens the window; with
-FILE, that file is selected as if chosen with Select.
+FILE, that file is selected as if chosen with Select. With TORRENT, a
+.torrent that describes FILE, Analyze also checks every piece of it.
 
 Options:
   -h, --help     show this help and exit
@@ -23,6 +24,15 @@ Options:
 
 Without a display, tamarack-cli runs the same operations.
 )";
+
+// The path relative to the folder the program was started in; "." and
+// ".." stay as written, for the kernel to resolve.
+std::string AbsolutePath(const QString& argument) {
+  const std::filesystem::path path(QFile::encodeName(argument).toStdString());
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+  return failed ? path.string() : absolute.string();
+}
 
 }  // namespace
 
@@ -38,35 +48,31 @@ WindowStart ParseWindowCommandLine(const QStringList& arguments, std::ostream& o
   QString error;
   if (!parser.parse(arguments)) {
     error = parser.errorText();
-  } else if (parser.positionalArguments().size() > 1) {
-    error = QStringLiteral("Only one file can be selected.");
-  } else if (parser.positionalArguments().value(0).isEmpty() &&
-             parser.positionalArguments().size() == 1) {
+  } else if (parser.positionalArguments().size() > 2 ||
+             (parser.positionalArguments().size() == 2 &&
+              !parser.positionalArguments()[1].endsWith(QStringLiteral(".torrent"),
+                                                        Qt::CaseInsensitive))) {
+    error = QStringLiteral("Only one file can be selected, and a .torrent for it.");
+  } else if (parser.positionalArguments().contains(QString())) {
     error = QStringLiteral("An empty path names no file.");
   }
   if (!error.isEmpty()) {
     err << "tamarack: " << error.toStdString() << "\nTry 'tamarack --help' for more information.\n";
-    return {2, {}};
+    return {2, {}, {}};
   }
   if (parser.isSet(help)) {
     out << Help;
-    return {0, {}};
+    return {0, {}, {}};
   }
   if (parser.isSet(version)) {
     out << ProgramText(ProgramString::ProductName) << ' ' << ProgramText(ProgramString::Version)
         << '\n';
-    return {0, {}};
+    return {0, {}, {}};
   }
   WindowStart start;
-  if (!parser.positionalArguments().isEmpty()) {
-    // Relative to the folder the program was started in; "." and ".." stay
-    // as written, for the kernel to resolve.
-    const std::filesystem::path path(
-        QFile::encodeName(parser.positionalArguments()[0]).toStdString());
-    std::error_code failed;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
-    start.File = failed ? path.string() : absolute.string();
-  }
+  const QStringList paths = parser.positionalArguments();
+  if (!paths.isEmpty()) start.File = AbsolutePath(paths[0]);
+  if (paths.size() > 1) start.Torrent = AbsolutePath(paths[1]);
   return start;
 }
 

@@ -18,9 +18,11 @@ struct WindowStart {
   std::optional<int> ExitStatus;
   // The file to select at start, as an absolute path; empty for none.
   std::string File;
+  // A .torrent to check the file against, as an absolute path; empty for none.
+  std::string Torrent;
 };
 
-// Reads "tamarack [--help | --version | FILE]" (the first argument is the
+// Reads "tamarack [--help | --version | FILE [TORRENT]]" (the first argument is the
 // program's name). Help and version go to out, usage errors to err. Needs no
 // application object, so it runs before the window system is contacted.
 WindowStart ParseWindowCommandLine(const QStringList& arguments, std::ostream& out,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -294,6 +295,8 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   Zero(film, 20 * 262144 + 1, 20 * 262144 + 1025);
   Zero(film, 32 * 262144 + 1000, 32 * 262144 + 2900);
   Prepare(film);
+  const ProofRequest digests{{AllDigestKinds.begin(), AllDigestKinds.end()}, nullptr};
+  program->Analysis.UseProof(digests);
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   program->RunCommand(AnalyzeButton);
   const AnalysisResult onDisk = Summary();
@@ -301,15 +304,16 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   // The scan of the same bytes read from memory, block by block.
   struct InMemory : ProgramTest {
     void TestBody() override {}
-    AnalysisResult Analyze(const std::vector<uint8_t>& bytes) {
+    AnalysisResult Analyze(const std::vector<uint8_t>& bytes, const ProofRequest& proof) {
       AddFile(FilmPath, bytes);
       SelectFile(FilmPath);
+      program->Analysis.UseProof(proof);
       dialogs.Expect(MessageKind::Information, "Analysis complete.*");
       program->RunCommand(AnalyzeButton);
       return program->Analysis.LastResult();
     }
   };
-  const AnalysisResult inMemory = InMemory().Analyze(film);
+  const AnalysisResult inMemory = InMemory().Analyze(film, digests);
 
   ASSERT_TRUE(onDisk.Completed);
   EXPECT_GT(onDisk.Runs.size(), 3u);
@@ -317,6 +321,53 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   EXPECT_EQ(onDisk.Runs, inMemory.Runs);
   EXPECT_EQ(onDisk.Codes, inMemory.Codes);
   EXPECT_EQ(onDisk.Cells, inMemory.Cells);
+  // The digests are fed the same blocks, however they were read.
+  EXPECT_EQ(onDisk.Digests.size(), AllDigestKinds.size());
+  EXPECT_EQ(onDisk.Digests, inMemory.Digests);
+}
+
+// With a torrent taken for the file, the cells of its failed pieces turn red
+// even where no zero byte is, and the summary closes with the pieces; once
+// the selection is cleared, Analyze is as before.
+TEST_F(AnalyzeRealFileTest, TorrentPaintsFailedPiecesUntilTheSelectionIsCleared) {
+  std::vector<uint8_t> film = FilmBytes(3000000);
+  Prepare(film);
+  const std::string torrent = temp.File("film.torrent");
+  const std::string other = temp.File("other.torrent");
+  ASSERT_EQ(std::system(("mktorrent -l 16 -o '" + torrent + "' '" + path + "' >/dev/null").c_str()),
+            0);
+  WriteRealFile(temp.File("other.avi"), FilmBytes(4000));
+  ASSERT_EQ(
+      std::system(("mktorrent -l 16 -o '" + other + "' '" + temp.File("other.avi") + "' >/dev/null")
+                      .c_str()),
+      0);
+  std::fill_n(film.begin() + 1000000, 100, 0x55);  // in the piece from 983040 on
+  WriteRealFile(path, film);
+
+  dialogs.Expect(MessageKind::Error, "The torrent file does not describe the Selected file:*");
+  program->TakeDroppedFile(other);
+  EXPECT_TRUE(program->TakeDroppedFile(torrent));
+  const std::string summary = "Analysis complete.*";
+  dialogs.Expect(MessageKind::Information, summary);
+  program->RunCommand(AnalyzeButton);
+  ASSERT_FALSE(dialogs.Shown.empty());
+  const std::string piecesLine = "\r\n\r\nTorrent pieces: 45 of 46 verified, 1 failed, 0 unknown.";
+  EXPECT_TRUE(dialogs.Shown.back().Text.ends_with(piecesLine)) << dialogs.Shown.back().Text;
+  // Cells of 1500 bytes: the piece's bytes 983040 to 1048575 lie in cells
+  // 656 to 700.
+  std::string cells(2000, 'G');
+  std::fill(cells.begin() + 655, cells.begin() + 700, 'R');
+  std::string painted;
+  for (const Color& color : Summary().Cells) painted += color == Red ? 'R' : 'G';
+  EXPECT_EQ(painted, cells);
+
+  program->RunCommand(SelectClearButton);
+  SelectFile(path);
+  dialogs.Expect(MessageKind::Information, summary);
+  program->RunCommand(AnalyzeButton);
+  EXPECT_FALSE(dialogs.Shown.back().Text.ends_with(piecesLine));
+  EXPECT_EQ(Summary().Cells, std::vector<Color>(2000, Green));
+  EXPECT_FALSE(Summary().Torrent);
 }
 
 // A file on disk that shrinks, or grows, during the scan.

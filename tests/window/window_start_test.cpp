@@ -43,7 +43,7 @@ TEST(WindowCommandLineTest, HelpAndVersionEndWithoutAWindow) {
   for (const QString& option : {QStringLiteral("--help"), QStringLiteral("-h")}) {
     const Parsed help = Parse({option});
     EXPECT_EQ(help.Start.ExitStatus, 0);
-    EXPECT_EQ(help.Out.rfind("Usage: tamarack [FILE]\n", 0), 0u) << help.Out;
+    EXPECT_EQ(help.Out.rfind("Usage: tamarack [FILE [TORRENT]]\n", 0), 0u) << help.Out;
     EXPECT_NE(help.Out.find("--version"), std::string::npos);
     EXPECT_EQ(help.Err, "");
   }
@@ -58,11 +58,13 @@ TEST(WindowCommandLineTest, HelpAndVersionEndWithoutAWindow) {
 }
 
 TEST(WindowCommandLineTest, BadUseIsAUsageError) {
-  const std::vector<QStringList> bad = {{QStringLiteral("--bogus")},
-                                        {QStringLiteral("-x"), QStringLiteral("film.avi")},
-                                        {QStringLiteral("--version=2")},
-                                        {QStringLiteral("a.avi"), QStringLiteral("b.avi")},
-                                        {QString()}};
+  const std::vector<QStringList> bad = {
+      {QStringLiteral("--bogus")},
+      {QStringLiteral("-x"), QStringLiteral("film.avi")},
+      {QStringLiteral("--version=2")},
+      {QStringLiteral("a.avi"), QStringLiteral("b.avi")},
+      {QStringLiteral("a.avi"), QStringLiteral("a.torrent"), QStringLiteral("b.torrent")},
+      {QString()}};
   for (const QStringList& arguments : bad) {
     const Parsed parsed = Parse(arguments);
     EXPECT_EQ(parsed.Start.ExitStatus, 2) << arguments.join(' ').toStdString();
@@ -82,6 +84,8 @@ TEST(WindowCommandLineTest, FileIsTakenAbsoluteFromTheStartFolder) {
   EXPECT_EQ(absolute.Start.File, "/videos/film.avi");
   const std::string here = std::filesystem::current_path().string();
   EXPECT_EQ(Parse({QStringLiteral("film.avi")}).Start.File, here + "/film.avi");
+  EXPECT_EQ(Parse({QStringLiteral("film.avi"), QStringLiteral("film.TORRENT")}).Start.Torrent,
+            here + "/film.TORRENT");
   // "." and ".." stay for the kernel to resolve through links.
   EXPECT_EQ(Parse({QStringLiteral("../x/film.avi")}).Start.File, here + "/../x/film.avi");
   // After "--" a name may begin with a dash.
@@ -129,7 +133,7 @@ TEST(WindowCommandLineTest, ProgramAnswersWithoutADisplay) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), c.Status) << err.toStdString();
     if (c.Arguments.first() == QStringLiteral("--help")) {
-      EXPECT_TRUE(out.startsWith("Usage: tamarack [FILE]\n")) << out.toStdString();
+      EXPECT_TRUE(out.startsWith("Usage: tamarack [FILE [TORRENT]]\n")) << out.toStdString();
     } else {
       EXPECT_EQ(out, c.Out);
     }

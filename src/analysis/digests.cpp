@@ -1,0 +1,119 @@
+#include "analysis/digests.h"
+
+#include <rhash.h>
+
+#include <algorithm>
+#include <cassert>
+#include <mutex>
+
+namespace tamarack {
+namespace {
+
+unsigned RhashId(DigestKind kind) {
+  switch (kind) {
+    case DigestKind::Md5:
+      return RHASH_MD5;
+    case DigestKind::Sha1:
+      return RHASH_SHA1;
+    case DigestKind::Sha256:
+      return RHASH_SHA256;
+    case DigestKind::Ed2k:
+      return RHASH_ED2K;
+    case DigestKind::Crc32:
+      return RHASH_CRC32;
+  }
+  return RHASH_MD5;
+}
+
+// The kinds without repeats, in the order of AllDigestKinds.
+std::vector<DigestKind> Ordered(const std::vector<DigestKind>& kinds) {
+  std::vector<DigestKind> ordered;
+  for (DigestKind kind : AllDigestKinds) {
+    if (std::find(kinds.begin(), kinds.end(), kind) != kinds.end()) ordered.push_back(kind);
+  }
+  return ordered;
+}
+
+}  // namespace
+
+const char* DigestName(DigestKind kind) {
+  switch (kind) {
+    case DigestKind::Md5:
+      return "MD5";
+    case DigestKind::Sha1:
+      return "SHA-1";
+    case DigestKind::Sha256:
+      return "SHA-256";
+    case DigestKind::Ed2k:
+      return "ed2k";
+    case DigestKind::Crc32:
+      return "CRC32";
+  }
+  return "";
+}
+
+const char* DigestKey(DigestKind kind) {
+  switch (kind) {
+    case DigestKind::Md5:
+      return "md5";
+    case DigestKind::Sha1:
+      return "sha1";
+    case DigestKind::Sha256:
+      return "sha256";
+    case DigestKind::Ed2k:
+      return "ed2k";
+    case DigestKind::Crc32:
+      return "crc32";
+  }
+  return "";
+}
+
+std::optional<std::vector<DigestKind>> ParseDigestList(const std::string& list) {
+  if (list == "all") return std::vector<DigestKind>(AllDigestKinds.begin(), AllDigestKinds.end());
+  std::vector<DigestKind> kinds;
+  size_t start = 0;
+  while (true) {
+    const size_t end = std::min(list.find(',', start), list.size());
+    const std::string key = list.substr(start, end - start);
+    const auto* found = std::find_if(AllDigestKinds.begin(), AllDigestKinds.end(),
+                                     [&](DigestKind kind) { return key == DigestKey(kind); });
+    if (found == AllDigestKinds.end()) return std::nullopt;
+    kinds.push_back(*found);
+    if (end == list.size()) break;
+    start = end + 1;
+  }
+  return Ordered(kinds);
+}
+
+Digests::Digests(std::vector<DigestKind> kinds) : kinds_(Ordered(kinds)) {
+  static std::once_flag once;
+  std::call_once(once, [] { rhash_library_init(); });
+  std::vector<unsigned> ids;
+  for (DigestKind kind : kinds_) ids.push_back(RhashId(kind));
+  if (!ids.empty()) context_ = rhash_init_multi(ids.size(), ids.data());
+  // Only an unknown id or no memory fails here: neither can be handled.
+  assert(ids.empty() || context_ != nullptr);
+}
+
+Digests::~Digests() {
+  if (context_ != nullptr) rhash_free(static_cast<rhash>(context_));
+}
+
+void Digests::Feed(int64_t, const uint8_t* bytes, int32_t count) {
+  if (context_ != nullptr)
+    rhash_update(static_cast<rhash>(context_), bytes, static_cast<size_t>(count));
+}
+
+void Digests::Finish() {
+  values_.clear();
+  if (context_ == nullptr) return;
+  rhash_final(static_cast<rhash>(context_), nullptr);
+  for (DigestKind kind : kinds_) {
+    // 130 characters hold the longest hex digest librhash prints.
+    char text[130] = {};
+    const size_t length = rhash_print(text, static_cast<rhash>(context_), RhashId(kind), RHPR_HEX);
+    values_.push_back({kind, std::string(text, length)});
+  }
+}
+
+}  // namespace tamarack
