@@ -74,7 +74,13 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
   std::vector<std::string> all = WithProgram(args);
   if (!setup.Faults.empty()) {
-    std::vector<std::string> traced = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null"};
+    // LeakSanitizer cannot work under ptrace and would fail every traced run.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string options =
+        "ASAN_OPTIONS=" + (asan != nullptr ? std::string(asan) + ":" : std::string()) +
+        "detect_leaks=0";
+    std::vector<std::string> traced = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null",
+                                       "-E", options};
     traced.insert(traced.end(), setup.Faults.begin(), setup.Faults.end());
     all.insert(all.begin(), traced.begin(), traced.end());
   }
