@@ -9,6 +9,11 @@
 namespace tamarack {
 namespace {
 
+// The blocks read ahead of the proof's feeds at most, 16 MiB: enough for
+// both threads of a torrent's pieces to hash at once, pieces of up to 4 MiB
+// each.
+constexpr int FedBlocks = 64;
+
 // Paints the scan's cells onto the map and notes their colours.
 class MapCellsNoted : public CellSink {
  public:
@@ -52,12 +57,13 @@ void Analyzer::ScanFile(ScanState& state) {
   MapCellsNoted cells(context_.Grid, result_.Cells);
   Digests digests(proof_.Digests);
   FeedList feeds;
-  if (!proof_.Digests.empty()) feeds.Add(digests);
+  // The pieces first: their feed only hands each block to their threads.
   std::optional<TorrentPieceCheck> pieces;
   if (proof_.Torrent) {
     pieces.emplace(*proof_.Torrent, size, context_.Selected.SelectedFileName(), context_.Files);
     feeds.Add(*pieces);
   }
+  if (!proof_.Digests.empty()) feeds.Add(digests);
   FeedBeside beside(feeds.Empty() ? nullptr : &feeds);
   beside_ = &beside;
   ScanBlocks(state, cells, loop);
@@ -98,18 +104,29 @@ void Analyzer::PaintFailedPieces() {
 void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop) {
   // The scan only looks at the bytes: where the host can show the file in
   // memory, they are looked at there, and only those the scan looks at
-  // reach the processor.
+  // reach the processor. The proof's feeds take every byte, on other
+  // threads: for them each block is read into a buffer of its own, which
+  // they hold until they are done with it.
   BlockSource blocks(context_.Control, context_.Selected.File(), FileRole::Selected, state.FileSize,
-                     ReadBlockSize, BlockSource::Access::InPlace);
+                     ReadBlockSize,
+                     beside_->Feeding() ? BlockSource::Access::Read : BlockSource::Access::InPlace);
+  std::optional<BlockPool> pool;
+  if (beside_->Feeding()) pool.emplace(ReadBlockSize, FedBlocks);
   ScanSteps steps;
   while (!blocks.AtEnd() && loop.Going()) {
-    const std::span<const uint8_t> block = blocks.LookAtNextBlock();
+    HeldBlock held;
+    std::span<const uint8_t> block;
+    if (pool) {
+      held = blocks.NextHeldBlock(*pool);
+      block = {held.Bytes.get(), static_cast<size_t>(held.Count)};
+    } else {
+      block = blocks.LookAtNextBlock();
+    }
     // A block that did not come whole is not scanned.
     if (block.empty()) return;
+    if (pool) beside_->Give(held);
     const auto count = static_cast<int32_t>(block.size());
-    // The proof's feeds take the same bytes while the scan looks at them.
-    beside_->Beside(state.Position, block.data(), count,
-                    [&] { PlanBlock(block.data(), count, steps); });
+    PlanBlock(block.data(), count, steps);
     // Bytes lost under a view, as when the file is cut short, read as
     // zeros: nothing of such a block is scanned.
     if (!blocks.BlockIntact()) return;

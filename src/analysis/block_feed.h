@@ -3,17 +3,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/block_pool.h"
+
 namespace tamarack {
 
-// Takes the bytes of a file block after block, in file order, from the same
-// reading that the scan looks at: the digests and the piece check of a
+// Takes the blocks of a file one after the other, in file order, from the
+// same reading that the scan looks at: the digests and the piece check of a
 // torrent learn the file without a second pass over it.
 class BlockFeed {
  public:
   virtual ~BlockFeed() = default;
-  // The count bytes of the file from the 0-based offset on. They stay valid
-  // only until Feed returns.
-  virtual void Feed(int64_t offset, const uint8_t* bytes, int32_t count) = 0;
+  // The next block of the file. A feed may hold on to it past the call, and
+  // work on its bytes on threads of its own; its buffer is reused only once
+  // every holder has let it go.
+  virtual void Feed(const HeldBlock& block) = 0;
   // Called once after the last block of a file that was read whole; a feed
   // whose scan stopped or failed is never finished.
   virtual void Finish() = 0;
@@ -24,8 +27,8 @@ class FeedList : public BlockFeed {
  public:
   void Add(BlockFeed& feed) { feeds_.push_back(&feed); }
   bool Empty() const { return feeds_.empty(); }
-  void Feed(int64_t offset, const uint8_t* bytes, int32_t count) override {
-    for (BlockFeed* feed : feeds_) feed->Feed(offset, bytes, count);
+  void Feed(const HeldBlock& block) override {
+    for (BlockFeed* feed : feeds_) feed->Feed(block);
   }
   void Finish() override {
     for (BlockFeed* feed : feeds_) feed->Finish();

@@ -9,21 +9,28 @@
 namespace tamarack {
 namespace {
 
-unsigned RhashId(DigestKind kind) {
-  switch (kind) {
-    case DigestKind::Md5:
-      return RHASH_MD5;
-    case DigestKind::Sha1:
-      return RHASH_SHA1;
-    case DigestKind::Sha256:
-      return RHASH_SHA256;
-    case DigestKind::Ed2k:
-      return RHASH_ED2K;
-    case DigestKind::Crc32:
-      return RHASH_CRC32;
-  }
-  return RHASH_MD5;
+// What each kind is called, and librhash's id of it.
+struct KindNames {
+  DigestKind Kind;
+  const char* Name;
+  const char* Key;
+  unsigned RhashId;
+};
+
+constexpr std::array<KindNames, AllDigestKinds.size()> Names = {{
+    {DigestKind::Md5, "MD5", "md5", RHASH_MD5},
+    {DigestKind::Sha1, "SHA-1", "sha1", RHASH_SHA1},
+    {DigestKind::Sha256, "SHA-256", "sha256", RHASH_SHA256},
+    {DigestKind::Ed2k, "ed2k", "ed2k", RHASH_ED2K},
+    {DigestKind::Crc32, "CRC32", "crc32", RHASH_CRC32},
+}};
+
+const KindNames& NamesOf(DigestKind kind) {
+  return *std::find_if(Names.begin(), Names.end(),
+                       [&](const KindNames& names) { return names.Kind == kind; });
 }
+
+unsigned RhashId(DigestKind kind) { return NamesOf(kind).RhashId; }
 
 // The kinds without repeats, in the order of AllDigestKinds.
 std::vector<DigestKind> Ordered(const std::vector<DigestKind>& kinds) {
@@ -36,37 +43,9 @@ std::vector<DigestKind> Ordered(const std::vector<DigestKind>& kinds) {
 
 }  // namespace
 
-const char* DigestName(DigestKind kind) {
-  switch (kind) {
-    case DigestKind::Md5:
-      return "MD5";
-    case DigestKind::Sha1:
-      return "SHA-1";
-    case DigestKind::Sha256:
-      return "SHA-256";
-    case DigestKind::Ed2k:
-      return "ed2k";
-    case DigestKind::Crc32:
-      return "CRC32";
-  }
-  return "";
-}
+const char* DigestName(DigestKind kind) { return NamesOf(kind).Name; }
 
-const char* DigestKey(DigestKind kind) {
-  switch (kind) {
-    case DigestKind::Md5:
-      return "md5";
-    case DigestKind::Sha1:
-      return "sha1";
-    case DigestKind::Sha256:
-      return "sha256";
-    case DigestKind::Ed2k:
-      return "ed2k";
-    case DigestKind::Crc32:
-      return "crc32";
-  }
-  return "";
-}
+const char* DigestKey(DigestKind kind) { return NamesOf(kind).Key; }
 
 std::optional<std::vector<DigestKind>> ParseDigestList(const std::string& list) {
   if (list == "all") return std::vector<DigestKind>(AllDigestKinds.begin(), AllDigestKinds.end());
@@ -99,9 +78,10 @@ Digests::~Digests() {
   if (context_ != nullptr) rhash_free(static_cast<rhash>(context_));
 }
 
-void Digests::Feed(int64_t, const uint8_t* bytes, int32_t count) {
-  if (context_ != nullptr)
-    rhash_update(static_cast<rhash>(context_), bytes, static_cast<size_t>(count));
+void Digests::Feed(const HeldBlock& block) {
+  if (context_ != nullptr) {
+    rhash_update(static_cast<rhash>(context_), block.Bytes.get(), static_cast<size_t>(block.Count));
+  }
 }
 
 void Digests::Finish() {

@@ -42,7 +42,7 @@ class Digests : public BlockFeed {
   Digests(const Digests&) = delete;
   Digests& operator=(const Digests&) = delete;
 
-  void Feed(int64_t offset, const uint8_t* bytes, int32_t count) override;
+  void Feed(const HeldBlock& block) override;
   void Finish() override;
   // After Finish: one value for each kind asked for, in the order of
   // AllDigestKinds.

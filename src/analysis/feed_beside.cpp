@@ -10,46 +10,53 @@ FeedBeside::FeedBeside(BlockFeed* feed) : feed_(feed) {
 
 FeedBeside::~FeedBeside() {
   if (!worker_.joinable()) return;
-  ending_.store(true);
-  given_.fetch_add(1);
-  given_.notify_one();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ending_ = true;
+    queue_.clear();
+  }
+  changed_.notify_all();
   worker_.join();
 }
 
-void FeedBeside::Start(int64_t offset, const uint8_t* bytes, int32_t count) {
-  offset_ = offset;
-  bytes_ = bytes;
-  count_ = count;
-  if (!worker_.joinable()) return;
-  given_.fetch_add(1);
-  given_.notify_one();
-}
-
-void FeedBeside::Wait() {
+void FeedBeside::Give(const HeldBlock& block) {
   if (feed_ == nullptr) return;
-  // Without a thread of its own, the block is fed here after its scan.
   if (!worker_.joinable()) {
-    feed_->Feed(offset_, bytes_, count_);
+    feed_->Feed(block);
     return;
   }
-  const uint64_t given = given_.load();
-  for (uint64_t fed = fed_.load(); fed != given; fed = fed_.load()) fed_.wait(fed);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue_.push_back(block);
+  }
+  changed_.notify_all();
 }
 
 void FeedBeside::Work() {
-  uint64_t seen = 0;
+  std::unique_lock<std::mutex> lock(mutex_);
   while (true) {
-    for (uint64_t given = given_.load(); given == seen; given = given_.load()) given_.wait(given);
-    if (ending_.load()) return;
-    ++seen;
-    feed_->Feed(offset_, bytes_, count_);
-    fed_.store(seen);
-    fed_.notify_one();
+    changed_.wait(lock, [this] { return !queue_.empty() || ending_; });
+    if (ending_) return;
+    HeldBlock block = std::move(queue_.front());
+    queue_.pop_front();
+    busy_ = true;
+    lock.unlock();
+    feed_->Feed(block);
+    // Let go of the block before waiting again, so its buffer can be reused.
+    block = HeldBlock();
+    lock.lock();
+    busy_ = false;
+    changed_.notify_all();
   }
 }
 
 void FeedBeside::Finish() {
-  if (feed_ != nullptr) feed_->Finish();
+  if (feed_ == nullptr) return;
+  if (worker_.joinable()) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.empty() && !busy_; });
+  }
+  feed_->Finish();
 }
 
 }  // namespace tamarack

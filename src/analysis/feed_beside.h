@@ -1,51 +1,44 @@
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 #include "analysis/block_feed.h"
 
 namespace tamarack {
 
-// Runs a feed on a thread of its own beside the scan, block by block: while
-// this thread scans a block, the other feeds it the same bytes. The block's
-// buffer is given back only after both are done with it, so the reading is
-// left as it is. On a machine with one processor the feed runs here, after
-// the scan of each block.
+// Runs a feed on a thread of its own beside the scan: the scan hands it each
+// block it has read and goes on with the next while the feed works on the
+// ones before. The blocks' pool bounds how far the scan runs ahead. On a
+// machine with one processor the feed runs on the scan's thread, as each
+// block is handed over.
 class FeedBeside {
  public:
-  // Without a feed, Beside only scans.
+  // Without a feed, blocks handed over are let go.
   explicit FeedBeside(BlockFeed* feed);
   ~FeedBeside();
   FeedBeside(const FeedBeside&) = delete;
   FeedBeside& operator=(const FeedBeside&) = delete;
 
-  // Feeds the block on the other thread and runs scan() on this one;
-  // returns when both are done with the bytes.
-  template <typename Scan>
-  void Beside(int64_t offset, const uint8_t* bytes, int32_t count, Scan&& scan) {
-    Start(offset, bytes, count);
-    scan();
-    Wait();
-  }
-  // Finishes the feed after the last block of a file read whole.
+  bool Feeding() const { return feed_ != nullptr; }
+  // Hands the next block in file order to the feed.
+  void Give(const HeldBlock& block);
+  // Finishes the feed after the last block of a file read whole, once it has
+  // taken every block handed over.
   void Finish();
 
  private:
-  void Start(int64_t offset, const uint8_t* bytes, int32_t count);
-  void Wait();
   void Work();
 
   BlockFeed* feed_;
-  int64_t offset_ = 0;
-  const uint8_t* bytes_ = nullptr;
-  int32_t count_ = 0;
-  // Counts the blocks handed over and the blocks fed; the two threads wait
-  // on them in turn.
-  std::atomic<uint64_t> given_{0};
-  std::atomic<uint64_t> fed_{0};
-  std::atomic<bool> ending_{false};
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<HeldBlock> queue_;
+  bool busy_ = false;  // the feed works on a block taken off the queue
+  bool ending_ = false;
   std::thread worker_;
 };
 

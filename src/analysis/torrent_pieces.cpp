@@ -8,9 +8,10 @@
 namespace tamarack {
 namespace {
 
-// The bytes of one chunk, and the most chunks on their way at once: 16 MiB.
+// The neighbours' bytes are read in chunks of this size, at most this many
+// on their way at once.
 constexpr int32_t ChunkBytes = 262144;
-constexpr int MaxChunks = 64;
+constexpr int NeighbourChunks = 4;
 // The leaves of a v2 piece's merkle tree.
 constexpr int64_t LeafBytes = 16384;
 
@@ -102,7 +103,8 @@ TorrentPieceCheck::TorrentPieceCheck(const TorrentTarget& target, int64_t fileSi
       fileSize_(fileSize),
       folder_(std::filesystem::path(filePath).parent_path().string()),
       files_(files),
-      verdicts_(target.PieceHashes.size(), Verdict::Pending) {
+      verdicts_(target.PieceHashes.size(), Verdict::Pending),
+      neighbourBlocks_(ChunkBytes, NeighbourChunks) {
   const auto pieces = static_cast<int64_t>(verdicts_.size());
   for (int64_t piece = 0; piece < pieces; ++piece) {
     if (std::min(PieceEnd(piece), target_.EntrySize) > fileSize_) {
@@ -116,9 +118,10 @@ TorrentPieceCheck::TorrentPieceCheck(const TorrentTarget& target, int64_t fileSi
   if (verdicts_.back() == Verdict::Pending && !NeighboursBeside(target_.After)) {
     verdicts_.back() = Verdict::Unknown;
   }
-  workers_.resize(std::thread::hardware_concurrency() > 1 ? 2 : 1);
-  for (size_t i = 0; i < workers_.size(); ++i) {
-    workers_[i].Thread = std::thread([this, i] { Work(i); });
+  const size_t threads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+  for (size_t i = 0; i < threads; ++i) workers_.push_back(std::make_unique<Worker>());
+  for (size_t i = 0; i < threads; ++i) {
+    workers_[i]->Thread = std::thread([this, i] { Work(i); });
   }
   if (verdicts_.front() == Verdict::Pending) SendNeighbours(0, target_.Before, false);
 }
@@ -127,11 +130,11 @@ TorrentPieceCheck::~TorrentPieceCheck() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     ending_ = true;
-    for (Worker& worker : workers_) worker.Queue.clear();
+    for (const auto& worker : workers_) worker->Queue.clear();
   }
-  changed_.notify_all();
-  for (Worker& worker : workers_) {
-    if (worker.Thread.joinable()) worker.Thread.join();
+  for (const auto& worker : workers_) {
+    worker->Ready.notify_all();
+    if (worker->Thread.joinable()) worker->Thread.join();
   }
 }
 
@@ -159,77 +162,57 @@ bool TorrentPieceCheck::SendNeighbours(int64_t piece,
     if (!neighbour.Path.empty()) {
       file = files_.OpenReadOnly(folder_ + "/" + neighbour.Path);
       if (!file || !file->Seek(neighbour.Offset)) {
-        Send(piece, nullptr, 0, last, true);
+        Send({piece, nullptr, nullptr, 0, last, true});
         return false;
       }
     }
     for (int64_t done = 0; done < neighbour.Length;) {
       const auto count =
           static_cast<int32_t>(std::min<int64_t>(ChunkBytes, neighbour.Length - done));
-      std::unique_ptr<uint8_t[]> buffer = TakeBuffer();
+      std::shared_ptr<uint8_t> buffer = neighbourBlocks_.Take();
       if (file) {
         if (file->Read(buffer.get(), count) != count) {
-          Send(piece, nullptr, 0, last, true);
+          Send({piece, nullptr, nullptr, 0, last, true});
           return false;
         }
       } else {
         std::memset(buffer.get(), 0, static_cast<size_t>(count));
       }
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        workers_[static_cast<size_t>(piece) % workers_.size()].Queue.push_back(
-            {piece, std::move(buffer), count, false, false});
-      }
-      changed_.notify_all();
+      const uint8_t* bytes = buffer.get();
+      Send({piece, std::move(buffer), bytes, count, false, false});
       done += count;
     }
   }
-  if (last) Send(piece, nullptr, 0, true);
+  if (last) Send({piece, nullptr, nullptr, 0, true, false});
   return true;
 }
 
-void TorrentPieceCheck::Feed(int64_t offset, const uint8_t* bytes, int32_t count) {
+void TorrentPieceCheck::Feed(const HeldBlock& block) {
   if (verdicts_.empty()) return;
   // Bytes past the entry, of a file that grew since the torrent was matched
   // to it, belong to no piece; the scan reports the change of size.
-  const int64_t end = std::min(offset + count, target_.EntrySize);
-  for (int64_t at = offset; at < end;) {
+  const int64_t end = std::min(block.Offset + block.Count, target_.EntrySize);
+  for (int64_t at = block.Offset; at < end;) {
     const int64_t piece = (at - target_.Start) / target_.PieceLength;
     const int64_t pieceEnd = std::min(PieceEnd(piece), target_.EntrySize);
-    const int64_t stop = std::min({end, pieceEnd, at + ChunkBytes});
+    const int64_t stop = std::min(end, pieceEnd);
     if (verdicts_[static_cast<size_t>(piece)] == Verdict::Pending) {
       const bool last = stop == pieceEnd && (piece + 1 != static_cast<int64_t>(verdicts_.size()) ||
                                              target_.After.empty());
-      Send(piece, bytes + (at - offset), static_cast<int32_t>(stop - at), last);
+      Send({piece, block.Bytes, block.Bytes.get() + (at - block.Offset),
+            static_cast<int32_t>(stop - at), last, false});
     }
     at = stop;
   }
 }
 
-void TorrentPieceCheck::Send(int64_t piece, const uint8_t* bytes, int32_t count, bool last,
-                             bool lost) {
-  Chunk chunk{piece, nullptr, count, last, lost};
-  if (count > 0) {
-    chunk.Bytes = TakeBuffer();
-    std::memcpy(chunk.Bytes.get(), bytes, static_cast<size_t>(count));
-  }
+void TorrentPieceCheck::Send(Chunk chunk) {
+  Worker& worker = *workers_[static_cast<size_t>(chunk.Piece) % workers_.size()];
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    workers_[static_cast<size_t>(piece) % workers_.size()].Queue.push_back(std::move(chunk));
+    worker.Queue.push_back(std::move(chunk));
   }
-  changed_.notify_all();
-}
-
-std::unique_ptr<uint8_t[]> TorrentPieceCheck::TakeBuffer() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !spare_.empty() || buffers_ < MaxChunks; });
-  if (spare_.empty()) {
-    ++buffers_;
-    return std::make_unique<uint8_t[]>(ChunkBytes);
-  }
-  std::unique_ptr<uint8_t[]> buffer = std::move(spare_.back());
-  spare_.pop_back();
-  return buffer;
+  worker.Ready.notify_one();
 }
 
 void TorrentPieceCheck::Work(size_t index) {
@@ -240,8 +223,8 @@ void TorrentPieceCheck::Work(size_t index) {
     Chunk chunk;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      Worker& worker = workers_[index];
-      changed_.wait(lock, [&] { return !worker.Queue.empty() || ending_; });
+      Worker& worker = *workers_[index];
+      worker.Ready.wait(lock, [&] { return !worker.Queue.empty() || ending_; });
       if (worker.Queue.empty()) return;
       chunk = std::move(worker.Queue.front());
       worker.Queue.pop_front();
@@ -252,14 +235,9 @@ void TorrentPieceCheck::Work(size_t index) {
       lost = false;
     }
     lost = lost || chunk.Lost;
-    if (chunk.Bytes) {
-      if (!lost) hash->Update(chunk.Bytes.get(), chunk.Count);
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        spare_.push_back(std::move(chunk.Bytes));
-      }
-      changed_.notify_all();
-    }
+    if (chunk.Count > 0 && !lost) hash->Update(chunk.Bytes, chunk.Count);
+    // The block goes back to the reading once every piece in it is hashed.
+    chunk.Block.reset();
     if (chunk.Last) {
       Verdict& verdict = verdicts_[static_cast<size_t>(piece)];
       if (lost) {
@@ -284,9 +262,9 @@ void TorrentPieceCheck::Finish() {
     std::lock_guard<std::mutex> lock(mutex_);
     ending_ = true;
   }
-  changed_.notify_all();
-  for (Worker& worker : workers_) {
-    if (worker.Thread.joinable()) worker.Thread.join();
+  for (const auto& worker : workers_) {
+    worker->Ready.notify_all();
+    if (worker->Thread.joinable()) worker->Thread.join();
   }
   CollectResult();
 }

@@ -12,6 +12,7 @@
 #include "analysis/block_feed.h"
 #include "analysis/patch_codes.h"
 #include "analysis/torrent_target.h"
+#include "core/block_pool.h"
 #include "platform/byte_file.h"
 
 namespace tamarack {
@@ -33,9 +34,9 @@ struct TorrentPieces {
 // "Torrent pieces: V of N verified, F failed, U unknown."
 std::string TorrentPiecesLine(const TorrentPieces& pieces);
 
-// Checks the bytes fed against the pieces of a torrent's file entry. The
-// bytes are copied into chunks and hashed on two threads, a piece each in
-// turn, so that both processors hash. A piece that takes in bytes of
+// Checks the blocks fed against the pieces of a torrent's file entry. Two
+// threads hash them, a piece each in turn, so that both processors hash,
+// where they were read: a block is held until its pieces are hashed. A piece that takes in bytes of
 // neighbouring files reads them from the files beside this one as the
 // torrent lays them out, and is unknown where one is missing or of another
 // size. Pieces that a file shorter than its entry does not hold whole fail.
@@ -47,24 +48,27 @@ class TorrentPieceCheck : public BlockFeed {
   TorrentPieceCheck(const TorrentPieceCheck&) = delete;
   TorrentPieceCheck& operator=(const TorrentPieceCheck&) = delete;
 
-  void Feed(int64_t offset, const uint8_t* bytes, int32_t count) override;
+  void Feed(const HeldBlock& block) override;
   void Finish() override;
   // After Finish: the verdict on every piece.
   const TorrentPieces& Result() const { return result_; }
 
  private:
   enum class Verdict : uint8_t { Pending, Verified, Failed, Unknown };
-  // Bytes of one piece on their way to its hashing thread; without bytes,
-  // a piece whose bytes could not all be had.
+  // Bytes of one piece on their way to its hashing thread, in the block
+  // that holds them; without bytes, a piece whose bytes could not all be
+  // had.
   struct Chunk {
     int64_t Piece = 0;
-    std::unique_ptr<uint8_t[]> Bytes;
+    std::shared_ptr<const uint8_t> Block;
+    const uint8_t* Bytes = nullptr;
     int32_t Count = 0;
     bool Last = false;
     bool Lost = false;
   };
   struct Worker {
     std::deque<Chunk> Queue;
+    std::condition_variable Ready;
     std::thread Thread;
   };
 
@@ -77,8 +81,7 @@ class TorrentPieceCheck : public BlockFeed {
   // Sends the neighbours' bytes to the piece's thread; false when a read
   // fails.
   bool SendNeighbours(int64_t piece, const std::vector<TorrentNeighbour>& neighbours, bool last);
-  void Send(int64_t piece, const uint8_t* bytes, int32_t count, bool last, bool lost = false);
-  std::unique_ptr<uint8_t[]> TakeBuffer();
+  void Send(Chunk chunk);
   void Work(size_t index);
   void HashChunks(size_t index);
   void CollectResult();
@@ -90,11 +93,10 @@ class TorrentPieceCheck : public BlockFeed {
   std::vector<Verdict> verdicts_;
   bool beforeSent_ = false;
 
+  // The neighbours' bytes, read on the feeding thread.
+  BlockPool neighbourBlocks_;
   std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Worker> workers_;
-  std::vector<std::unique_ptr<uint8_t[]>> spare_;
-  int buffers_ = 0;
+  std::vector<std::unique_ptr<Worker>> workers_;
   bool ending_ = false;
   TorrentPieces result_;
 };

@@ -46,6 +46,16 @@ std::span<uint8_t> BlockSource::NextBlock() {
   return {buffer_.data(), static_cast<size_t>(count)};
 }
 
+HeldBlock BlockSource::NextHeldBlock(BlockPool& pool) {
+  assert(!AtEnd() && pool.BlockSize() >= blockSize_);
+  const int32_t count = NextCount();
+  std::shared_ptr<uint8_t> buffer = pool.Take();
+  if (!ReadAt(position_, buffer.get(), count)) return {};
+  HeldBlock block{position_, std::move(buffer), count};
+  position_ += count;
+  return block;
+}
+
 std::span<const uint8_t> BlockSource::LookAtNextBlock() {
   assert(!AtEnd());
   if (viewable_ == nullptr) return NextBlock();

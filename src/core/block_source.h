@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 
+#include "core/block_pool.h"
 #include "core/operation_control.h"
 #include "platform/aligned_buffer.h"
 #include "platform/byte_file.h"
@@ -45,6 +46,11 @@ class BlockSource {
   // page-aligned buffer, which the caller may change until the next call.
   // Empty, with the message shown, when it did not come whole.
   std::span<uint8_t> NextBlock();
+  // The next block in order, read as NextBlock reads it into a buffer of the
+  // pool (of this source's block size), for threads that take its bytes
+  // beside the caller. Without bytes, with the message shown, when it did
+  // not come whole.
+  HeldBlock NextHeldBlock(BlockPool& pool);
   // The next block in order as NextBlock gives it, or shown in place where
   // the source was made for that and the host can; valid until the next
   // call.

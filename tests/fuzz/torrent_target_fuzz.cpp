@@ -26,9 +26,11 @@ void CheckPieces(const TorrentTarget& target, int64_t fileSize) {
     }
   }
   TorrentPieceCheck check(target, fileSize, "/d/film.avi", files);
-  const std::vector<uint8_t> zeros(65536, 0);
+  // The check may hold the blocks until it is finished, which the zeros outlive.
+  static const std::vector<uint8_t> zeros(65536, 0);
+  const std::shared_ptr<const uint8_t> bytes(zeros.data(), [](const uint8_t*) {});
   for (int64_t at = 0; at < fileSize; at += 65536) {
-    check.Feed(at, zeros.data(), static_cast<int32_t>(std::min<int64_t>(65536, fileSize - at)));
+    check.Feed({at, bytes, static_cast<int32_t>(std::min<int64_t>(65536, fileSize - at))});
   }
   check.Finish();
   const TorrentPieces& pieces = check.Result();
