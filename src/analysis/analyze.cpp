@@ -113,24 +113,22 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop
   std::optional<BlockPool> pool;
   if (beside_->Feeding()) pool.emplace(ReadBlockSize, FedBlocks);
   ScanSteps steps;
+  const auto plan = [&](std::span<const uint8_t> block) {
+    PlanBlock(block.data(), static_cast<int32_t>(block.size()), steps);
+  };
   while (!blocks.AtEnd() && loop.Going()) {
-    HeldBlock held;
-    std::span<const uint8_t> block;
+    const int64_t start = blocks.Position();
+    // A block that did not come whole, or lost bytes under a view as when
+    // the file is cut short, is not scanned.
     if (pool) {
-      held = blocks.NextHeldBlock(*pool);
-      block = {held.Bytes.get(), static_cast<size_t>(held.Count)};
-    } else {
-      block = blocks.LookAtNextBlock();
+      const HeldBlock held = blocks.NextHeldBlock(*pool);
+      if (!held.Bytes) return;
+      beside_->Give(held);
+      plan({held.Bytes.get(), static_cast<size_t>(held.Count)});
+    } else if (!blocks.LookAtNextBlock(plan)) {
+      return;
     }
-    // A block that did not come whole is not scanned.
-    if (block.empty()) return;
-    if (pool) beside_->Give(held);
-    const auto count = static_cast<int32_t>(block.size());
-    PlanBlock(block.data(), count, steps);
-    // Bytes lost under a view, as when the file is cut short, read as
-    // zeros: nothing of such a block is scanned.
-    if (!blocks.BlockIntact()) return;
-    ScanPlannedBlock(state, steps, count, cells);
+    ScanPlannedBlock(state, steps, static_cast<int32_t>(blocks.Position() - start), cells);
     loop.BlockDone(state.Position, state.FileSize);
   }
   // The blocks were not read past the size, and may have been read before

@@ -56,7 +56,7 @@ HeldBlock BlockSource::NextHeldBlock(BlockPool& pool) {
   return block;
 }
 
-std::span<const uint8_t> BlockSource::LookAtNextBlock() {
+std::span<const uint8_t> BlockSource::ShowNextBlock() {
   assert(!AtEnd());
   if (viewable_ == nullptr) return NextBlock();
   const int64_t viewBytes = ViewBlocks * blockSize_;
@@ -75,12 +75,6 @@ std::span<const uint8_t> BlockSource::LookAtNextBlock() {
   const uint8_t* bytes = view_->Bytes() + (position_ - viewStart_);
   position_ += count;
   return {bytes, static_cast<size_t>(count)};
-}
-
-bool BlockSource::BlockIntact() {
-  if (!view_ || view_->Intact()) return true;
-  ShowChangeOrFault();
-  return false;
 }
 
 void BlockSource::ShowChangeOrFault() {

@@ -25,8 +25,7 @@ namespace tamarack {
 // A caller that only looks at the blocks in order may have them shown in
 // place where the host can show the file in memory: no byte is copied, and
 // only those looked at reach the processor. Bytes lost under such a view
-// (the file cut short meanwhile) read as zeros, so such a caller asks
-// BlockIntact after looking at each block and before relying on it.
+// (the file cut short meanwhile) end the look at them with the message.
 class BlockSource {
  public:
   enum class Access { Read, InPlace };
@@ -51,14 +50,27 @@ class BlockSource {
   // beside the caller. Without bytes, with the message shown, when it did
   // not come whole.
   HeldBlock NextHeldBlock(BlockPool& pool);
-  // The next block in order as NextBlock gives it, or shown in place where
-  // the source was made for that and the host can; valid until the next
-  // call.
-  std::span<const uint8_t> LookAtNextBlock();
-  // False, with the message shown, when bytes of the block just looked at
-  // in place were lost meanwhile: the file changed size or could not be
-  // read. Always true for a block that was read.
-  bool BlockIntact();
+  // Shows the next block in order to look, a callable taking a
+  // std::span<const uint8_t> that only reads it: the block as NextBlock
+  // reads it, or shown in place where the source was made for that and the
+  // host can. False, with the message shown, when the block did not come
+  // whole, or when bytes of it shown in place could not be read meanwhile
+  // (the file changed size or could not be read): look may then have been
+  // left part way, and what it found cannot be trusted. Look reads the
+  // bytes only where leaving it half way leaves nothing undone (see
+  // FileView::Look).
+  template <typename Look>
+  bool LookAtNextBlock(Look&& look) {
+    const std::span<const uint8_t> block = ShowNextBlock();
+    if (block.empty()) return false;
+    if (!view_) {
+      look(block);
+      return true;
+    }
+    if (LookThrough(*view_, [&] { look(block); })) return true;
+    ShowChangeOrFault();
+    return false;
+  }
   // Copies the next block in order to the target's position instead of
   // reading it; a host that can copies inside the kernel, and leaves a hole
   // where the block lies in one. Count is 0, with the message shown, when
@@ -80,6 +92,9 @@ class BlockSource {
 
  private:
   int32_t NextCount() const;
+  // The next block in order, shown in place or read; empty, with the
+  // message shown, when it did not come whole.
+  std::span<const uint8_t> ShowNextBlock();
   // Applies the rule to a read that asked count bytes and got got.
   bool Whole(int32_t got, int32_t count);
 

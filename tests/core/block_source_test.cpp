@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 #include "support/test_bytes.h"
 
 namespace tamarack {
@@ -111,6 +112,39 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ReadFails", Change::None, "read", 2, 1, FileFault::Read},
         Case{"SizeUnreadable", Change::None, "size", 1, 3, FileFault::Read}),
     [](const ::testing::TestParamInfo<Case>& c) { return std::string(c.param.Name); });
+
+class HostBlockSourceTest : public testing::RealFilesTest {};
+
+// On the host, blocks looked at in place show the file's bytes; a file cut
+// short under them ends the look at the lost bytes with the changed-size
+// message instead of ending the process.
+TEST_F(HostBlockSourceTest, LooksInPlaceAndTellsBytesLostUnderTheLook) {
+  constexpr int32_t Large = 65536;
+  const std::string path = temp.File("film.avi");
+  const std::vector<uint8_t> bytes = testing::RandomBytes(4 * Large, 9);
+  testing::WriteRealFile(path, bytes);
+  dialogs.AnyAnswer = PromptResult::Ok;
+  OperationControl& control = program->Control;
+  control.HoldBusy(true);
+  auto file = files.OpenReadOnly(path);
+  ASSERT_NE(file, nullptr);
+  BlockSource source(control, *file, FileRole::Selected, 4 * Large, Large,
+                     BlockSource::Access::InPlace);
+  std::vector<uint8_t> seen;
+  const auto look = [&](std::span<const uint8_t> block) {
+    seen.reserve(seen.size() + block.size());
+    for (const uint8_t byte : block) seen.push_back(byte);
+  };
+  ASSERT_TRUE(source.LookAtNextBlock(look));
+  EXPECT_TRUE(std::equal(seen.begin(), seen.end(), bytes.begin(), bytes.begin() + Large));
+
+  std::filesystem::resize_file(path, Large + 100);
+  EXPECT_FALSE(source.LookAtNextBlock(look));
+  EXPECT_FALSE(control.Busy());
+  ASSERT_EQ(dialogs.Shown.size(), 1u);
+  EXPECT_EQ(dialogs.Shown[0].Text, FaultMessage(FileRole::Selected, FileFault::SizeChanged));
+  control.HoldBusy(false);
+}
 
 }  // namespace
 }  // namespace tamarack
