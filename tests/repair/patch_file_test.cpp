@@ -16,7 +16,7 @@ std::vector<uint8_t> Encode(int32_t videoSize, const std::vector<PatchRegion>& r
   return bytes;
 }
 
-PatchRegion Units(int first, int count) { return {first * UnitSize + 1, count * UnitSize}; }
+PatchRegion Units(int first, int count) { return {first * UnitSize, count * UnitSize}; }
 
 TEST(PatchFileTest, TheWorkedCaseHasHeader01000101AndEntry000000) {
   EXPECT_EQ(Encode(100000, {Units(0, 1)}),
