@@ -159,14 +159,14 @@ bool TorrentPieceCheck::SendNeighbours(int64_t piece,
     std::unique_ptr<ByteFile> file;
     if (!neighbour.Path.empty()) {
       file = files_.OpenReadOnly(folder_ + "/" + neighbour.Path);
-      if (!file || !file->Seek(neighbour.Offset)) {
+      if (!file || !file->Seek(neighbour.Part.Offset)) {
         Send(piece, nullptr, 0, last, true);
         return false;
       }
     }
-    for (int64_t done = 0; done < neighbour.Length;) {
+    for (int64_t done = 0; done < neighbour.Part.Length;) {
       const auto count =
-          static_cast<int32_t>(std::min<int64_t>(FileBlockSize, neighbour.Length - done));
+          static_cast<int32_t>(std::min<int64_t>(FileBlockSize, neighbour.Part.Length - done));
       std::unique_ptr<uint8_t[]> buffer = TakeBuffer();
       if (file) {
         if (file->Read(buffer.get(), count) != count) {

@@ -39,7 +39,7 @@ PatchIndexEntry DecodePatchEntry(const uint8_t* entry) {
 
 int64_t PatchFileSize(const PatchIndexEntry* entries, int count) {
   int64_t size = PatchIndexSize(count);
-  for (int k = 0; k < count; ++k) size += entries[k].Length();
+  for (int k = 0; k < count; ++k) size += entries[k].Region().Length;
   return size;
 }
 

@@ -97,7 +97,7 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
 
   job.RegionCount = header.RegionCount;
   for (int k = 0; k < header.RegionCount; ++k) {
-    job.Regions[k] = {entries[k].Offset(), entries[k].Length()};
+    job.Regions[k] = entries[k].Region();
   }
 }
 
