@@ -91,9 +91,9 @@ void Analyzer::ScanFile(ScanState& state) {
 
 void Analyzer::PaintFailedPieces() {
   const int64_t cellSize = MapCellSize(result_.FileSize);
-  for (const ByteRange& range : result_.Torrent->Failed) {
-    const int64_t first = (range.Start - 1) / cellSize;
-    const int64_t last = (range.Start - 1 + range.Length - 1) / cellSize;
+  for (const Extent& range : result_.Torrent->Failed) {
+    const int64_t first = range.Offset / cellSize;
+    const int64_t last = (range.End() - 1) / cellSize;
     for (int64_t cell = first; cell <= last && cell < std::ssize(result_.Cells); ++cell) {
       result_.Cells[static_cast<size_t>(cell)] = Red;
       context_.Grid.PaintCell(static_cast<uint16_t>(cell + 1), Red);
@@ -108,10 +108,10 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop
   // threads: for them each block is read into a buffer of its own, which
   // they hold until they are done with it.
   BlockSource blocks(context_.Control, context_.Selected.File(), FileRole::Selected, state.FileSize,
-                     ReadBlockSize,
+                     FileBlockSize,
                      beside_->Feeding() ? BlockSource::Access::Read : BlockSource::Access::InPlace);
   std::optional<BlockPool> pool;
-  if (beside_->Feeding()) pool.emplace(ReadBlockSize, FedBlocks);
+  if (beside_->Feeding()) pool.emplace(FileBlockSize, FedBlocks);
   ScanSteps steps;
   const auto plan = [&](std::span<const uint8_t> block) {
     PlanBlock(block.data(), static_cast<int32_t>(block.size()), steps);

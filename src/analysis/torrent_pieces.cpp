@@ -5,12 +5,13 @@
 #include <filesystem>
 #include <libtorrent/hasher.hpp>
 
+#include "core/block_source.h"
+
 namespace tamarack {
 namespace {
 
-// The neighbours' bytes are read in chunks of this size, at most this many
-// on their way at once.
-constexpr int32_t ChunkBytes = 262144;
+// The neighbours' bytes are read in chunks of a block, at most this many on
+// their way at once.
 constexpr int NeighbourChunks = 4;
 // The leaves of a v2 piece's merkle tree.
 constexpr int64_t LeafBytes = 16384;
@@ -104,7 +105,7 @@ TorrentPieceCheck::TorrentPieceCheck(const TorrentTarget& target, int64_t fileSi
       folder_(std::filesystem::path(filePath).parent_path().string()),
       files_(files),
       verdicts_(target.PieceHashes.size(), Verdict::Pending),
-      neighbourBlocks_(ChunkBytes, NeighbourChunks) {
+      neighbourBlocks_(FileBlockSize, NeighbourChunks) {
   const auto pieces = static_cast<int64_t>(verdicts_.size());
   for (int64_t piece = 0; piece < pieces; ++piece) {
     if (std::min(PieceEnd(piece), target_.EntrySize) > fileSize_) {
@@ -161,14 +162,14 @@ bool TorrentPieceCheck::SendNeighbours(int64_t piece,
     std::unique_ptr<ByteFile> file;
     if (!neighbour.Path.empty()) {
       file = files_.OpenReadOnly(folder_ + "/" + neighbour.Path);
-      if (!file || !file->Seek(neighbour.Offset)) {
+      if (!file || !file->Seek(neighbour.Part.Offset)) {
         Send({piece, nullptr, nullptr, 0, last, true});
         return false;
       }
     }
-    for (int64_t done = 0; done < neighbour.Length;) {
+    for (int64_t done = 0; done < neighbour.Part.Length;) {
       const auto count =
-          static_cast<int32_t>(std::min<int64_t>(ChunkBytes, neighbour.Length - done));
+          static_cast<int32_t>(std::min<int64_t>(FileBlockSize, neighbour.Part.Length - done));
       std::shared_ptr<uint8_t> buffer = neighbourBlocks_.Take();
       if (file) {
         if (file->Read(buffer.get(), count) != count) {
@@ -277,7 +278,7 @@ void TorrentPieceCheck::CollectResult() {
     const auto piece = static_cast<int64_t>(i);
     const int64_t start = std::max<int64_t>(PieceStart(piece), 0);
     const int64_t end = std::min(PieceEnd(piece), fileSize_);
-    const ByteRange range{start + 1, end - start};
+    const Extent range{start, end - start};
     switch (verdicts_[i]) {
       case Verdict::Verified:
         ++result_.Verified;
