@@ -36,10 +36,11 @@ std::string TorrentPiecesLine(const TorrentPieces& pieces);
 
 // Checks the blocks fed against the pieces of a torrent's file entry. Two
 // threads hash them, a piece each in turn, so that both processors hash,
-// where they were read: a block is held until its pieces are hashed. A piece that takes in bytes of
-// neighbouring files reads them from the files beside this one as the
-// torrent lays them out, and is unknown where one is missing or of another
-// size. Pieces that a file shorter than its entry does not hold whole fail.
+// straight from the blocks as read: a block is held until its pieces are
+// hashed. A piece that takes in bytes of neighbouring files reads them from
+// the files beside this one as the torrent lays them out, and is unknown
+// where one is missing or of another size. Pieces that a file shorter than
+// its entry does not hold whole fail.
 class TorrentPieceCheck : public BlockFeed {
  public:
   TorrentPieceCheck(const TorrentTarget& target, int64_t fileSize, const std::string& filePath,
