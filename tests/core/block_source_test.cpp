@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/program_fixture.h"
@@ -30,13 +31,18 @@ struct Case {
   std::optional<FileFault> Fault;
 };
 
-class BlockSourceTest : public testing::ProgramTest, public ::testing::WithParamInterface<Case> {};
+// Each case runs with the blocks read into the source's buffer and into
+// buffers of a pool.
+class BlockSourceTest : public testing::ProgramTest,
+                        public ::testing::WithParamInterface<std::tuple<Case, bool>> {};
 
 // Every block comes whole or ends the operation with the message, and a
 // pass to the end tells a file that changed size however it changed; the
 // bytes given are those the file held at each read.
 TEST_P(BlockSourceTest, GivesWholeBlocksOrTellsWhatHappened) {
-  const Case& c = GetParam();
+  const Case& c = std::get<0>(GetParam());
+  const bool pooled = std::get<1>(GetParam());
+  BlockPool pool(Block, 2);
   const std::vector<uint8_t> bytes = testing::RandomBytes(3 * Block, 7);
   const std::vector<uint8_t> other = testing::RandomBytes(4 * Block, 8);
   AddFile(Path, bytes);
@@ -75,7 +81,15 @@ TEST_P(BlockSourceTest, GivesWholeBlocksOrTellsWhatHappened) {
 
   int taken = 0;
   while (!source.AtEnd() && control.Busy()) {
-    const std::span<const uint8_t> block = source.NextBlock();
+    HeldBlock held;
+    std::span<const uint8_t> block;
+    if (pooled) {
+      held = source.NextHeldBlock(pool);
+      block = {held.Bytes.get(), static_cast<size_t>(held.Count)};
+      EXPECT_TRUE(!held.Bytes || held.Offset == taken * Block);
+    } else {
+      block = source.NextBlock();
+    }
     if (block.empty()) break;
     // The first block comes before the change, the others after it.
     const std::vector<uint8_t>& from =
@@ -102,16 +116,21 @@ TEST_P(BlockSourceTest, GivesWholeBlocksOrTellsWhatHappened) {
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, BlockSourceTest,
-    ::testing::Values(
-        Case{"Unchanged", Change::None, "", 0, 3, std::nullopt},
-        Case{"Shrinks", Change::Shrinks, "", 0, 1, FileFault::SizeChanged},
-        Case{"ShrinksToABlockEnd", Change::ShrinksToABlockEnd, "", 0, 1, FileFault::SizeChanged},
-        Case{"Grows", Change::Grows, "", 0, 3, FileFault::SizeChanged},
-        Case{"RewrittenShorter", Change::RewrittenShorter, "", 0, 2, FileFault::SizeChanged},
-        Case{"RewrittenLonger", Change::RewrittenLonger, "", 0, 3, FileFault::SizeChanged},
-        Case{"ReadFails", Change::None, "read", 2, 1, FileFault::Read},
-        Case{"SizeUnreadable", Change::None, "size", 1, 3, FileFault::Read}),
-    [](const ::testing::TestParamInfo<Case>& c) { return std::string(c.param.Name); });
+    ::testing::Combine(
+        ::testing::Values(
+            Case{"Unchanged", Change::None, "", 0, 3, std::nullopt},
+            Case{"Shrinks", Change::Shrinks, "", 0, 1, FileFault::SizeChanged},
+            Case{"ShrinksToABlockEnd", Change::ShrinksToABlockEnd, "", 0, 1,
+                 FileFault::SizeChanged},
+            Case{"Grows", Change::Grows, "", 0, 3, FileFault::SizeChanged},
+            Case{"RewrittenShorter", Change::RewrittenShorter, "", 0, 2, FileFault::SizeChanged},
+            Case{"RewrittenLonger", Change::RewrittenLonger, "", 0, 3, FileFault::SizeChanged},
+            Case{"ReadFails", Change::None, "read", 2, 1, FileFault::Read},
+            Case{"SizeUnreadable", Change::None, "size", 1, 3, FileFault::Read}),
+        ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<Case, bool>>& c) {
+      return std::string(std::get<0>(c.param).Name) + (std::get<1>(c.param) ? "Pooled" : "");
+    });
 
 class HostBlockSourceTest : public testing::RealFilesTest {};
 
