@@ -1,0 +1,358 @@
+#include "repair/piece_repair.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <span>
+#include <thread>
+
+#include "analysis/piece_hash.h"
+#include "analysis/torrent_pieces.h"
+#include "repair/zero_fill.h"
+
+namespace tamarack {
+namespace {
+
+// The bytes read at once while the file is checked, and at most in one read
+// or write of a piece.
+constexpr int32_t ReadBlock = 1 << 20;
+// The bytes of pieces (the file's and the references') held at once.
+constexpr int64_t BatchBytes = int64_t{32} << 20;
+
+// A piece to repair: its stretch of the selected file, and what was read
+// and decided for it.
+struct PieceJob {
+  int64_t Piece = 0;
+  int64_t Start = 0;  // from 0
+  int64_t Length = 0;
+  bool Unknown = false;  // only its zero bytes are filled
+  std::vector<uint8_t> Original;
+  // The neighbouring files' bytes that the piece takes in before and after
+  // the file; NeighboursRead is false when they could not be had.
+  std::vector<uint8_t> Before;
+  std::vector<uint8_t> After;
+  bool NeighboursRead = true;
+  // Each reference's bytes from Start on, as far as it holds them.
+  std::vector<std::vector<uint8_t>> References;
+  std::vector<uint8_t> Merged;
+  // The bytes to write, or null to leave the piece as it is.
+  const std::vector<uint8_t>* Chosen = nullptr;
+};
+
+// The bytes of a piece done are not held on.
+void ReleaseBytes(PieceJob& job) {
+  for (std::vector<uint8_t>* bytes : {&job.Original, &job.Before, &job.After, &job.Merged}) {
+    std::vector<uint8_t>().swap(*bytes);
+  }
+  job.References.clear();
+  job.Chosen = nullptr;
+}
+
+class PieceRepair {
+ public:
+  PieceRepair(const PieceRepairFiles& files, const TorrentTarget& target,
+              const PieceRepairHooks& hooks)
+      : files_(files), target_(target), hooks_(hooks), size_(files.SelectedSize) {}
+
+  PieceRepairResult Run();
+
+ private:
+  bool StopAsked() const { return hooks_.StopAsked && hooks_.StopAsked(); }
+  void Progress(int64_t done) const {
+    if (hooks_.Progress) hooks_.Progress(done, 2 * size_);
+  }
+  bool Fail(PieceFault fault, size_t reference = 0) {
+    result_.End = PieceRepairEnd::Failed;
+    result_.Fault = fault;
+    result_.FaultReference = reference;
+    return false;
+  }
+  int64_t PieceStart(int64_t piece) const { return target_.Start + piece * target_.PieceLength; }
+  int64_t PieceEnd(int64_t piece) const {
+    return std::min(PieceStart(piece) + target_.PieceLength, target_.EntrySize);
+  }
+
+  // Reads count bytes at offset; the bytes read, or -1 on an error.
+  static int64_t ReadFully(ByteFile& file, int64_t offset, uint8_t* bytes, int64_t count);
+  // Checks every piece of the file; false when it ended early.
+  bool CheckPieces(std::vector<PieceJob>& jobs);
+  void ReadNeighbours(PieceJob& job);
+  bool ReadNeighbour(const TorrentNeighbour& neighbour, std::vector<uint8_t>& bytes);
+  bool ReadJob(PieceJob& job);
+  void Decide(PieceJob& job) const;
+  void DecideAll(std::vector<PieceJob*>& batch) const;
+  bool WriteJob(PieceJob& job);
+  void Leave(const PieceJob& job);
+
+  const PieceRepairFiles& files_;
+  const TorrentTarget& target_;
+  const PieceRepairHooks& hooks_;
+  int64_t size_;
+  std::vector<int64_t> referenceSizes_;
+  std::vector<uint8_t> again_;  // the piece as read just before it is written
+  bool wrote_ = false;
+  PieceRepairResult result_;
+};
+
+int64_t PieceRepair::ReadFully(ByteFile& file, int64_t offset, uint8_t* bytes, int64_t count) {
+  int64_t done = 0;
+  while (done < count) {
+    const auto n = static_cast<int32_t>(std::min<int64_t>(ReadBlock, count - done));
+    const int32_t got = file.ReadAt(offset + done, bytes + done, n);
+    if (got < 0) return -1;
+    done += got;
+    if (got < n) break;
+  }
+  return done;
+}
+
+bool PieceRepair::CheckPieces(std::vector<PieceJob>& jobs) {
+  TorrentPieceCheck check(target_, size_, files_.SelectedPath, files_.Files);
+  std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(ReadBlock, size_)));
+  for (int64_t at = 0; at < size_;) {
+    if (StopAsked()) {
+      result_.End = PieceRepairEnd::Stopped;
+      return false;
+    }
+    const auto count = static_cast<int32_t>(std::min<int64_t>(ReadBlock, size_ - at));
+    const int32_t got = files_.Selected.ReadAt(at, block.data(), count);
+    if (got != count)
+      return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
+    check.Feed(at, block.data(), count);
+    at += count;
+    Progress(at);
+  }
+  check.Finish();
+  const TorrentPieces& pieces = check.Result();
+  result_.Pieces = pieces.Pieces;
+  result_.Unknown = pieces.UnknownCount;
+  // Pieces that the file does not reach have no range at all.
+  result_.StillFailing = pieces.FailedCount - static_cast<int64_t>(pieces.Failed.size());
+  auto add = [&](const ByteRange& range, bool unknown) {
+    PieceJob job;
+    job.Start = range.Start - 1;
+    job.Piece = (job.Start - target_.Start) / target_.PieceLength;
+    job.Length = range.Length;
+    job.Unknown = unknown;
+    // A failed piece that the file holds only in part stays failing: its
+    // repair would extend the file.
+    if (!unknown && PieceEnd(job.Piece) > size_) {
+      Leave(job);
+      return;
+    }
+    jobs.push_back(std::move(job));
+  };
+  for (const ByteRange& range : pieces.Failed) add(range, false);
+  for (const ByteRange& range : pieces.Unknown) add(range, true);
+  std::sort(jobs.begin(), jobs.end(),
+            [](const PieceJob& a, const PieceJob& b) { return a.Start < b.Start; });
+  return true;
+}
+
+bool PieceRepair::ReadNeighbour(const TorrentNeighbour& neighbour, std::vector<uint8_t>& bytes) {
+  const size_t at = bytes.size();
+  bytes.resize(at + static_cast<size_t>(neighbour.Length), 0);
+  if (neighbour.Path.empty()) return true;  // a pad file's zeros
+  const std::string folder = std::filesystem::path(files_.SelectedPath).parent_path().string();
+  const std::unique_ptr<ByteFile> file = files_.Files.OpenReadOnly(folder + "/" + neighbour.Path);
+  return file && file->Size() == neighbour.Size &&
+         ReadFully(*file, neighbour.Offset, bytes.data() + at, neighbour.Length) ==
+             neighbour.Length;
+}
+
+void PieceRepair::ReadNeighbours(PieceJob& job) {
+  job.Before.clear();
+  job.After.clear();
+  job.NeighboursRead = true;
+  const auto last = static_cast<int64_t>(target_.PieceHashes.size()) - 1;
+  if (job.Piece == 0) {
+    for (const TorrentNeighbour& neighbour : target_.Before) {
+      job.NeighboursRead = job.NeighboursRead && ReadNeighbour(neighbour, job.Before);
+    }
+  }
+  if (job.Piece == last) {
+    for (const TorrentNeighbour& neighbour : target_.After) {
+      job.NeighboursRead = job.NeighboursRead && ReadNeighbour(neighbour, job.After);
+    }
+  }
+}
+
+bool PieceRepair::ReadJob(PieceJob& job) {
+  job.Original.resize(static_cast<size_t>(job.Length));
+  const int64_t got = ReadFully(files_.Selected, job.Start, job.Original.data(), job.Length);
+  if (got != job.Length) {
+    return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
+  }
+  if (!job.Unknown) ReadNeighbours(job);
+  job.References.resize(files_.References.size());
+  for (size_t k = 0; k < files_.References.size(); ++k) {
+    const int64_t held = std::clamp<int64_t>(referenceSizes_[k] - job.Start, 0, job.Length);
+    std::vector<uint8_t>& bytes = job.References[k];
+    bytes.resize(static_cast<size_t>(held));
+    const int64_t read = ReadFully(*files_.References[k], job.Start, bytes.data(), held);
+    if (read < 0) return Fail(PieceFault::ReferenceRead, k);
+    // A reference cut short meanwhile holds what it still has.
+    bytes.resize(static_cast<size_t>(read));
+  }
+  job.Chosen = nullptr;
+  return true;
+}
+
+void PieceRepair::Decide(PieceJob& job) const {
+  job.Merged = job.Original;
+  for (const std::vector<uint8_t>& reference : job.References) {
+    TakeZeroBytesFrom(std::span<uint8_t>(job.Merged.data(), reference.size()), reference);
+  }
+  const bool filled = job.Merged != job.Original;
+  if (job.Unknown) {
+    if (filled) job.Chosen = &job.Merged;
+    return;
+  }
+  if (!job.NeighboursRead) return;
+  auto verifies = [&](const std::vector<uint8_t>& bytes) {
+    return PieceVerifies(target_, job.Piece, {job.Before, bytes, job.After});
+  };
+  if (filled && verifies(job.Merged)) {
+    job.Chosen = &job.Merged;
+    return;
+  }
+  // Bytes already found wrong are not hashed again.
+  std::vector<const std::vector<uint8_t>*> tried = {&job.Original};
+  if (filled) tried.push_back(&job.Merged);
+  for (const std::vector<uint8_t>& reference : job.References) {
+    if (reference.size() != job.Original.size()) continue;
+    if (std::any_of(tried.begin(), tried.end(),
+                    [&](const std::vector<uint8_t>* bytes) { return *bytes == reference; })) {
+      continue;
+    }
+    if (verifies(reference)) {
+      job.Chosen = &reference;
+      return;
+    }
+    tried.push_back(&reference);
+  }
+}
+
+// The pieces are hashed on every processor, up to two: the hashing is
+// what takes the time.
+void PieceRepair::DecideAll(std::vector<PieceJob*>& batch) const {
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i = next++; i < batch.size(); i = next++) Decide(*batch[i]);
+  };
+  std::thread helper;
+  if (batch.size() > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread(work);
+  work();
+  if (helper.joinable()) helper.join();
+}
+
+void PieceRepair::Leave(const PieceJob& job) {
+  if (job.Unknown) return;
+  ++result_.StillFailing;
+  if (job.Length > 0) result_.Failing.push_back({job.Start + 1, job.Length});
+}
+
+bool PieceRepair::WriteJob(PieceJob& job) {
+  ByteFile& file = files_.Selected;
+  const int64_t now = file.Size();
+  if (now != size_)
+    return Fail(now < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
+  again_.resize(static_cast<size_t>(job.Length));
+  const int64_t got = ReadFully(file, job.Start, again_.data(), job.Length);
+  if (got != job.Length) {
+    return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
+  }
+  if (again_ != job.Original) {
+    // Another program wrote the piece since it was checked.
+    Leave(job);
+    return true;
+  }
+  const std::vector<uint8_t>& bytes = *job.Chosen;
+  const auto differs = [&](size_t i) { return bytes[i] != job.Original[i]; };
+  size_t first = 0;
+  while (first < bytes.size() && !differs(first)) ++first;
+  size_t end = bytes.size();
+  while (end > first && !differs(end - 1)) --end;
+  // One write from the first byte that changes to the last: the bytes
+  // between are written with the values they hold.
+  auto write = [&](const uint8_t* from) {
+    if (!file.Seek(job.Start + static_cast<int64_t>(first))) return false;
+    for (size_t at = first; at < end;) {
+      const auto n = static_cast<int32_t>(std::min<size_t>(ReadBlock, end - at));
+      if (file.Write(from + at, n) != n) return false;
+      at += static_cast<size_t>(n);
+    }
+    return true;
+  };
+  wrote_ = true;
+  if (!write(bytes.data())) {
+    // The piece goes back to what it was, where the file lets it.
+    write(job.Original.data());
+    return Fail(PieceFault::SelectedWrite);
+  }
+  result_.Written.push_back(
+      {job.Start + static_cast<int64_t>(first) + 1, static_cast<int64_t>(end - first)});
+  if (!job.Unknown) ++result_.Repaired;
+  return true;
+}
+
+PieceRepairResult PieceRepair::Run() {
+  if (size_ > target_.EntrySize) {
+    Fail(PieceFault::NotDescribed);
+    return result_;
+  }
+  for (ByteFile* reference : files_.References) {
+    referenceSizes_.push_back(reference->Size());
+    if (referenceSizes_.back() < 0) {
+      Fail(PieceFault::ReferenceRead, referenceSizes_.size() - 1);
+      return result_;
+    }
+  }
+  std::vector<PieceJob> jobs;
+  bool going = CheckPieces(jobs);
+  const int64_t perPiece = std::max<int64_t>(target_.PieceLength, 1) *
+                           static_cast<int64_t>(files_.References.size() + 2);
+  for (size_t first = 0; going && first < jobs.size();) {
+    std::vector<PieceJob*> batch;
+    for (int64_t bytes = 0;
+         first < jobs.size() && (batch.empty() || bytes + perPiece <= BatchBytes);
+         bytes += perPiece) {
+      batch.push_back(&jobs[first++]);
+    }
+    for (PieceJob* job : batch) {
+      going = going && ReadJob(*job);
+    }
+    if (!going) break;
+    DecideAll(batch);
+    for (PieceJob* job : batch) {
+      if (going && StopAsked()) {
+        result_.End = PieceRepairEnd::Stopped;
+        going = false;
+      }
+      if (!going) break;
+      if (job->Chosen == nullptr) {
+        Leave(*job);
+      } else {
+        going = WriteJob(*job);
+      }
+      Progress(size_ + job->Start + job->Length);
+      ReleaseBytes(*job);
+    }
+  }
+  if (wrote_ && !files_.Selected.Sync() && result_.End != PieceRepairEnd::Failed) {
+    Fail(PieceFault::SelectedWrite);
+  }
+  std::sort(result_.Failing.begin(), result_.Failing.end(),
+            [](const ByteRange& a, const ByteRange& b) { return a.Start < b.Start; });
+  return result_;
+}
+
+}  // namespace
+
+PieceRepairResult RepairPieces(const PieceRepairFiles& files, const TorrentTarget& target,
+                               const PieceRepairHooks& hooks) {
+  return PieceRepair(files, target, hooks).Run();
+}
+
+}  // namespace tamarack
