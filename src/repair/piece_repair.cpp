@@ -18,15 +18,21 @@ namespace {
 // or write of a piece.
 constexpr int32_t ReadBlock = 1 << 20;
 // The bytes of pieces (the file's and the references') held at once.
-constexpr int64_t BatchBytes = int64_t{32} << 20;
+constexpr int64_t BatchBytes = int64_t{16} << 20;
 
-// A piece to repair: its stretch of the selected file, and what was read
-// and decided for it.
-struct PieceJob {
+// A piece to repair: its stretch of the selected file.
+struct PieceSpan {
   int64_t Piece = 0;
   int64_t Start = 0;  // from 0
   int64_t Length = 0;
   bool Unknown = false;  // only its zero bytes are filled
+};
+
+// What was read and decided for a piece. The buffers are kept from one
+// piece to the next: fresh ones would cost the kernel a page fault for
+// every 4 KiB.
+struct PieceJob {
+  PieceSpan Span;
   std::vector<uint8_t> Original;
   // The neighbouring files' bytes that the piece takes in before and after
   // the file; NeighboursRead is false when they could not be had.
@@ -39,15 +45,6 @@ struct PieceJob {
   // The bytes to write, or null to leave the piece as it is.
   const std::vector<uint8_t>* Chosen = nullptr;
 };
-
-// The bytes of a piece done are not held on.
-void ReleaseBytes(PieceJob& job) {
-  for (std::vector<uint8_t>* bytes : {&job.Original, &job.Before, &job.After, &job.Merged}) {
-    std::vector<uint8_t>().swap(*bytes);
-  }
-  job.References.clear();
-  job.Chosen = nullptr;
-}
 
 class PieceRepair {
  public:
@@ -76,14 +73,14 @@ class PieceRepair {
   // Reads count bytes at offset; the bytes read, or -1 on an error.
   static int64_t ReadFully(ByteFile& file, int64_t offset, uint8_t* bytes, int64_t count);
   // Checks every piece of the file; false when it ended early.
-  bool CheckPieces(std::vector<PieceJob>& jobs);
+  bool CheckPieces(std::vector<PieceSpan>& spans);
   void ReadNeighbours(PieceJob& job);
   bool ReadNeighbour(const TorrentNeighbour& neighbour, std::vector<uint8_t>& bytes);
   bool ReadJob(PieceJob& job);
   void Decide(PieceJob& job) const;
-  void DecideAll(std::vector<PieceJob*>& batch) const;
+  void DecideAll(std::vector<PieceJob>& batch, size_t count) const;
   bool WriteJob(PieceJob& job);
-  void Leave(const PieceJob& job);
+  void Leave(const PieceSpan& span);
 
   const PieceRepairFiles& files_;
   const TorrentTarget& target_;
@@ -107,7 +104,7 @@ int64_t PieceRepair::ReadFully(ByteFile& file, int64_t offset, uint8_t* bytes, i
   return done;
 }
 
-bool PieceRepair::CheckPieces(std::vector<PieceJob>& jobs) {
+bool PieceRepair::CheckPieces(std::vector<PieceSpan>& spans) {
   TorrentPieceCheck check(target_, size_, files_.SelectedPath, files_.Files);
   std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(ReadBlock, size_)));
   for (int64_t at = 0; at < size_;) {
@@ -130,23 +127,23 @@ bool PieceRepair::CheckPieces(std::vector<PieceJob>& jobs) {
   // Pieces that the file does not reach have no range at all.
   result_.StillFailing = pieces.FailedCount - static_cast<int64_t>(pieces.Failed.size());
   auto add = [&](const ByteRange& range, bool unknown) {
-    PieceJob job;
-    job.Start = range.Start - 1;
-    job.Piece = (job.Start - target_.Start) / target_.PieceLength;
-    job.Length = range.Length;
-    job.Unknown = unknown;
+    PieceSpan span;
+    span.Start = range.Start - 1;
+    span.Piece = (span.Start - target_.Start) / target_.PieceLength;
+    span.Length = range.Length;
+    span.Unknown = unknown;
     // A failed piece that the file holds only in part stays failing: its
     // repair would extend the file.
-    if (!unknown && PieceEnd(job.Piece) > size_) {
-      Leave(job);
+    if (!unknown && PieceEnd(span.Piece) > size_) {
+      Leave(span);
       return;
     }
-    jobs.push_back(std::move(job));
+    spans.push_back(span);
   };
   for (const ByteRange& range : pieces.Failed) add(range, false);
   for (const ByteRange& range : pieces.Unknown) add(range, true);
-  std::sort(jobs.begin(), jobs.end(),
-            [](const PieceJob& a, const PieceJob& b) { return a.Start < b.Start; });
+  std::sort(spans.begin(), spans.end(),
+            [](const PieceSpan& a, const PieceSpan& b) { return a.Start < b.Start; });
   return true;
 }
 
@@ -166,12 +163,12 @@ void PieceRepair::ReadNeighbours(PieceJob& job) {
   job.After.clear();
   job.NeighboursRead = true;
   const auto last = static_cast<int64_t>(target_.PieceHashes.size()) - 1;
-  if (job.Piece == 0) {
+  if (job.Span.Piece == 0) {
     for (const TorrentNeighbour& neighbour : target_.Before) {
       job.NeighboursRead = job.NeighboursRead && ReadNeighbour(neighbour, job.Before);
     }
   }
-  if (job.Piece == last) {
+  if (job.Span.Piece == last) {
     for (const TorrentNeighbour& neighbour : target_.After) {
       job.NeighboursRead = job.NeighboursRead && ReadNeighbour(neighbour, job.After);
     }
@@ -179,18 +176,20 @@ void PieceRepair::ReadNeighbours(PieceJob& job) {
 }
 
 bool PieceRepair::ReadJob(PieceJob& job) {
-  job.Original.resize(static_cast<size_t>(job.Length));
-  const int64_t got = ReadFully(files_.Selected, job.Start, job.Original.data(), job.Length);
-  if (got != job.Length) {
+  job.Original.resize(static_cast<size_t>(job.Span.Length));
+  const int64_t got =
+      ReadFully(files_.Selected, job.Span.Start, job.Original.data(), job.Span.Length);
+  if (got != job.Span.Length) {
     return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
   }
-  if (!job.Unknown) ReadNeighbours(job);
+  if (!job.Span.Unknown) ReadNeighbours(job);
   job.References.resize(files_.References.size());
   for (size_t k = 0; k < files_.References.size(); ++k) {
-    const int64_t held = std::clamp<int64_t>(referenceSizes_[k] - job.Start, 0, job.Length);
+    const int64_t held =
+        std::clamp<int64_t>(referenceSizes_[k] - job.Span.Start, 0, job.Span.Length);
     std::vector<uint8_t>& bytes = job.References[k];
     bytes.resize(static_cast<size_t>(held));
-    const int64_t read = ReadFully(*files_.References[k], job.Start, bytes.data(), held);
+    const int64_t read = ReadFully(*files_.References[k], job.Span.Start, bytes.data(), held);
     if (read < 0) return Fail(PieceFault::ReferenceRead, k);
     // A reference cut short meanwhile holds what it still has.
     bytes.resize(static_cast<size_t>(read));
@@ -205,13 +204,13 @@ void PieceRepair::Decide(PieceJob& job) const {
     TakeZeroBytesFrom(std::span<uint8_t>(job.Merged.data(), reference.size()), reference);
   }
   const bool filled = job.Merged != job.Original;
-  if (job.Unknown) {
+  if (job.Span.Unknown) {
     if (filled) job.Chosen = &job.Merged;
     return;
   }
   if (!job.NeighboursRead) return;
   auto verifies = [&](const std::vector<uint8_t>& bytes) {
-    return PieceVerifies(target_, job.Piece, {job.Before, bytes, job.After});
+    return PieceVerifies(target_, job.Span.Piece, {job.Before, bytes, job.After});
   };
   if (filled && verifies(job.Merged)) {
     job.Chosen = &job.Merged;
@@ -236,21 +235,21 @@ void PieceRepair::Decide(PieceJob& job) const {
 
 // The pieces are hashed on every processor, up to two: the hashing is
 // what takes the time.
-void PieceRepair::DecideAll(std::vector<PieceJob*>& batch) const {
+void PieceRepair::DecideAll(std::vector<PieceJob>& batch, size_t count) const {
   std::atomic<size_t> next{0};
   auto work = [&] {
-    for (size_t i = next++; i < batch.size(); i = next++) Decide(*batch[i]);
+    for (size_t i = next++; i < count; i = next++) Decide(batch[i]);
   };
   std::thread helper;
-  if (batch.size() > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread(work);
+  if (count > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread(work);
   work();
   if (helper.joinable()) helper.join();
 }
 
-void PieceRepair::Leave(const PieceJob& job) {
-  if (job.Unknown) return;
+void PieceRepair::Leave(const PieceSpan& span) {
+  if (span.Unknown) return;
   ++result_.StillFailing;
-  if (job.Length > 0) result_.Failing.push_back({job.Start + 1, job.Length});
+  if (span.Length > 0) result_.Failing.push_back({span.Start + 1, span.Length});
 }
 
 bool PieceRepair::WriteJob(PieceJob& job) {
@@ -258,14 +257,14 @@ bool PieceRepair::WriteJob(PieceJob& job) {
   const int64_t now = file.Size();
   if (now != size_)
     return Fail(now < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
-  again_.resize(static_cast<size_t>(job.Length));
-  const int64_t got = ReadFully(file, job.Start, again_.data(), job.Length);
-  if (got != job.Length) {
+  again_.resize(static_cast<size_t>(job.Span.Length));
+  const int64_t got = ReadFully(file, job.Span.Start, again_.data(), job.Span.Length);
+  if (got != job.Span.Length) {
     return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
   }
   if (again_ != job.Original) {
     // Another program wrote the piece since it was checked.
-    Leave(job);
+    Leave(job.Span);
     return true;
   }
   const std::vector<uint8_t>& bytes = *job.Chosen;
@@ -277,7 +276,7 @@ bool PieceRepair::WriteJob(PieceJob& job) {
   // One write from the first byte that changes to the last: the bytes
   // between are written with the values they hold.
   auto write = [&](const uint8_t* from) {
-    if (!file.Seek(job.Start + static_cast<int64_t>(first))) return false;
+    if (!file.Seek(job.Span.Start + static_cast<int64_t>(first))) return false;
     for (size_t at = first; at < end;) {
       const auto n = static_cast<int32_t>(std::min<size_t>(ReadBlock, end - at));
       if (file.Write(from + at, n) != n) return false;
@@ -292,8 +291,8 @@ bool PieceRepair::WriteJob(PieceJob& job) {
     return Fail(PieceFault::SelectedWrite);
   }
   result_.Written.push_back(
-      {job.Start + static_cast<int64_t>(first) + 1, static_cast<int64_t>(end - first)});
-  if (!job.Unknown) ++result_.Repaired;
+      {job.Span.Start + static_cast<int64_t>(first) + 1, static_cast<int64_t>(end - first)});
+  if (!job.Span.Unknown) ++result_.Repaired;
   return true;
 }
 
@@ -309,35 +308,34 @@ PieceRepairResult PieceRepair::Run() {
       return result_;
     }
   }
-  std::vector<PieceJob> jobs;
-  bool going = CheckPieces(jobs);
+  std::vector<PieceSpan> spans;
+  bool going = CheckPieces(spans);
   const int64_t perPiece = std::max<int64_t>(target_.PieceLength, 1) *
                            static_cast<int64_t>(files_.References.size() + 2);
-  for (size_t first = 0; going && first < jobs.size();) {
-    std::vector<PieceJob*> batch;
-    for (int64_t bytes = 0;
-         first < jobs.size() && (batch.empty() || bytes + perPiece <= BatchBytes);
-         bytes += perPiece) {
-      batch.push_back(&jobs[first++]);
-    }
-    for (PieceJob* job : batch) {
-      going = going && ReadJob(*job);
+  std::vector<PieceJob> batch(
+      std::min(spans.size(), static_cast<size_t>(std::max<int64_t>(BatchBytes / perPiece, 1))));
+  for (size_t first = 0; going && first < spans.size();) {
+    const size_t count = std::min(batch.size(), spans.size() - first);
+    for (size_t i = 0; i < count && going; ++i) {
+      batch[i].Span = spans[first + i];
+      going = ReadJob(batch[i]);
     }
     if (!going) break;
-    DecideAll(batch);
-    for (PieceJob* job : batch) {
-      if (going && StopAsked()) {
+    DecideAll(batch, count);
+    for (size_t i = 0; i < count; ++i, ++first) {
+      PieceJob& job = batch[i];
+      if (StopAsked()) {
         result_.End = PieceRepairEnd::Stopped;
         going = false;
+        break;
       }
-      if (!going) break;
-      if (job->Chosen == nullptr) {
-        Leave(*job);
-      } else {
-        going = WriteJob(*job);
+      if (job.Chosen == nullptr) {
+        Leave(job.Span);
+      } else if (!WriteJob(job)) {
+        going = false;
+        break;
       }
-      Progress(size_ + job->Start + job->Length);
-      ReleaseBytes(*job);
+      Progress(size_ + job.Span.Start + job.Span.Length);
     }
   }
   if (wrote_ && !files_.Selected.Sync() && result_.End != PieceRepairEnd::Failed) {
