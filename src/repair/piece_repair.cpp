@@ -39,12 +39,43 @@ struct PieceJob {
   std::vector<uint8_t> Before;
   std::vector<uint8_t> After;
   bool NeighboursRead = true;
-  // Each reference's bytes from Start on, as far as it holds them.
+  // Each reference's bytes from Start on, as far as it holds them; the
+  // first ReferencesRead of them are read.
   std::vector<std::vector<uint8_t>> References;
+  size_t ReferencesRead = 0;
+  // The piece with its zero bytes filled from the references, and whether
+  // that changed a byte.
   std::vector<uint8_t> Merged;
+  bool Filled = false;
   // The bytes to write, or null to leave the piece as it is.
   const std::vector<uint8_t>* Chosen = nullptr;
 };
+
+bool HasZeroByte(const std::vector<uint8_t>& bytes) {
+  return std::memchr(bytes.data(), 0, bytes.size()) != nullptr;
+}
+
+// Two copies mostly agree: the stretches where they do are passed over by
+// memcmp, and only the one where they part is walked byte by byte.
+constexpr size_t Stretch = 4096;
+
+// The offset of the first byte where a and b differ; count when none does.
+size_t FirstDifference(const uint8_t* a, const uint8_t* b, size_t count) {
+  size_t at = 0;
+  while (count - at >= Stretch && std::memcmp(a + at, b + at, Stretch) == 0) at += Stretch;
+  while (at < count && a[at] == b[at]) ++at;
+  return at;
+}
+
+// The offset after the last byte where a and b differ; 0 when none does.
+size_t DifferenceEnd(const uint8_t* a, const uint8_t* b, size_t count) {
+  size_t end = count;
+  while (end >= Stretch && std::memcmp(a + end - Stretch, b + end - Stretch, Stretch) == 0) {
+    end -= Stretch;
+  }
+  while (end > 0 && a[end - 1] == b[end - 1]) --end;
+  return end;
+}
 
 class PieceRepair {
  public:
@@ -76,9 +107,19 @@ class PieceRepair {
   bool CheckPieces(std::vector<PieceSpan>& spans);
   void ReadNeighbours(PieceJob& job);
   bool ReadNeighbour(const TorrentNeighbour& neighbour, std::vector<uint8_t>& bytes);
-  bool ReadJob(PieceJob& job);
-  void Decide(PieceJob& job) const;
-  void DecideAll(std::vector<PieceJob>& batch, size_t count) const;
+  bool ReadReference(PieceJob& job, size_t k);
+  // Reads the piece and, in their order, the references as far as the
+  // zero bytes left need them, and fills them.
+  bool ReadForFill(PieceJob& job);
+  // Whether the fill did not make the piece verify, so that the references'
+  // own pieces are tried.
+  bool NeedsReferences(const PieceJob& job) const;
+  bool ReadOtherReferences(PieceJob& job);
+  bool Verifies(const PieceJob& job, const std::vector<uint8_t>& bytes) const;
+  void TryFill(PieceJob& job) const;
+  void TryReferences(PieceJob& job) const;
+  void InParallel(std::vector<PieceJob>& batch, size_t count,
+                  void (PieceRepair::*step)(PieceJob&) const) const;
   bool WriteJob(PieceJob& job);
   void Leave(const PieceSpan& span);
 
@@ -175,7 +216,19 @@ void PieceRepair::ReadNeighbours(PieceJob& job) {
   }
 }
 
-bool PieceRepair::ReadJob(PieceJob& job) {
+bool PieceRepair::ReadReference(PieceJob& job, size_t k) {
+  const int64_t held = std::clamp<int64_t>(referenceSizes_[k] - job.Span.Start, 0, job.Span.Length);
+  std::vector<uint8_t>& bytes = job.References[k];
+  bytes.resize(static_cast<size_t>(held));
+  const int64_t read = ReadFully(*files_.References[k], job.Span.Start, bytes.data(), held);
+  if (read < 0) return Fail(PieceFault::ReferenceRead, k);
+  // A reference cut short meanwhile holds what it still has.
+  bytes.resize(static_cast<size_t>(read));
+  return true;
+}
+
+bool PieceRepair::ReadForFill(PieceJob& job) {
+  job.Chosen = nullptr;
   job.Original.resize(static_cast<size_t>(job.Span.Length));
   const int64_t got =
       ReadFully(files_.Selected, job.Span.Start, job.Original.data(), job.Span.Length);
@@ -183,49 +236,54 @@ bool PieceRepair::ReadJob(PieceJob& job) {
     return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
   }
   if (!job.Span.Unknown) ReadNeighbours(job);
+  job.Merged = job.Original;
   job.References.resize(files_.References.size());
-  for (size_t k = 0; k < files_.References.size(); ++k) {
-    const int64_t held =
-        std::clamp<int64_t>(referenceSizes_[k] - job.Span.Start, 0, job.Span.Length);
-    std::vector<uint8_t>& bytes = job.References[k];
-    bytes.resize(static_cast<size_t>(held));
-    const int64_t read = ReadFully(*files_.References[k], job.Span.Start, bytes.data(), held);
-    if (read < 0) return Fail(PieceFault::ReferenceRead, k);
-    // A reference cut short meanwhile holds what it still has.
-    bytes.resize(static_cast<size_t>(read));
+  job.ReferencesRead = 0;
+  for (size_t k = 0; k < files_.References.size() && HasZeroByte(job.Merged); ++k) {
+    if (!ReadReference(job, k)) return false;
+    job.ReferencesRead = k + 1;
+    const std::vector<uint8_t>& reference = job.References[k];
+    TakeZeroBytesFrom(std::span<uint8_t>(job.Merged.data(), reference.size()), reference);
   }
-  job.Chosen = nullptr;
+  job.Filled = job.Merged != job.Original;
   return true;
 }
 
-void PieceRepair::Decide(PieceJob& job) const {
-  job.Merged = job.Original;
-  for (const std::vector<uint8_t>& reference : job.References) {
-    TakeZeroBytesFrom(std::span<uint8_t>(job.Merged.data(), reference.size()), reference);
+bool PieceRepair::NeedsReferences(const PieceJob& job) const {
+  return job.Chosen == nullptr && !job.Span.Unknown && job.NeighboursRead;
+}
+
+bool PieceRepair::ReadOtherReferences(PieceJob& job) {
+  for (size_t k = job.ReferencesRead; k < files_.References.size(); ++k) {
+    if (!ReadReference(job, k)) return false;
+    job.ReferencesRead = k + 1;
   }
-  const bool filled = job.Merged != job.Original;
-  if (job.Span.Unknown) {
-    if (filled) job.Chosen = &job.Merged;
-    return;
-  }
-  if (!job.NeighboursRead) return;
-  auto verifies = [&](const std::vector<uint8_t>& bytes) {
-    return PieceVerifies(target_, job.Span.Piece, {job.Before, bytes, job.After});
-  };
-  if (filled && verifies(job.Merged)) {
+  return true;
+}
+
+bool PieceRepair::Verifies(const PieceJob& job, const std::vector<uint8_t>& bytes) const {
+  return PieceVerifies(target_, job.Span.Piece, {job.Before, bytes, job.After});
+}
+
+void PieceRepair::TryFill(PieceJob& job) const {
+  if (!job.Filled) return;
+  if (job.Span.Unknown || (job.NeighboursRead && Verifies(job, job.Merged))) {
     job.Chosen = &job.Merged;
-    return;
   }
+}
+
+void PieceRepair::TryReferences(PieceJob& job) const {
+  if (!NeedsReferences(job)) return;
   // Bytes already found wrong are not hashed again.
   std::vector<const std::vector<uint8_t>*> tried = {&job.Original};
-  if (filled) tried.push_back(&job.Merged);
+  if (job.Filled) tried.push_back(&job.Merged);
   for (const std::vector<uint8_t>& reference : job.References) {
     if (reference.size() != job.Original.size()) continue;
     if (std::any_of(tried.begin(), tried.end(),
                     [&](const std::vector<uint8_t>* bytes) { return *bytes == reference; })) {
       continue;
     }
-    if (verifies(reference)) {
+    if (Verifies(job, reference)) {
       job.Chosen = &reference;
       return;
     }
@@ -235,10 +293,11 @@ void PieceRepair::Decide(PieceJob& job) const {
 
 // The pieces are hashed on every processor, up to two: the hashing is
 // what takes the time.
-void PieceRepair::DecideAll(std::vector<PieceJob>& batch, size_t count) const {
+void PieceRepair::InParallel(std::vector<PieceJob>& batch, size_t count,
+                             void (PieceRepair::*step)(PieceJob&) const) const {
   std::atomic<size_t> next{0};
   auto work = [&] {
-    for (size_t i = next++; i < count; i = next++) Decide(batch[i]);
+    for (size_t i = next++; i < count; i = next++) (this->*step)(batch[i]);
   };
   std::thread helper;
   if (count > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread(work);
@@ -268,11 +327,9 @@ bool PieceRepair::WriteJob(PieceJob& job) {
     return true;
   }
   const std::vector<uint8_t>& bytes = *job.Chosen;
-  const auto differs = [&](size_t i) { return bytes[i] != job.Original[i]; };
-  size_t first = 0;
-  while (first < bytes.size() && !differs(first)) ++first;
-  size_t end = bytes.size();
-  while (end > first && !differs(end - 1)) --end;
+  const size_t first = FirstDifference(bytes.data(), job.Original.data(), bytes.size());
+  const size_t end = first + DifferenceEnd(bytes.data() + first, job.Original.data() + first,
+                                           bytes.size() - first);
   // One write from the first byte that changes to the last: the bytes
   // between are written with the values they hold.
   auto write = [&](const uint8_t* from) {
@@ -318,10 +375,15 @@ PieceRepairResult PieceRepair::Run() {
     const size_t count = std::min(batch.size(), spans.size() - first);
     for (size_t i = 0; i < count && going; ++i) {
       batch[i].Span = spans[first + i];
-      going = ReadJob(batch[i]);
+      going = ReadForFill(batch[i]);
     }
     if (!going) break;
-    DecideAll(batch, count);
+    InParallel(batch, count, &PieceRepair::TryFill);
+    for (size_t i = 0; i < count && going; ++i) {
+      if (NeedsReferences(batch[i])) going = ReadOtherReferences(batch[i]);
+    }
+    if (!going) break;
+    InParallel(batch, count, &PieceRepair::TryReferences);
     for (size_t i = 0; i < count; ++i, ++first) {
       PieceJob& job = batch[i];
       if (StopAsked()) {
