@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <filesystem>
+#include <mutex>
 #include <span>
 #include <thread>
 
@@ -18,7 +21,7 @@ namespace {
 // or write of a piece.
 constexpr int32_t ReadBlock = 1 << 20;
 // The bytes of pieces (the file's and the references') held at once.
-constexpr int64_t BatchBytes = int64_t{16} << 20;
+constexpr int64_t WindowBytes = int64_t{16} << 20;
 
 // A piece to repair: its stretch of the selected file.
 struct PieceSpan {
@@ -47,8 +50,88 @@ struct PieceJob {
   // that changed a byte.
   std::vector<uint8_t> Merged;
   bool Filled = false;
-  // The bytes to write, or null to leave the piece as it is.
+  // Where the piece is: its fill or a reference's piece being hashed (the
+  // Candidate, whose Verdict the hashing threads give), or ready to be
+  // written (Chosen) or left (null).
+  enum class Step { Fill, Reference, Ready } At = Step::Ready;
+  const std::vector<uint8_t>* Candidate = nullptr;
+  enum class Verdict { Pending, Verified, Failed } Hashed = Verdict::Pending;
+  size_t NextReference = 0;  // the reference whose piece is tried next
   const std::vector<uint8_t>* Chosen = nullptr;
+};
+
+// Hashes the candidates of pieces on threads of their own, one per
+// processor up to two, while the caller reads and writes the files. Only
+// the caller touches the files; a job handed over is left alone until its
+// verdict is in.
+class PieceHashing {
+ public:
+  PieceHashing(const TorrentTarget& target, size_t threads) : target_(target) {
+    for (size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+  }
+  // Drops the candidates not yet begun and waits for those under way.
+  ~PieceHashing() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ending_ = true;
+      queue_.clear();
+    }
+    ready_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+  PieceHashing(const PieceHashing&) = delete;
+  PieceHashing& operator=(const PieceHashing&) = delete;
+
+  void Submit(PieceJob& job, const std::vector<uint8_t>& candidate) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      job.Candidate = &candidate;
+      job.Hashed = PieceJob::Verdict::Pending;
+      queue_.push_back(&job);
+    }
+    ready_.notify_one();
+  }
+  // The job's verdict, or Pending while it is being hashed.
+  PieceJob::Verdict VerdictOf(const PieceJob& job) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return job.Hashed;
+  }
+  // Waits until a verdict comes in after the count of verdicts given.
+  void WaitPast(uint64_t given) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return given_ != given; });
+  }
+  uint64_t Given() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return given_;
+  }
+
+ private:
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+      ready_.wait(lock, [this] { return ending_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      PieceJob& job = *queue_.front();
+      queue_.pop_front();
+      lock.unlock();
+      const bool verified =
+          PieceVerifies(target_, job.Span.Piece, {job.Before, *job.Candidate, job.After});
+      lock.lock();
+      job.Hashed = verified ? PieceJob::Verdict::Verified : PieceJob::Verdict::Failed;
+      ++given_;
+      done_.notify_all();
+    }
+  }
+
+  const TorrentTarget& target_;
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::condition_variable done_;
+  std::deque<PieceJob*> queue_;
+  uint64_t given_ = 0;
+  bool ending_ = false;
+  std::vector<std::thread> threads_;
 };
 
 bool HasZeroByte(const std::vector<uint8_t>& bytes) {
@@ -111,15 +194,15 @@ class PieceRepair {
   // Reads the piece and, in their order, the references as far as the
   // zero bytes left need them, and fills them.
   bool ReadForFill(PieceJob& job);
-  // Whether the fill did not make the piece verify, so that the references'
-  // own pieces are tried.
-  bool NeedsReferences(const PieceJob& job) const;
-  bool ReadOtherReferences(PieceJob& job);
-  bool Verifies(const PieceJob& job, const std::vector<uint8_t>& bytes) const;
-  void TryFill(PieceJob& job) const;
-  void TryReferences(PieceJob& job) const;
-  void InParallel(std::vector<PieceJob>& batch, size_t count,
-                  void (PieceRepair::*step)(PieceJob&) const) const;
+  // Reads the piece and hands its fill to the hashing; false on a fault.
+  bool StartJob(PieceJob& job, PieceHashing& hashing);
+  // Hands the next reference's piece that has not been found wrong yet to
+  // the hashing, reading it first; the piece is ready to be left when no
+  // reference is left. False on a fault.
+  bool TryNextReference(PieceJob& job, PieceHashing& hashing);
+  // Takes the verdict on the job's candidate when it has come in; false on
+  // a fault.
+  bool Advance(PieceJob& job, PieceHashing& hashing);
   bool WriteJob(PieceJob& job);
   void Leave(const PieceSpan& span);
 
@@ -249,60 +332,55 @@ bool PieceRepair::ReadForFill(PieceJob& job) {
   return true;
 }
 
-bool PieceRepair::NeedsReferences(const PieceJob& job) const {
-  return job.Chosen == nullptr && !job.Span.Unknown && job.NeighboursRead;
+bool PieceRepair::StartJob(PieceJob& job, PieceHashing& hashing) {
+  if (!ReadForFill(job)) return false;
+  job.NextReference = 0;
+  job.At = PieceJob::Step::Ready;
+  if (job.Span.Unknown) {
+    if (job.Filled) job.Chosen = &job.Merged;
+    return true;
+  }
+  if (!job.NeighboursRead) return true;
+  if (!job.Filled) return TryNextReference(job, hashing);
+  job.At = PieceJob::Step::Fill;
+  hashing.Submit(job, job.Merged);
+  return true;
 }
 
-bool PieceRepair::ReadOtherReferences(PieceJob& job) {
-  for (size_t k = job.ReferencesRead; k < files_.References.size(); ++k) {
-    if (!ReadReference(job, k)) return false;
-    job.ReferencesRead = k + 1;
+bool PieceRepair::TryNextReference(PieceJob& job, PieceHashing& hashing) {
+  job.At = PieceJob::Step::Ready;
+  for (size_t k = job.NextReference; k < files_.References.size(); ++k) {
+    if (k >= job.ReferencesRead) {
+      if (!ReadReference(job, k)) return false;
+      job.ReferencesRead = k + 1;
+    }
+    const std::vector<uint8_t>& reference = job.References[k];
+    // Bytes already found wrong are not hashed again.
+    const auto same = [&](const std::vector<uint8_t>& other) { return other == reference; };
+    if (reference.size() != job.Original.size() || same(job.Original) ||
+        (job.Filled && same(job.Merged)) ||
+        std::any_of(job.References.begin(), job.References.begin() + static_cast<ptrdiff_t>(k),
+                    same)) {
+      continue;
+    }
+    job.NextReference = k + 1;
+    job.At = PieceJob::Step::Reference;
+    hashing.Submit(job, reference);
+    return true;
   }
   return true;
 }
 
-bool PieceRepair::Verifies(const PieceJob& job, const std::vector<uint8_t>& bytes) const {
-  return PieceVerifies(target_, job.Span.Piece, {job.Before, bytes, job.After});
-}
-
-void PieceRepair::TryFill(PieceJob& job) const {
-  if (!job.Filled) return;
-  if (job.Span.Unknown || (job.NeighboursRead && Verifies(job, job.Merged))) {
-    job.Chosen = &job.Merged;
+bool PieceRepair::Advance(PieceJob& job, PieceHashing& hashing) {
+  if (job.At == PieceJob::Step::Ready) return true;
+  const PieceJob::Verdict verdict = hashing.VerdictOf(job);
+  if (verdict == PieceJob::Verdict::Pending) return true;
+  if (verdict == PieceJob::Verdict::Verified) {
+    job.Chosen = job.Candidate;
+    job.At = PieceJob::Step::Ready;
+    return true;
   }
-}
-
-void PieceRepair::TryReferences(PieceJob& job) const {
-  if (!NeedsReferences(job)) return;
-  // Bytes already found wrong are not hashed again.
-  std::vector<const std::vector<uint8_t>*> tried = {&job.Original};
-  if (job.Filled) tried.push_back(&job.Merged);
-  for (const std::vector<uint8_t>& reference : job.References) {
-    if (reference.size() != job.Original.size()) continue;
-    if (std::any_of(tried.begin(), tried.end(),
-                    [&](const std::vector<uint8_t>* bytes) { return *bytes == reference; })) {
-      continue;
-    }
-    if (Verifies(job, reference)) {
-      job.Chosen = &reference;
-      return;
-    }
-    tried.push_back(&reference);
-  }
-}
-
-// The pieces are hashed on every processor, up to two: the hashing is
-// what takes the time.
-void PieceRepair::InParallel(std::vector<PieceJob>& batch, size_t count,
-                             void (PieceRepair::*step)(PieceJob&) const) const {
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t i = next++; i < count; i = next++) (this->*step)(batch[i]);
-  };
-  std::thread helper;
-  if (count > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread(work);
-  work();
-  if (helper.joinable()) helper.join();
+  return TryNextReference(job, hashing);
 }
 
 void PieceRepair::Leave(const PieceSpan& span) {
@@ -367,38 +445,49 @@ PieceRepairResult PieceRepair::Run() {
   }
   std::vector<PieceSpan> spans;
   bool going = CheckPieces(spans);
+  // A window of pieces in file order: the first is written as soon as its
+  // verdict is in, while the others are read and hashed.
   const int64_t perPiece = std::max<int64_t>(target_.PieceLength, 1) *
                            static_cast<int64_t>(files_.References.size() + 2);
-  std::vector<PieceJob> batch(
-      std::min(spans.size(), static_cast<size_t>(std::max<int64_t>(BatchBytes / perPiece, 1))));
-  for (size_t first = 0; going && first < spans.size();) {
-    const size_t count = std::min(batch.size(), spans.size() - first);
-    for (size_t i = 0; i < count && going; ++i) {
-      batch[i].Span = spans[first + i];
-      going = ReadForFill(batch[i]);
+  std::vector<PieceJob> slots(
+      std::min(spans.size(), static_cast<size_t>(std::max<int64_t>(WindowBytes / perPiece, 1))));
+  std::deque<PieceJob*> window;
+  std::vector<PieceJob*> free;
+  for (PieceJob& slot : slots) free.push_back(&slot);
+  // Declared after the jobs, so that its threads are done before they go.
+  PieceHashing hashing(target_, std::thread::hardware_concurrency() > 1 ? 2 : 1);
+  size_t next = 0;
+  while (going && (next < spans.size() || !window.empty())) {
+    const uint64_t given = hashing.Given();
+    for (PieceJob* job : window) {
+      if (going) going = Advance(*job, hashing);
     }
     if (!going) break;
-    InParallel(batch, count, &PieceRepair::TryFill);
-    for (size_t i = 0; i < count && going; ++i) {
-      if (NeedsReferences(batch[i])) going = ReadOtherReferences(batch[i]);
-    }
-    if (!going) break;
-    InParallel(batch, count, &PieceRepair::TryReferences);
-    for (size_t i = 0; i < count; ++i, ++first) {
-      PieceJob& job = batch[i];
+    if (!window.empty() && window.front()->At == PieceJob::Step::Ready) {
+      PieceJob& job = *window.front();
       if (StopAsked()) {
         result_.End = PieceRepairEnd::Stopped;
-        going = false;
         break;
       }
       if (job.Chosen == nullptr) {
         Leave(job.Span);
       } else if (!WriteJob(job)) {
-        going = false;
         break;
       }
       Progress(size_ + job.Span.Start + job.Span.Length);
+      window.pop_front();
+      free.push_back(&job);
+      continue;
     }
+    if (next < spans.size() && !free.empty()) {
+      PieceJob& job = *free.back();
+      free.pop_back();
+      job.Span = spans[next++];
+      window.push_back(&job);
+      going = StartJob(job, hashing);
+      continue;
+    }
+    hashing.WaitPast(given);
   }
   if (wrote_ && !files_.Selected.Sync() && result_.End != PieceRepairEnd::Failed) {
     Fail(PieceFault::SelectedWrite);

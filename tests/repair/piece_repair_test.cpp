@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -66,7 +67,9 @@ class RecordingFile : public ByteFile {
     return file_->Seek(offset);
   }
   int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
-    return file_->ReadAt(offset, buffer, count);
+    const int32_t n = file_->ReadAt(offset, buffer, count);
+    if (AfterRead) AfterRead(offset);
+    return n;
   }
   int64_t Size() override { return file_->Size(); }
   bool Close() override { return file_->Close(); }
@@ -77,6 +80,8 @@ class RecordingFile : public ByteFile {
 
   std::vector<ByteRange> Writes;  // positions from 1
   int Syncs = 0;
+  // Called after each read with its offset: another program may write then.
+  std::function<void(int64_t offset)> AfterRead;
 
  private:
   std::unique_ptr<ByteFile> file_;
@@ -155,9 +160,11 @@ class PieceRepairTest : public ::testing::Test {
 
   // Repairs the copy at path "0", "1" or "2" from the references named.
   PieceRepairResult Repair(int file, const std::vector<int>& references,
-                           const PieceRepairHooks& hooks = {}) {
+                           const PieceRepairHooks& hooks = {},
+                           std::function<void(int64_t)> afterRead = nullptr) {
     for (int k = 0; k < 3; ++k) files.Files[std::to_string(k)] = copies[k];
     selected = std::make_unique<RecordingFile>(files.OpenExisting(std::to_string(file)));
+    selected->AfterRead = std::move(afterRead);
     std::vector<std::unique_ptr<ByteFile>> open;
     PieceRepairFiles given{*selected, selected->Size(), "/v/film.avi", {}, files};
     for (int k : references) {
@@ -258,13 +265,12 @@ TEST_F(PieceRepairTest, StopOrFaultLeavesEveryPieceWholeOrAsItWas) {
 }
 
 TEST_F(PieceRepairTest, PieceChangedMeanwhileIsLeftAsTheOtherProgramWroteIt) {
-  // Once the first piece is done, another program writes into piece 12.
+  // Once piece 12 has been read to be repaired, another program writes
+  // into it.
   const int64_t at = 12 * Length + 30;
-  const PieceRepairResult result = Repair(1, {0, 2},
-                                          {[&](int64_t done, int64_t) {
-                                             if (done > Size) files.Files["1"][at] = 7;
-                                           },
-                                           nullptr});
+  const PieceRepairResult result = Repair(1, {0, 2}, {}, [&](int64_t offset) {
+    if (offset == 12 * Length) files.Files["1"][at] = 7;
+  });
   EXPECT_EQ(result.End, PieceRepairEnd::Completed);
   EXPECT_EQ(files.Files["1"][at], 7);
   EXPECT_EQ(result.Failing, (std::vector<ByteRange>{{12 * Length + 1, Length}}));
