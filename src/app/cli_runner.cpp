@@ -299,8 +299,8 @@ std::shared_ptr<const TorrentTarget> RequestTorrent(const CliRequest& request, C
 // exit status 4 when one does.
 int ReportPieces(const PieceRepairResult& pieces, int status, CliHost& host) {
   if (pieces.End != PieceRepairEnd::Completed || status != ExitCompleted) return status;
-  for (const ByteRange& range : pieces.Failing) {
-    host.Output.PrintOut("Failing bytes: offset " + std::to_string(range.Start - 1) + ", length " +
+  for (const Extent& range : pieces.Failing) {
+    host.Output.PrintOut("Failing bytes: offset " + std::to_string(range.Offset) + ", length " +
                          std::to_string(range.Length));
   }
   return pieces.StillFailing > 0 ? ExitDamaged : status;

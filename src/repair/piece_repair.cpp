@@ -250,9 +250,9 @@ bool PieceRepair::CheckPieces(std::vector<PieceSpan>& spans) {
   result_.Unknown = pieces.UnknownCount;
   // Pieces that the file does not reach have no range at all.
   result_.StillFailing = pieces.FailedCount - static_cast<int64_t>(pieces.Failed.size());
-  auto add = [&](const ByteRange& range, bool unknown) {
+  auto add = [&](const Extent& range, bool unknown) {
     PieceSpan span;
-    span.Start = range.Start - 1;
+    span.Start = range.Offset;
     span.Piece = (span.Start - target_.Start) / target_.PieceLength;
     span.Length = range.Length;
     span.Unknown = unknown;
@@ -264,8 +264,8 @@ bool PieceRepair::CheckPieces(std::vector<PieceSpan>& spans) {
     }
     spans.push_back(span);
   };
-  for (const ByteRange& range : pieces.Failed) add(range, false);
-  for (const ByteRange& range : pieces.Unknown) add(range, true);
+  for (const Extent& range : pieces.Failed) add(range, false);
+  for (const Extent& range : pieces.Unknown) add(range, true);
   std::sort(spans.begin(), spans.end(),
             [](const PieceSpan& a, const PieceSpan& b) { return a.Start < b.Start; });
   return true;
@@ -273,13 +273,13 @@ bool PieceRepair::CheckPieces(std::vector<PieceSpan>& spans) {
 
 bool PieceRepair::ReadNeighbour(const TorrentNeighbour& neighbour, std::vector<uint8_t>& bytes) {
   const size_t at = bytes.size();
-  bytes.resize(at + static_cast<size_t>(neighbour.Length), 0);
+  bytes.resize(at + static_cast<size_t>(neighbour.Part.Length), 0);
   if (neighbour.Path.empty()) return true;  // a pad file's zeros
   const std::string folder = std::filesystem::path(files_.SelectedPath).parent_path().string();
   const std::unique_ptr<ByteFile> file = files_.Files.OpenReadOnly(folder + "/" + neighbour.Path);
   return file && file->Size() == neighbour.Size &&
-         ReadFully(*file, neighbour.Offset, bytes.data() + at, neighbour.Length) ==
-             neighbour.Length;
+         ReadFully(*file, neighbour.Part.Offset, bytes.data() + at, neighbour.Part.Length) ==
+             neighbour.Part.Length;
 }
 
 void PieceRepair::ReadNeighbours(PieceJob& job) {
@@ -386,7 +386,7 @@ bool PieceRepair::Advance(PieceJob& job, PieceHashing& hashing) {
 void PieceRepair::Leave(const PieceSpan& span) {
   if (span.Unknown) return;
   ++result_.StillFailing;
-  if (span.Length > 0) result_.Failing.push_back({span.Start + 1, span.Length});
+  if (span.Length > 0) result_.Failing.push_back({span.Start, span.Length});
 }
 
 bool PieceRepair::WriteJob(PieceJob& job) {
@@ -426,7 +426,7 @@ bool PieceRepair::WriteJob(PieceJob& job) {
     return Fail(PieceFault::SelectedWrite);
   }
   result_.Written.push_back(
-      {job.Span.Start + static_cast<int64_t>(first) + 1, static_cast<int64_t>(end - first)});
+      {job.Span.Start + static_cast<int64_t>(first), static_cast<int64_t>(end - first)});
   if (!job.Span.Unknown) ++result_.Repaired;
   return true;
 }
@@ -493,7 +493,7 @@ PieceRepairResult PieceRepair::Run() {
     Fail(PieceFault::SelectedWrite);
   }
   std::sort(result_.Failing.begin(), result_.Failing.end(),
-            [](const ByteRange& a, const ByteRange& b) { return a.Start < b.Start; });
+            [](const Extent& a, const Extent& b) { return a.Offset < b.Offset; });
   return result_;
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/patch_codes.h"
 #include "analysis/torrent_target.h"
+#include "core/extent.h"
 #include "platform/byte_file.h"
 
 namespace tamarack {
@@ -48,8 +48,7 @@ enum class PieceFault {
   NotDescribed,   // the selected file is longer than the torrent's file
 };
 
-// What a piece repair did. Positions of ranges count from 1, as those of
-// TorrentPieces do, and are clipped to the selected file.
+// What a piece repair did. Its extents are clipped to the selected file.
 struct PieceRepairResult {
   PieceRepairEnd End = PieceRepairEnd::Completed;
   PieceFault Fault = PieceFault::None;
@@ -60,9 +59,9 @@ struct PieceRepairResult {
   int64_t Unknown = 0;       // pieces that take in a neighbouring file not at hand
   // The bytes of the pieces still failing, in file order; a piece beyond
   // the end of a file cut short has none.
-  std::vector<ByteRange> Failing;
+  std::vector<Extent> Failing;
   // The stretches of the selected file written, in file order.
-  std::vector<ByteRange> Written;
+  std::vector<Extent> Written;
 
   // The repair went to its end and every piece of the file verifies.
   bool AllVerified() const {

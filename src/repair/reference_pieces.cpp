@@ -7,14 +7,14 @@
 namespace tamarack {
 namespace {
 
-void PaintWritten(const std::vector<ByteRange>& written, int64_t size, BlockGrid& grid) {
+void PaintWritten(const std::vector<Extent>& written, int64_t size, BlockGrid& grid) {
   CellCounter cells;
   cells.Start(size, Silver, Green);
   int64_t position = 0;
-  for (const ByteRange& range : written) {
-    cells.Add(range.Start - 1 - position, false, grid);
+  for (const Extent& range : written) {
+    cells.Add(range.Offset - position, false, grid);
     cells.Add(range.Length, true, grid);
-    position = range.Start - 1 + range.Length;
+    position = range.End();
   }
   cells.Add(size - position, false, grid);
   cells.Finish(grid);

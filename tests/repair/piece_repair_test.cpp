@@ -57,7 +57,7 @@ class RecordingFile : public ByteFile {
     return n;
   }
   int32_t Write(const void* buffer, int32_t count) override {
-    Writes.push_back({position_ + 1, count});
+    Writes.push_back({position_, count});
     const int32_t n = file_->Write(buffer, count);
     position_ += std::max(n, 0);
     return n;
@@ -78,7 +78,7 @@ class RecordingFile : public ByteFile {
     return file_->Sync();
   }
 
-  std::vector<ByteRange> Writes;  // positions from 1
+  std::vector<Extent> Writes;
   int Syncs = 0;
   // Called after each read with its offset: another program may write then.
   std::function<void(int64_t offset)> AfterRead;
@@ -94,7 +94,7 @@ struct Expected {
   Bytes File;
   int64_t Repaired = 0;
   int64_t StillFailing = 0;
-  std::vector<ByteRange> Failing;
+  std::vector<Extent> Failing;
   std::vector<bool> VerifiedBefore;
 };
 
@@ -132,7 +132,7 @@ Expected Oracle(const Bytes& intact, const Bytes& file, const std::vector<Bytes>
     }
     ++expected.StillFailing;
     const int64_t held = std::min<int64_t>(end, static_cast<int64_t>(file.size())) - start;
-    if (held > 0) expected.Failing.push_back({start + 1, held});
+    if (held > 0) expected.Failing.push_back({start, held});
   }
   return expected;
 }
@@ -219,17 +219,16 @@ TEST_F(PieceRepairTest, EachCopyFromTheOthersInEveryOrderGivesWhatTheRuleGives) 
       for (size_t i = 0; i < now.size(); ++i) {
         if (now[i] == intact[i]) continue;
         EXPECT_TRUE(std::any_of(result.Failing.begin(), result.Failing.end(),
-                                [&](const ByteRange& r) {
-                                  return static_cast<int64_t>(i) >= r.Start - 1 &&
-                                         static_cast<int64_t>(i) < r.Start - 1 + r.Length;
+                                [&](const Extent& r) {
+                                  return static_cast<int64_t>(i) >= r.Offset &&
+                                         static_cast<int64_t>(i) < r.End();
                                 }))
             << "byte " << i;
         break;
       }
       // No write reaches into a piece that verified.
-      for (const ByteRange& write : selected->Writes) {
-        for (int64_t piece = (write.Start - 1) / Length;
-             piece <= (write.Start - 2 + write.Length) / Length; ++piece) {
+      for (const Extent& write : selected->Writes) {
+        for (int64_t piece = write.Offset / Length; piece <= (write.End() - 1) / Length; ++piece) {
           EXPECT_FALSE(expected.VerifiedBefore[piece]) << "piece " << piece;
         }
       }
@@ -273,8 +272,8 @@ TEST_F(PieceRepairTest, PieceChangedMeanwhileIsLeftAsTheOtherProgramWroteIt) {
   });
   EXPECT_EQ(result.End, PieceRepairEnd::Completed);
   EXPECT_EQ(files.Files["1"][at], 7);
-  EXPECT_EQ(result.Failing, (std::vector<ByteRange>{{12 * Length + 1, Length}}));
-  for (const ByteRange& write : selected->Writes) EXPECT_NE((write.Start - 1) / Length, 12);
+  EXPECT_EQ(result.Failing, (std::vector<Extent>{{12 * Length, Length}}));
+  for (const Extent& write : selected->Writes) EXPECT_NE(write.Offset / Length, 12);
 }
 
 // A piece that takes in a file before this one that is not at hand cannot
@@ -283,7 +282,7 @@ TEST_F(PieceRepairTest, PieceChangedMeanwhileIsLeftAsTheOtherProgramWroteIt) {
 TEST_F(PieceRepairTest, UnknownPieceFillsOnlyZeroBytes) {
   TorrentTarget edge = target;
   edge.Start = -1000;
-  edge.Before = {{"a.avi", 5000, 4000, 1000}};
+  edge.Before = {{"a.avi", 5000, {4000, 1000}}};
   Bytes file = intact;
   Zeros(file, 10, 20);
   Garbage(file, 40, 5);
