@@ -1,7 +1,6 @@
 #include "repair/piece_repair.h"
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
