@@ -365,5 +365,27 @@ TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
   }
 }
 
+// The pieces at the file's edges take in its neighbours beside it, as the
+// torrent lays them out: they are repaired and proven with them.
+TEST_F(CliProofTest, EdgePiecesAreRepairedWithTheNeighboursBesideTheFile) {
+  const fs::path set = folder.Path() / "set";
+  WriteSet(set);
+  const std::string torrent = folder / "set.torrent";
+  MakeTorrent(Maker::Mktorrent, 16, set, torrent);
+  const std::string film = (set / "film.avi").string();
+  const std::vector<uint8_t> intact = ReadBytes(film);
+  const std::string reference = folder / "copy.avi";
+  WriteBytes(reference, intact);
+  std::vector<uint8_t> damaged = intact;
+  std::fill_n(damaged.begin(), 100, 0);      // the piece begun in a.avi
+  std::fill_n(damaged.end() - 100, 100, 0);  // the piece ended in z.avi
+  WriteBytes(film, damaged);
+  const CliResult run = RunCli({"repair-reference", "--keep-reference", "--torrent", torrent,
+                                "--torrent-path", "set/film.avi", film, reference});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, "Referencing complete.\nPieces repaired: 2. Still failing: 0.\n");
+  EXPECT_EQ(ReadBytes(film), intact);
+}
+
 }  // namespace
 }  // namespace tamarack::testing
