@@ -281,6 +281,31 @@ void ReportDifferingBytes(const std::vector<ReferenceCount>& counts, CliHost& ho
   }
 }
 
+// The torrent of --torrent for the file, or null with the reason printed.
+std::shared_ptr<const TorrentTarget> RequestTorrent(const CliRequest& request, CliHost& host,
+                                                    const std::string& file, int64_t size,
+                                                    std::string& message) {
+  std::vector<uint8_t> torrent;
+  std::shared_ptr<const TorrentTarget> target;
+  if (ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
+    target = TorrentFor(request, torrent, file, size, message);
+    if (!target) message = "tamarack-cli: " + message;
+  }
+  if (!target) host.Output.PrintErr(message);
+  return target;
+}
+
+// After a completed piece repair, the bytes of each piece that still fails;
+// exit status 4 when one does.
+int ReportPieces(const PieceRepairResult& pieces, int status, CliHost& host) {
+  if (pieces.End != PieceRepairEnd::Completed || status != ExitCompleted) return status;
+  for (const Extent& range : pieces.Failing) {
+    host.Output.PrintOut("Failing bytes: offset " + std::to_string(range.Offset) + ", length " +
+                         std::to_string(range.Length));
+  }
+  return pieces.StillFailing > 0 ? ExitDamaged : status;
+}
+
 // Runs the command; the exit status before standard output is looked at.
 int RunCommand(const CliRequest& request, CliHost& host) {
   std::string codes;
@@ -314,21 +339,23 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     for (const std::string& path : request.References) references.push_back(FullPath(path));
     program.ReferenceMerge.UseReferences(std::move(references));
     dialogs.SetQuestionPolicy("Repair anyway?", request.RepairAnyway, "--repair-anyway");
+    if (!request.TorrentPath.empty()) {
+      std::string message;
+      auto target =
+          RequestTorrent(request, host, file, program.Selected.SelectedFileSize(), message);
+      if (!target) return ExitFailed;
+      program.ReferenceMerge.UseTorrent(std::move(target));
+    }
   }
   if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   std::vector<AnalysisOutput> outputs;
   if (request.Command == CliCommand::Analyze) {
     ProofRequest proof = ProofOf(request);
     if (!request.TorrentPath.empty()) {
-      std::vector<uint8_t> torrent;
       std::string message;
-      if (ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
-        proof.Torrent =
-            TorrentFor(request, torrent, file, program.Selected.SelectedFileSize(), message);
-        if (!proof.Torrent) message = "tamarack-cli: " + message;
-      }
+      proof.Torrent =
+          RequestTorrent(request, host, file, program.Selected.SelectedFileSize(), message);
       if (!proof.Torrent) {
-        host.Output.PrintErr(message);
         if (request.Json) host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), message));
         return ExitFailed;
       }
@@ -349,6 +376,9 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   }
   if (request.Command == CliCommand::RepairReference) {
     ReportDifferingBytes(program.ReferenceMerge.LastCounts(), host);
+    if (const auto& pieces = program.ReferenceMerge.LastPieces()) {
+      status = ReportPieces(*pieces, status, host);
+    }
     if (status == ExitCompleted && !program.ReferenceMerge.LastUndeleted().empty()) {
       status = ExitReferenceKept;
     }

@@ -53,13 +53,13 @@ void Program::DoInit() {
   Control.HoldBusy(false);
   Pointer.SetDragging(false);
   Grid.SetGridClean(false);
-  Analysis.UseProof({});
+  ForgetTorrent();
   Selected.ClearFile();
 }
 
 bool Program::SelectGivenFile(const std::string& path) {
   if (Control.Busy()) return false;
-  Analysis.UseProof({});
+  ForgetTorrent();
   Selected.SelectGivenFile(path);
   return true;
 }
@@ -102,8 +102,15 @@ bool Program::UseTorrent(const std::string& path) {
             : "The torrent file does not describe the Selected file:\r\n" + load.Error);
     return false;
   }
-  Analysis.UseProof({{}, std::make_shared<const TorrentTarget>(std::move(*load.Target))});
+  auto target = std::make_shared<const TorrentTarget>(std::move(*load.Target));
+  Analysis.UseProof({{}, target});
+  ReferenceMerge.UseTorrent(target);
   return true;
+}
+
+void Program::ForgetTorrent() {
+  Analysis.UseProof({});
+  ReferenceMerge.UseTorrent(nullptr);
 }
 
 OperationResult Program::Run(Operation operation) {
@@ -130,7 +137,7 @@ void Program::RunCommand(int command) {
   switch (command) {
     case SelectClearButton:
       if (Selected.HasFile()) {
-        Analysis.UseProof({});
+        ForgetTorrent();
         Selected.ClearFile();
       } else {
         Selected.SelectFile();

@@ -2,12 +2,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/torrent_target.h"
 #include "core/cell_counter.h"
 #include "core/operation_context.h"
 #include "platform/byte_file.h"
+#include "repair/piece_repair.h"
 
 namespace tamarack {
 
@@ -45,6 +48,14 @@ class ReferenceRepair {
   // The differing bytes of each reference when the last run's merge went to
   // its end; empty when it did not.
   const std::vector<ReferenceCount>& LastCounts() const { return lastCounts_; }
+  // The torrent whose pieces the next runs repair and prove, piece by piece
+  // (see RepairPieces), until another is given; null for none. With one,
+  // references of any size serve, no sample is compared, and the deletion
+  // is offered only when every piece verifies.
+  void UseTorrent(std::shared_ptr<const TorrentTarget> torrent) { torrent_ = std::move(torrent); }
+  // What the last run's piece repair did; empty without a torrent or when
+  // it did not run.
+  const std::optional<PieceRepairResult>& LastPieces() const { return lastPieces_; }
   // The references of the last run whose deletion was asked for and failed.
   const std::vector<std::string>& LastUndeleted() const { return lastUndeleted_; }
 
@@ -79,6 +90,8 @@ class ReferenceRepair {
   std::vector<std::string> givenPaths_;
   std::vector<ReferenceCount> lastCounts_;
   std::vector<std::string> lastUndeleted_;
+  std::shared_ptr<const TorrentTarget> torrent_;
+  std::optional<PieceRepairResult> lastPieces_;
   bool several_ = false;  // the running command merges more than one reference
 };
 
