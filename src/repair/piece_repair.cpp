@@ -11,6 +11,7 @@
 
 #include "analysis/piece_hash.h"
 #include "analysis/torrent_pieces.h"
+#include "core/block_pool.h"
 #include "repair/zero_fill.h"
 
 namespace tamarack {
@@ -19,6 +20,7 @@ namespace {
 // The bytes read at once while the file is checked, and at most in one read
 // or write of a piece.
 constexpr int32_t ReadBlock = 1 << 20;
+constexpr int CheckBlocks = 16;
 // The bytes of pieces (the file's and the references') held at once.
 constexpr int64_t WindowBytes = int64_t{16} << 20;
 
@@ -229,17 +231,20 @@ int64_t PieceRepair::ReadFully(ByteFile& file, int64_t offset, uint8_t* bytes, i
 
 bool PieceRepair::CheckPieces(std::vector<PieceSpan>& spans) {
   TorrentPieceCheck check(target_, size_, files_.SelectedPath, files_.Files);
-  std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(ReadBlock, size_)));
+  // The check's threads hash the blocks where they were read; at most
+  // CheckBlocks of them wait for it.
+  BlockPool blocks(ReadBlock, CheckBlocks);
   for (int64_t at = 0; at < size_;) {
     if (StopAsked()) {
       result_.End = PieceRepairEnd::Stopped;
       return false;
     }
     const auto count = static_cast<int32_t>(std::min<int64_t>(ReadBlock, size_ - at));
-    const int32_t got = files_.Selected.ReadAt(at, block.data(), count);
+    std::shared_ptr<uint8_t> block = blocks.Take();
+    const int32_t got = files_.Selected.ReadAt(at, block.get(), count);
     if (got != count)
       return Fail(got < 0 ? PieceFault::SelectedRead : PieceFault::SelectedSizeChanged);
-    check.Feed(at, block.data(), count);
+    check.Feed({at, std::move(block), count});
     at += count;
     Progress(at);
   }
