@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/program_strings.h"
+#include "core/program_strings.h"
 
 namespace tamarack {
 namespace {

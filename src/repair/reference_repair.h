@@ -36,16 +36,14 @@ struct ReferenceCount {
 // merging them one after the other gives.
 class ReferenceRepair {
  public:
-  explicit ReferenceRepair(OperationContext& context);
+  // The references in order; with none, the front end is asked for one.
+  ReferenceRepair(OperationContext& context, std::vector<std::string> references);
 
   void RepairWithReference();
-  // The references of the next run, in order, in place of the file dialog;
-  // the run takes them and the dialog asks again after it.
-  void UseReferences(std::vector<std::string> paths) { givenPaths_ = std::move(paths); }
-  // The differing bytes of each reference when the last run's merge went to
-  // its end; empty when it did not.
+  // The differing bytes of each reference when the merge went to its end;
+  // empty when it did not.
   const std::vector<ReferenceCount>& LastCounts() const { return lastCounts_; }
-  // The references of the last run whose deletion was asked for and failed.
+  // The references whose deletion was asked for and failed.
   const std::vector<std::string>& LastUndeleted() const { return lastUndeleted_; }
 
   // Refuses the selected file itself and a reference named twice, opens
@@ -76,7 +74,7 @@ class ReferenceRepair {
   std::string AboutReference(const ReferenceRecord& reference, const std::string& text) const;
 
   OperationContext& context_;
-  std::vector<std::string> givenPaths_;
+  std::vector<std::string> paths_;
   std::vector<ReferenceCount> lastCounts_;
   std::vector<std::string> lastUndeleted_;
   bool several_ = false;  // the running command merges more than one reference

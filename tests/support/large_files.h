@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
-#include "core/block_grid.h"
 #include "platform/byte_file.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 

@@ -1,10 +1,12 @@
-#include "core/operation_control.h"
+#include "ui/window_operations.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "core/operation_loop.h"
+#include "core/selected_file.h"
 #include "support/program_fixture.h"
 
 namespace tamarack {
@@ -28,35 +30,33 @@ std::string AccessErrorText(const std::string& role) {
 // the selected file, paints one cell and shows its progress after each block,
 // tests the busy flag after each block, closes the file and ends with a
 // completion message.
-class OperationControlTest : public testing::ProgramTest {
+class WindowOperationsTest : public testing::ProgramTest {
  protected:
-  OperationControlTest() {
+  WindowOperationsTest() {
     AddFile(FilePath, std::vector<uint8_t>(65536, 1));
     SelectFile(FilePath);
     clock.Step = 501;  // every ProgressTimerDue finds the deadline passed
-    program->Control.SetOperation(AnalyzeButton, [this] { BlockOperation(); });
-    program->Control.SetOperation(CreateBackupButton, [this] { ++otherRuns; });
+    program->Runner.SetOperation(AnalyzeButton, [this] { BlockOperation(); });
+    program->Runner.SetOperation(CreateBackupButton, [this] { ++otherRuns; });
   }
 
   void BlockOperation() {
     ++runs;
-    OperationContext& c = program->Context;
-    c.Selected.OpenSelectedFile(FileAccess::ReadOnly);
-    if (!c.Control.Busy()) return;
-    c.Progress.SetOperationTitle("Testing");
-    c.Progress.ShowProgress(0, 1);
-    c.Grid.SetGridClean(false);
-    c.Progress.StartProgressTimer();
+    OperationControl& control = program->Control;
+    SelectedFile selected(control, files, FilePath);
+    selected.OpenSelectedFile(FileAccess::ReadOnly);
+    if (!control.Busy()) return;
+    OperationLoop loop(control, "Testing", MapCells::Painted);
     for (int block = 1; block <= 10; ++block) {
-      c.Grid.PaintCell(static_cast<uint16_t>(block), Blue);
+      control.Observer().PaintCell(static_cast<uint16_t>(block), Blue);
       ++blocksDone;
-      if (c.Progress.ProgressTimerDue()) c.Progress.ShowProgress(block, 10);
-      if (!c.Control.Busy()) break;
+      loop.BlockDone(block, 10);
+      if (!control.Busy()) break;
     }
-    c.Selected.CloseSelectedFile();
-    if (!c.Control.Busy()) return;
-    c.Progress.ShowProgress(1, 1);
-    c.Control.ShowPrompt(MessageKind::Information, Complete);
+    selected.CloseSelectedFile();
+    if (!control.Busy()) return;
+    loop.Complete();
+    control.ShowMessage(MessageKind::Information, Complete);
   }
 
   // Runs the action at the n-th event pump after this call: 1 is the pump of
@@ -102,7 +102,7 @@ class OperationControlTest : public testing::ProgramTest {
   int blocksDone = 0;
 };
 
-TEST_F(OperationControlTest, CompletedRunLeavesMapAndViewAsTheOperationLeftThem) {
+TEST_F(WindowOperationsTest, CompletedRunLeavesMapAndViewAsTheOperationLeftThem) {
   const size_t textsBefore = BarTexts().size();
   dialogs.Expect(MessageKind::Information, Complete);
   Click(AnalyzeButton);
@@ -120,7 +120,7 @@ TEST_F(OperationControlTest, CompletedRunLeavesMapAndViewAsTheOperationLeftThem)
   EXPECT_EQ(program->Progress.LastProgressText(), "");
 }
 
-TEST_F(OperationControlTest, StopNotConfirmedLetsTheOperationFinish) {
+TEST_F(WindowOperationsTest, StopNotConfirmedLetsTheOperationFinish) {
   for (PromptResult answer : {PromptResult::No, PromptResult::None}) {
     blocksDone = 0;
     AtPump(4, [this] { Click(PauseStopButton); });
@@ -135,7 +135,7 @@ TEST_F(OperationControlTest, StopNotConfirmedLetsTheOperationFinish) {
   }
 }
 
-TEST_F(OperationControlTest, StopConfirmedEndsAfterTheCurrentBlockAndCleansUp) {
+TEST_F(WindowOperationsTest, StopConfirmedEndsAfterTheCurrentBlockAndCleansUp) {
   AtPump(4, [this] { Click(PauseStopButton); });
   dialogs.Expect(MessageKind::Confirmation, StopPrompt, PromptResult::Yes);
   Click(AnalyzeButton);
@@ -148,7 +148,7 @@ TEST_F(OperationControlTest, StopConfirmedEndsAfterTheCurrentBlockAndCleansUp) {
   EXPECT_TRUE(program->DoExitProgram());  // after a stop, Close ends the program
 }
 
-TEST_F(OperationControlTest, StopConfirmedKeepsThePatchCodesView) {
+TEST_F(WindowOperationsTest, StopConfirmedKeepsThePatchCodesView) {
   AtPump(4, [this] {
     Click(PatchCodesButton);
     Click(PauseStopButton);
@@ -160,10 +160,10 @@ TEST_F(OperationControlTest, StopConfirmedKeepsThePatchCodesView) {
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
 }
 
-TEST_F(OperationControlTest, StopConfirmedWhileInitializingRunsNoStep) {
+TEST_F(WindowOperationsTest, StopConfirmedWhileInitializingRunsNoStep) {
   program->ViewArea.Store(View::PatchCodes) = "00010";
   // An operation whose first step would change a view store.
-  program->Control.SetOperation(AnalyzeButton, [this] {
+  program->Runner.SetOperation(AnalyzeButton, [this] {
     ++runs;
     program->ViewArea.Store(View::PatchCodes).clear();
     BlockOperation();
@@ -179,7 +179,7 @@ TEST_F(OperationControlTest, StopConfirmedWhileInitializingRunsNoStep) {
   EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
 }
 
-TEST_F(OperationControlTest, FailureOnTheFirstStepShowsOneMessageAndCleansUp) {
+TEST_F(WindowOperationsTest, FailureOnTheFirstStepShowsOneMessageAndCleansUp) {
   files.Files.erase(FilePath);
   dialogs.Expect(MessageKind::Error, AccessErrorText("Selected"));
   Click(AnalyzeButton);
@@ -191,7 +191,7 @@ TEST_F(OperationControlTest, FailureOnTheFirstStepShowsOneMessageAndCleansUp) {
   EXPECT_EQ(program->Selected.SelectedFileName(), FilePath);
 }
 
-TEST_F(OperationControlTest, OnlyTheFreeButtonsWorkDuringAnOperation) {
+TEST_F(WindowOperationsTest, OnlyTheFreeButtonsWorkDuringAnOperation) {
   AtPump(3, [this] {
     for (int id = SelectClearButton; id <= RepairPatchButton; ++id) {
       EXPECT_EQ(program->ButtonPanel.State(id), ButtonState::Disabled) << "button " << id;
@@ -221,7 +221,7 @@ TEST_F(OperationControlTest, OnlyTheFreeButtonsWorkDuringAnOperation) {
   ExpectIdleWithFile();
 }
 
-TEST_F(OperationControlTest, CloseIsRefusedWhileBusyAndAllowedAfter) {
+TEST_F(WindowOperationsTest, CloseIsRefusedWhileBusyAndAllowedAfter) {
   AtPump(3, [this] {
     Click(CloseButton);
     EXPECT_EQ(window.CloseRequests, 1);
@@ -237,10 +237,10 @@ TEST_F(OperationControlTest, CloseIsRefusedWhileBusyAndAllowedAfter) {
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
-TEST_F(OperationControlTest, PromptsChangeNoStateButErrorsStopAndResetProgress) {
+TEST_F(WindowOperationsTest, PromptsChangeNoStateButErrorsStopAndResetProgress) {
   program->Control.HoldBusy(true);
   dialogs.Expect(MessageKind::Confirmation, "Go on?", PromptResult::No);
-  EXPECT_EQ(program->Control.ShowPrompt(MessageKind::Confirmation, "Go on?"), PromptResult::No);
+  EXPECT_EQ(program->Control.Ask(Question::OverwriteBackup, "Go on?"), PromptResult::No);
   EXPECT_TRUE(program->Control.Busy());
 
   program->Progress.SetOperationTitle("Testing");
@@ -255,7 +255,7 @@ TEST_F(OperationControlTest, PromptsChangeNoStateButErrorsStopAndResetProgress) 
   EXPECT_EQ(pump.Calls, pumps + 1);
 }
 
-TEST_F(OperationControlTest, AccessErrorNamesTheRoleInFourLines) {
+TEST_F(WindowOperationsTest, AccessErrorNamesTheRoleInFourLines) {
   const std::pair<FileRole, const char*> roles[] = {{FileRole::Selected, "Selected"},
                                                     {FileRole::Reference, "Reference"},
                                                     {FileRole::Backup, "Backup"},
