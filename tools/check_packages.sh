@@ -164,7 +164,7 @@ expect_completion() {
 }
 expect_completion "analyze backup create-patch info repair-patch repair-reference" tamarack-cli ""
 expect_completion "--help --version" tamarack-cli --
-expect_completion "--all-files --check --hash --help --json --map --mapfile --progress --recursive --torrent --torrent-path --verify" \
+expect_completion "--all-files --check --hash --help --json --map --mapfile --no --progress --recursive --torrent --torrent-path --verify --yes" \
   tamarack-cli analyze film.avi --
 expect_completion "--codes-from --help --no --progress --yes" tamarack-cli create-patch --
 expect_completion "--delete-reference --help --keep-reference --progress --repair-anyway" \

@@ -278,9 +278,9 @@ bool CodesFitClass(const std::vector<std::string>& codeLines, const CodeClass& s
 
 const char PastCodesLine[] = "Damage past 4Gb can be repaired only with a Reference file.";
 
-void AddRunCodes(ScanState& state, int64_t runStart, int64_t runLength) {
-  if (state.CodeCount == MaxScanCodes || runStart > PatchableSize) return;
-  std::string codes = RangeToCodes(runStart, std::min(runLength, PatchableSize - runStart + 1));
+void AddRunCodes(ScanState& state, const Extent& run) {
+  if (state.CodeCount == MaxScanCodes || run.Offset >= PatchableSize) return;
+  std::string codes = RangeToCodes({run.Offset, std::min(run.End(), PatchableSize) - run.Offset});
   if (state.CodeCount > 0) {
     const std::string merged =
         MergeCodes(state.Codes[state.CodeCount - 1], codes.substr(0, CodeLength));
@@ -352,9 +352,8 @@ std::vector<std::string> ListedCodes(const std::vector<std::string>& codes) {
 }
 
 bool HasDamagePastCodes(const AnalysisResult& result) {
-  return std::any_of(result.Runs.begin(), result.Runs.end(), [](const ByteRange& run) {
-    return run.Start + run.Length - 1 > PatchableSize;
-  });
+  return std::any_of(result.Runs.begin(), result.Runs.end(),
+                     [](const Extent& run) { return run.End() > PatchableSize; });
 }
 
 std::string PatchCodesText(const std::vector<std::string>& scanCodes, int64_t fileSize) {

@@ -9,6 +9,7 @@
 #include "analysis/patch_codes.h"
 #include "analysis/scan_state.h"
 #include "analysis/torrent_pieces.h"
+#include "core/extent.h"
 #include "core/operation_control.h"
 #include "platform/color.h"
 
@@ -18,7 +19,7 @@ namespace tamarack {
 // unit with the last code extends that code; codes that no longer fit into
 // the list's 255 entries are dropped without a message. Codes name only the
 // units below 4 GiB, so a run gets codes for its part below 4 GiB.
-void AddRunCodes(ScanState& state, int64_t runStart, int64_t runLength);
+void AddRunCodes(ScanState& state, const Extent& run);
 
 // The figures and text of the summary shown at the end of a completed scan.
 struct AnalysisReport {
@@ -47,8 +48,8 @@ struct AnalysisResult {
   // The scan's code list in file order; empty when the file was judged fake.
   std::vector<std::string> Codes;
   // Every error run in file order, also those beyond the code list's 255
-  // codes: its first zero byte's position (from 1) and its whole length.
-  std::vector<ByteRange> Runs;
+  // codes: the offset of its first zero byte and its whole length.
+  std::vector<Extent> Runs;
   // The colour of each painted cell, from cell 1 on.
   std::vector<Color> Cells;
   // The digests asked for, of a completed scan, in the order of AllDigestKinds.

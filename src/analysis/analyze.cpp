@@ -87,9 +87,9 @@ void Analyzer::ScanFile(ScanState& state) {
 
 void Analyzer::PaintFailedPieces() {
   const int64_t cellSize = MapCellSize(result_.FileSize);
-  for (const ByteRange& range : result_.Torrent->Failed) {
-    const int64_t first = (range.Start - 1) / cellSize;
-    const int64_t last = (range.Start - 1 + range.Length - 1) / cellSize;
+  for (const Extent& range : result_.Torrent->Failed) {
+    const int64_t first = range.Offset / cellSize;
+    const int64_t last = (range.End() - 1) / cellSize;
     for (int64_t cell = first; cell <= last && cell < std::ssize(result_.Cells); ++cell) {
       result_.Cells[static_cast<size_t>(cell)] = Red;
       context_.Control.Observer().PaintCell(static_cast<uint16_t>(cell + 1), Red);
@@ -102,7 +102,7 @@ void Analyzer::ScanBlocks(ScanState& state, CellSink& cells, OperationLoop& loop
   // memory, they are looked at there, and only those the scan looks at
   // reach the processor.
   BlockSource blocks(context_.Control, context_.Selected.File(), FileRole::Selected, state.FileSize,
-                     ReadBlockSize, BlockSource::Access::InPlace);
+                     FileBlockSize, BlockSource::Access::InPlace);
   ScanSteps steps;
   while (!blocks.AtEnd() && loop.Going()) {
     const std::span<const uint8_t> block = blocks.LookAtNextBlock();

@@ -26,7 +26,7 @@ std::string BlockLine(int64_t position, int64_t size, char status) {
 
 }  // namespace
 
-std::string ErrorMapfile(int64_t fileSize, const std::vector<ByteRange>& runs) {
+std::string ErrorMapfile(int64_t fileSize, const std::vector<Extent>& runs) {
   std::string text = "# Mapfile. Created by " + ProgramText(ProgramString::ProductName) + " " +
                      ProgramText(ProgramString::Version) +
                      " from an analysis: + data, - missing data (zero bytes)\n"
@@ -35,11 +35,10 @@ std::string ErrorMapfile(int64_t fileSize, const std::vector<ByteRange>& runs) {
   // Zero runs never adjoin (they would be one run), so each bad block
   // stands between data blocks, or at an end of the file.
   int64_t position = 0;  // the end of the blocks written
-  for (const ByteRange& run : runs) {
-    const int64_t start = int64_t{run.Start} - 1;
-    if (start > position) text += BlockLine(position, start - position, '+');
-    text += BlockLine(start, run.Length, '-');
-    position = start + run.Length;
+  for (const Extent& run : runs) {
+    if (run.Offset > position) text += BlockLine(position, run.Offset - position, '+');
+    text += BlockLine(run.Offset, run.Length, '-');
+    position = run.End();
   }
   if (fileSize > position) text += BlockLine(position, fileSize - position, '+');
   return text;

@@ -34,15 +34,16 @@ int64_t UnitOfPosition(int64_t position) { return (position - 1) / UnitSize + 1;
 
 int64_t UnitBytes(int value) { return int64_t{static_cast<uint16_t>(value)} * UnitSize; }
 
-std::string RangeToCodes(int64_t start, int64_t length) {
-  int64_t first = UnitOfPosition(start);
-  const int64_t last = UnitOfPosition(start + (length - 1));
-  assert(first >= 1 && last <= CodeUnits);
+std::string RangeToCodes(const Extent& range) {
+  assert(range.Offset >= 0 && range.Length > 0);
+  int64_t first = range.Offset / UnitSize;
+  const int64_t last = (range.End() - 1) / UnitSize;
+  assert(last < CodeUnits);
   int64_t n = last - first + 1;
   std::string codes;
   while (n > 0) {
     const int64_t k = n < 16 ? n : 16;
-    codes += HexWord(static_cast<int>(first - 1));
+    codes += HexWord(static_cast<int>(first));
     codes += HexDigits[k - 1];
     n -= k;
     first += k;
@@ -50,26 +51,20 @@ std::string RangeToCodes(int64_t start, int64_t length) {
   return codes;
 }
 
-ByteRange ParseCode(const std::string& code) {
+Extent ParseCode(const std::string& code) {
   const int u = ParseHexWord(code);
   const int c = ParseHexWord(std::string("000") + (code.size() > 4 ? code[4] : '0')) + 1;
-  return {UnitBytes(u) + 1, int64_t{c} * UnitSize};
+  return {UnitBytes(u), int64_t{c} * UnitSize};
 }
 
-int64_t LastUnitOfCode(const std::string& code) {
-  const ByteRange range = ParseCode(code);
-  return (range.Start + range.Length - 2) / UnitSize;
-}
+int64_t LastUnitOfCode(const std::string& code) { return (ParseCode(code).End() - 1) / UnitSize; }
 
 std::string MergeCodes(const std::string& a, const std::string& b) {
   if (a == b) return b;
-  const ByteRange ra = ParseCode(a);
-  const ByteRange rb = ParseCode(b);
-  const int64_t lastA = ra.Start + ra.Length - 1;
-  const int64_t lastB = rb.Start + rb.Length - 1;
-  if (lastA < rb.Start) return "";
-  const int64_t end = std::max(lastA, lastB);
-  return RangeToCodes(ra.Start, end - ra.Start + 1);
+  const Extent ra = ParseCode(a);
+  const Extent rb = ParseCode(b);
+  if (ra.End() <= rb.Offset) return "";
+  return RangeToCodes({ra.Offset, std::max(ra.End(), rb.End()) - ra.Offset});
 }
 
 }  // namespace tamarack

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/extent.h"
+
 namespace tamarack {
 
 // A patch code is five upper-case hexadecimal characters: four for the
@@ -16,14 +18,6 @@ constexpr int64_t CodeUnits = 65536;
 constexpr int64_t PatchableSize = CodeUnits * UnitSize;
 extern const char HexDigits[17];
 
-// A start position (1-based) and a length in bytes.
-struct ByteRange {
-  int64_t Start = 0;
-  int64_t Length = 0;
-
-  friend bool operator==(const ByteRange&, const ByteRange&) = default;
-};
-
 // Four hexadecimal digits of a value from 0 to 65535.
 std::string HexWord(int value);
 // The value of the first four characters; a character that is not one of
@@ -33,12 +27,13 @@ uint16_t ParseHexWord(const std::string& text);
 int64_t UnitOfPosition(int64_t position);
 // value * 65536, the value taken as unsigned 16-bit.
 int64_t UnitBytes(int value);
-// The codes of every unit the range touches, concatenated. Every unit the
-// range touches must be one that a code can name, below unit 65536.
-std::string RangeToCodes(int64_t start, int64_t length);
+// The codes of every unit the range (at least one byte) touches,
+// concatenated. Every unit the range touches must be one that a code can
+// name, below unit 65536.
+std::string RangeToCodes(const Extent& range);
 // The range of a code (its first five characters), as it stands: a code of
 // the top units reaches past 4 GiB.
-ByteRange ParseCode(const std::string& code);
+Extent ParseCode(const std::string& code);
 // The last unit a code names, counted from 0.
 int64_t LastUnitOfCode(const std::string& code);
 // The codes from a's first unit to the later of both last units when b's

@@ -5,11 +5,12 @@
 #include <filesystem>
 #include <libtorrent/hasher.hpp>
 
+#include "core/block_source.h"
+
 namespace tamarack {
 namespace {
 
-// The bytes of one chunk, and the most chunks on their way at once: 16 MiB.
-constexpr int32_t ChunkBytes = 262144;
+// The most chunks, of at most a block each, on their way at once: 16 MiB.
 constexpr int MaxChunks = 64;
 // The leaves of a v2 piece's merkle tree.
 constexpr int64_t LeafBytes = 16384;
@@ -158,14 +159,14 @@ bool TorrentPieceCheck::SendNeighbours(int64_t piece,
     std::unique_ptr<ByteFile> file;
     if (!neighbour.Path.empty()) {
       file = files_.OpenReadOnly(folder_ + "/" + neighbour.Path);
-      if (!file || !file->Seek(neighbour.Offset)) {
+      if (!file || !file->Seek(neighbour.Part.Offset)) {
         Send(piece, nullptr, 0, last, true);
         return false;
       }
     }
-    for (int64_t done = 0; done < neighbour.Length;) {
+    for (int64_t done = 0; done < neighbour.Part.Length;) {
       const auto count =
-          static_cast<int32_t>(std::min<int64_t>(ChunkBytes, neighbour.Length - done));
+          static_cast<int32_t>(std::min<int64_t>(FileBlockSize, neighbour.Part.Length - done));
       std::unique_ptr<uint8_t[]> buffer = TakeBuffer();
       if (file) {
         if (file->Read(buffer.get(), count) != count) {
@@ -196,7 +197,7 @@ void TorrentPieceCheck::Feed(int64_t offset, const uint8_t* bytes, int32_t count
   for (int64_t at = offset; at < end;) {
     const int64_t piece = (at - target_.Start) / target_.PieceLength;
     const int64_t pieceEnd = std::min(PieceEnd(piece), target_.EntrySize);
-    const int64_t stop = std::min({end, pieceEnd, at + ChunkBytes});
+    const int64_t stop = std::min({end, pieceEnd, at + FileBlockSize});
     if (verdicts_[static_cast<size_t>(piece)] == Verdict::Pending) {
       const bool last = stop == pieceEnd && (piece + 1 != static_cast<int64_t>(verdicts_.size()) ||
                                              target_.After.empty());
@@ -225,7 +226,7 @@ std::unique_ptr<uint8_t[]> TorrentPieceCheck::TakeBuffer() {
   changed_.wait(lock, [this] { return !spare_.empty() || buffers_ < MaxChunks; });
   if (spare_.empty()) {
     ++buffers_;
-    return std::make_unique<uint8_t[]>(ChunkBytes);
+    return std::make_unique<uint8_t[]>(FileBlockSize);
   }
   std::unique_ptr<uint8_t[]> buffer = std::move(spare_.back());
   spare_.pop_back();
@@ -299,7 +300,7 @@ void TorrentPieceCheck::CollectResult() {
     const auto piece = static_cast<int64_t>(i);
     const int64_t start = std::max<int64_t>(PieceStart(piece), 0);
     const int64_t end = std::min(PieceEnd(piece), fileSize_);
-    const ByteRange range{start + 1, end - start};
+    const Extent range{start, end - start};
     switch (verdicts_[i]) {
       case Verdict::Verified:
         ++result_.Verified;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "analysis/block_feed.h"
-#include "analysis/patch_codes.h"
 #include "analysis/torrent_target.h"
+#include "core/extent.h"
 #include "platform/byte_file.h"
 
 namespace tamarack {
@@ -24,10 +24,10 @@ struct TorrentPieces {
   int64_t Verified = 0;
   int64_t FailedCount = 0;
   int64_t UnknownCount = 0;
-  std::vector<ByteRange> Failed;
+  std::vector<Extent> Failed;
   // Pieces that take in bytes of a neighbouring file that is not beside the
   // file as the torrent lays them out.
-  std::vector<ByteRange> Unknown;
+  std::vector<Extent> Unknown;
 };
 
 // "Torrent pieces: V of N verified, F failed, U unknown."

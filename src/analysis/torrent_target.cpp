@@ -80,8 +80,8 @@ std::vector<TorrentNeighbour> Stretches(const lt::file_storage& files, int entry
       stretch.Path = RelativeToEntry(entryPath, files.file_path(index));
     }
     stretch.Size = size;
-    stretch.Offset = std::max<int64_t>(begin - offset, 0);
-    stretch.Length = std::min(end, offset + size) - std::max(begin, offset);
+    stretch.Part = {std::max<int64_t>(begin - offset, 0),
+                    std::min(end, offset + size) - std::max(begin, offset)};
     stretches.push_back(stretch);
   }
   return stretches;

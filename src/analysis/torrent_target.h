@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/extent.h"
 #include "platform/byte_file.h"
 
 namespace tamarack {
@@ -15,9 +16,8 @@ struct TorrentNeighbour {
   // The neighbour relative to the file's folder, as the torrent lays the
   // files out; empty for a pad file.
   std::string Path;
-  int64_t Size = 0;    // the neighbour's whole size
-  int64_t Offset = 0;  // where the stretch starts in it
-  int64_t Length = 0;
+  int64_t Size = 0;  // the neighbour's whole size
+  Extent Part;       // the part of it that the piece takes in
 };
 
 // What a torrent says about one of its files: the hash of every piece that

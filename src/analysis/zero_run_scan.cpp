@@ -61,8 +61,7 @@ void StartScan(ScanState& state, int64_t fileSize) {
   state.CodeCount = 0;
   state.Runs.clear();
   state.Cells.Start(fileSize, Green, Red);
-  state.RunLength = 0;
-  state.RunStart = 0;
+  state.Run = {};
   state.ErrorBytes = 0;
   state.Position = 0;
   state.BlockBytes = 0;
@@ -70,22 +69,23 @@ void StartScan(ScanState& state, int64_t fileSize) {
   state.RunIsError = false;
 }
 
-int64_t ErrorOnset(int64_t runStart, int64_t fileSize) {
-  if (runStart >= fileSize - TailMargin) return INT64_MAX;
-  return std::max(runStart + ZeroRunThreshold, int64_t{HeaderZone} + 1);
+int64_t ErrorOnset(int64_t runOffset, int64_t fileSize) {
+  const int64_t following = fileSize - (runOffset + 1);  // the bytes after the run's first
+  if (following <= TailMargin) return INT64_MAX;
+  return std::max(runOffset + ZeroRunThreshold, int64_t{HeaderZone});
 }
 
 void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells) {
-  const int64_t first = state.Position + state.BlockIndex + 1;
+  const int64_t first = state.Position + state.BlockIndex;
   const int64_t last = first + (count - 1);
-  if (state.RunLength == 0) state.RunStart = first;
-  state.RunLength += count;
+  if (state.Run.Length == 0) state.Run.Offset = first;
+  state.Run.Length += count;
   state.BlockIndex += count;
   int64_t plain = count;  // the bytes before the run is an error run
   if (state.RunIsError) {
     plain = 0;
     state.ErrorBytes += count;
-  } else if (const int64_t onset = ErrorOnset(state.RunStart, state.FileSize); onset <= last) {
+  } else if (const int64_t onset = ErrorOnset(state.Run.Offset, state.FileSize); onset <= last) {
     // The rule holds at no earlier byte, or the run would be an error already.
     assert(onset >= first);
     plain = onset - first;
@@ -97,13 +97,12 @@ void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells) {
 }
 
 void EndRun(ScanState& state) {
-  if (state.RunLength == 0) return;
+  if (state.Run.Length == 0) return;
   if (state.RunIsError) {
-    AddRunCodes(state, state.RunStart, state.RunLength);
-    state.Runs.push_back({state.RunStart, state.RunLength});
+    AddRunCodes(state, state.Run);
+    state.Runs.push_back(state.Run);
   }
-  state.RunStart = 0;
-  state.RunLength = 0;
+  state.Run = {};
   state.RunIsError = false;
 }
 

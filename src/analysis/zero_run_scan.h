@@ -10,8 +10,8 @@ namespace tamarack {
 
 // The rule of the scan, for each byte in file order: a zero byte extends the
 // current run; a run becomes an error run at the first of its bytes at which
-// it is longer than ZeroRunThreshold and lies beyond position HeaderZone,
-// provided that it started before position FileSize - TailMargin. At that
+// it is longer than ZeroRunThreshold and lies past the first HeaderZone bytes,
+// provided that more than TailMargin bytes follow its first byte. At that
 // byte ZeroRunThreshold + 1 error bytes are counted at once, and every
 // further byte of the run counts one. A non-zero byte ends the run, and an
 // error run's whole extent goes to the code list. A cell is red when one of
@@ -49,9 +49,9 @@ void ScanPlannedBlock(ScanState& state, const ScanSteps& steps, int32_t count, C
 // open run and paints the last, partial cell.
 void FinishScan(ScanState& state, CellSink& cells);
 
-// The position at which a run that starts at runStart becomes an error run
+// The offset at which a run that starts at runOffset becomes an error run
 // if it gets that far; INT64_MAX for a run that never becomes one.
-int64_t ErrorOnset(int64_t runStart, int64_t fileSize);
+int64_t ErrorOnset(int64_t runOffset, int64_t fileSize);
 
 // The next count bytes are zeros: extends the current run, or starts one.
 void CountZeroBytes(ScanState& state, int32_t count, CellSink& cells);

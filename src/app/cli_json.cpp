@@ -53,8 +53,8 @@ std::string AnalysisJson(const std::string& file, const AnalysisResult& result,
     json["realPermille"] = result.RealPermille;
     json["codes"] = result.Codes;
     nlohmann::ordered_json runs = nlohmann::ordered_json::array();
-    for (const ByteRange& run : result.Runs) {
-      runs.push_back({{"offset", int64_t{run.Start} - 1}, {"length", run.Length}});
+    for (const Extent& run : result.Runs) {
+      runs.push_back({{"offset", run.Offset}, {"length", run.Length}});
     }
     json["runs"] = runs;
     std::string cells;
@@ -71,10 +71,10 @@ std::string AnalysisJson(const std::string& file, const AnalysisResult& result,
       if (!request->Digests.empty()) json["hashes"] = hashes;
       if (result.Torrent) {
         const TorrentPieces& pieces = *result.Torrent;
-        const auto ranges = [](const std::vector<ByteRange>& list) {
+        const auto ranges = [](const std::vector<Extent>& list) {
           nlohmann::ordered_json array = nlohmann::ordered_json::array();
-          for (const ByteRange& range : list) {
-            array.push_back({{"offset", range.Start - 1}, {"length", range.Length}});
+          for (const Extent& range : list) {
+            array.push_back({{"offset", range.Offset}, {"length", range.Length}});
           }
           return array;
         };

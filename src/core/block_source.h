@@ -11,6 +11,10 @@
 
 namespace tamarack {
 
+// The block in which every operation reads and writes its files, the scan
+// as well as the copies and merges; the busy flag is tested after each one.
+constexpr int32_t FileBlockSize = 262144;
+
 // The one way every operation reads a file: whole blocks at their offsets,
 // never past the size the file had when it was opened. A read that fails
 // ends the running operation with the read message for the file's role; one

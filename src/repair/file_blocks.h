@@ -9,10 +9,6 @@
 
 namespace tamarack {
 
-// The block in which the copies and merges read and write their files; the
-// busy flag is tested after each one.
-constexpr int32_t FileBlockSize = 262144;
-
 // Positions the file at the offset. A failure, or an offset beyond what the
 // file's positions reach, ends the running operation with the message
 // naming the file's role and gives false.

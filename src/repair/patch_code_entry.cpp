@@ -155,16 +155,16 @@ void BuildPatchRegions(OperationControl& control, const PatchCodeList& list, Pat
     }
     if (job.RegionCount > 0) {
       const PatchRegion& last = job.Regions[job.RegionCount - 1];
-      std::string merged = MergeCodes(RangeToCodes(last.Start, last.Length), working);
+      std::string merged = MergeCodes(RangeToCodes(last), working);
       if (!merged.empty()) {
         working = std::move(merged);
         --job.RegionCount;
       }
     }
     while (!working.empty() && job.RegionCount < MaxPatchRegions && control.Busy()) {
-      const ByteRange range = ParseCode(working);
+      const Extent range = ParseCode(working);
       job.Regions[job.RegionCount++] = range;
-      if (range.Start + (range.Length - 1) > unitsEnd) {
+      if (range.End() > unitsEnd) {
         control.ShowError("The Patch Code \"" + working + "\" is not valid for this file.");
       }
       working.erase(0, CodeLength);
@@ -177,7 +177,7 @@ void BuildPatchRegions(OperationControl& control, const PatchCodeList& list, Pat
 bool HasOrderedRegions(const PatchJob& job) {
   for (int k = 1; k < job.RegionCount; ++k) {
     const PatchRegion& previous = job.Regions[k - 1];
-    if (previous.Start + previous.Length > job.Regions[k].Start) return false;
+    if (previous.End() > job.Regions[k].Offset) return false;
   }
   return true;
 }

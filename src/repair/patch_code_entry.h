@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
+#include "core/extent.h"
 #include "core/operation_control.h"
 #include "platform/byte_file.h"
 
@@ -16,11 +17,10 @@ namespace tamarack {
 // many codes.
 constexpr int MaxPatchRegions = 255;
 
-// One region of the selected file, a range of bytes: Start is the 1-based
-// position of its first byte, Length its length in bytes. A region made from
+// One region of the selected file, a range of its bytes. A region made from
 // a code is a run of 1 to 16 whole 64 KiB units; its last unit may be the
 // file's last, partial one.
-using PatchRegion = ByteRange;
+using PatchRegion = Extent;
 
 // The working record of one Create Patch or Repair with Patch operation,
 // owned by the command for its whole run and lent to its steps.

@@ -145,13 +145,12 @@ void PatchCreation::CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buf
   BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
   for (int k = 0; k < job.RegionCount; ++k) {
     PatchRegion& region = job.Regions[k];
-    int64_t offset = region.Start - 1;
     while (region.Length > 0) {
       const auto n = static_cast<int32_t>(std::min<int64_t>(region.Length, FileBlockSize));
-      const auto inFile = static_cast<int32_t>(std::clamp<int64_t>(size - offset, 0, n));
-      if (inFile > 0 && !selected.ReadAt(offset, buffer, inFile)) return;
+      const auto inFile = static_cast<int32_t>(std::clamp<int64_t>(size - region.Offset, 0, n));
+      if (inFile > 0 && !selected.ReadAt(region.Offset, buffer, inFile)) return;
       std::memset(buffer + inFile, 0, static_cast<size_t>(n - inFile));
-      offset += n;
+      region.Offset += n;
       if (job.NewPatchFile->Write(buffer, n) != n) {
         control.ShowError("The Patch File cannot be written to (no space?).");
         return;

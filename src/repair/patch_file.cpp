@@ -21,7 +21,7 @@ void EncodePatchIndex(int64_t videoSize, const PatchJob& job, uint8_t* out) {
   for (int k = 0; k < job.RegionCount; ++k) {
     const PatchRegion& region = job.Regions[k];
     assert(region.Length >= UnitSize && region.Length % UnitSize == 0);
-    const int64_t firstUnit = UnitOfPosition(region.Start) - 1;
+    const int64_t firstUnit = region.Offset / UnitSize;
     entry[0] = static_cast<uint8_t>(firstUnit / 256);
     entry[1] = static_cast<uint8_t>(firstUnit % 256);
     entry[2] = static_cast<uint8_t>(UnitOfPosition(region.Length) - 1);
@@ -39,7 +39,7 @@ PatchIndexEntry DecodePatchEntry(const uint8_t* entry) {
 
 int64_t PatchFileSize(const PatchIndexEntry* entries, int count) {
   int64_t size = PatchIndexSize(count);
-  for (int k = 0; k < count; ++k) size += entries[k].Length();
+  for (int k = 0; k < count; ++k) size += entries[k].Region().Length;
   return size;
 }
 

@@ -41,9 +41,10 @@ struct PatchIndexEntry {
   uint16_t FirstUnit = 0;
   int32_t UnitCount = 0;  // 1 to 256
 
-  // The entry's region in the video: its offset and its length.
-  int64_t Offset() const { return int64_t{FirstUnit} * UnitSize; }
-  int64_t Length() const { return int64_t{UnitCount} * UnitSize; }
+  // The entry's region in the video.
+  PatchRegion Region() const {
+    return {int64_t{FirstUnit} * UnitSize, int64_t{UnitCount} * UnitSize};
+  }
 };
 
 // The size in bytes of the header and an index of regionCount entries.

@@ -100,7 +100,7 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
 
   job.RegionCount = header.RegionCount;
   for (int k = 0; k < header.RegionCount; ++k) {
-    job.Regions[k] = {entries[k].Offset() + 1, entries[k].Length()};
+    job.Regions[k] = entries[k].Region();
   }
 }
 
@@ -127,14 +127,13 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
       patchAt += n;
       // The zero bytes after the end of a last, partial unit fill nothing:
       // only bytes inside the file are ever read or written.
-      const auto inFile =
-          static_cast<int32_t>(std::clamp<int64_t>(size - (region.Start - 1), 0, n));
-      if (inFile > 0 && (!selected.ReadAt(region.Start - 1, piece.data(), inFile) ||
-                         !WriteFilledBytes(control, selected, region.Start - 1, patchPiece.data(),
+      const auto inFile = static_cast<int32_t>(std::clamp<int64_t>(size - region.Offset, 0, n));
+      if (inFile > 0 && (!selected.ReadAt(region.Offset, piece.data(), inFile) ||
+                         !WriteFilledBytes(control, selected, region.Offset, patchPiece.data(),
                                            piece.data(), inFile, TargetRead::JustNow))) {
         return;
       }
-      region.Start += n;
+      region.Offset += n;
       region.Length -= n;
     }
     loop.RegionDone(k + 1, job.RegionCount);

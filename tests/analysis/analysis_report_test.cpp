@@ -18,30 +18,30 @@ std::vector<std::string> CodesOf(const ScanState& state) {
 // A list of count one-unit codes, in units 0, 2, 4 and so on.
 ScanState ListOfSingleUnits(int count) {
   ScanState state;
-  for (int i = 0; i < count; ++i) AddRunCodes(state, 2 * i * Unit + 1, 1025);
+  for (int i = 0; i < count; ++i) AddRunCodes(state, {2 * i * Unit, 1025});
   return state;
 }
 
 TEST(AddRunCodesTest, RunsSharingAUnitGiveOneCodeAndAdjoiningUnitsStayApart) {
   ScanState state;
-  AddRunCodes(state, Unit + 1, 1025);
-  AddRunCodes(state, Unit + 5000, 2000);  // the same unit
+  AddRunCodes(state, {Unit, 1025});
+  AddRunCodes(state, {Unit + 4999, 2000});  // the same unit
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00010"}));
   // From the last code's unit into two more: the code grows.
-  AddRunCodes(state, 2 * Unit - 100, Unit + 200);
+  AddRunCodes(state, {2 * Unit - 101, Unit + 200});
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00012"}));
   // The unit right after: a code of its own.
-  AddRunCodes(state, 4 * Unit + 1, 1025);
+  AddRunCodes(state, {4 * Unit, 1025});
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00012", "00040"}));
   // Growing past 16 units turns the last code into two.
-  AddRunCodes(state, 4 * Unit + 3000, 16 * Unit);
+  AddRunCodes(state, {4 * Unit + 2999, 16 * Unit});
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00012", "0004F", "00140"}));
 }
 
 TEST(AddRunCodesTest, LongRunsGiveConsecutiveCodes) {
   ScanState state;
-  AddRunCodes(state, 14001, 5000);
-  AddRunCodes(state, 5 * Unit + 100, 40 * Unit);
+  AddRunCodes(state, {14000, 5000});
+  AddRunCodes(state, {5 * Unit + 99, 40 * Unit});
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"00000", "0005F", "0015F", "00258"}));
 }
 
@@ -50,11 +50,11 @@ TEST(AddRunCodesTest, AFullListDropsFurtherCodesSilently) {
   ASSERT_EQ(state.CodeCount, 254);
   EXPECT_EQ(state.Codes[253], "01FA0");
   // Three codes are needed, one fits.
-  AddRunCodes(state, 600 * Unit + 1, 40 * Unit);
+  AddRunCodes(state, {600 * Unit, 40 * Unit});
   EXPECT_EQ(state.CodeCount, 255);
   EXPECT_EQ(state.Codes[254], "0258F");
-  AddRunCodes(state, 700 * Unit + 1, 1025);
-  AddRunCodes(state, 615 * Unit + 1, 2 * Unit);  // would extend the last code
+  AddRunCodes(state, {700 * Unit, 1025});
+  AddRunCodes(state, {615 * Unit, 2 * Unit});  // would extend the last code
   EXPECT_EQ(state.CodeCount, 255);
   EXPECT_EQ(state.Codes[254], "0258F");
   EXPECT_EQ(state.Codes[253], "01FA0");
@@ -64,7 +64,7 @@ TEST(AddRunCodesTest, AMergeIntoANearlyFullListKeepsWhatFits) {
   ScanState state = ListOfSingleUnits(254);
   // Starts in the last code's unit 506 and runs 40 units: the merged code
   // replaces the last one, one more fits, the third is dropped.
-  AddRunCodes(state, 506 * Unit + 10, 40 * Unit);
+  AddRunCodes(state, {506 * Unit + 9, 40 * Unit});
   EXPECT_EQ(state.CodeCount, 255);
   EXPECT_EQ(state.Codes[252], "01F80");
   EXPECT_EQ(state.Codes[253], "01FAF");
@@ -76,14 +76,14 @@ TEST(AddRunCodesTest, AMergeIntoANearlyFullListKeepsWhatFits) {
 TEST(AddRunCodesTest, CodesStopAtFourGibibytes) {
   const int64_t four = int64_t{1} << 32;
   ScanState state;
-  AddRunCodes(state, four - 3 * Unit + 1, 5 * Unit);
+  AddRunCodes(state, {four - 3 * Unit, 5 * Unit});
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"FFFD2"}));
-  AddRunCodes(state, four + 1, 1025);
-  AddRunCodes(state, four + 10 * Unit, 40 * Unit);
+  AddRunCodes(state, {four, 1025});
+  AddRunCodes(state, {four + 10 * Unit - 1, 40 * Unit});
   EXPECT_EQ(CodesOf(state), (std::vector<std::string>{"FFFD2"}));
   // Across 2 GiB, where codes were once moved down.
   ScanState two;
-  AddRunCodes(two, (int64_t{1} << 31) - 100, 200);
+  AddRunCodes(two, {(int64_t{1} << 31) - 101, 200});
   EXPECT_EQ(CodesOf(two), (std::vector<std::string>{"7FFF1"}));
 }
 

@@ -21,15 +21,15 @@ const std::string Video = "/v/big.avi";
 // Holes near 2 GiB, 3 GiB and 4 GiB, wholly past 4 GiB and in the last
 // unit, besides a run one byte too short for an error and one just long
 // enough.
-std::vector<ZeroRun> Holes(int64_t size) {
-  return RangesOfFile<ZeroRun>(size, {{100000, 1024},
-                                      {200000, 1025},
-                                      {2 * GiB - 3000, 6000},
-                                      {3 * GiB - 70000, 140000},
-                                      {4 * GiB - 70000, 140000},
-                                      {4 * GiB + 10000000, 2000000},
-                                      {size - 40000, 20000},
-                                      {size - 1500, 1500}});
+std::vector<Extent> Holes(int64_t size) {
+  return RangesOfFile<Extent>(size, {{100000, 1024},
+                                     {200000, 1025},
+                                     {2 * GiB - 3000, 6000},
+                                     {3 * GiB - 70000, 140000},
+                                     {4 * GiB - 70000, 140000},
+                                     {4 * GiB + 10000000, 2000000},
+                                     {size - 40000, 20000},
+                                     {size - 1500, 1500}});
 }
 
 std::string CellLetters(const AnalysisResult& result) {
@@ -40,7 +40,7 @@ std::string CellLetters(const AnalysisResult& result) {
 
 class LargeFileAnalyzeTest : public ProgramOn<LayoutFileSystem> {
  protected:
-  void Select(int64_t size, std::vector<ZeroRun> runs) {
+  void Select(int64_t size, std::vector<Extent> runs) {
     if (program->Selected.HasFile()) program->RunCommand(SelectClearButton);
     files.Set(Video, size, std::move(runs));
     SelectFile(Video);
@@ -50,7 +50,7 @@ class LargeFileAnalyzeTest : public ProgramOn<LayoutFileSystem> {
 TEST_F(LargeFileAnalyzeTest, NumbersCellsAndCodesFollowTheRuleAtEverySize) {
   for (const int64_t size : {2 * GiB - 1, 2 * GiB, 3 * GiB, 4 * GiB - 1, 4 * GiB, 5 * GiB}) {
     SCOPED_TRACE(size);
-    const std::vector<ZeroRun> runs = Holes(size);
+    const std::vector<Extent> runs = Holes(size);
     const ExpectedAnalysis expected = ExpectAnalysis(size, runs);
     Select(size, runs);
     dialogs.Expect(MessageKind::Information, "Analysis complete.*");
@@ -82,7 +82,7 @@ TEST_F(LargeFileAnalyzeTest, CodesNearTwoAndFourGibibytesNameTheirOwnUnits) {
   // The hole across 2 GiB lies in units 32767 and 32768; the one across
   // 4 GiB gets codes only for its units below 4 GiB, up to unit 65535.
   const int64_t size = 5 * GiB;
-  const std::vector<ZeroRun> runs = {{2 * GiB - 3000, 6000}, {4 * GiB - 70000, 140000}};
+  const std::vector<Extent> runs = {{2 * GiB - 3000, 6000}, {4 * GiB - 70000, 140000}};
   Select(size, runs);
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   program->RunCommand(AnalyzeButton);

@@ -42,40 +42,49 @@ TEST(PatchCodesTest, UnitsCountFromOneAndHold65536Positions) {
 }
 
 TEST(PatchCodesTest, RangeToCodesCoversEveryTouchedUnit) {
-  EXPECT_EQ(RangeToCodes(1, 1), "00000");
-  EXPECT_EQ(RangeToCodes(65536, 2), "00001");
-  EXPECT_EQ(RangeToCodes(1, 17 * 65536), "0000F00100");
-  EXPECT_EQ(RangeToCodes(1, 16 * 65536), "0000F");
-  EXPECT_EQ(RangeToCodes(1, 16 * 65536 + 1), "0000F00100");
-  // 3 units from unit 0x12; then 33 units from unit 5: two full codes and one.
-  EXPECT_EQ(RangeToCodes(0x12 * 65536 + 1, 3 * 65536), "00122");
-  EXPECT_EQ(RangeToCodes(5 * 65536 + 100, 32 * 65536), "0005F0015F00250");
-  // The last unit of a file just below 2 GiB, and of one just below 4 GiB.
-  EXPECT_EQ(RangeToCodes(2147483000, 647), "7FFF0");
-  EXPECT_EQ(RangeToCodes((int64_t{1} << 32) - 10, 10), "FFFF0");
-  // Across 2 GiB: units 32767 and 32768.
-  EXPECT_EQ(RangeToCodes((int64_t{1} << 31) - 5, 10), "7FFF1");
-  EXPECT_EQ(RangeToCodes((int64_t{1} << 32) - 20 * 65536 + 1, 20 * 65536), "FFECFFFFC3");
+  const int64_t two = int64_t{1} << 31;
+  const int64_t four = int64_t{1} << 32;
+  const struct {
+    Extent Range;
+    const char* Codes;
+  } cases[] = {
+      {{0, 1}, "00000"},
+      {{65535, 2}, "00001"},
+      {{0, 17 * 65536}, "0000F00100"},
+      {{0, 16 * 65536}, "0000F"},
+      {{0, 16 * 65536 + 1}, "0000F00100"},
+      // 3 units from unit 0x12; then 33 units from unit 5: two full codes and one.
+      {{0x12 * 65536, 3 * 65536}, "00122"},
+      {{5 * 65536 + 99, 32 * 65536}, "0005F0015F00250"},
+      // The last unit of a file just below 2 GiB, and of one just below 4 GiB.
+      {{2147482999, 647}, "7FFF0"},
+      {{four - 11, 10}, "FFFF0"},
+      // Across 2 GiB: units 32767 and 32768.
+      {{two - 6, 10}, "7FFF1"},
+      {{four - 20 * 65536, 20 * 65536}, "FFECFFFFC3"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RangeToCodes(c.Range), c.Codes) << c.Range.Offset << "+" << c.Range.Length;
+  }
 }
 
 TEST(PatchCodesTest, ParseCodeGivesWholeUnitsWhereverTheyLie) {
-  EXPECT_EQ(ParseCode("0000F"), (ByteRange{1, 1048576}));
-  EXPECT_EQ(ParseCode("00122"), (ByteRange{0x12 * 65536 + 1, 3 * 65536}));
+  EXPECT_EQ(ParseCode("0000F"), (Extent{0, 1048576}));
+  EXPECT_EQ(ParseCode("00122"), (Extent{0x12 * 65536, 3 * 65536}));
   // Only the first five characters are read.
-  EXPECT_EQ(ParseCode("00010, 00020"), (ByteRange{65537, 65536}));
+  EXPECT_EQ(ParseCode("00010, 00020"), (Extent{65536, 65536}));
   // Codes of the top units are never moved; they reach up to 4 GiB and,
   // with more than one unit from unit 65535, past it.
-  EXPECT_EQ(ParseCode("7FFF0"), (ByteRange{32767 * int64_t{65536} + 1, 65536}));
-  EXPECT_EQ(ParseCode("7FFEF"), (ByteRange{32766 * int64_t{65536} + 1, 16 * 65536}));
-  EXPECT_EQ(ParseCode("FFFF0"), (ByteRange{65535 * int64_t{65536} + 1, 65536}));
-  EXPECT_EQ(ParseCode("FFFFF"), (ByteRange{65535 * int64_t{65536} + 1, 16 * 65536}));
+  EXPECT_EQ(ParseCode("7FFF0"), (Extent{32767 * int64_t{65536}, 65536}));
+  EXPECT_EQ(ParseCode("7FFEF"), (Extent{32766 * int64_t{65536}, 16 * 65536}));
+  EXPECT_EQ(ParseCode("FFFF0"), (Extent{65535 * int64_t{65536}, 65536}));
+  EXPECT_EQ(ParseCode("FFFFF"), (Extent{65535 * int64_t{65536}, 16 * 65536}));
   EXPECT_EQ(LastUnitOfCode("7FFF0"), 32767);
   EXPECT_EQ(LastUnitOfCode("FFFF0"), 65535);
   EXPECT_EQ(LastUnitOfCode("FFFFF"), 65550);
   // Every code within the first 65536 units gives its code back.
   for (const char* code : {"00000", "7FFF0", "7FFEF", "80000", "FFFF0", "FFFE1", "FFF0F"}) {
-    const ByteRange r = ParseCode(code);
-    EXPECT_EQ(RangeToCodes(r.Start, r.Length), code);
+    EXPECT_EQ(RangeToCodes(ParseCode(code)), code);
   }
 }
 

@@ -33,7 +33,7 @@ TEST(TorrentTargetTest, RealTorrentGivesTheEntryOfTheFilesSize) {
   EXPECT_EQ(load.Target->Start, 3 * 32768 - 100000);
   ASSERT_EQ(load.Target->Before.size(), 1u);
   EXPECT_EQ(load.Target->Before[0].Path, "a.avi");
-  EXPECT_EQ(load.Target->Before[0].Offset, 3 * 32768);
+  EXPECT_EQ(load.Target->Before[0].Part.Offset, 3 * 32768);
   EXPECT_EQ(load.Target->PieceHashes.size(), 2u);
 }
 

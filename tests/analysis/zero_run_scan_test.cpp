@@ -9,6 +9,7 @@
 
 #include "analysis/analysis_report.h"
 #include "analysis/zero_bytes.h"
+#include "core/block_source.h"
 
 namespace tamarack {
 namespace {
@@ -21,7 +22,7 @@ struct Outcome {
   int64_t ErrorBytes = 0;
   std::vector<std::string> Codes;
   std::string Cells;
-  std::vector<ByteRange> Runs;
+  std::vector<Extent> Runs;
 
   friend bool operator==(const Outcome&, const Outcome&) = default;
 };
@@ -31,7 +32,7 @@ std::ostream& operator<<(std::ostream& out, const Outcome& o) {
   for (const auto& c : o.Codes) out << " " << c;
   out << ", runs " << o.Runs.size();
   for (size_t i = 0; i < o.Runs.size() && i < 8; ++i) {
-    out << " " << o.Runs[i].Start << "+" << o.Runs[i].Length;
+    out << " " << o.Runs[i].Offset << "+" << o.Runs[i].Length;
   }
   return out << ", cells " << o.Cells.size() << " " << o.Cells.substr(0, 80);
 }
@@ -40,23 +41,25 @@ std::vector<std::string> CodesOf(const ScanState& state) {
   return {state.Codes.begin(), state.Codes.begin() + state.CodeCount};
 }
 
-// The rule as it reads, one byte at a time: the reference for the scan.
-// Only the first `read` bytes are looked at, as after a stop.
+// The rule as it reads, one byte at a time and in 1-based positions: the
+// reference for the scan. Only the first `read` bytes are looked at, as
+// after a stop.
 Outcome PerByteScan(const Bytes& file, int32_t read) {
   const auto size = static_cast<int32_t>(file.size());
   ScanState s;
   std::string cells;
-  std::vector<ByteRange> runs;
+  std::vector<Extent> runs;
+  int64_t runStart = 0;  // the position of the run's first byte
+  int64_t runLength = 0;
   bool cellHasError = false;
   int32_t cellBytes = 0;
   const int32_t cellSize = (size + 2000) / 2001;
   auto endRun = [&] {
-    if (s.RunLength > 0 && s.RunIsError) {
-      AddRunCodes(s, s.RunStart, s.RunLength);
-      runs.push_back({s.RunStart, s.RunLength});
+    if (runLength > 0 && s.RunIsError) {
+      AddRunCodes(s, {runStart - 1, runLength});
+      runs.push_back({runStart - 1, runLength});
     }
-    s.RunStart = 0;
-    s.RunLength = 0;
+    runLength = 0;
     s.RunIsError = false;
   };
   auto endCell = [&] {
@@ -66,13 +69,12 @@ Outcome PerByteScan(const Bytes& file, int32_t read) {
   };
   for (int32_t p = 1; p <= read; ++p) {
     if (file[p - 1] == 0) {
-      if (s.RunLength == 0) s.RunStart = p;
-      ++s.RunLength;
+      if (runLength == 0) runStart = p;
+      ++runLength;
       if (s.RunIsError) {
         cellHasError = true;
         ++s.ErrorBytes;
-      } else if (s.RunLength > 1024 && s.RunStart + s.RunLength - 1 > 16384 &&
-                 s.RunStart < size - 2046) {
+      } else if (runLength > 1024 && runStart + runLength - 1 > 16384 && runStart < size - 2046) {
         s.RunIsError = true;
         cellHasError = true;
         s.ErrorBytes += 1025;
@@ -192,7 +194,7 @@ TEST(ZeroRunScanTest, TheShortestErrorRunIsFoundWhereverItStarts) {
     Zero(file, first, first + 1024);
     const Outcome o = WholeScan(file);
     ASSERT_EQ(o.ErrorBytes, 1025) << "run from " << first;
-    ASSERT_EQ(o.Runs, (std::vector<ByteRange>{{first, 1025}})) << "run from " << first;
+    ASSERT_EQ(o.Runs, (std::vector<Extent>{{first - 1, 1025}})) << "run from " << first;
   }
 }
 
@@ -239,7 +241,7 @@ TEST(ZeroRunScanTest, FileSizeAMultipleOfTheCellSizeEndsWithAFullCell) {
 }
 
 TEST(ZeroRunScanTest, AnAllZeroFileIsOneErrorRunFromTheHeaderZone) {
-  const Bytes file(3 * ReadBlockSize + 12345, 0);
+  const Bytes file(3 * FileBlockSize + 12345, 0);
   const Outcome o = Scan(file);
   EXPECT_EQ(o.ErrorBytes, static_cast<int32_t>(file.size()) - 16384 + 1024);
   EXPECT_EQ(o.Codes, (std::vector<std::string>{"0000C"}));  // units 0 to 12
@@ -281,7 +283,7 @@ TEST(ZeroRunScanTest, ErrorsAreCountedOnceTheCodeListIsFull) {
   EXPECT_EQ(o.Codes.back(), "00FE0");
   // Every run is kept, also those whose codes no longer fit.
   ASSERT_EQ(o.Runs.size(), 300u);
-  EXPECT_EQ(o.Runs.back(), (ByteRange{299 * 65536 + 20001, 1500}));
+  EXPECT_EQ(o.Runs.back(), (Extent{299 * 65536 + 20000, 1500}));
   EXPECT_EQ(o, PerByteScan(file, static_cast<int32_t>(file.size())));
   std::mt19937 rng(7);
   EXPECT_EQ(BlockScan(file, static_cast<int32_t>(file.size()), rng), o);
@@ -305,8 +307,8 @@ Bytes RandomFile(std::mt19937& rng) {
                                   18433,
                                   20000,
                                   2001 * 131,
-                                  ReadBlockSize,
-                                  ReadBlockSize + 1,
+                                  FileBlockSize,
+                                  FileBlockSize + 1,
                                   524295,
                                   2001 * 300};
   int32_t size;
@@ -374,7 +376,7 @@ Bytes RandomFile(std::mt19937& rng) {
             cellSize * static_cast<int32_t>(1 + rng() % 2001) + static_cast<int32_t>(rng() % 3) - 1;
         break;
       case 5:
-        start = ReadBlockSize * static_cast<int32_t>(rng() % 3) + static_cast<int32_t>(rng() % 3);
+        start = FileBlockSize * static_cast<int32_t>(rng() % 3) + static_cast<int32_t>(rng() % 3);
         break;
       case 6: {
         // Next to a multiple of 512 or of 1016, the width of the windows the

@@ -14,6 +14,7 @@
 
 #include "app/program.h"
 #include "cli/cli_process.h"
+#include "core/extent.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/qt/qt_font_backend.h"
 #include "support/fakes.h"
@@ -24,24 +25,19 @@ namespace {
 
 constexpr int64_t FileSize = 3000000;
 
-struct ZeroRun {
-  int64_t Offset;
-  int64_t Length;
-};
-
 // Two runs well inside the file and beyond its first 16384 bytes, so each
 // is an error run as a whole.
-const std::vector<ZeroRun> Runs = {{1000000, 100000}, {2000000, 300000}};
+const std::vector<Extent> Runs = {{1000000, 100000}, {2000000, 300000}};
 
 std::vector<uint8_t> DamagedBytes() {
   std::vector<uint8_t> bytes = NonZeroBytes(FileSize, 7);
-  for (const ZeroRun& run : Runs) std::fill_n(bytes.begin() + run.Offset, run.Length, 0);
+  for (const Extent& run : Runs) std::fill_n(bytes.begin() + run.Offset, run.Length, 0);
   return bytes;
 }
 
 // The code of a run of at most 16 units: first unit in four hex digits,
 // then the unit count minus one.
-std::string CodeOf(const ZeroRun& run) {
+std::string CodeOf(const Extent& run) {
   const int64_t first = run.Offset / 65536;
   const int64_t last = (run.Offset + run.Length - 1) / 65536;
   char code[6];
@@ -60,7 +56,7 @@ std::string ExpectedCells() {
     const int64_t first = k * cellSize;
     const int64_t last = std::min(FileSize, first + cellSize) - 1;
     bool red = false;
-    for (const ZeroRun& run : Runs) {
+    for (const Extent& run : Runs) {
       red = red || (first <= run.Offset + run.Length - 1 && last >= run.Offset + 1024);
     }
     letters += red ? 'R' : 'G';
@@ -166,7 +162,7 @@ TEST_F(CliAnalyzeTest, JsonCarriesTheNumbersOfTheReport) {
   const nlohmann::json json = nlohmann::json::parse(run.Out);
 
   int64_t errorBytes = 0;
-  for (const ZeroRun& r : Runs) errorBytes += r.Length;
+  for (const Extent& r : Runs) errorBytes += r.Length;
   const int64_t fake = (errorBytes + 1023) / 1024 * 1024;
   const int64_t real = FileSize - fake;
   EXPECT_EQ(json["file"], folder / "film.avi");

@@ -190,7 +190,7 @@ void Check(const Model& model, int64_t fileSize, const FuzzProgram& fuzz, const 
   std::set<int> covered;
   int64_t previousEnd = 0;
   for (int k = 0; k < job.RegionCount; ++k) {
-    const int64_t offset = int64_t{job.Regions[k].Start} - 1;
+    const int64_t offset = job.Regions[k].Offset;
     const int64_t length = job.Regions[k].Length;
     FUZZ_CHECK(offset >= 0 && offset % Unit == 0);
     FUZZ_CHECK(length >= Unit && length <= 16 * Unit && length % Unit == 0);

@@ -35,9 +35,8 @@ void CheckPieces(const TorrentTarget& target, int64_t fileSize) {
   FUZZ_CHECK(pieces.Pieces == static_cast<int64_t>(target.PieceHashes.size()));
   FUZZ_CHECK(pieces.Verified + pieces.FailedCount + pieces.UnknownCount == pieces.Pieces);
   for (const auto* ranges : {&pieces.Failed, &pieces.Unknown}) {
-    for (const ByteRange& range : *ranges) {
-      FUZZ_CHECK(range.Start >= 1 && range.Length > 0 &&
-                 range.Start - 1 + range.Length <= fileSize);
+    for (const Extent& range : *ranges) {
+      FUZZ_CHECK(range.Offset >= 0 && range.Length > 0 && range.End() <= fileSize);
     }
   }
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "repair/file_blocks.h"
+#include "support/forwarding_file_system.h"
 #include "support/program_fixture.h"
 #include "support/real_files.h"
 #include "ui/block_grid.h"
@@ -179,31 +180,18 @@ TEST_F(BackupTest, NotEnoughFreeSpaceCreatesNothing) {
 
 // Free space as a disk of a fixed capacity would report it: what the files
 // do not occupy.
-class MeteredFileSystem : public FileSystem {
+class MeteredFileSystem : public ForwardingFileSystem {
  public:
-  MeteredFileSystem(FakeFileSystem& inner, int64_t capacity) : inner_(inner), capacity_(capacity) {}
-  std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
-    return inner_.OpenExisting(path);
-  }
-  std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
-    return inner_.OpenReadOnly(path);
-  }
-  std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
-    return inner_.CreateOutput(path);
-  }
-  bool Exists(const std::string& path) override { return inner_.Exists(path); }
-  bool SameFile(const std::string& a, const std::string& b) override {
-    return inner_.SameFile(a, b);
-  }
-  bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  MeteredFileSystem(FakeFileSystem& files, int64_t capacity)
+      : ForwardingFileSystem(files), files_(files), capacity_(capacity) {}
   int64_t FreeSpace(const std::string&) override {
     int64_t used = 0;
-    for (const auto& [path, bytes] : inner_.Files) used += static_cast<int64_t>(bytes.size());
+    for (const auto& [path, bytes] : files_.Files) used += static_cast<int64_t>(bytes.size());
     return capacity_ - used;
   }
 
  private:
-  FakeFileSystem& inner_;
+  FakeFileSystem& files_;
   int64_t capacity_;
 };
 

@@ -33,8 +33,7 @@ TEST_F(EngineTest, AnalyzeReturnsCodesInFileOrderRunsAndCells) {
   EXPECT_EQ(found.Codes, (std::vector<std::string>{"00011", "001E0"}));
   // The view lists them by size: the single unit first.
   EXPECT_EQ(ListedCodes(found.Codes), (std::vector<std::string>{"001E0", "00011"}));
-  EXPECT_EQ(found.Runs,
-            (std::vector<ByteRange>{{UnitSize + 1, 2 * UnitSize}, {30 * UnitSize + 1, UnitSize}}));
+  EXPECT_EQ(found.Runs, (std::vector<Extent>{{UnitSize, 2 * UnitSize}, {30 * UnitSize, UnitSize}}));
   // Cells of 1,311 bytes: 2,000 of them cover the file.
   ASSERT_EQ(found.Cells.size(), 2000u);
   EXPECT_EQ(found.Cells[0], Green);

@@ -208,7 +208,7 @@ TEST_F(LargeFileTest, AnalyzeOfSparseFilesFollowsTheRuleAtEverySize) {
     const std::vector<Island> islands = IslandsOfFile(size);
     MAKE_SPARSE(video, size, islands);
     // The holes between the islands are its zero runs.
-    std::vector<ZeroRun> runs;
+    std::vector<Extent> runs;
     int64_t end = 0;
     for (const Island& island : islands) {
       if (island.Offset > end) runs.push_back({end, island.Offset - end});

@@ -49,9 +49,9 @@ class PatchCodeEntryTest : public ProgramTest {
     UnitRuns runs;
     for (int k = 0; k < job.RegionCount; ++k) {
       const PatchRegion& r = job.Regions[k];
-      EXPECT_EQ((r.Start - 1) % UnitSize, 0);
+      EXPECT_EQ(r.Offset % UnitSize, 0);
       EXPECT_EQ(r.Length % UnitSize, 0);
-      runs.push_back({(r.Start - 1) / UnitSize, (r.Start - 1 + r.Length) / UnitSize - 1});
+      runs.push_back({r.Offset / UnitSize, r.End() / UnitSize - 1});
     }
     return runs;
   }
@@ -391,14 +391,14 @@ TEST_F(PatchCodeEntryTest, CodesNearTheTopUnitsStayWhereTheyAre) {
 TEST_F(PatchCodeEntryTest, OrderedRegionsMayTouchButNeverOverlapOrTurnBack) {
   PatchJob job;
   job.RegionCount = 3;
-  job.Regions[0] = {1, UnitSize};                     // unit 0
-  job.Regions[1] = {UnitSize + 1, 2 * UnitSize};      // units 1 and 2
-  job.Regions[2] = {3 * UnitSize + 1, 4 * UnitSize};  // units 3 to 6
+  job.Regions[0] = {0, UnitSize};                 // unit 0
+  job.Regions[1] = {UnitSize, 2 * UnitSize};      // units 1 and 2
+  job.Regions[2] = {3 * UnitSize, 4 * UnitSize};  // units 3 to 6
   EXPECT_TRUE(HasOrderedRegions(job));
   job.Regions[1].Length += 1;  // one byte into unit 3
   EXPECT_FALSE(HasOrderedRegions(job));
   job.Regions[1].Length -= 1;
-  job.Regions[2].Start = 1;  // back to unit 0
+  job.Regions[2].Offset = 0;  // back to unit 0
   EXPECT_FALSE(HasOrderedRegions(job));
   job.RegionCount = 2;  // only the regions in use count
   EXPECT_TRUE(HasOrderedRegions(job));

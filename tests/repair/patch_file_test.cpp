@@ -16,7 +16,7 @@ std::vector<uint8_t> Encode(int32_t videoSize, const std::vector<PatchRegion>& r
   return bytes;
 }
 
-PatchRegion Units(int first, int count) { return {first * UnitSize + 1, count * UnitSize}; }
+PatchRegion Units(int first, int count) { return {first * UnitSize, count * UnitSize}; }
 
 TEST(PatchFileTest, TheWorkedCaseHasHeader01000101AndEntry000000) {
   EXPECT_EQ(Encode(100000, {Units(0, 1)}),
@@ -48,16 +48,14 @@ TEST(PatchFileTest, EntriesAreBigEndianFirstUnitAndUnitCountLessOne) {
   const PatchIndexEntry last = DecodePatchEntry(bytes.data() + 10);
   EXPECT_EQ(last.FirstUnit, 0x7000);
   EXPECT_EQ(last.UnitCount, 3);
-  EXPECT_EQ(last.Offset(), int64_t{0x7000} * UnitSize);
-  EXPECT_EQ(last.Length(), 3 * UnitSize);
+  EXPECT_EQ(last.Region(), (PatchRegion{int64_t{0x7000} * UnitSize, 3 * UnitSize}));
 }
 
 TEST(PatchFileTest, ForeignEntriesDecodeWithoutOverflow) {
   const uint8_t entry[] = {0xFF, 0xFF, 0xFF};
   const PatchIndexEntry e = DecodePatchEntry(entry);
   EXPECT_EQ(e.UnitCount, 256);
-  EXPECT_EQ(e.Length(), 16777216);
-  EXPECT_EQ(e.Offset(), int64_t{65535} * 65536);
+  EXPECT_EQ(e.Region(), (PatchRegion{int64_t{65535} * 65536, 16777216}));
   const std::vector<PatchIndexEntry> many(255, e);
   EXPECT_EQ(PatchFileSize(many.data(), 255), 4 + 3 * 255 + int64_t{255} * 16777216);
 }

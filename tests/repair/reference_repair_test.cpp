@@ -10,6 +10,7 @@
 
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
+#include "support/forwarding_file_system.h"
 #include "support/program_fixture.h"
 #include "support/real_files.h"
 #include "ui/block_grid.h"
@@ -323,26 +324,15 @@ TEST_F(ReferenceRepairTest, FileShortenedDuringTheMergeEndsIt) {
 
 // A file system that shortens the selected file each time the reference is
 // read: the merge then holds a changed block that no longer fits the file.
-class ShrinkingFileSystem : public FileSystem {
+class ShrinkingFileSystem : public ForwardingFileSystem {
  public:
-  explicit ShrinkingFileSystem(FakeFileSystem& inner) : inner_(inner) {}
-  std::unique_ptr<ByteFile> OpenExisting(const std::string& path) override {
-    return inner_.OpenExisting(path);
-  }
+  explicit ShrinkingFileSystem(FakeFileSystem& files)
+      : ForwardingFileSystem(files), files_(files) {}
   std::unique_ptr<ByteFile> OpenReadOnly(const std::string& path) override {
-    std::unique_ptr<ByteFile> file = inner_.OpenReadOnly(path);
+    std::unique_ptr<ByteFile> file = ForwardingFileSystem::OpenReadOnly(path);
     if (!file || path != ReferencePath) return file;
-    return std::make_unique<ShrinkingReader>(std::move(file), inner_);
+    return std::make_unique<ShrinkingReader>(std::move(file), files_);
   }
-  std::unique_ptr<OutputFile> CreateOutput(const std::string& path) override {
-    return inner_.CreateOutput(path);
-  }
-  bool Exists(const std::string& path) override { return inner_.Exists(path); }
-  bool SameFile(const std::string& a, const std::string& b) override {
-    return inner_.SameFile(a, b);
-  }
-  bool Delete(const std::string& path) override { return inner_.Delete(path); }
-  int64_t FreeSpace(const std::string& path) override { return inner_.FreeSpace(path); }
 
  private:
   class ShrinkingReader : public ByteFile {
@@ -369,7 +359,7 @@ class ShrinkingFileSystem : public FileSystem {
     FakeFileSystem& files_;
     int reads_ = 0;
   };
-  FakeFileSystem& inner_;
+  FakeFileSystem& files_;
 };
 
 TEST_F(ReferenceRepairTest, ChangedBlockIsNotWrittenPastAShortenedFile) {

@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
+#include "core/extent.h"
 #include "platform/byte_file.h"
 #include "ui/block_grid.h"
 
 namespace tamarack::testing {
 
 constexpr int64_t GiB = int64_t{1} << 30;
-
-// A zero run of a file: its 0-based offset and its length in bytes.
-struct ZeroRun {
-  int64_t Offset = 0;
-  int64_t Length = 0;
-};
 
 // The ranges (anything with an Offset and a Length) sorted, cut at the end
 // of a file of the size, and joined where they overlap or touch, so that
@@ -49,13 +44,13 @@ std::vector<Range> RangesOfFile(int64_t size, std::vector<Range> ranges) {
 // they come; the file cannot be written.
 class LayoutFile : public ByteFile {
  public:
-  LayoutFile(int64_t size, std::vector<ZeroRun> runs) : size_(size), runs_(std::move(runs)) {}
+  LayoutFile(int64_t size, std::vector<Extent> runs) : size_(size), runs_(std::move(runs)) {}
 
   int32_t Read(void* buffer, int32_t count) override {
     const auto n = static_cast<int32_t>(std::clamp<int64_t>(size_ - position_, 0, count));
     auto* out = static_cast<uint8_t*>(buffer);
     std::memset(out, 0x5A, static_cast<size_t>(n));
-    for (const ZeroRun& run : runs_) {
+    for (const Extent& run : runs_) {
       const int64_t from = std::max(run.Offset, position_);
       const int64_t to = std::min(run.Offset + run.Length, position_ + n);
       if (from < to) std::memset(out + (from - position_), 0, static_cast<size_t>(to - from));
@@ -74,7 +69,7 @@ class LayoutFile : public ByteFile {
 
  private:
   int64_t size_;
-  std::vector<ZeroRun> runs_;
+  std::vector<Extent> runs_;
   int64_t position_ = 0;
 };
 
@@ -82,7 +77,7 @@ class LayoutFile : public ByteFile {
 // made.
 class LayoutFileSystem : public FileSystem {
  public:
-  void Set(std::string path, int64_t size, std::vector<ZeroRun> runs) {
+  void Set(std::string path, int64_t size, std::vector<Extent> runs) {
     path_ = std::move(path);
     size_ = size;
     runs_ = std::move(runs);
@@ -106,7 +101,7 @@ class LayoutFileSystem : public FileSystem {
  private:
   std::string path_;
   int64_t size_ = 0;
-  std::vector<ZeroRun> runs_;
+  std::vector<Extent> runs_;
 };
 
 // What Analyze must find in a file whose zero runs are known, worked out
@@ -120,15 +115,15 @@ struct ExpectedAnalysis {
   int64_t ErrorBytes = 0;
   std::string Cells;  // 'G' or 'R' per cell
   std::vector<std::string> Codes;
-  std::vector<ByteRange> Runs;  // the error runs, from position 1
+  std::vector<Extent> Runs;  // the error runs
 };
 
-inline ExpectedAnalysis ExpectAnalysis(int64_t size, const std::vector<ZeroRun>& runs) {
+inline ExpectedAnalysis ExpectAnalysis(int64_t size, const std::vector<Extent>& runs) {
   ExpectedAnalysis expected;
   const int64_t cellSize = (size + 2000) / 2001;
   expected.Cells.assign(static_cast<size_t>((size + cellSize - 1) / cellSize), 'G');
   std::vector<std::pair<int64_t, int64_t>> units;  // first and last unit, merged
-  for (const ZeroRun& run : runs) {
+  for (const Extent& run : runs) {
     const int64_t first = run.Offset + 1;  // positions
     const int64_t last = run.Offset + run.Length;
     if (first >= size - 2046) continue;
@@ -138,7 +133,7 @@ inline ExpectedAnalysis ExpectAnalysis(int64_t size, const std::vector<ZeroRun>&
     for (int64_t c = (onset - 1) / cellSize; c <= (last - 1) / cellSize; ++c) {
       expected.Cells[static_cast<size_t>(c)] = 'R';
     }
-    expected.Runs.push_back({first, run.Length});
+    expected.Runs.push_back(run);
     if (first > CodeUnits * UnitSize) continue;
     const int64_t a = (first - 1) / UnitSize;
     const int64_t b = (std::min(last, CodeUnits * UnitSize) - 1) / UnitSize;
