@@ -34,6 +34,7 @@ void RunOperationSteps(OperationControl& control, FileSystem& files,
       PatchRepair(context, request.PatchPath).RepairWithPatch();
       break;
   }
+  found.FileSize = selected.SelectedFileSize();
 }
 
 }  // namespace tamarack

@@ -32,6 +32,9 @@ struct OperationRequest {
 
 // What the last operation of each kind found besides how it ended.
 struct OperationFindings {
+  // The size of the selected file when the operation opened it last; -1
+  // when it could not.
+  int64_t FileSize = -1;
   // Of Analyze; the front end renders the same values.
   AnalysisResult Analysis;
   // Of Repair with Reference: the differing bytes of each reference when

@@ -38,6 +38,7 @@ void Program::RunSteps(Operation operation) {
     references_.clear();
   }
   RunOperationSteps(Control, Platform.Files, request, findings_);
+  Selected.NoteFileSize(findings_.FileSize);
 }
 
 void Program::DoInit() {

@@ -64,8 +64,8 @@ FileInformation ReadFileInformation(OperationControl& control, FileSystem& files
   SelectedFile file(control, files, path);
   control.HoldBusy(true);
   file.OpenSelectedFile(FileAccess::ReadOnly);
+  information.Size = file.SelectedFileSize();
   if (control.Busy()) {
-    information.Size = file.SelectedFileSize();
     std::string size = FormatSize(information.Size);
     std::string fourCC = file.ReadFourCC();
     if (control.Busy()) {

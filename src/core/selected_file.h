@@ -27,7 +27,7 @@ class SelectedFile {
       : control_(control), files_(files), path_(std::move(path)) {}
 
   const std::string& SelectedFileName() const { return path_; }
-  // The size taken when the file was opened last.
+  // The size taken when the file was opened last; -1 before.
   int64_t SelectedFileSize() const { return size_; }
 
   // Opens the file with the access given and takes its size. Success is
@@ -52,7 +52,7 @@ class SelectedFile {
   OperationControl& control_;
   FileSystem& files_;
   std::string path_;
-  int64_t size_ = 0;
+  int64_t size_ = -1;
   std::unique_ptr<ByteFile> file_;
 };
 
@@ -62,7 +62,8 @@ struct FileInformation {
   // Whether the size and codec codes could be read (else the message has
   // been shown and the text holds only the name).
   bool Complete = false;
-  int64_t Size = 0;
+  // The size taken when the file was opened; -1 when it could not be.
+  int64_t Size = -1;
 };
 
 // Reads the file's size and codec codes, outside any operation.

@@ -61,7 +61,7 @@ void FileSelection::ClearFile() {
 
 bool FileSelection::ShowFileInformation() {
   const FileInformation information = ReadFileInformation(control_, files_, selectedFileName_);
-  if (information.Size > 0) selectedFileSize_ = information.Size;
+  NoteFileSize(information.Size);
   information_ = information.Text;
   views_.SetViewText(information_);
   return information.Complete;

@@ -44,8 +44,13 @@ class FileSelection {
   bool HasFile() const { return !selectedFileName_.empty(); }
   // The path of the selected file, empty when none is.
   const std::string& SelectedFileName() const { return selectedFileName_; }
-  // The size read when the file was selected.
+  // The size taken when the file was opened last, at its selection or by
+  // an operation.
   int64_t SelectedFileSize() const { return selectedFileSize_; }
+  // An operation opened the file and took its size (-1: it could not).
+  void NoteFileSize(int64_t size) {
+    if (size >= 0) selectedFileSize_ = size;
+  }
 
   // Reads the file's size and codec codes into the Information view; false
   // when that failed (the message has been shown).
