@@ -160,13 +160,11 @@ FileRun AnalyzeFile(const CliRequest& request, CliHost& host, const std::string&
         TorrentFor(request, *torrent, operation.File, information.Size, run.Error);
     if (!operation.Proof.Torrent) return run;
   }
-  OperationFindings found;
-  const OperationResult result =
-      control.Run([&] { RunOperationSteps(control, host.Files, operation, found); });
+  OperationOutcome outcome = RunOperation(control, host.Files, operation);
   host.Output.ClearStatus();
-  run.Result = result.Result;
-  run.Error = result.Message;
-  run.Analysis = std::move(found.Analysis);
+  run.Result = outcome.Result.Result;
+  run.Error = outcome.Result.Message;
+  run.Analysis = std::move(outcome.Found.Analysis);
   if (questions.TerminationAnswered()) run.Result = Outcome::Stopped;
   return run;
 }

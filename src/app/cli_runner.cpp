@@ -334,9 +334,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     const std::optional<int> end = PrepareAnalysisOutputs(request, host, observer, file, outputs);
     if (end) return *end;
   }
-  OperationFindings found;
-  const OperationResult result =
-      control.Run([&] { RunOperationSteps(control, host.Files, operation, found); });
+  const auto [result, found] = RunOperation(control, host.Files, operation);
   host.Output.ClearStatus();
 
   int status = ExitStatusOf(result.Result);

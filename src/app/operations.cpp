@@ -37,4 +37,11 @@ void RunOperationSteps(OperationControl& control, FileSystem& files,
   found.FileSize = selected.SelectedFileSize();
 }
 
+OperationOutcome RunOperation(OperationControl& control, FileSystem& files,
+                              const OperationRequest& request) {
+  OperationOutcome outcome;
+  outcome.Result = control.Run([&] { RunOperationSteps(control, files, request, outcome.Found); });
+  return outcome;
+}
+
 }  // namespace tamarack

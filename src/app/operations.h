@@ -48,4 +48,14 @@ struct OperationFindings {
 void RunOperationSteps(OperationControl& control, FileSystem& files,
                        const OperationRequest& request, OperationFindings& found);
 
+// How an operation ended, and what it found.
+struct OperationOutcome {
+  OperationResult Result;
+  OperationFindings Found;
+};
+
+// Runs the operation the request asks for under the control's runner.
+OperationOutcome RunOperation(OperationControl& control, FileSystem& files,
+                              const OperationRequest& request);
+
 }  // namespace tamarack
