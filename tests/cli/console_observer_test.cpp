@@ -84,7 +84,7 @@ TEST_F(ConsoleObserverTest, ProgressShowsAsTheWindowsBarReadsAtItsPace) {
   }
 }
 
-TEST_F(ConsoleObserverTest, InterruptStopsAtTheNextBlockAndOnlyWhileTheOperationRuns) {
+TEST_F(ConsoleObserverTest, InterruptStopsTheOperationAtTheNextBlock) {
   const struct {
     int Interrupts;
     bool Terminated;
@@ -110,33 +110,6 @@ TEST_F(ConsoleObserverTest, InterruptStopsAtTheNextBlockAndOnlyWhileTheOperation
     EXPECT_EQ(blocks, c.Blocks) << c.Said;
     EXPECT_NE(err.str().find(c.Said), std::string::npos) << err.str();
   }
-  // A request to end is taken once by each run's observer; an interrupt that
-  // comes when no step is left waits.
-  onBlock = nullptr;
-  interrupts.Terminated = false;
-  ConsoleOutput output(out, err, false);
-  ConsoleQuestions questions(output, input, false);
-  ConsoleObserver observer(request, output, questions, interrupts, clock, "");
-  OperationControl control(observer);
-  observer.Attach(control);
-  control.Run([&] { interrupts.Waiting = 1; });
-  EXPECT_EQ(interrupts.Waiting, 1);
-}
-
-TEST_F(ConsoleObserverTest, QuestionsAreAnsweredByTheirIdentifier) {
-  request.Answers = AnswerPolicy::Yes;
-  request.RepairAnyway = AnswerPolicy::No;
-  ConsoleOutput output(out, err, false);
-  ConsoleQuestions questions(output, input, false);
-  ConsoleObserver observer(request, output, questions, interrupts, clock, "");
-  for (const Question question :
-       {Question::OverwriteBackup, Question::CreatePatchFile, Question::OverwritePatch,
-        Question::DeleteReference, Question::OverwriteOutput}) {
-    EXPECT_EQ(observer.Ask(question, "Any text?", DefaultAnswer::No), PromptResult::Yes);
-  }
-  EXPECT_EQ(observer.Ask(Question::ForeignReference, "Repair anyway?", DefaultAnswer::No),
-            PromptResult::No);
-  EXPECT_EQ(err.str(), "");
 }
 
 }  // namespace
