@@ -88,6 +88,8 @@ class Program {
   Views ViewArea;
   ProgressBar Progress;
   BlockGrid Grid;
+  // The window's observer comes before the runner that reports to it; it
+  // uses the runner and the selection only once an operation runs.
   WindowOperations Runner;
   OperationControl Control;
   FileSelection Selected;
