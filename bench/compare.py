@@ -268,6 +268,26 @@ def main():
         subprocess.run(["rm", "-f", torrent])
         subprocess.run(["mktorrent", "-l", "20", "-o", torrent, randomfile], check=True,
                        stdout=subprocess.DEVNULL)
+    # For the piece repair: a copy of the random file with a third of its
+    # 1 MiB pieces failing (64 KiB of zeros in some, of garbage in others),
+    # and two references that each lack other pieces, and some of those.
+    mib_piece = 1 << 20
+    pieced, first_ref, second_ref = f"{d}/pieced.avi", f"{d}/first-ref.avi", f"{d}/second-ref.avi"
+    if not os.path.exists(pieced) or os.path.getmtime(pieced) < os.path.getmtime(randomfile):
+        copy_with_holes(randomfile, first_ref,
+                        [(i * mib_piece + 1000, UNIT) for i in range(size // mib_piece)
+                         if i % 3 == 1 or i % 12 == 0])
+        copy_with_holes(randomfile, second_ref,
+                        [(i * mib_piece + 3000, UNIT) for i in range(size // mib_piece)
+                         if i % 3 == 2 or i % 12 == 3])
+        copy_with_holes(randomfile, pieced + ".part",
+                        [(i * mib_piece + 1000, UNIT) for i in range(0, size // mib_piece, 6)])
+        with open(pieced + ".part", "r+b") as f:
+            rng = random.Random(5)
+            for i in range(3, size // mib_piece, 6):
+                f.seek(i * mib_piece + 5000)
+                f.write(bytes(rng.randrange(1, 256) for _ in range(UNIT)))
+        os.replace(pieced + ".part", pieced)
     aria2 = (f"aria2c --check-integrity=true --seed-time=0 --enable-dht=false "
              f"--bt-enable-lpd=false --enable-peer-exchange=false --console-log-level=error "
              f"--summary-interval=0 --dir={d} {torrent}")
@@ -305,6 +325,12 @@ def main():
              peak_goal=64),
         Pair("torrent/aria2c", lambda c: f"{c} analyze --json --torrent {torrent} {randomfile}",
              aria2, inputs=[randomfile], time_goal=0.4, peak_goal=64),
+        Pair("pieces/analyze",
+             lambda c: f"{c} repair-reference --keep-reference --torrent {torrent} {work} "
+                       f"{first_ref} {second_ref}",
+             f"{cli} analyze --json --torrent {torrent} {work}",
+             prepare=f"cp {pieced} {work} && sync {work}",
+             inputs=[work, first_ref, second_ref], time_goal=1.5, peak_goal=64),
     ]
     pairs = [p for p in pairs if wanted(p.name)]
 

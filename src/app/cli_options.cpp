@@ -17,9 +17,9 @@ constexpr const char* Description =
 constexpr const char* CommandFooter =
     "Exit status: 0 the operation ran to its end, 1 it ended with an error\n"
     "message, 2 usage error, 3 a question was answered No or it was stopped,\n"
-    "4 analyze --check found error bytes or a failed piece, or --verify a\n"
-    "file that does not match; 5 repair-reference repaired the file but could\n"
-    "not delete a reference file.";
+    "4 analyze --check found error bytes or a failed piece, --verify a file\n"
+    "that does not match, or repair-reference --torrent left pieces failing;\n"
+    "5 repair-reference repaired the file but could not delete a reference file.";
 
 constexpr const char* Footer = R"(Options may stand anywhere after the command.
 
@@ -43,14 +43,21 @@ on standard error and counted as not analysed.
 Exit status: 0 the operation ran to its end, 1 it ended with an error
 message (a file could not be analysed), 2 usage error, 3 a question was
 answered No or it was stopped, 4 analyze --check found error bytes or a
-failed piece of the torrent, or analyze --verify found that the file does
-not match the published digest, 5 repair-reference repaired the file but a
-reference file that was to be deleted could not be (the message names it).
+failed piece of the torrent, analyze --verify found that the file does
+not match the published digest, or repair-reference --torrent left pieces
+that still fail, 5 repair-reference repaired the file but a reference file
+that was to be deleted could not be (the message names it).
 
 A published digest (--verify) is a hex MD5 (32 digits), SHA-1 (40) or
 SHA-256 (64), or an ed2k link ed2k://|file|NAME|SIZE|HASH|/; its size must
 match too. --torrent checks the file against the pieces of a .torrent
 (BitTorrent v1, v2 or hybrid); the file is its entry of the same size.
+repair-reference --torrent repairs each piece that fails: its zero bytes
+filled from the references in order, else the whole piece of the first
+reference that holds it right, written only when its hash proves it; it
+prints "Pieces repaired: R. Still failing: S." and the bytes still failing.
+The references may be shorter than the file; no sample is compared, and
+--delete-reference deletes them only when every piece verifies.
 
 Examples:
   tamarack-cli analyze film.avi
@@ -62,6 +69,7 @@ Examples:
   tamarack-cli analyze --check --torrent film.torrent film.avi
   tamarack-cli repair-reference --keep-reference film.avi film-second.avi
   tamarack-cli repair-reference film.avi second.avi third.avi
+  tamarack-cli repair-reference --torrent film.torrent film.avi second.avi
   tamarack-cli create-patch intact/film.avi 000F1 01203
   tamarack-cli repair-patch film.avi film.tkp)";
 
@@ -177,15 +185,32 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
 
   CLI::App* reference = app.add_subcommand(
       "repair-reference",
-      "Fill the file's zero bytes from other downloads of the same size, the first first");
+      "Fill the file's zero bytes from other downloads of the same size, the first first; with "
+      "--torrent, repair each failed piece from the downloads, proven by its hash");
   CLI::Option* del = reference->add_flag("--delete-reference", flags.Delete,
                                          "delete the reference files after the repair");
   CLI::Option* keep =
       reference->add_flag("--keep-reference", flags.Keep, "keep the reference files");
   del->excludes(keep);
   bool repairAnyway = false;
-  reference->add_flag("--repair-anyway", repairAnyway,
-                      "use a reference that does not look like a copy of the file");
+  CLI::Option* anyway =
+      reference->add_flag("--repair-anyway", repairAnyway,
+                          "use a reference that does not look like a copy of the file");
+  CLI::Option* pieces =
+      reference
+          ->add_option("--torrent", request.TorrentPath,
+                       "repair piece by piece, writing only pieces whose hash in the .torrent "
+                       "proves them; exit with status 4 when pieces still fail")
+          ->type_name("TORRENT")
+          ->check(NotEmpty)
+          ->excludes(anyway);
+  reference
+      ->add_option("--torrent-path", request.TorrentEntry,
+                   "with --torrent: the file's path in the torrent, where its size does not name "
+                   "it (a download cut short)")
+      ->type_name("PATH")
+      ->check(NotEmpty)
+      ->needs(pieces);
   AddProgress(*reference, request);
   AddFile(*reference, "FILE", request.File, "the AVI file to repair");
   reference->add_option("REFERENCE", request.References, "the other downloads, in order")

@@ -285,6 +285,31 @@ OperationRequest OperationRequestOf(const CliRequest& request, const std::string
   return operation;
 }
 
+// The torrent of --torrent for the file, or null with the reason printed.
+std::shared_ptr<const TorrentTarget> RequestTorrent(const CliRequest& request, CliHost& host,
+                                                    const std::string& file, int64_t size,
+                                                    std::string& message) {
+  std::vector<uint8_t> torrent;
+  std::shared_ptr<const TorrentTarget> target;
+  if (ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
+    target = TorrentFor(request, torrent, file, size, message);
+    if (!target) message = "tamarack-cli: " + message;
+  }
+  if (!target) host.Output.PrintErr(message);
+  return target;
+}
+
+// After a completed piece repair, the bytes of each piece that still fails;
+// exit status 4 when one does.
+int ReportPieces(const PieceRepairResult& pieces, int status, CliHost& host) {
+  if (pieces.End != PieceRepairEnd::Completed || status != ExitCompleted) return status;
+  for (const Extent& range : pieces.Failing) {
+    host.Output.PrintOut("Failing bytes: offset " + std::to_string(range.Offset) + ", length " +
+                         std::to_string(range.Length));
+  }
+  return pieces.StillFailing > 0 ? ExitDamaged : status;
+}
+
 // Runs the command; the exit status before standard output is looked at.
 int RunCommand(const CliRequest& request, CliHost& host) {
   std::string codes;
@@ -315,18 +340,18 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   }
 
   OperationRequest operation = OperationRequestOf(request, file, codes);
+  if (request.Command == CliCommand::RepairReference && !request.TorrentPath.empty()) {
+    std::string message;
+    operation.Proof.Torrent = RequestTorrent(request, host, file, information.Size, message);
+    if (!operation.Proof.Torrent) return ExitFailed;
+  }
   std::vector<AnalysisOutput> outputs;
   if (request.Command == CliCommand::Analyze) {
     operation.Proof = ProofOf(request);
     if (!request.TorrentPath.empty()) {
-      std::vector<uint8_t> torrent;
       std::string message;
-      if (ReadTorrentFile(request.TorrentPath, host.Files, torrent, message)) {
-        operation.Proof.Torrent = TorrentFor(request, torrent, file, information.Size, message);
-        if (!operation.Proof.Torrent) message = "tamarack-cli: " + message;
-      }
+      operation.Proof.Torrent = RequestTorrent(request, host, file, information.Size, message);
       if (!operation.Proof.Torrent) {
-        host.Output.PrintErr(message);
         if (request.Json) host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), message));
         return ExitFailed;
       }
@@ -346,6 +371,7 @@ int RunCommand(const CliRequest& request, CliHost& host) {
   }
   if (request.Command == CliCommand::RepairReference) {
     ReportDifferingBytes(found.Counts, host);
+    if (found.Pieces) status = ReportPieces(*found.Pieces, status, host);
     if (status == ExitCompleted && !found.Undeleted.empty()) status = ExitReferenceKept;
   }
   return status;

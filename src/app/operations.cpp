@@ -22,12 +22,14 @@ void RunOperationSteps(OperationControl& control, FileSystem& files,
       PatchCreation(context, request.CodeLines).CreatePatch();
       break;
     case Operation::RepairWithReference: {
-      ReferenceRepair repair(context, request.References);
+      ReferenceRepair repair(context, request.References, request.Proof.Torrent);
       found.Counts.clear();
       found.Undeleted.clear();
+      found.Pieces.reset();
       repair.RepairWithReference();
       found.Counts = repair.LastCounts();
       found.Undeleted = repair.LastUndeleted();
+      found.Pieces = repair.LastPieces();
       break;
     }
     case Operation::RepairWithPatch:

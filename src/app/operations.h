@@ -20,7 +20,9 @@ enum class Operation { Analyze, CreateBackup, CreatePatch, RepairWithReference, 
 struct OperationRequest {
   Operation Kind = Operation::Analyze;
   std::string File;  // the selected file
-  // Analyze: what it proves besides its scan.
+  // Analyze: what it proves besides its scan. Its torrent also serves
+  // Repair with Reference, which then repairs and proves the file piece by
+  // piece.
   ProofRequest Proof = {};
   // Repair with Reference: the references in order.
   std::vector<std::string> References = {};
@@ -41,6 +43,8 @@ struct OperationFindings {
   // the merge went to its end, and the references whose deletion failed.
   std::vector<ReferenceCount> Counts;
   std::vector<std::string> Undeleted;
+  // Of Repair with Reference with a torrent: what the piece repair did.
+  std::optional<PieceRepairResult> Pieces;
 };
 
 // The steps of the operation the request asks for, run under the control's

@@ -60,13 +60,13 @@ void Program::DoInit() {
   Control.HoldBusy(false);
   Pointer.SetDragging(false);
   Grid.SetGridClean(false);
-  UseProof({});
+  ForgetTorrent();
   Selected.ClearFile();
 }
 
 bool Program::SelectGivenFile(const std::string& path) {
   if (Control.Busy()) return false;
-  UseProof({});
+  ForgetTorrent();
   Selected.SelectGivenFile(path);
   return true;
 }
@@ -113,6 +113,8 @@ bool Program::UseTorrent(const std::string& path) {
   return true;
 }
 
+void Program::ForgetTorrent() { UseProof({}); }
+
 OperationResult Program::Run(Operation operation) {
   return Runner.RunOperation(OperationButton(operation));
 }
@@ -137,7 +139,7 @@ void Program::RunCommand(int command) {
   switch (command) {
     case SelectClearButton:
       if (Selected.HasFile()) {
-        UseProof({});
+        ForgetTorrent();
         Selected.ClearFile();
       } else {
         Selected.SelectFile();

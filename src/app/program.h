@@ -61,10 +61,13 @@ class Program {
   // Refused (false) while an operation runs.
   bool TakeDroppedFile(const std::string& path);
   // Takes the .torrent at the path for the selected file: the next analyses
-  // check its pieces too, until the selection is cleared. A torrent that
+  // check its pieces too, and Repair with Reference repairs and proves the
+  // file piece by piece, until the selection is cleared. A torrent that
   // cannot be read or does not describe the file gives an error message and
   // is not taken (false).
   bool UseTorrent(const std::string& path);
+  // Forgets the torrent: the operations work as without one.
+  void ForgetTorrent();
   // Runs the command of a button, 1 to 16.
   void RunCommand(int command);
   // Runs an operation as its button does and returns how it ended. What the

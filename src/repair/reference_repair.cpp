@@ -9,6 +9,7 @@
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
 #include "repair/file_blocks.h"
+#include "repair/reference_pieces.h"
 #include "repair/reference_sample.h"
 #include "repair/zero_fill.h"
 
@@ -60,8 +61,9 @@ std::string DifferingText(int64_t count) {
 
 }  // namespace
 
-ReferenceRepair::ReferenceRepair(OperationContext& context, std::vector<std::string> references)
-    : context_(context), paths_(std::move(references)) {}
+ReferenceRepair::ReferenceRepair(OperationContext& context, std::vector<std::string> references,
+                                 std::shared_ptr<const TorrentTarget> torrent)
+    : context_(context), paths_(std::move(references)), torrent_(std::move(torrent)) {}
 
 void ReferenceRepair::RepairWithReference() {
   OperationControl& control = context_.Control;
@@ -69,6 +71,7 @@ void ReferenceRepair::RepairWithReference() {
   paths_.clear();
   lastCounts_.clear();
   lastUndeleted_.clear();
+  lastPieces_.reset();
   // A stop confirmed while the runner showed "Initializing" asks nothing more.
   if (!control.Busy()) return;
   if (paths.empty()) {
@@ -83,8 +86,10 @@ void ReferenceRepair::RepairWithReference() {
   for (size_t k = 0; k < paths.size(); ++k) references[k].ReferencePath = paths[k];
   several_ = references.size() > 1;
   CheckReference(references);
-  if (control.Busy()) CheckReferenceSample(references);
-  if (control.Busy()) MergeReference(references);
+  if (control.Busy() && !torrent_) CheckReferenceSample(references);
+  if (control.Busy() && torrent_)
+    lastPieces_ = MergeReferencePieces(context_, references, *torrent_);
+  if (control.Busy() && !torrent_) MergeReference(references);
   FinishReference(references);
 }
 
@@ -125,7 +130,7 @@ void ReferenceRepair::CheckReference(std::vector<ReferenceRecord>& references) {
     const int64_t referenceSize = reference.ReferenceFile->Size();
     if (referenceSize < 0) {
       control.ShowFault(FileRole::Reference, FileFault::Read);
-    } else if (referenceSize != selected.SelectedFileSize()) {
+    } else if (!torrent_ && referenceSize != selected.SelectedFileSize()) {
       control.ShowError(AboutReference(
           reference, "The Selected file and Reference file\r\nare different sizes."));
     }
@@ -266,7 +271,7 @@ void ReferenceRepair::FinishReference(std::vector<ReferenceRecord>& references) 
   OperationControl& control = context_.Control;
   context_.Selected.CloseSelectedFile();
   CloseReferenceFiles(control, references);
-  if (!control.Busy()) return;
+  if (!control.Busy() || (torrent_ && !(lastPieces_ && lastPieces_->AllVerified()))) return;
   for (const ReferenceRecord& reference : references) {
     const PromptResult answer =
         control.Ask(Question::DeleteReference,

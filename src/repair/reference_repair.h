@@ -2,12 +2,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/torrent_target.h"
 #include "core/cell_counter.h"
 #include "core/operation_context.h"
 #include "platform/byte_file.h"
+#include "repair/piece_repair.h"
 
 namespace tamarack {
 
@@ -37,12 +40,19 @@ struct ReferenceCount {
 class ReferenceRepair {
  public:
   // The references in order; with none, the front end is asked for one.
-  ReferenceRepair(OperationContext& context, std::vector<std::string> references);
+  // With a torrent, its pieces are repaired and proven piece by piece (see
+  // RepairPieces): references of any size serve, no sample is compared, and
+  // the deletion is offered only when every piece verifies.
+  ReferenceRepair(OperationContext& context, std::vector<std::string> references,
+                  std::shared_ptr<const TorrentTarget> torrent = nullptr);
 
   void RepairWithReference();
   // The differing bytes of each reference when the merge went to its end;
   // empty when it did not.
   const std::vector<ReferenceCount>& LastCounts() const { return lastCounts_; }
+  // What the piece repair did; empty without a torrent or when it did not
+  // run.
+  const std::optional<PieceRepairResult>& LastPieces() const { return lastPieces_; }
   // The references whose deletion was asked for and failed.
   const std::vector<std::string>& LastUndeleted() const { return lastUndeleted_; }
 
@@ -77,6 +87,8 @@ class ReferenceRepair {
   std::vector<std::string> paths_;
   std::vector<ReferenceCount> lastCounts_;
   std::vector<std::string> lastUndeleted_;
+  std::shared_ptr<const TorrentTarget> torrent_;
+  std::optional<PieceRepairResult> lastPieces_;
   bool several_ = false;  // the running command merges more than one reference
 };
 

@@ -293,5 +293,99 @@ TEST_F(CliProofTest, FolderIsCheckedFileByFileAgainstTheTorrent) {
             std::string::npos);
 }
 
+class CliPieceRepairTest : public CliProofTest, public ::testing::WithParamInterface<Maker> {};
+
+INSTANTIATE_TEST_SUITE_P(MadeByRealTools, CliPieceRepairTest,
+                         ::testing::Values(Maker::Mktorrent, Maker::V2, Maker::Hybrid));
+
+// Two damaged downloads repair a third piece by piece; libtorrent's recheck
+// of the result finds failed exactly the pieces reported.
+TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
+  const fs::path set = folder.Path() / "set";
+  fs::create_directories(set);
+  const std::vector<uint8_t> intact = NonZeroBytes(5000000, 21);
+  const std::string film = (set / "film.avi").string();
+  WriteBytes(film, intact);
+  const std::string torrent = folder / "film.torrent";
+  MakeTorrent(GetParam(), 16, film, torrent);
+  const size_t piece = 65536;
+  auto zeros = [](std::vector<uint8_t>& bytes, size_t at, size_t count) {
+    std::fill_n(bytes.begin() + at, count, 0);
+  };
+  std::vector<uint8_t> damaged = intact;
+  zeros(damaged, 3 * piece + 100, piece);  // into piece 4
+  for (size_t i = 10 * piece + 7; i < 10 * piece + 307; ++i) damaged[i] ^= 0x80;
+  zeros(damaged, 40 * piece, 10);
+  // The first download is cut short and lacks the end of piece 3; the
+  // second has garbage where the file has zeros (so it must come after the
+  // first), and lacks piece 10.
+  std::vector<uint8_t> first(intact.begin(), intact.begin() + 30 * piece);
+  zeros(first, 3 * piece + 60000, piece - 60000);
+  std::vector<uint8_t> second = intact;
+  second[3 * piece + 200] ^= 0x80;
+  zeros(second, 10 * piece, piece);
+  const std::string a = folder / "first.avi", b = folder / "second.avi";
+  auto recheck = [&] {
+    return nlohmann::json::parse(Shell("/usr/bin/python3 " + std::string(TAMARACK_TORRENT_PEER) +
+                                       " recheck " + Quoted(torrent) + " " + Quoted(set.string()) +
+                                       " film.avi"))["failed"];
+  };
+  struct Case {
+    std::vector<std::string> References;
+    std::string Counts;
+    int Status;
+  };
+  const std::vector<Case> cases = {
+      {{a}, "Pieces repaired: 2. Still failing: 2.", 4},
+      {{b, a}, "Pieces repaired: 3. Still failing: 1.", 4},
+      {{a, b}, "Pieces repaired: 4. Still failing: 0.", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Counts);
+    WriteBytes(film, damaged);
+    WriteBytes(a, first);
+    WriteBytes(b, second);
+    std::vector<std::string> args = {"repair-reference", "--delete-reference", "--torrent", torrent,
+                                     film};
+    args.insert(args.end(), c.References.begin(), c.References.end());
+    const CliResult run = RunCli(args);
+    EXPECT_EQ(run.Status, c.Status) << run.Err;
+    std::string expected = "Referencing complete.\n" + c.Counts + "\n";
+    const nlohmann::json failed = recheck();
+    for (const auto& range : Clipped(failed, 5000000)) {
+      expected += "Failing bytes: offset " + std::to_string(range[0].get<int64_t>()) + ", length " +
+                  std::to_string(range[1].get<int64_t>()) + "\n";
+    }
+    EXPECT_EQ(run.Out.substr(0, expected.size()), expected);
+    // The references go only when every piece verifies.
+    EXPECT_EQ(fs::exists(a), c.Status != 0);
+    if (c.Status == 0) {
+      EXPECT_EQ(ReadBytes(film), intact);
+    }
+  }
+}
+
+// The pieces at the file's edges take in its neighbours beside it, as the
+// torrent lays them out: they are repaired and proven with them.
+TEST_F(CliProofTest, EdgePiecesAreRepairedWithTheNeighboursBesideTheFile) {
+  const fs::path set = folder.Path() / "set";
+  WriteSet(set);
+  const std::string torrent = folder / "set.torrent";
+  MakeTorrent(Maker::Mktorrent, 16, set, torrent);
+  const std::string film = (set / "film.avi").string();
+  const std::vector<uint8_t> intact = ReadBytes(film);
+  const std::string reference = folder / "copy.avi";
+  WriteBytes(reference, intact);
+  std::vector<uint8_t> damaged = intact;
+  std::fill_n(damaged.begin(), 100, 0);      // the piece begun in a.avi
+  std::fill_n(damaged.end() - 100, 100, 0);  // the piece ended in z.avi
+  WriteBytes(film, damaged);
+  const CliResult run = RunCli({"repair-reference", "--keep-reference", "--torrent", torrent,
+                                "--torrent-path", "set/film.avi", film, reference});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, "Referencing complete.\nPieces repaired: 2. Still failing: 0.\n");
+  EXPECT_EQ(ReadBytes(film), intact);
+}
+
 }  // namespace
 }  // namespace tamarack::testing
