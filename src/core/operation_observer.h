@@ -19,9 +19,9 @@ enum class ProgressPace { Paced, Now };
 
 // The questions asked about an operation, by identifier. Each goes along
 // with its text, for a front end that shows it; a front end that answers
-// without asking goes by the identifier alone.
+// without asking goes by the identifier alone. (Whether to stop is each
+// front end's own question: the operation only learns of the stop.)
 enum class Question {
-  StopOperation,     // the running operation is paused: stop it?
   OverwriteBackup,   // a backup of the file exists already
   CreatePatchFile,   // the patch file will be so large: create it?
   OverwritePatch,    // a patch file of that name exists already
