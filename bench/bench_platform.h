@@ -7,16 +7,14 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/console/console_text_view.h"
-#include "platform/console/console_window_host.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/steady_clock.h"
+#include "platform/text_lines.h"
 
 namespace tamarack::bench {
 
 // Platform services that do nothing visible: every message is answered Ok
-// (or Yes), and no text is drawn. Files are the real ones; the text control
-// and the window are the console front end's.
+// (or Yes), and no text is drawn. Files are the real ones.
 class QuietFonts : public FontBackend {
  public:
   TextExtent Measure(CaptionFont, const std::string& text) override {
@@ -62,8 +60,41 @@ class QuietShell : public Shell {
   bool OpenAddress(const std::string&) override { return true; }
 };
 
-// The whole program on the quiet services and the real file system, as the
-// console front end runs it; a benchmark may bring dialogs of its own.
+// A text control that holds its text and shows its lines unwrapped.
+class QuietTextView : public TextView {
+ public:
+  void SetText(const std::string& text) override { text_ = text; }
+  std::vector<std::string> DisplayedLines() override { return SplitLines(text_); }
+  void SetReadOnly(bool) override {}
+  void SetVisible(bool) override {}
+  void SetCaret(int) override {}
+  void SetFocus() override {}
+  void SetRedraw(bool) override {}
+
+ private:
+  std::string text_;
+};
+
+// A window of the bitmap's size on a screen of the same size.
+class QuietWindow : public WindowHost {
+ public:
+  void SetCaption(const std::string&) override {}
+  int Left() override { return 0; }
+  int Top() override { return 0; }
+  int Width() override { return 616; }
+  int Height() override { return 300; }
+  void SetLeft(int) override {}
+  void SetTop(int) override {}
+  int ScreenWidth() override { return 616; }
+  int ScreenHeight() override { return 300; }
+  ScreenPoint PointerPosition() override { return {}; }
+  bool StartSystemMove() override { return false; }
+  void Minimize() override {}
+  void Close() override {}
+};
+
+// The whole window program on the quiet services and the real file system;
+// a benchmark may bring dialogs of its own.
 template <class DialogsType>
 struct QuietProgramWith {
   QuietProgramWith() { Whole.DoInit(); }
@@ -74,12 +105,12 @@ struct QuietProgramWith {
   }
 
   QuietFonts Fonts;
-  ConsoleTextView Memo;
+  QuietTextView Memo;
   DialogsType Messages;
   QuietPump Pump;
   SteadyClock Timer;
   QuietShell Desktop;
-  ConsoleWindowHost Window;
+  QuietWindow Window;
   PosixFileSystem Files;
   Program Whole{PlatformServices{Fonts, Memo, Messages, Pump, Timer, Desktop, Window, Files}};
 };

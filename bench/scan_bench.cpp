@@ -52,7 +52,7 @@ void AnalyzeVsRead(benchmark::State& state, FileKind kind) {
     totalRead += read;
     totalScan += scan;
   }
-  const AnalysisResult& summary = program.Whole.Analysis.LastResult();
+  const AnalysisResult& summary = program.Whole.LastFindings().Analysis;
   state.SetBytesProcessed(state.iterations() * BenchFileSize());
   state.counters["read_GiBps"] = gib / bestRead;
   state.counters["scan_GiBps"] = gib / bestScan;

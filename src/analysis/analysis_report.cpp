@@ -341,7 +341,7 @@ void ShowAnalysisReport(AnalysisResult& result, OperationControl& control) {
   if (report.JudgedFake) result.Codes.clear();
   // A torrent's verdict on the pieces closes the summary.
   const std::string pieces = result.Torrent ? "\r\n\r\n" + TorrentPiecesLine(*result.Torrent) : "";
-  control.ShowPrompt(MessageKind::Information, report.Text + pieces);
+  control.ShowMessage(MessageKind::Information, report.Text + pieces);
 }
 
 std::vector<std::string> ListedCodes(const std::vector<std::string>& codes) {
@@ -413,11 +413,6 @@ std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
   }
   if (listed.Codes != totals->Codes || listed.KiB != totals->KiB) return std::nullopt;
   return codeLines;
-}
-
-void ShowPatchCodes(const std::vector<std::string>& codes, int64_t fileSize, Views& views) {
-  views.ShowView(View::PatchCodes);
-  views.SetViewText(PatchCodesText(codes, fileSize));
 }
 
 }  // namespace tamarack

@@ -12,7 +12,6 @@
 #include "core/extent.h"
 #include "core/operation_control.h"
 #include "platform/color.h"
-#include "ui/views.h"
 
 namespace tamarack {
 
@@ -93,8 +92,5 @@ std::string PatchCodesText(const std::vector<std::string>& codes, int64_t fileSi
 // still reported.
 std::optional<std::vector<std::string>> PatchCodesTextCodeLines(
     const std::vector<std::string>& lines);
-
-// Switches to the Patch Codes view and puts the code text into it.
-void ShowPatchCodes(const std::vector<std::string>& codes, int64_t fileSize, Views& views);
 
 }  // namespace tamarack

@@ -17,27 +17,28 @@ constexpr int FedBlocks = 64;
 // Paints the scan's cells onto the map and notes their colours.
 class MapCellsNoted : public CellSink {
  public:
-  MapCellsNoted(BlockGrid& grid, std::vector<Color>& colors) : grid_(grid), colors_(colors) {}
+  MapCellsNoted(CellSink& map, std::vector<Color>& colors) : map_(map), colors_(colors) {}
 
   void PaintCell(uint16_t index, Color color) override {
-    grid_.PaintCell(index, color);
+    map_.PaintCell(index, color);
     colors_.push_back(color);
   }
 
  private:
-  BlockGrid& grid_;
+  CellSink& map_;
   std::vector<Color>& colors_;
 };
 
 }  // namespace
 
-Analyzer::Analyzer(OperationContext& context) : context_(context) {}
+Analyzer::Analyzer(OperationContext& context, ProofRequest proof)
+    : context_(context), proof_(std::move(proof)) {}
 
-void Analyzer::AnalyzeSelectedFile() {
+AnalysisResult Analyzer::AnalyzeSelectedFile() {
   result_ = AnalysisResult();
-  context_.ViewArea.Store(View::PatchCodes).clear();
+  context_.Control.Observer().Reached(Milestone::AnalysisStarted);
   // A stop confirmed while "Initializing" showed: nothing is opened.
-  if (!context_.Control.Busy()) return;
+  if (!context_.Control.Busy()) return result_;
   context_.Selected.OpenSelectedFile(FileAccess::ReadOnly);
   if (context_.Control.Busy()) {
     ScanState state;
@@ -45,16 +46,17 @@ void Analyzer::AnalyzeSelectedFile() {
   }
   context_.Selected.CloseSelectedFile();
   result_.Completed = result_.Completed && context_.Control.Busy();
+  return result_;
 }
 
 void Analyzer::ScanFile(ScanState& state) {
   const int64_t size = context_.Selected.SelectedFileSize();
-  OperationLoop loop(context_, "Analyzing", MapCells::Painted);
+  OperationLoop loop(context_.Control, "Analyzing", MapCells::Painted);
   StartScan(state, size);
   result_.FileSize = size;
   result_.Cells.reserve(CellCount);
 
-  MapCellsNoted cells(context_.Grid, result_.Cells);
+  MapCellsNoted cells(context_.Control.Observer(), result_.Cells);
   Digests digests(proof_.Digests);
   FeedList feeds;
   // The pieces first: their feed only hands each block to their threads.
@@ -84,7 +86,7 @@ void Analyzer::ScanFile(ScanState& state) {
   ShowAnalysisReport(result_, context_.Control);
   // Damage that no code can name is told in the Patch Codes view as well.
   if (!result_.Codes.empty() || (!result_.JudgedFake && HasDamagePastCodes(result_))) {
-    ShowPatchCodes(result_.Codes, size, context_.ViewArea);
+    context_.Control.Observer().ShowPatchCodes(result_.Codes, size);
   }
   result_.Completed = true;
 }
@@ -96,7 +98,7 @@ void Analyzer::PaintFailedPieces() {
     const int64_t last = (range.End() - 1) / cellSize;
     for (int64_t cell = first; cell <= last && cell < std::ssize(result_.Cells); ++cell) {
       result_.Cells[static_cast<size_t>(cell)] = Red;
-      context_.Grid.PaintCell(static_cast<uint16_t>(cell + 1), Red);
+      context_.Control.Observer().PaintCell(static_cast<uint16_t>(cell + 1), Red);
     }
   }
 }

@@ -24,21 +24,16 @@ struct ProofRequest {
 // and red, reports the real and fake shares and lists the patch codes.
 class Analyzer {
  public:
-  explicit Analyzer(OperationContext& context);
+  Analyzer(OperationContext& context, ProofRequest proof);
 
-  // Runs under the operation runner, with the busy flag set: empties the
-  // stored Patch Codes text, opens the selected file, scans it and closes
-  // it. A failed read or close, or a file that changes size during the
-  // scan, ends the operation with a message: no report and no Patch Codes
-  // view follow, no byte beyond those read is scanned, and the runner wipes
-  // the cells painted so far, as after a stop.
-  void AnalyzeSelectedFile();
-  // What the next analyses prove besides the scan; nothing by default.
-  void UseProof(ProofRequest proof) { proof_ = std::move(proof); }
-
-  // What the last run found; the window shows the same as the summary
-  // message, the Patch Codes view and the map.
-  const AnalysisResult& LastResult() const { return result_; }
+  // Runs under the operation runner, with the busy flag set: opens the
+  // selected file, scans it and closes it. A failed read or close, or a
+  // file that changes size during the scan, ends the operation with a
+  // message: no report and no patch codes follow, no byte beyond those read
+  // is scanned, and the runner wipes the cells painted so far, as after a
+  // stop. Returns what the run found; a front end shows the same as the
+  // summary message, the patch codes and the map.
+  AnalysisResult AnalyzeSelectedFile();
 
  private:
   void ScanFile(ScanState& state);

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "ui/program_strings.h"
+#include "core/program_strings.h"
 
 namespace tamarack {
 namespace {

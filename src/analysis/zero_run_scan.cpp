@@ -7,7 +7,7 @@
 
 #include "analysis/analysis_report.h"
 #include "analysis/zero_bytes.h"
-#include "core/block_grid.h"
+#include "core/map_layout.h"
 
 namespace tamarack {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "analysis/scan_state.h"
-#include "core/block_grid.h"
+#include "core/map_layout.h"
 
 namespace tamarack {
 

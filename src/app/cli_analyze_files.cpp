@@ -7,7 +7,9 @@
 
 #include "app/cli_json.h"
 #include "app/cli_proof.h"
-#include "app/console_program.h"
+#include "app/console_observer.h"
+#include "app/operations.h"
+#include "core/selected_file.h"
 #include "core/size_text.h"
 #include "platform/text_lines.h"
 
@@ -138,26 +140,32 @@ struct FileRun {
 // its size when there is a torrent.
 FileRun AnalyzeFile(const CliRequest& request, CliHost& host, const std::string& path,
                     const std::string& progressPrefix, const std::vector<uint8_t>* torrent) {
-  ConsoleProgram console(request, host, false, progressPrefix);
-  Program& program = console.program;
+  ConsoleQuestions questions(host.Output, host.Input, host.Interactive);
+  questions.SetInformationShown(false);
+  ConsoleObserver observer(request, host.Output, questions, host.Interrupts, host.Timer,
+                           progressPrefix);
+  OperationControl control(observer);
+  observer.Attach(control);
   FileRun run;
-  if (!program.Selected.SelectPath(FullPath(path))) {
-    run.Error = program.Control.LastError();
+  OperationRequest operation;
+  operation.File = FullPath(path);
+  const FileInformation information = ReadFileInformation(control, host.Files, operation.File);
+  if (!information.Complete) {
+    run.Error = control.LastError();
     return run;
   }
-  ProofRequest proof = ProofOf(request);
+  operation.Proof = ProofOf(request);
   if (torrent != nullptr) {
-    proof.Torrent = TorrentFor(request, *torrent, FullPath(path),
-                               program.Selected.SelectedFileSize(), run.Error);
-    if (!proof.Torrent) return run;
+    operation.Proof.Torrent =
+        TorrentFor(request, *torrent, operation.File, information.Size, run.Error);
+    if (!operation.Proof.Torrent) return run;
   }
-  program.Analysis.UseProof(proof);
-  const OperationResult result = program.Run(Operation::Analyze);
+  OperationOutcome outcome = RunOperation(control, host.Files, operation);
   host.Output.ClearStatus();
-  run.Result = result.Result;
-  run.Error = result.Message;
-  run.Analysis = program.Analysis.LastResult();
-  if (console.dialogs.TerminationAnswered()) run.Result = Outcome::Stopped;
+  run.Result = outcome.Result.Result;
+  run.Error = outcome.Result.Message;
+  run.Analysis = std::move(outcome.Found.Analysis);
+  if (questions.TerminationAnswered()) run.Result = Outcome::Stopped;
   return run;
 }
 

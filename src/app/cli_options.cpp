@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/program_strings.h"
+#include "core/program_strings.h"
 
 namespace tamarack {
 namespace {
@@ -91,6 +91,12 @@ void AddFile(CLI::App& command, const char* name, std::string& target, const cha
   command.add_option(name, target, what)->required()->check(NotEmpty);
 }
 
+// An option that names a path, shown in the help as typeName.
+CLI::Option* AddPath(CLI::App& command, const char* name, std::string& target, const char* typeName,
+                     const char* what) {
+  return command.add_option(name, target, what)->type_name(typeName)->check(NotEmpty);
+}
+
 void AddYesNo(CLI::App& command, Flags& flags) {
   CLI::Option* yes = command.add_flag("--yes", flags.Yes, "answer every question with Yes");
   CLI::Option* no = command.add_flag("--no", flags.No, "answer every question with No");
@@ -130,15 +136,10 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
       "for each of several files");
   analyze->add_flag("--json", request.Json,
                     "print the result as one JSON object instead (one line per file)");
-  CLI::Option* map =
-      analyze->add_option("--map", request.MapPath, "write the map of the analysis as a PNG image")
-          ->type_name("PNG")
-          ->check(NotEmpty);
-  CLI::Option* mapfile = analyze
-                             ->add_option("--mapfile", request.MapfilePath,
-                                          "write the error runs as a GNU ddrescue mapfile")
-                             ->type_name("PATH")
-                             ->check(NotEmpty);
+  CLI::Option* map = AddPath(*analyze, "--map", request.MapPath, "PNG",
+                             "write the map of the analysis as a PNG image");
+  CLI::Option* mapfile = AddPath(*analyze, "--mapfile", request.MapfilePath, "PATH",
+                                 "write the error runs as a GNU ddrescue mapfile");
   CLI::Option* folders =
       analyze
           ->add_option("-r,--recursive", request.Folders,
@@ -165,18 +166,12 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
                        "check the file against a published MD5, SHA-1 or SHA-256 in hex, or an "
                        "ed2k link; exit with status 4 when it does not match")
           ->type_name("VALUE");
-  CLI::Option* torrent = analyze
-                             ->add_option("--torrent", request.TorrentPath,
-                                          "check every piece of the file against a .torrent")
-                             ->type_name("TORRENT")
-                             ->check(NotEmpty);
+  CLI::Option* torrent = AddPath(*analyze, "--torrent", request.TorrentPath, "TORRENT",
+                                 "check every piece of the file against a .torrent");
   CLI::Option* torrentEntry =
-      analyze
-          ->add_option("--torrent-path", request.TorrentEntry,
-                       "with --torrent: the file's path in the torrent, where its size does not "
-                       "name it (a download cut short)")
-          ->type_name("PATH")
-          ->check(NotEmpty)
+      AddPath(*analyze, "--torrent-path", request.TorrentEntry, "PATH",
+              "with --torrent: the file's path in the torrent, where its size does not name it "
+              "(a download cut short)")
           ->needs(torrent);
   AddProgress(*analyze, request);
   std::vector<std::string> analyzeFiles;
@@ -260,15 +255,15 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
       if (analyzeFiles.empty() && request.Folders.empty()) {
         throw CLI::RequiredError("FILE or -r DIR");
       }
-      if (map->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
-        throw CLI::ValidationError("--map", "a map is drawn for one FILE only");
-      }
-      if (mapfile->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
-        throw CLI::ValidationError("--mapfile", "a mapfile is written for one FILE only");
-      }
-      if (torrentEntry->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
-        throw CLI::ValidationError("--torrent-path", "an entry of the torrent names one FILE only");
-      }
+      // The options that serve one file only.
+      const auto singleFile = [&](CLI::Option* option, const char* why) {
+        if (option->count() > 0 && (analyzeFiles.size() > 1 || !request.Folders.empty())) {
+          throw CLI::ValidationError(option->get_name(), why);
+        }
+      };
+      singleFile(map, "a map is drawn for one FILE only");
+      singleFile(mapfile, "a mapfile is written for one FILE only");
+      singleFile(torrentEntry, "an entry of the torrent names one FILE only");
       if (hash->count() > 0) {
         const std::optional<std::vector<DigestKind>> kinds = ParseDigestList(hashList);
         if (!kinds) {
@@ -278,10 +273,8 @@ CliParse ParseCommandLine(int argc, const char* const* argv, std::ostream& out, 
         }
         request.Digests = *kinds;
       }
+      singleFile(verify, "a published digest is checked for one FILE only");
       if (verify->count() > 0) {
-        if (analyzeFiles.size() > 1 || !request.Folders.empty()) {
-          throw CLI::ValidationError("--verify", "a published digest is checked for one FILE only");
-        }
         request.Verify = ParsePublishedDigest(verifyValue);
         if (!request.Verify) {
           throw CLI::ValidationError(

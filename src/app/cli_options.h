@@ -7,7 +7,7 @@
 
 #include "analysis/digests.h"
 #include "analysis/published_digest.h"
-#include "platform/console/console_dialogs.h"
+#include "platform/console/console_questions.h"
 
 namespace tamarack {
 

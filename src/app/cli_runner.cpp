@@ -15,20 +15,17 @@
 #include "app/cli_analyze_files.h"
 #include "app/cli_codes.h"
 #include "app/cli_json.h"
+#include "app/cli_map_picture.h"
 #include "app/cli_proof.h"
-#include "app/console_program.h"
+#include "app/console_observer.h"
+#include "app/operations.h"
+#include "core/selected_file.h"
 #include "platform/console/png_image.h"
 #include "platform/posix/retry_interrupted.h"
+#include "platform/text_lines.h"
 #include "platform/text_view.h"
 
 namespace tamarack {
-namespace {
-
-// The map of the Analysis view: the view area less the strip that holds
-// the Pause/Stop button and the progress bar.
-constexpr PixelRect MapArea{104, 44, 512, 252};
-
-}  // namespace
 
 // Full paths, as the open-file dialog of the window gives them. Nothing is
 // collapsed by its text: ".." after a symbolic link leads out of the link's
@@ -41,7 +38,8 @@ std::string FullPath(const std::string& path) {
 
 namespace {
 
-// The text with CR LF line ends, as the text control holds pasted lines.
+// The text with CR LF line ends, as the window's text control holds pasted
+// lines.
 std::string WithControlLineEnds(const std::string& text) {
   std::string lines;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -59,8 +57,9 @@ std::string CodesSourceName(const std::string& path) {
   return path == "-" ? std::string("standard input") : "\"" + path + "\"";
 }
 
-// The codes text that create-patch pastes into the Patch Codes view, or the
-// exit status when it cannot be had (the reason has been printed).
+// The codes text of create-patch, as it would stand in the Patch Codes
+// view, or the exit status when it cannot be had (the reason has been
+// printed).
 std::variant<std::string, int> PatchCodesInput(const CliRequest& request, CliHost& host) {
   if (!request.CodesFrom) {
     std::string text;
@@ -171,7 +170,7 @@ void PrintWriteFailure(const AnalysisOutput& output, const std::string& reason, 
 // is written only after the overwrite question. Returns the exit status
 // that ends the run here (the reason has been printed), or nothing.
 std::optional<int> PrepareAnalysisOutputs(const CliRequest& request, CliHost& host,
-                                          ConsoleDialogs& dialogs, const std::string& file,
+                                          OperationObserver& observer, const std::string& file,
                                           std::vector<AnalysisOutput>& outputs) {
   const std::pair<const char*, const std::string&> asked[] = {{"map", request.MapPath},
                                                               {"mapfile", request.MapfilePath}};
@@ -197,10 +196,9 @@ std::optional<int> PrepareAnalysisOutputs(const CliRequest& request, CliHost& ho
       return ExitFailed;
     }
     if (host.Files.Exists(path) &&
-        dialogs.ShowMessage(
-            MessageKind::Confirmation,
-            "The " + output.What + " file already exists.\r\nOverwrite \"" + path + "\"?",
-            DefaultAnswer::No) != PromptResult::Yes) {
+        observer.Ask(Question::OverwriteOutput,
+                     "The " + output.What + " file already exists.\r\nOverwrite \"" + path + "\"?",
+                     DefaultAnswer::No) != PromptResult::Yes) {
       return ExitDeclined;
     }
     outputs.push_back(std::move(output));
@@ -223,22 +221,10 @@ bool WriteOutput(AnalysisOutput& output, const std::vector<uint8_t>& bytes, std:
   return false;
 }
 
-// The map of an analysis as a PNG picture, drawn from the result's cell
-// colours by the window's own map code on a bitmap of its own.
-PngImage MapPicture(const AnalysisResult& result, CliHost& host) {
-  Surface bitmap(host.Fonts);
-  BlockGrid grid(bitmap);
-  grid.DrawGrid();
-  for (size_t i = 0; i < result.Cells.size(); ++i) {
-    grid.PaintCell(static_cast<uint16_t>(i + 1), result.Cells[i]);
-  }
-  return EncodePng(bitmap, MapArea);
-}
-
 // Writes the map picture or the error runs as a ddrescue mapfile.
 bool WriteAnalysisOutput(const AnalysisResult& result, AnalysisOutput& output, CliHost& host) {
   if (output.What == "map") {
-    const PngImage image = MapPicture(result, host);
+    const PngImage image = EncodePng(MapPicture(result.Cells));
     return WriteOutput(output, image.Bytes, image.Error, host);
   }
   const std::string text = ErrorMapfile(result.FileSize, result.Runs);
@@ -281,6 +267,24 @@ void ReportDifferingBytes(const std::vector<ReferenceCount>& counts, CliHost& ho
   }
 }
 
+// The request of the command's operation, its inputs given as the command
+// line names them.
+OperationRequest OperationRequestOf(const CliRequest& request, const std::string& file,
+                                    const std::string& codes) {
+  OperationRequest operation;
+  operation.Kind = OperationOf(request.Command);
+  operation.File = file;
+  for (const std::string& path : request.References) {
+    operation.References.push_back(FullPath(path));
+  }
+  if (!request.SecondFile.empty()) operation.PatchPath = FullPath(request.SecondFile);
+  // The lines as the Patch Codes view holds the text, a line break after it.
+  if (request.Command == CliCommand::CreatePatch) {
+    operation.CodeLines = SplitLines(codes.empty() ? codes : codes + "\r\n");
+  }
+  return operation;
+}
+
 // The torrent of --torrent for the file, or null with the reason printed.
 std::shared_ptr<const TorrentTarget> RequestTorrent(const CliRequest& request, CliHost& host,
                                                     const std::string& file, int64_t size,
@@ -315,73 +319,60 @@ int RunCommand(const CliRequest& request, CliHost& host) {
     codes = std::move(std::get<std::string>(input));
   }
 
-  ConsoleProgram console(request, host, !request.Json, "");
-  ConsoleDialogs& dialogs = console.dialogs;
-  Program& program = console.program;
+  ConsoleQuestions questions(host.Output, host.Input, host.Interactive);
+  questions.SetInformationShown(!request.Json);
+  ConsoleObserver observer(request, host.Output, questions, host.Interrupts, host.Timer, "");
+  OperationControl control(observer);
+  observer.Attach(control);
   const std::string file = FullPath(request.File);
-  const bool usable = program.Selected.SelectPath(file);
+  const FileInformation information = ReadFileInformation(control, host.Files, file);
   if (request.Command == CliCommand::Info) {
-    host.Output.PrintOut(WithoutTrailingLines(program.Selected.Information()));
-    return usable ? ExitCompleted : ExitFailed;
+    host.Output.PrintOut(WithoutTrailingLines(information.Text));
+    return information.Complete ? ExitCompleted : ExitFailed;
   }
   // The file could not be opened, or is too small: the operation would
   // only say so again.
-  if (!usable) {
+  if (!information.Complete) {
     if (request.Json) {
-      host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), program.Control.LastError()));
+      host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), control.LastError()));
     }
     return ExitFailed;
   }
 
-  if (!request.SecondFile.empty()) dialogs.AddFileAnswer(FullPath(request.SecondFile));
-  if (request.Command == CliCommand::RepairReference) {
-    std::vector<std::string> references;
-    for (const std::string& path : request.References) references.push_back(FullPath(path));
-    program.ReferenceMerge.UseReferences(std::move(references));
-    dialogs.SetQuestionPolicy("Repair anyway?", request.RepairAnyway, "--repair-anyway");
-    if (!request.TorrentPath.empty()) {
-      std::string message;
-      auto target =
-          RequestTorrent(request, host, file, program.Selected.SelectedFileSize(), message);
-      if (!target) return ExitFailed;
-      program.ReferenceMerge.UseTorrent(std::move(target));
-    }
+  OperationRequest operation = OperationRequestOf(request, file, codes);
+  if (request.Command == CliCommand::RepairReference && !request.TorrentPath.empty()) {
+    std::string message;
+    operation.Proof.Torrent = RequestTorrent(request, host, file, information.Size, message);
+    if (!operation.Proof.Torrent) return ExitFailed;
   }
-  if (request.Command == CliCommand::CreatePatch) program.ViewArea.Store(View::PatchCodes) = codes;
   std::vector<AnalysisOutput> outputs;
   if (request.Command == CliCommand::Analyze) {
-    ProofRequest proof = ProofOf(request);
+    operation.Proof = ProofOf(request);
     if (!request.TorrentPath.empty()) {
       std::string message;
-      proof.Torrent =
-          RequestTorrent(request, host, file, program.Selected.SelectedFileSize(), message);
-      if (!proof.Torrent) {
+      operation.Proof.Torrent = RequestTorrent(request, host, file, information.Size, message);
+      if (!operation.Proof.Torrent) {
         if (request.Json) host.Output.PrintOut(AnalysisJson(file, AnalysisResult(), message));
         return ExitFailed;
       }
     }
-    program.Analysis.UseProof(proof);
-    const std::optional<int> end = PrepareAnalysisOutputs(request, host, dialogs, file, outputs);
+    const std::optional<int> end = PrepareAnalysisOutputs(request, host, observer, file, outputs);
     if (end) return *end;
   }
-  const OperationResult result = program.Run(OperationOf(request.Command));
+  const auto [result, found] = RunOperation(control, host.Files, operation);
   host.Output.ClearStatus();
 
   int status = ExitStatusOf(result.Result);
   // A request to end the program that answered a question after the
   // operation's work (the deletion of the reference) still ends it stopped.
-  if (status == ExitCompleted && dialogs.TerminationAnswered()) status = ExitDeclined;
+  if (status == ExitCompleted && questions.TerminationAnswered()) status = ExitDeclined;
   if (request.Command == CliCommand::Analyze) {
-    status = ReportAnalysis(request, host, file, program.Analysis.LastResult(), result, outputs);
+    status = ReportAnalysis(request, host, file, found.Analysis, result, outputs);
   }
   if (request.Command == CliCommand::RepairReference) {
-    ReportDifferingBytes(program.ReferenceMerge.LastCounts(), host);
-    if (const auto& pieces = program.ReferenceMerge.LastPieces()) {
-      status = ReportPieces(*pieces, status, host);
-    }
-    if (status == ExitCompleted && !program.ReferenceMerge.LastUndeleted().empty()) {
-      status = ExitReferenceKept;
-    }
+    ReportDifferingBytes(found.Counts, host);
+    if (found.Pieces) status = ReportPieces(*found.Pieces, status, host);
+    if (status == ExitCompleted && !found.Undeleted.empty()) status = ExitReferenceKept;
   }
   return status;
 }

@@ -9,13 +9,11 @@
 #include "platform/console/answer_input.h"
 #include "platform/console/console_output.h"
 #include "platform/console/interrupts.h"
-#include "platform/font_backend.h"
 
 namespace tamarack {
 
 // What the console's main supplies to a run.
 struct CliHost {
-  FontBackend& Fonts;
   FileSystem& Files;
   Clock& Timer;
   ConsoleOutput& Output;
@@ -25,14 +23,13 @@ struct CliHost {
   int StandardInput;  // the descriptor of the patch codes of --codes-from -
 };
 
-// Runs one command on the program, driven as a user drives the window:
-// Select answered with the file, then the command's button, its questions
-// answered by the request's policy. Returns the exit status, as
-// FinishOutput gives it.
+// Runs one command: the file's information is read as selecting it in the
+// window does, then the command's operation runs with its inputs given,
+// its questions answered by the request's options. Returns the exit
+// status, as FinishOutput gives it.
 int RunCli(const CliRequest& request, CliHost& host);
 
-// The full path of a file named on the command line, as the open-file
-// dialog of the window gives it.
+// The full path of a file named on the command line.
 std::string FullPath(const std::string& path);
 
 // The exit status of an operation that ended so.

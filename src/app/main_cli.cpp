@@ -1,7 +1,7 @@
-// tamarack-cli: the console front end. It runs the program of the window on
-// console stand-ins for the window's services. It links no GUI library and
-// needs no display: the bitmap is drawn without fonts (the map's captions
-// are left out) and the map picture is written by libpng.
+// tamarack-cli: the console front end. It runs the operations of the
+// program with their inputs from the command line and prints what they
+// report and return. It links no GUI library and needs no display: the map
+// picture is drawn from the analysis's cells and written by libpng.
 #include <unistd.h>
 
 #include <ostream>
@@ -9,10 +9,8 @@
 #include "app/cli_options.h"
 #include "app/cli_runner.h"
 #include "platform/console/answer_input.h"
-#include "platform/console/console_font_backend.h"
 #include "platform/console/console_output.h"
 #include "platform/console/descriptor_stream.h"
-#include "platform/console/interrupt_clock.h"
 #include "platform/console/interrupts.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/steady_clock.h"
@@ -34,17 +32,11 @@ int main(int argc, char* argv[]) {
   if (!parse.Request) return tamarack::FinishOutput(parse.ExitStatus, output);
 
   tamarack::DescriptorInput input(STDIN_FILENO, interrupts);
-  tamarack::ConsoleFontBackend fonts;
   tamarack::PosixFileSystem files;
-  tamarack::SteadyClock steadyClock;
-  tamarack::InterruptibleClock clock(steadyClock, interrupts);
-  tamarack::CliHost host{fonts,
-                         files,
-                         clock,
-                         output,
-                         input,
-                         interrupts,
-                         isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1,
+  tamarack::SteadyClock clock;
+  tamarack::CliHost host{files,       clock,
+                         output,      input,
+                         interrupts,  isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1,
                          STDIN_FILENO};
   return tamarack::RunCli(*parse.Request, host);
 }

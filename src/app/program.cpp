@@ -4,8 +4,8 @@
 #include <cctype>
 
 #include "analysis/torrent_target.h"
+#include "core/program_strings.h"
 #include "ui/program_info.h"
-#include "ui/program_strings.h"
 #include "ui/window_painting.h"
 
 namespace tamarack {
@@ -17,21 +17,28 @@ Program::Program(PlatformServices platform)
       ViewArea(platform.Memo, ButtonPanel),
       Progress(Bitmap, platform.Pump, platform.Timer),
       Grid(Bitmap),
-      Control(platform.Messages, ButtonPanel, Progress, Grid, ViewArea),
+      Runner(platform.Messages, ButtonPanel, Progress, Grid, ViewArea, Control, Selected),
+      Control(Runner),
       Selected(platform.Files, platform.Messages, Control, ButtonPanel, ViewArea, Grid),
       Pointer(ButtonPanel, platform.Window, [this](int command) { RunCommand(command); }),
-      Keys(ButtonPanel, ViewArea, [this](int command) { RunCommand(command); }),
-      Context{Selected, Control, Progress, Grid, ViewArea, platform.Files},
-      Analysis(Context),
-      BackupCopy(Context),
-      PatchMaker(Context),
-      ReferenceMerge(Context),
-      PatchMerge(Context) {
-  Control.SetOperation(AnalyzeButton, [this] { Analysis.AnalyzeSelectedFile(); });
-  Control.SetOperation(CreateBackupButton, [this] { BackupCopy.CreateBackup(); });
-  Control.SetOperation(CreatePatchButton, [this] { PatchMaker.CreatePatch(); });
-  Control.SetOperation(RepairReferenceButton, [this] { ReferenceMerge.RepairWithReference(); });
-  Control.SetOperation(RepairPatchButton, [this] { PatchMerge.RepairWithPatch(); });
+      Keys(ButtonPanel, ViewArea, [this](int command) { RunCommand(command); }) {
+  for (Operation operation : {Operation::Analyze, Operation::CreateBackup, Operation::CreatePatch,
+                              Operation::RepairWithReference, Operation::RepairWithPatch}) {
+    Runner.SetOperation(OperationButton(operation), [this, operation] { RunSteps(operation); });
+  }
+}
+
+void Program::RunSteps(Operation operation) {
+  OperationRequest request;
+  request.Kind = operation;
+  request.File = Selected.SelectedFileName();
+  request.Proof = proof_;
+  if (operation == Operation::RepairWithReference) {
+    request.References = std::move(references_);
+    references_.clear();
+  }
+  RunOperationSteps(Control, Platform.Files, request, findings_);
+  Selected.NoteFileSize(findings_.FileSize);
 }
 
 void Program::DoInit() {
@@ -102,19 +109,14 @@ bool Program::UseTorrent(const std::string& path) {
             : "The torrent file does not describe the Selected file:\r\n" + load.Error);
     return false;
   }
-  auto target = std::make_shared<const TorrentTarget>(std::move(*load.Target));
-  Analysis.UseProof({{}, target});
-  ReferenceMerge.UseTorrent(target);
+  UseProof({{}, std::make_shared<const TorrentTarget>(std::move(*load.Target))});
   return true;
 }
 
-void Program::ForgetTorrent() {
-  Analysis.UseProof({});
-  ReferenceMerge.UseTorrent(nullptr);
-}
+void Program::ForgetTorrent() { UseProof({}); }
 
 OperationResult Program::Run(Operation operation) {
-  return Control.RunOperation(OperationButton(operation));
+  return Runner.RunOperation(OperationButton(operation));
 }
 
 int OperationButton(Operation operation) {
@@ -149,7 +151,7 @@ void Program::RunCommand(int command) {
     case RepairReferenceButton:
     case RepairPatchButton:
     case PauseStopButton:
-      Control.RunOperation(command);
+      Runner.RunOperation(command);
       break;
     case InformationButton:
       ViewArea.ShowView(View::Information);

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "analysis/analyze.h"
-#include "core/block_grid.h"
-#include "core/operation_context.h"
+#include "app/operations.h"
 #include "core/operation_control.h"
-#include "core/progress_bar.h"
-#include "core/selected_file.h"
 #include "platform/byte_file.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -15,14 +11,14 @@
 #include "platform/surface.h"
 #include "platform/text_view.h"
 #include "platform/window_host.h"
-#include "repair/backup.h"
-#include "repair/patch_creation.h"
-#include "repair/patch_repair.h"
-#include "repair/reference_repair.h"
+#include "ui/block_grid.h"
 #include "ui/buttons.h"
+#include "ui/file_selection.h"
 #include "ui/keyboard.h"
 #include "ui/pointer.h"
+#include "ui/progress_bar.h"
 #include "ui/views.h"
+#include "ui/window_operations.h"
 
 namespace tamarack {
 
@@ -43,8 +39,6 @@ struct PlatformServices {
   std::string UserGuideAddress = {};
 };
 
-// The five file operations.
-enum class Operation { Analyze, CreateBackup, CreatePatch, RepairWithReference, RepairWithPatch };
 // The button whose command runs the operation.
 int OperationButton(Operation operation);
 
@@ -78,11 +72,18 @@ class Program {
   void RunCommand(int command);
   // Runs an operation as its button does and returns how it ended. What the
   // operation asks (a file to use, a question) goes to the platform's
-  // dialogs, the patch codes come from the Patch Codes view; Analyze leaves
-  // what it found in Analysis.LastResult().
+  // dialogs, the patch codes come from the Patch Codes view; what it found
+  // is in LastFindings().
   OperationResult Run(Operation operation);
   // The window's close handler; false refuses the close.
-  bool DoExitProgram() { return Control.DoExitProgram(); }
+  bool DoExitProgram() { return Runner.DoExitProgram(); }
+  // What the next analyses prove besides the scan; nothing by default.
+  void UseProof(ProofRequest proof) { proof_ = std::move(proof); }
+  // The references of the next Repair with Reference, in order, in place
+  // of the file dialog; the run takes them and the dialog asks again after.
+  void UseReferences(std::vector<std::string> paths) { references_ = std::move(paths); }
+  // What the last operation of each kind found.
+  const OperationFindings& LastFindings() const { return findings_; }
 
   PlatformServices Platform;
   Surface Bitmap;
@@ -90,16 +91,22 @@ class Program {
   Views ViewArea;
   ProgressBar Progress;
   BlockGrid Grid;
+  // The window's observer comes before the runner that reports to it; it
+  // uses the runner and the selection only once an operation runs.
+  WindowOperations Runner;
   OperationControl Control;
-  SelectedFile Selected;
+  FileSelection Selected;
   PointerHandler Pointer;
   KeyboardControl Keys;
-  OperationContext Context;
-  Analyzer Analysis;
-  Backup BackupCopy;
-  PatchCreation PatchMaker;
-  ReferenceRepair ReferenceMerge;
-  PatchRepair PatchMerge;
+
+ private:
+  // Runs the steps of the operation on the selected file, with what the
+  // window holds for it.
+  void RunSteps(Operation operation);
+
+  ProofRequest proof_;
+  std::vector<std::string> references_;
+  OperationFindings findings_;
 };
 
 }  // namespace tamarack

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "ui/program_strings.h"
+#include "core/program_strings.h"
 
 namespace tamarack {
 namespace {

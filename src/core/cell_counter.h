@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/block_grid.h"
+#include "core/map_layout.h"
 #include "platform/color.h"
 
 namespace tamarack {

@@ -1,23 +1,18 @@
 #pragma once
 
-#include "core/block_grid.h"
 #include "core/operation_control.h"
-#include "core/progress_bar.h"
 #include "core/selected_file.h"
 #include "platform/byte_file.h"
-#include "ui/views.h"
 
 namespace tamarack {
 
-// The subsystems that every file operation works with, lent to it by the
-// program for its lifetime.
+// What a file operation works with while it runs: the runner, through which
+// it reports to the front end's observer, the file system and the file it
+// works on.
 struct OperationContext {
-  SelectedFile& Selected;
   OperationControl& Control;
-  ProgressBar& Progress;
-  BlockGrid& Grid;
-  Views& ViewArea;
   FileSystem& Files;
+  SelectedFile& Selected;
 };
 
 }  // namespace tamarack

@@ -1,7 +1,5 @@
 #include "core/operation_control.h"
 
-#include <cassert>
-
 namespace tamarack {
 
 const char* RoleName(FileRole role) {
@@ -37,28 +35,21 @@ std::string FaultMessage(FileRole role, FileFault fault) {
   return file + "could not be read.";
 }
 
-OperationControl::OperationControl(Dialogs& dialogs, Buttons& buttons, ProgressBar& progress,
-                                   BlockGrid& grid, Views& views)
-    : dialogs_(dialogs), buttons_(buttons), progress_(progress), grid_(grid), views_(views) {}
-
-PromptResult OperationControl::ShowPrompt(MessageKind kind, const std::string& text,
-                                          DefaultAnswer answer) {
-  return dialogs_.ShowMessage(kind, text, answer);
-}
-
-void OperationControl::ShowError(const std::string& text) {
-  if (busy_ && result_.Message.empty()) result_.Message = text;
-  lastError_ = text;
-  ShowPrompt(MessageKind::Error, text);
-  busy_ = false;
-  progress_.ResetProgress();
-}
-
 std::string AccessErrorText(FileRole role) {
   return std::string("The ") + RoleName(role) + " file cannot be accessed because:\r\n" +
          " - Another application may be using this file, or\r\n" +
          " - The file may be read-only, or\r\n" +
          " - The file may have been moved, renamed or deleted since being selected";
+}
+
+const char StopQuestionText[] = "Current operation paused.\r\nStop current operation?";
+
+void OperationControl::ShowError(const std::string& text) {
+  if (busy_ && result_.Message.empty()) result_.Message = text;
+  lastError_ = text;
+  observer_.ShowMessage(MessageKind::Error, text);
+  busy_ = false;
+  observer_.ResetProgress();
 }
 
 void OperationControl::ShowAccessError(FileRole role) { ShowError(AccessErrorText(role)); }
@@ -67,58 +58,25 @@ void OperationControl::ShowFault(FileRole role, FileFault fault) {
   ShowError(FaultMessage(role, fault));
 }
 
-void OperationControl::SetBusy(bool on) {
-  busy_ = on;
-  const ButtonState operations = on ? ButtonState::Disabled : ButtonState::Up;
-  buttons_.DrawButton(SelectClearButton, operations);
-  buttons_.DrawOperationButtons(operations);
-  buttons_.DrawButton(PauseStopButton, on ? ButtonState::Up : ButtonState::Disabled);
+void OperationControl::Stop() {
+  if (!busy_) return;
+  busy_ = false;
+  stopConfirmed_ = true;
 }
 
-void OperationControl::SetOperation(int command, std::function<void()> operation) {
-  assert(command >= AnalyzeButton && command <= RepairPatchButton);
-  operations_[command] = std::move(operation);
-}
-
-OperationResult OperationControl::RunOperation(int command) {
-  if (command == PauseStopButton) {
-    const PromptResult answer = ShowPrompt(MessageKind::Confirmation,
-                                           "Current operation paused.\r\nStop current operation?");
-    if (answer == PromptResult::Yes && busy_) {
-      busy_ = false;
-      stopConfirmed_ = true;
-    }
-    return {};
-  }
-  assert(command >= AnalyzeButton && command <= RepairPatchButton);
-  if (command < AnalyzeButton || command > RepairPatchButton) return {};
-  // Only one operation runs at a time. A request that reaches here while one
-  // runs (nested inside its event pump) would share and close the running
-  // operation's open files, so it is ignored.
+OperationResult OperationControl::Run(const std::function<void()>& steps) {
   if (busy_) return {};
   result_ = OperationResult();
   stopConfirmed_ = false;
-  SetBusy(true);
-  progress_.SetOperationTitle("Initializing");
-  progress_.ShowProgress(0, 1);
-  grid_.DrawGrid();
-  views_.ShowView(View::Analysis);
-  // A stop confirmed while "Initializing" showed leaves the operation
-  // untouched: none of its steps runs. A command with no operation
-  // registered has done nothing, so it ends as a stop does: the map is wiped
-  // and the buttons come back.
-  if (busy_ && operations_[command]) {
-    operations_[command]();
-  } else {
-    busy_ = false;
-  }
-  progress_.ResetProgress();
+  busy_ = true;
+  observer_.OperationStarted();
+  // A stop confirmed while the operation started leaves it untouched: none
+  // of its steps runs.
+  if (busy_) steps();
+  observer_.ResetProgress();
   lastRunCompleted_ = busy_;
-  if (!busy_) {
-    grid_.DrawGrid();
-    if (views_.CurrentView() != View::PatchCodes) views_.ShowView(View::Information);
-  }
-  SetBusy(false);
+  busy_ = false;
+  observer_.OperationEnded(lastRunCompleted_);
   OperationResult result = std::move(result_);
   if (lastRunCompleted_) {
     result.Result = Outcome::Completed;
@@ -128,12 +86,6 @@ OperationResult OperationControl::RunOperation(int command) {
     result.Result = stopConfirmed_ ? Outcome::Stopped : Outcome::Declined;
   }
   return result;
-}
-
-bool OperationControl::DoExitProgram() {
-  if (!busy_) return true;
-  ShowPrompt(MessageKind::Information, "The current operation must\r\nbe stopped to exit.");
-  return false;
 }
 
 }  // namespace tamarack

@@ -5,64 +5,8 @@
 
 namespace tamarack {
 
-SelectedFile::SelectedFile(FileSystem& files, Dialogs& dialogs, OperationControl& control,
-                           Buttons& buttons, Views& views, BlockGrid& grid)
-    : files_(files),
-      dialogs_(dialogs),
-      control_(control),
-      buttons_(buttons),
-      views_(views),
-      grid_(grid) {}
-
-std::string SelectedFile::ChooseFile(const std::string& what, const std::string& description,
-                                     const std::string& extension, RecentDocuments recent) {
-  OpenFileRequest request;
-  request.Title = "Select " + what + " File";
-  request.DefaultExtension = extension;
-  request.Filters = {{description + " files (*." + extension + ")", "*." + extension},
-                     {"All files", "*.*"}};
-  request.AddToRecentDocuments = recent == RecentDocuments::Add;
-  request.Folder = lastFolder_;
-  return dialogs_.ChooseOpenFile(request);
-}
-
-void SelectedFile::SelectFile() {
-  const std::string path = ChooseFile("AVI", "AVI video", "avi", RecentDocuments::Add);
-  if (!path.empty()) SelectPath(path);
-}
-
-void SelectedFile::SelectGivenFile(const std::string& path) {
-  if (HasFile()) ClearFile();
-  if (path.empty() || !files_.Exists(path)) {
-    control_.ShowAccessError(FileRole::Selected);
-    return;
-  }
-  SelectPath(path);
-}
-
-bool SelectedFile::SelectPath(const std::string& path) {
-  selectedFileName_ = path;
-  // A reference or a patch usually lies beside the file, and the next file
-  // to select often does too.
-  lastFolder_ = path.substr(0, path.find_last_of('/') + 1);
-  buttons_.DrawButton(SelectClearButton, ButtonState::Up);
-  buttons_.DrawOperationButtons(ButtonState::Up);
-  views_.ShowView(View::Information);
-  return ShowFileInformation();
-}
-
-void SelectedFile::ClearFile() {
-  selectedFileName_.clear();
-  buttons_.DrawButton(SelectClearButton, ButtonState::Up);
-  views_.ShowView(View::Information);
-  views_.SetViewText("<No AVI video file selected>");
-  buttons_.DrawOperationButtons(ButtonState::Disabled);
-  grid_.DrawGrid();
-}
-
 void SelectedFile::OpenSelectedFile(FileAccess access) {
-  file_ = access == FileAccess::ReadOnly ? files_.OpenReadOnly(selectedFileName_)
-                                         : files_.OpenExisting(selectedFileName_);
+  file_ = access == FileAccess::ReadOnly ? files_.OpenReadOnly(path_) : files_.OpenExisting(path_);
   if (!file_) {
     control_.ShowAccessError(FileRole::Selected);
     return;
@@ -73,8 +17,8 @@ void SelectedFile::OpenSelectedFile(FileAccess access) {
     control_.ShowFault(FileRole::Selected, FileFault::Read);
     return;
   }
-  selectedFileSize_ = size;
-  if (selectedFileSize_ < MinFileSize) {
+  size_ = size;
+  if (size_ < MinFileSize) {
     control_.ShowError("The Selected file must be at least 1Kb in size.");
     file_.reset();
   }
@@ -113,26 +57,26 @@ std::string SelectedFile::ReadFourCC() {
   return text;
 }
 
-bool SelectedFile::ShowFileInformation() {
-  std::string text =
-      "Selected Filename:\r\n   " + PrefixFileName(selectedFileName_, "\r\n   ") + "\r\n\r\n";
-  control_.HoldBusy(true);
-  OpenSelectedFile(FileAccess::ReadOnly);
-  bool complete = false;
-  if (control_.Busy()) {
-    std::string size = FormatSize(selectedFileSize_);
-    std::string fourCC = ReadFourCC();
-    if (control_.Busy()) {
-      text += "Size:\r\n   " + size + "\r\n\r\n";
-      text += "FourCC:\r\n   " + fourCC;
+FileInformation ReadFileInformation(OperationControl& control, FileSystem& files,
+                                    const std::string& path) {
+  FileInformation information;
+  information.Text = "Selected Filename:\r\n   " + PrefixFileName(path, "\r\n   ") + "\r\n\r\n";
+  SelectedFile file(control, files, path);
+  control.HoldBusy(true);
+  file.OpenSelectedFile(FileAccess::ReadOnly);
+  information.Size = file.SelectedFileSize();
+  if (control.Busy()) {
+    std::string size = FormatSize(information.Size);
+    std::string fourCC = file.ReadFourCC();
+    if (control.Busy()) {
+      information.Text += "Size:\r\n   " + size + "\r\n\r\n";
+      information.Text += "FourCC:\r\n   " + fourCC;
     }
-    CloseSelectedFile();
-    complete = control_.Busy();
-    control_.HoldBusy(false);
+    file.CloseSelectedFile();
+    information.Complete = control.Busy();
+    control.HoldBusy(false);
   }
-  information_ = text;
-  views_.SetViewText(text);
-  return complete;
+  return information;
 }
 
 }  // namespace tamarack

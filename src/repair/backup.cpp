@@ -33,10 +33,10 @@ void Backup::PrepareBackup(BackupRecord& backup) {
   }
   if (files.Exists(backup.BackupPath)) {
     const PromptResult answer =
-        control.ShowPrompt(MessageKind::Confirmation,
-                           "A Backup file for the Selected file already exists.\r\nOverwrite \"" +
-                               backup.BackupPath + "\"?",
-                           DefaultAnswer::No);
+        control.Ask(Question::OverwriteBackup,
+                    "A Backup file for the Selected file already exists.\r\nOverwrite \"" +
+                        backup.BackupPath + "\"?",
+                    DefaultAnswer::No);
     if (answer == PromptResult::No) {
       control.Decline();
       return;
@@ -60,7 +60,7 @@ void Backup::CopyToBackup(BackupRecord& backup) {
   OperationControl& control = context_.Control;
   const int64_t size = context_.Selected.SelectedFileSize();
 
-  OperationLoop loop(context_, "Creating Backup", MapCells::Painted);
+  OperationLoop loop(context_.Control, "Creating Backup", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Blue, Blue);
   // The copy reads only as far as the size the file had when it was opened;
@@ -75,11 +75,11 @@ void Backup::CopyToBackup(BackupRecord& backup) {
       control.ShowError("The Backup file cannot be written to (no space?).");
       break;
     }
-    cells.Add(copy.Count, false, context_.Grid);
+    cells.Add(copy.Count, false, context_.Control.Observer());
     loop.BlockDone(blocks.Position(), size);
   }
   if (loop.Going()) blocks.SizeHeld();
-  cells.Finish(context_.Grid);
+  cells.Finish(context_.Control.Observer());
   // The copy takes its name only when it is complete and on the disk; a
   // stopped or failed one is discarded and an old backup stays as it was.
   if (control.Busy() && !backup.BackupFile->Commit()) {
@@ -89,10 +89,9 @@ void Backup::CopyToBackup(BackupRecord& backup) {
   if (!control.Busy()) return;
   loop.Complete();
   control.NoteFileWritten(backup.BackupPath);
-  control.ShowPrompt(MessageKind::Information,
-                     "The Backup file \"" + backup.BackupPath + "\" has been created.");
-  context_.Grid.DrawGrid();
-  context_.ViewArea.ShowView(View::Information);
+  control.ShowMessage(MessageKind::Information,
+                      "The Backup file \"" + backup.BackupPath + "\" has been created.");
+  context_.Control.Observer().Reached(Milestone::BackupCreated);
 }
 
 }  // namespace tamarack

@@ -79,20 +79,20 @@ Piece NextPiece(const std::string& text, size_t pos, int count) {
 
 }  // namespace
 
-void EnterPatchCodes(OperationContext& context, PatchJob& job, int64_t fileSize) {
+void EnterPatchCodes(OperationControl& control, std::vector<std::string> lines, PatchJob& job,
+                     int64_t fileSize) {
   PatchCodeList list;
-  ReadPatchCodes(context, list);
-  if (!context.Control.Busy()) return;
+  ReadPatchCodes(control, std::move(lines), list);
+  if (!control.Busy()) return;
   SortPatchCodes(list);
-  BuildPatchRegions(context, list, job, fileSize);
+  BuildPatchRegions(control, list, job, fileSize);
 }
 
-void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
+void ReadPatchCodes(OperationControl& control, std::vector<std::string> lines,
+                    PatchCodeList& list) {
   list.clear();
-  context.ViewArea.ShowView(View::PatchCodes);
   // The Patch Codes text of an analysis, sent as it was copied, gives the
   // codes of its lines of codes; any other text is cut as it stands.
-  std::vector<std::string> lines = context.ViewArea.DisplayedLines();
   if (auto codeLines = PatchCodesTextCodeLines(lines)) lines = std::move(*codeLines);
   std::string text;
   for (const std::string& line : lines) {
@@ -101,11 +101,11 @@ void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
     }
   }
   if (text.empty()) {
-    ShowPatchCodeError(context, "No Patch Codes have been entered.");
+    ShowPatchCodeError(control, "No Patch Codes have been entered.");
     return;
   }
   size_t pos = 0;
-  while (pos < text.size() && context.Control.Busy() &&
+  while (pos < text.size() && control.Busy() &&
          list.size() < static_cast<size_t>(MaxPatchRegions)) {
     const Piece piece = NextPiece(text, pos, CodeLength);
     const std::string bytes = text.substr(pos, piece.Bytes);
@@ -116,7 +116,7 @@ void ReadPatchCodes(OperationContext& context, PatchCodeList& list) {
       assert(bytes.size() == static_cast<size_t>(CodeLength));
       list.push_back(UpperCase(bytes));
     } else {
-      ShowPatchCodeError(context, "The Patch Code \"" + piece.Shown + "\" is not valid.");
+      ShowPatchCodeError(control, "The Patch Code \"" + piece.Shown + "\" is not valid.");
     }
   }
 }
@@ -138,7 +138,7 @@ void SortPatchCodes(PatchCodeList& list) { std::sort(list.begin(), list.end()); 
 // replaces that region by the merged range (one code, or two when it grows
 // beyond 16 units). The sort guarantees that a code never reaches below the
 // regions already built, so merging with the last one is enough.
-void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job,
+void BuildPatchRegions(OperationControl& control, const PatchCodeList& list, PatchJob& job,
                        int64_t fileSize) {
   job.RegionCount = 0;
   // Every unit up to the last, partial or not, can be carried.
@@ -150,7 +150,7 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
     // patches serve; its range cannot be written as codes again, so it is
     // named as it was entered.
     if (LastUnitOfCode(code) >= CodeUnits) {
-      context.Control.ShowError("The Patch Code \"" + code + "\" is not valid for this file.");
+      control.ShowError("The Patch Code \"" + code + "\" is not valid for this file.");
       break;
     }
     if (job.RegionCount > 0) {
@@ -161,17 +161,17 @@ void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, Pat
         --job.RegionCount;
       }
     }
-    while (!working.empty() && job.RegionCount < MaxPatchRegions && context.Control.Busy()) {
+    while (!working.empty() && job.RegionCount < MaxPatchRegions && control.Busy()) {
       const Extent range = ParseCode(working);
       job.Regions[job.RegionCount++] = range;
       if (range.End() > unitsEnd) {
-        context.Control.ShowError("The Patch Code \"" + working + "\" is not valid for this file.");
+        control.ShowError("The Patch Code \"" + working + "\" is not valid for this file.");
       }
       working.erase(0, CodeLength);
     }
-    if (job.RegionCount == MaxPatchRegions || !context.Control.Busy()) break;
+    if (job.RegionCount == MaxPatchRegions || !control.Busy()) break;
   }
-  assert(!context.Control.Busy() || HasOrderedRegions(job));
+  assert(!control.Busy() || HasOrderedRegions(job));
 }
 
 bool HasOrderedRegions(const PatchJob& job) {
@@ -182,8 +182,8 @@ bool HasOrderedRegions(const PatchJob& job) {
   return true;
 }
 
-void ShowPatchCodeError(OperationContext& context, const std::string& firstLine) {
-  context.Control.ShowError(
+void ShowPatchCodeError(OperationControl& control, const std::string& firstLine) {
+  control.ShowError(
       firstLine +
       "\r\nEnsure only valid codes are entered into the Patch Codes text window."
       "\r\nA valid code consists of five characters (each being a digit or letters A to F)."

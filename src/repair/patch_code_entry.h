@@ -8,7 +8,7 @@
 
 #include "analysis/patch_codes.h"
 #include "core/extent.h"
-#include "core/operation_context.h"
+#include "core/operation_control.h"
 #include "platform/byte_file.h"
 
 namespace tamarack {
@@ -42,18 +42,19 @@ bool HasOrderedRegions(const PatchJob& job);
 // Codes of five upper-case hexadecimal characters, at most 255 of them.
 using PatchCodeList = std::vector<std::string>;
 
-// The first step of Create Patch: reads the codes of the Patch Codes view,
-// sorts and merges them into job.Regions and checks them against the size of
-// the selected file. The busy flag tells the outcome: still set, the regions
-// are filled; clear, an error has been shown.
-void EnterPatchCodes(OperationContext& context, PatchJob& job, int64_t fileSize);
+// The first step of Create Patch: reads the codes of the lines as the user
+// entered them (the Patch Codes view's displayed lines), sorts and merges
+// them into job.Regions and checks them against the size of the selected
+// file. The busy flag tells the outcome: still set, the regions are filled;
+// clear, an error has been shown.
+void EnterPatchCodes(OperationControl& control, std::vector<std::string> lines, PatchJob& job,
+                     int64_t fileSize);
 
-// Shows the Patch Codes view and cuts its displayed lines, spaces and commas
-// removed and joined without separators, into pieces of five characters.
-// Valid pieces are stored upper-cased; the first invalid one, or a text
-// without any piece, is reported and clears the busy flag. Text after the
-// 255th code is ignored.
-void ReadPatchCodes(OperationContext& context, PatchCodeList& list);
+// Cuts the lines, spaces and commas removed and joined without separators,
+// into pieces of five characters. Valid pieces are stored upper-cased; the
+// first invalid one, or a text without any piece, is reported and clears the
+// busy flag. Text after the 255th code is ignored.
+void ReadPatchCodes(OperationControl& control, std::vector<std::string> lines, PatchCodeList& list);
 
 // True when the first five characters of the text are hexadecimal digits,
 // letters of either case; a shorter text is invalid.
@@ -67,11 +68,11 @@ void SortPatchCodes(PatchCodeList& list);
 // Turns the sorted codes into regions, joining codes that share a unit, and
 // refuses a region with a unit beyond the selected file's last unit. The
 // last unit may be partial: a region may end in it.
-void BuildPatchRegions(OperationContext& context, const PatchCodeList& list, PatchJob& job,
+void BuildPatchRegions(OperationControl& control, const PatchCodeList& list, PatchJob& job,
                        int64_t fileSize);
 
 // The error message of a bad code entry: the first line, then the advice on
 // what a valid entry looks like.
-void ShowPatchCodeError(OperationContext& context, const std::string& firstLine);
+void ShowPatchCodeError(OperationControl& control, const std::string& firstLine);
 
 }  // namespace tamarack

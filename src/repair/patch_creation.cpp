@@ -49,14 +49,18 @@ void OpenPatchableFile(OperationContext& context, FileAccess access) {
   context.Selected.CloseSelectedFile();
 }
 
-PatchCreation::PatchCreation(OperationContext& context) : context_(context) {}
+PatchCreation::PatchCreation(OperationContext& context,
+                             std::optional<std::vector<std::string>> codeLines)
+    : context_(context), codeLines_(std::move(codeLines)) {}
 
 void PatchCreation::CreatePatch() {
   OperationControl& control = context_.Control;
   OpenPatchableFile(context_, FileAccess::ReadOnly);
   if (!control.Busy()) return;
   PatchJob job;
-  EnterPatchCodes(context_, job, context_.Selected.SelectedFileSize());
+  std::vector<std::string> lines =
+      codeLines_ ? std::move(*codeLines_) : control.Observer().PatchCodeLines();
+  EnterPatchCodes(control, std::move(lines), job, context_.Selected.SelectedFileSize());
   if (control.Busy()) ConfirmPatchFile(job);
   if (control.Busy()) WritePatchFile(job);
   context_.Selected.CloseSelectedFile();
@@ -65,8 +69,8 @@ void PatchCreation::CreatePatch() {
 void PatchCreation::ConfirmPatchFile(PatchJob& job) {
   OperationControl& control = context_.Control;
   const int64_t estimate = PatchSizeEstimate(job);
-  const PromptResult answer = control.ShowPrompt(
-      MessageKind::Confirmation, "Based on the entered Patch codes,\r\nthe Patch file will be " +
+  const PromptResult answer = control.Ask(
+      Question::CreatePatchFile, "Based on the entered Patch codes,\r\nthe Patch file will be " +
                                      FormatSize(estimate) +
                                      " in size.\r\nIf this is too large, enter fewer Patch "
                                      "codes.\r\nCreate Patch file?");
@@ -87,10 +91,10 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
   }
   if (context_.Files.Exists(job.PatchFileName)) {
     const PromptResult overwrite =
-        control.ShowPrompt(MessageKind::Confirmation,
-                           "A Patch file for the Selected file already exists.\r\nOverwrite \"" +
-                               job.PatchFileName + "\"?",
-                           DefaultAnswer::No);
+        control.Ask(Question::OverwritePatch,
+                    "A Patch file for the Selected file already exists.\r\nOverwrite \"" +
+                        job.PatchFileName + "\"?",
+                    DefaultAnswer::No);
     if (overwrite == PromptResult::No) control.Decline();
   }
   if (!control.Busy()) return;
@@ -104,8 +108,8 @@ void PatchCreation::ConfirmPatchFile(PatchJob& job) {
 
 void PatchCreation::WritePatchFile(PatchJob& job) {
   OperationControl& control = context_.Control;
-  context_.ViewArea.ShowView(View::Analysis);
-  OperationLoop loop(context_, "Creating Patch", MapCells::None);
+  context_.Control.Observer().Reached(Milestone::WritingPatch);
+  OperationLoop loop(context_.Control, "Creating Patch", MapCells::None);
 
   // One buffer serves for the header and index and then for every piece of
   // data.
@@ -127,9 +131,9 @@ void PatchCreation::WritePatchFile(PatchJob& job) {
   if (control.Busy()) {
     loop.Complete();
     control.NoteFileWritten(job.PatchFileName);
-    control.ShowPrompt(MessageKind::Information,
-                       "The Patch File \"" + job.PatchFileName + "\" has been created.");
-    context_.ViewArea.ShowView(View::Information);
+    control.ShowMessage(MessageKind::Information,
+                        "The Patch File \"" + job.PatchFileName + "\" has been created.");
+    context_.Control.Observer().Reached(Milestone::PatchCreated);
   }
 }
 

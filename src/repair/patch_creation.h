@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/operation_context.h"
 #include "core/operation_loop.h"
@@ -30,7 +32,9 @@ void OpenPatchableFile(OperationContext& context, FileAccess access);
 // copied from the selected file into a ".tkp" patch file beside it.
 class PatchCreation {
  public:
-  explicit PatchCreation(OperationContext& context);
+  // The lines of the patch codes as the user entered them; with none, the
+  // front end is asked for them when the codes are read.
+  PatchCreation(OperationContext& context, std::optional<std::vector<std::string>> codeLines);
 
   void CreatePatch();
 
@@ -49,6 +53,7 @@ class PatchCreation {
   void CopyRegions(OperationLoop& loop, PatchJob& job, uint8_t* buffer);
 
   OperationContext& context_;
+  std::optional<std::vector<std::string>> codeLines_;
 };
 
 }  // namespace tamarack

@@ -12,12 +12,15 @@
 
 namespace tamarack {
 
-PatchRepair::PatchRepair(OperationContext& context) : context_(context) {}
+PatchRepair::PatchRepair(OperationContext& context, std::string patchPath)
+    : context_(context), patchPath_(std::move(patchPath)) {}
 
 void PatchRepair::RepairWithPatch() {
   OperationControl& control = context_.Control;
   PatchJob job;
-  job.PatchFileName = context_.Selected.ChooseFile("Patch", "Tamarack patch", "tkp");
+  job.PatchFileName = patchPath_;
+  if (job.PatchFileName.empty())
+    job.PatchFileName = control.Observer().ChooseFile(FileChoice::Patch);
   if (job.PatchFileName.empty()) {
     control.Decline();
     return;
@@ -103,7 +106,7 @@ void PatchRepair::ReadPatchIndex(PatchJob& job) {
 
 void PatchRepair::ApplyPatch(PatchJob& job) {
   OperationControl& control = context_.Control;
-  OperationLoop loop(context_, "Repairing with Patch", MapCells::None);
+  OperationLoop loop(context_.Control, "Repairing with Patch", MapCells::None);
 
   const int64_t size = context_.Selected.SelectedFileSize();
   BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
@@ -138,9 +141,9 @@ void PatchRepair::ApplyPatch(PatchJob& job) {
   if (!loop.Going() || !FinishRepairedFile(control, selected)) return;
   loop.Complete();
   control.NoteFileWritten(context_.Selected.SelectedFileName());
-  control.ShowPrompt(MessageKind::Information,
-                     "Patching complete. Analyze the Selected file for remaining errors.");
-  context_.ViewArea.ShowView(View::Information);
+  control.ShowMessage(MessageKind::Information,
+                      "Patching complete. Analyze the Selected file for remaining errors.");
+  context_.Control.Observer().Reached(Milestone::PatchApplied);
 }
 
 }  // namespace tamarack

@@ -11,7 +11,8 @@ namespace tamarack {
 // units that it carries.
 class PatchRepair {
  public:
-  explicit PatchRepair(OperationContext& context);
+  // The patch file at the path; with none, the front end is asked for one.
+  PatchRepair(OperationContext& context, std::string patchPath);
 
   void RepairWithPatch();
 
@@ -29,6 +30,7 @@ class PatchRepair {
 
  private:
   OperationContext& context_;
+  std::string patchPath_;
 };
 
 }  // namespace tamarack

@@ -7,7 +7,7 @@
 namespace tamarack {
 namespace {
 
-void PaintWritten(const std::vector<Extent>& written, int64_t size, BlockGrid& grid) {
+void PaintWritten(const std::vector<Extent>& written, int64_t size, CellSink& grid) {
   CellCounter cells;
   cells.Start(size, Silver, Green);
   int64_t position = 0;
@@ -62,7 +62,7 @@ PieceRepairResult MergeReferencePieces(OperationContext& context,
   OperationControl& control = context.Control;
   SelectedFile& selected = context.Selected;
   const int64_t size = selected.SelectedFileSize();
-  OperationLoop loop(context, "Repairing with Reference", MapCells::Painted);
+  OperationLoop loop(control, "Repairing with Reference", MapCells::Painted);
   PieceRepairFiles files{selected.File(), size, selected.SelectedFileName(), {}, context.Files};
   for (ReferenceRecord& reference : references) {
     files.References.push_back(reference.ReferenceFile.get());
@@ -70,12 +70,12 @@ PieceRepairResult MergeReferencePieces(OperationContext& context,
   const PieceRepairHooks hooks{[&](int64_t done, int64_t total) { loop.BlockDone(done, total); },
                                [&] { return !loop.Going(); }};
   PieceRepairResult result = RepairPieces(files, target, hooks);
-  PaintWritten(result.Written, size, context.Grid);
+  PaintWritten(result.Written, size, control.Observer());
   ShowPieceFault(control, result, references);
   if (result.End != PieceRepairEnd::Completed || !loop.Going()) return result;
   loop.Complete();
   control.NoteFileWritten(selected.SelectedFileName());
-  control.ShowPrompt(MessageKind::Information, PiecesCompleteText(result));
+  control.ShowMessage(MessageKind::Information, PiecesCompleteText(result));
   return result;
 }
 

@@ -61,19 +61,21 @@ std::string DifferingText(int64_t count) {
 
 }  // namespace
 
-ReferenceRepair::ReferenceRepair(OperationContext& context) : context_(context) {}
+ReferenceRepair::ReferenceRepair(OperationContext& context, std::vector<std::string> references,
+                                 std::shared_ptr<const TorrentTarget> torrent)
+    : context_(context), paths_(std::move(references)), torrent_(std::move(torrent)) {}
 
 void ReferenceRepair::RepairWithReference() {
   OperationControl& control = context_.Control;
-  std::vector<std::string> paths = std::move(givenPaths_);
-  givenPaths_.clear();
+  std::vector<std::string> paths = std::move(paths_);
+  paths_.clear();
   lastCounts_.clear();
   lastUndeleted_.clear();
   lastPieces_.reset();
   // A stop confirmed while the runner showed "Initializing" asks nothing more.
   if (!control.Busy()) return;
   if (paths.empty()) {
-    const std::string path = context_.Selected.ChooseFile("Reference", "AVI video", "avi");
+    const std::string path = control.Observer().ChooseFile(FileChoice::Reference);
     if (path.empty()) {
       control.Decline();
       return;
@@ -150,7 +152,7 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
   std::vector<HeldBytes> samples(references.size());
   AlignedBuffer selectedBlock(FileBlockSize);
   AlignedBuffer referenceBlock(FileBlockSize);
-  OperationLoop loop(context_, "Repairing with Reference", MapCells::None);
+  OperationLoop loop(control, "Repairing with Reference", MapCells::None);
   for (size_t b = 0; b < starts.size() && loop.Going(); ++b) {
     const auto count = static_cast<int32_t>(std::min<int64_t>(FileBlockSize, size - starts[b]));
     if (!selected.ReadAt(starts[b], selectedBlock.data(), count)) return;
@@ -162,8 +164,8 @@ void ReferenceRepair::CheckReferenceSample(std::vector<ReferenceRecord>& referen
   }
   for (size_t k = 0; k < references.size() && loop.Going(); ++k) {
     if (!LooksForeign(samples[k])) continue;
-    const PromptResult answer = control.ShowPrompt(
-        MessageKind::Confirmation,
+    const PromptResult answer = control.Ask(
+        Question::ForeignReference,
         AboutReference(references[k], ForeignReferenceQuestion(samples[k])), DefaultAnswer::No);
     if (answer != PromptResult::Yes) control.Decline();
   }
@@ -173,7 +175,7 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   OperationControl& control = context_.Control;
   const int64_t size = context_.Selected.SelectedFileSize();
 
-  OperationLoop loop(context_, "Repairing with Reference", MapCells::Painted);
+  OperationLoop loop(control, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Silver, Green);
   // With several references: the first byte that is not zero among them at
@@ -201,7 +203,7 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
     if (!loop.Going()) break;
     if (agree) {
       // Copies that agree byte for byte fill nothing and differ nowhere.
-      cells.Add(count, false, context_.Grid);
+      cells.Add(count, false, context_.Control.Observer());
       loop.BlockDone(selected.Position(), size);
       continue;
     }
@@ -227,19 +229,19 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
     }
     loop.BlockDone(selected.Position(), size);
   }
-  cells.Finish(context_.Grid);
+  cells.Finish(context_.Control.Observer());
   if (!loop.Going() || !FinishRepairedFile(control, selected)) return;
   loop.Complete();
   control.NoteFileWritten(context_.Selected.SelectedFileName());
   for (const ReferenceRecord& reference : references) {
     lastCounts_.push_back({reference.ReferencePath, reference.DifferingBytes});
   }
-  control.ShowPrompt(MessageKind::Information,
-                     "Referencing complete. Analyze the Selected file for remaining errors.");
+  control.ShowMessage(MessageKind::Information,
+                      "Referencing complete. Analyze the Selected file for remaining errors.");
   for (const ReferenceRecord& reference : references) {
     if (reference.DifferingBytes == 0) continue;
-    control.ShowPrompt(MessageKind::Information,
-                       AboutReference(reference, DifferingText(reference.DifferingBytes)));
+    control.ShowMessage(MessageKind::Information,
+                        AboutReference(reference, DifferingText(reference.DifferingBytes)));
   }
 }
 
@@ -259,7 +261,7 @@ bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selecte
     const bool fills = comparison.Fills;
     if (differing != nullptr) *differing += comparison.Differing;
     blockChanged = blockChanged || fills;
-    cells.Add(span, fills, context_.Grid);
+    cells.Add(span, fills, context_.Control.Observer());
     offset += span;
   }
   return blockChanged;
@@ -271,21 +273,21 @@ void ReferenceRepair::FinishReference(std::vector<ReferenceRecord>& references) 
   CloseReferenceFiles(control, references);
   if (!control.Busy() || (torrent_ && !(lastPieces_ && lastPieces_->AllVerified()))) return;
   for (const ReferenceRecord& reference : references) {
-    const PromptResult answer = control.ShowPrompt(
-        MessageKind::Confirmation,
-        AboutReference(reference,
-                       "This Reference file is no longer needed and can be deleted.\r\n"
-                       "Deleting will be permanent (Recycle Bin will be bypassed).\r\n"
-                       "Delete this Reference file?"),
-        DefaultAnswer::No);
+    const PromptResult answer =
+        control.Ask(Question::DeleteReference,
+                    AboutReference(reference,
+                                   "This Reference file is no longer needed and can be deleted.\r\n"
+                                   "Deleting will be permanent (Recycle Bin will be bypassed).\r\n"
+                                   "Delete this Reference file?"),
+                    DefaultAnswer::No);
     if (answer != PromptResult::Yes) continue;
     if (context_.Files.Delete(reference.ReferencePath)) {
-      control.ShowPrompt(MessageKind::Information,
-                         AboutReference(reference, "This Reference file has been deleted."));
+      control.ShowMessage(MessageKind::Information,
+                          AboutReference(reference, "This Reference file has been deleted."));
     } else {
       lastUndeleted_.push_back(reference.ReferencePath);
-      control.ShowPrompt(MessageKind::Error,
-                         AboutReference(reference, "This Reference file cannot be deleted."));
+      control.ShowMessage(MessageKind::Error,
+                          AboutReference(reference, "This Reference file cannot be deleted."));
     }
   }
 }

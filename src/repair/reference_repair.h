@@ -39,24 +39,21 @@ struct ReferenceCount {
 // merging them one after the other gives.
 class ReferenceRepair {
  public:
-  explicit ReferenceRepair(OperationContext& context);
+  // The references in order; with none, the front end is asked for one.
+  // With a torrent, its pieces are repaired and proven piece by piece (see
+  // RepairPieces): references of any size serve, no sample is compared, and
+  // the deletion is offered only when every piece verifies.
+  ReferenceRepair(OperationContext& context, std::vector<std::string> references,
+                  std::shared_ptr<const TorrentTarget> torrent = nullptr);
 
   void RepairWithReference();
-  // The references of the next run, in order, in place of the file dialog;
-  // the run takes them and the dialog asks again after it.
-  void UseReferences(std::vector<std::string> paths) { givenPaths_ = std::move(paths); }
-  // The differing bytes of each reference when the last run's merge went to
-  // its end; empty when it did not.
+  // The differing bytes of each reference when the merge went to its end;
+  // empty when it did not.
   const std::vector<ReferenceCount>& LastCounts() const { return lastCounts_; }
-  // The torrent whose pieces the next runs repair and prove, piece by piece
-  // (see RepairPieces), until another is given; null for none. With one,
-  // references of any size serve, no sample is compared, and the deletion
-  // is offered only when every piece verifies.
-  void UseTorrent(std::shared_ptr<const TorrentTarget> torrent) { torrent_ = std::move(torrent); }
-  // What the last run's piece repair did; empty without a torrent or when
-  // it did not run.
+  // What the piece repair did; empty without a torrent or when it did not
+  // run.
   const std::optional<PieceRepairResult>& LastPieces() const { return lastPieces_; }
-  // The references of the last run whose deletion was asked for and failed.
+  // The references whose deletion was asked for and failed.
   const std::vector<std::string>& LastUndeleted() const { return lastUndeleted_; }
 
   // Refuses the selected file itself and a reference named twice, opens
@@ -87,7 +84,7 @@ class ReferenceRepair {
   std::string AboutReference(const ReferenceRecord& reference, const std::string& text) const;
 
   OperationContext& context_;
-  std::vector<std::string> givenPaths_;
+  std::vector<std::string> paths_;
   std::vector<ReferenceCount> lastCounts_;
   std::vector<std::string> lastUndeleted_;
   std::shared_ptr<const TorrentTarget> torrent_;

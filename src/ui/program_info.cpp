@@ -1,7 +1,7 @@
 #include "ui/program_info.h"
 
+#include "core/program_strings.h"
 #include "ui/buttons.h"
-#include "ui/program_strings.h"
 #include "ui/user_guide.h"
 
 namespace tamarack {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/block_grid.h"
 #include "support/program_fixture.h"
 #include "support/real_files.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 namespace {
@@ -70,7 +70,7 @@ class AnalyzeTest : public ProgramTest {
     }
     return letters;
   }
-  const AnalysisResult& Summary() const { return program->Analysis.LastResult(); }
+  const AnalysisResult& Summary() const { return program->LastFindings().Analysis; }
   // The colours of the painted cells as letters.
   std::string CellLetters() const {
     std::string letters;
@@ -280,7 +280,7 @@ class AnalyzeRealFileTest : public RealFilesTest {
       if (call - base == number) during();
     };
   }
-  const AnalysisResult& Summary() const { return program->Analysis.LastResult(); }
+  const AnalysisResult& Summary() const { return program->LastFindings().Analysis; }
 
   std::string path;
 };
@@ -296,7 +296,7 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
   Zero(film, 32 * 262144 + 1000, 32 * 262144 + 2900);
   Prepare(film);
   const ProofRequest digests{{AllDigestKinds.begin(), AllDigestKinds.end()}, nullptr};
-  program->Analysis.UseProof(digests);
+  program->UseProof(digests);
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   program->RunCommand(AnalyzeButton);
   const AnalysisResult onDisk = Summary();
@@ -307,10 +307,10 @@ TEST_F(AnalyzeRealFileTest, ScanOfAFileOnDiskFindsWhatTheBlockByBlockScanFinds) 
     AnalysisResult Analyze(const std::vector<uint8_t>& bytes, const ProofRequest& proof) {
       AddFile(FilmPath, bytes);
       SelectFile(FilmPath);
-      program->Analysis.UseProof(proof);
+      program->UseProof(proof);
       dialogs.Expect(MessageKind::Information, "Analysis complete.*");
       program->RunCommand(AnalyzeButton);
-      return program->Analysis.LastResult();
+      return program->LastFindings().Analysis;
     }
   };
   const AnalysisResult inMemory = InMemory().Analyze(film, digests);

@@ -56,7 +56,7 @@ TEST_F(LargeFileAnalyzeTest, NumbersCellsAndCodesFollowTheRuleAtEverySize) {
     dialogs.Expect(MessageKind::Information, "Analysis complete.*");
     program->RunCommand(AnalyzeButton);
     ASSERT_TRUE(dialogs.AllAnswered());
-    const AnalysisResult& result = program->Analysis.LastResult();
+    const AnalysisResult& result = program->LastFindings().Analysis;
     ASSERT_TRUE(result.Completed);
     EXPECT_EQ(result.FileSize, size);
     EXPECT_EQ(result.ErrorBytes, expected.ErrorBytes);
@@ -86,7 +86,7 @@ TEST_F(LargeFileAnalyzeTest, CodesNearTwoAndFourGibibytesNameTheirOwnUnits) {
   Select(size, runs);
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   program->RunCommand(AnalyzeButton);
-  const AnalysisResult& result = program->Analysis.LastResult();
+  const AnalysisResult& result = program->LastFindings().Analysis;
   EXPECT_EQ(result.Codes, (std::vector<std::string>{"7FFF1", "FFFE1"}));
   EXPECT_EQ(result.ErrorBytes, 6000 + 140000);
   EXPECT_EQ(program->ViewArea.DisplayedText(),
@@ -105,7 +105,7 @@ TEST_F(LargeFileAnalyzeTest, DamageOnlyPastFourGibibytesStillShowsThePatchCodesV
                                                FormatSize(5 * GiB - 5120) +
                                                "\r\nFake Data:\t0.1%\t\t0.1Mb (5Kb)\r\n\r\n*");
   program->RunCommand(AnalyzeButton);
-  EXPECT_TRUE(program->Analysis.LastResult().Codes.empty());
+  EXPECT_TRUE(program->LastFindings().Analysis.Codes.empty());
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
   EXPECT_EQ(program->ViewArea.DisplayedText(), PatchCodesText({}, 5 * GiB));
 }

@@ -14,11 +14,11 @@
 
 #include "app/program.h"
 #include "cli/cli_process.h"
-#include "core/block_grid.h"
 #include "core/extent.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/qt/qt_font_backend.h"
 #include "support/fakes.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 namespace {

@@ -10,7 +10,6 @@
 #include <sstream>
 
 #include "cli/cli_process.h"
-#include "platform/console/console_font_backend.h"
 #include "platform/posix/posix_file_system.h"
 #include "support/fakes.h"
 
@@ -67,10 +66,10 @@ class CliRunnerTest : public ::testing::Test {
     CliRequest request;
     request.Command = command;
     request.File = folder / "film.avi";
-    if (command == CliCommand::RepairReference) request.SecondFile = folder / "ref.avi";
+    if (command == CliCommand::RepairReference) request.References = {folder / "ref.avi"};
     request.Codes = std::move(codes);
     request.Answers = command == CliCommand::RepairReference ? AnswerPolicy::No : AnswerPolicy::Yes;
-    CliHost host{fonts, files, clock, output, input, interrupts, false, -1};
+    CliHost host{files, clock, output, input, interrupts, false, -1};
     return RunCli(request, host);
   }
 
@@ -85,7 +84,6 @@ class CliRunnerTest : public ::testing::Test {
   TempFolder folder;
   std::vector<uint8_t> intact;
   std::vector<uint8_t> damaged;
-  ConsoleFontBackend fonts;
   // Hidden temporary names, so that one left behind would be seen.
   PosixFileSystem files{PosixFileSystem::OutputNaming::HiddenName};
   FakeClock clock;

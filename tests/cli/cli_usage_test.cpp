@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_process.h"
-#include "ui/program_strings.h"
+#include "core/program_strings.h"
 
 namespace tamarack::testing {
 namespace {

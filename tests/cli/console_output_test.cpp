@@ -6,19 +6,10 @@
 #include <sstream>
 #include <streambuf>
 
-#include "platform/console/console_text_view.h"
-
 namespace tamarack::testing {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-TEST(ConsoleTextViewTest, DisplaysTheLinesOfItsTextUnwrapped) {
-  ConsoleTextView view;
-  const std::string longLine(500, 'x');
-  view.SetText("Total:\t3\r\n" + longLine + "\r\n");
-  EXPECT_EQ(view.DisplayedLines(), Lines({"Total:\t3", longLine, ""}));
-}
 
 TEST(ConsoleOutputTest, PrintsTextsAsLinesWithoutCarriageReturns) {
   std::ostringstream out, err;

@@ -229,7 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   program.RunCommand(AnalysisButton);
   program.Control.HoldBusy(true);
   PatchJob job;
-  EnterPatchCodes(program.Context, job, fileSize);
+  EnterPatchCodes(program.Control, program.Runner.PatchCodeLines(), job, fileSize);
   Check(model, fileSize, fuzz, job);
   program.Control.Decline();
   fuzz.ClearRecords();

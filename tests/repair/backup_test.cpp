@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "core/block_grid.h"
 #include "repair/file_blocks.h"
 #include "support/forwarding_file_system.h"
 #include "support/program_fixture.h"
 #include "support/real_files.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 namespace {
@@ -199,10 +199,11 @@ TEST_F(BackupTest, SpaceOfTheOldBackupDoesNotCountAsFree) {
   // Room for the file and one copy of it: the old copy stays until the new
   // one is complete, so there is no room for the new one.
   MeteredFileSystem disk(files, 2 * 4096);
-  OperationContext context{program->Selected, program->Control,  program->Progress,
-                           program->Grid,     program->ViewArea, disk};
-  Backup backup(context);
-  program->Control.SetOperation(CreateBackupButton, [&] { backup.CreateBackup(); });
+  program->Runner.SetOperation(CreateBackupButton, [&] {
+    OperationFindings found;
+    RunOperationSteps(program->Control, disk,
+                      {Operation::CreateBackup, program->Selected.SelectedFileName()}, found);
+  });
   Prepare(PatternBytes(4096));
   AddFile(BackupPath, std::vector<uint8_t>(4096, 1));
   dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);

@@ -27,7 +27,7 @@ TEST_F(EngineTest, AnalyzeReturnsCodesInFileOrderRunsAndCells) {
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   const OperationResult result = program->Run(Operation::Analyze);
   EXPECT_EQ(result.Result, Outcome::Completed);
-  const AnalysisResult& found = program->Analysis.LastResult();
+  const AnalysisResult& found = program->LastFindings().Analysis;
   EXPECT_TRUE(found.Completed);
   EXPECT_EQ(found.ErrorBytes, 3 * UnitSize);
   EXPECT_EQ(found.Codes, (std::vector<std::string>{"00011", "001E0"}));
@@ -77,7 +77,7 @@ TEST_F(EngineTest, EachWayAnOperationEndsIsReturned) {
   result = program->Run(Operation::Analyze);
   EXPECT_EQ(result.Result, Outcome::Failed);
   EXPECT_EQ(result.Message.rfind("The Selected file cannot be accessed because:", 0), 0u);
-  EXPECT_FALSE(program->Analysis.LastResult().Completed);
+  EXPECT_FALSE(program->LastFindings().Analysis.Completed);
 }
 
 }  // namespace

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "analysis/analysis_report.h"
-#include "core/block_grid.h"
 #include "support/large_files.h"
 #include "support/program_fixture.h"
 #include "support/real_files.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 namespace {
@@ -218,7 +218,7 @@ TEST_F(LargeFileTest, AnalyzeOfSparseFilesFollowsTheRuleAtEverySize) {
     Select(video);
     dialogs.Expect(MessageKind::Information, "Analysis complete.*");
     program->RunCommand(AnalyzeButton);
-    const AnalysisResult& result = program->Analysis.LastResult();
+    const AnalysisResult& result = program->LastFindings().Analysis;
     ASSERT_TRUE(result.Completed);
     EXPECT_EQ(result.FileSize, size);
     EXPECT_EQ(result.ErrorBytes, expected.ErrorBytes);

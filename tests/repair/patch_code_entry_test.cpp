@@ -37,7 +37,7 @@ class PatchCodeEntryTest : public ProgramTest {
   PatchCodeList Read(const std::string& text) {
     Type(text);
     PatchCodeList list;
-    ReadPatchCodes(program->Context, list);
+    ReadPatchCodes(program->Control, program->Runner.PatchCodeLines(), list);
     return list;
   }
 
@@ -45,7 +45,7 @@ class PatchCodeEntryTest : public ProgramTest {
   UnitRuns Enter(const std::string& text, int32_t fileSize) {
     Type(text);
     PatchJob job;
-    EnterPatchCodes(program->Context, job, fileSize);
+    EnterPatchCodes(program->Control, program->Runner.PatchCodeLines(), job, fileSize);
     UnitRuns runs;
     for (int k = 0; k < job.RegionCount; ++k) {
       const PatchRegion& r = job.Regions[k];
@@ -207,7 +207,7 @@ class PatchCodesTextEntryTest : public PatchCodeEntryTest {
     dialogs.Expect(MessageKind::Information, "Analysis complete.*");
     program->RunCommand(AnalyzeButton);
     report = memo.Text;
-    for (const std::string& code : program->Analysis.LastResult().Codes) codes += code + " ";
+    for (const std::string& code : program->LastFindings().Analysis.Codes) codes += code + " ";
   }
 
   static constexpr int32_t FileSize = 60 * UnitSize + 123;
@@ -238,7 +238,7 @@ TEST_F(PatchCodesTextEntryTest, TheWholeTextGivesTheRegionsOfItsCodes) {
   }
   // What tamarack-cli analyze prints: the summary, then the text.
   const std::string printed =
-      MakeAnalysisReport(program->Analysis.LastResult().ErrorBytes, FileSize).Text + "\r\n\r\n" +
+      MakeAnalysisReport(program->LastFindings().Analysis.ErrorBytes, FileSize).Text + "\r\n\r\n" +
       report;
   const struct {
     std::string Text;

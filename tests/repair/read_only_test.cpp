@@ -43,8 +43,8 @@ TEST_F(ReadOnlyFileTest, IsDescribedAnalysedAndCopied) {
   dialogs.Expect(MessageKind::Information, "Analysis complete.*");
   OperationResult result = program->Run(Operation::Analyze);
   EXPECT_EQ(result.Result, Outcome::Completed);
-  EXPECT_EQ(program->Analysis.LastResult().ErrorBytes, 5000);
-  EXPECT_EQ(program->Analysis.LastResult().Codes, std::vector<std::string>{"00010"});
+  EXPECT_EQ(program->LastFindings().Analysis.ErrorBytes, 5000);
+  EXPECT_EQ(program->LastFindings().Analysis.Codes, std::vector<std::string>{"00010"});
 
   const std::string backup = temp.File("BACKUP.film.avi");
   dialogs.Expect(MessageKind::Information, "The Backup file \"" + backup + "\" has been created.");

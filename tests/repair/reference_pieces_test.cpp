@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "analysis/piece_hash.h"
-#include "core/block_grid.h"
 #include "support/program_fixture.h"
 #include "support/test_bytes.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 namespace {

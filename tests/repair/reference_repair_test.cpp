@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/block_grid.h"
 #include "repair/file_blocks.h"
 #include "repair/reference_sample.h"
 #include "support/forwarding_file_system.h"
 #include "support/program_fixture.h"
 #include "support/real_files.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 namespace {
@@ -138,8 +138,7 @@ TEST_F(ReferenceRepairTest, OnlyZeroBytesFacingNonZeroBytesChange) {
   dialogs.Expect(MessageKind::Confirmation, DeleteOfferText, PromptResult::None);
   Run();
   ExpectCompleted();
-  EXPECT_EQ(program->ReferenceMerge.LastCounts(),
-            (std::vector<ReferenceCount>{{ReferencePath, 2}}));
+  EXPECT_EQ(program->LastFindings().Counts, (std::vector<ReferenceCount>{{ReferencePath, 2}}));
   std::vector<uint8_t> expected = selected;
   expected[4] = 77;
   expected[4999] = 9;
@@ -365,10 +364,12 @@ class ShrinkingFileSystem : public ForwardingFileSystem {
 
 TEST_F(ReferenceRepairTest, ChangedBlockIsNotWrittenPastAShortenedFile) {
   ShrinkingFileSystem shrinking(files);
-  OperationContext context{program->Selected, program->Control,  program->Progress,
-                           program->Grid,     program->ViewArea, shrinking};
-  ReferenceRepair repair(context);
-  program->Control.SetOperation(RepairReferenceButton, [&] { repair.RepairWithReference(); });
+  program->Runner.SetOperation(RepairReferenceButton, [&] {
+    OperationFindings found;
+    RunOperationSteps(program->Control, shrinking,
+                      {Operation::RepairWithReference, program->Selected.SelectedFileName()},
+                      found);
+  });
   const std::vector<uint8_t> reference = NonZeroBytes(4096);
   Prepare(std::vector<uint8_t>(4096, 0), reference);
   dialogs.Expect(MessageKind::Error, FaultMessage(FileRole::Selected, FileFault::SizeChanged));

@@ -155,7 +155,7 @@ TEST_F(ReferenceSampleCheckTest, AnotherDownloadOfTheSameFilePasses) {
   dialogs.Expect(MessageKind::Confirmation, DeleteOffer, PromptResult::No);
   EXPECT_EQ(Repair().Result, Outcome::Completed);
   EXPECT_EQ(files.Files[Video], Damaged(intact, {{200000, 10000}}));
-  EXPECT_EQ(program->ReferenceMerge.LastCounts(), (std::vector<ReferenceCount>{{Second, 0}}));
+  EXPECT_EQ(program->LastFindings().Counts, (std::vector<ReferenceCount>{{Second, 0}}));
 }
 
 TEST_F(ReferenceSampleCheckTest, AnotherVideoOfTheSameSizeIsQuestionedBeforeAnythingIsWritten) {
@@ -173,7 +173,7 @@ TEST_F(ReferenceSampleCheckTest, AnotherVideoOfTheSameSizeIsQuestionedBeforeAnyt
   EXPECT_EQ(files.Counts[Video].Writes, 0);
   EXPECT_TRUE(files.Exists(Second));
   EXPECT_EQ(files.OpenFiles, 0);
-  EXPECT_TRUE(program->ReferenceMerge.LastCounts().empty());
+  EXPECT_TRUE(program->LastFindings().Counts.empty());
 
   // Yes goes on with the merge: the holes take the other video's bytes.
   dialogs.Expect(MessageKind::Confirmation, question, PromptResult::Yes);
@@ -224,8 +224,7 @@ TEST_F(ReferenceSampleCheckTest, HalfAPercentDifferingPassesAndIsCounted) {
                      " bytes;\r\nthe Selected file kept its own data there.");
   dialogs.Expect(MessageKind::Confirmation, DeleteOffer, PromptResult::No);
   EXPECT_EQ(Repair().Result, Outcome::Completed);
-  EXPECT_EQ(program->ReferenceMerge.LastCounts(),
-            (std::vector<ReferenceCount>{{Second, outsideHole}}));
+  EXPECT_EQ(program->LastFindings().Counts, (std::vector<ReferenceCount>{{Second, outsideHole}}));
   std::vector<uint8_t> expected = selected;
   std::copy_n(reference.begin() + 5000, 300000, expected.begin() + 5000);
   EXPECT_EQ(files.Files[Video], expected);

@@ -66,7 +66,7 @@ class SeveralReferencesTest : public ProgramTest {
   }
 
   OperationResult Repair(const std::vector<std::string>& paths) {
-    program->ReferenceMerge.UseReferences(paths);
+    program->UseReferences(paths);
     return program->Run(Operation::RepairWithReference);
   }
 
@@ -86,7 +86,7 @@ TEST_F(SeveralReferencesTest, ThreeReferencesGiveWhatMergingThemOneAfterAnotherG
   EXPECT_EQ(files.Files[Video], expected);
   std::vector<ReferenceCount> counts;
   for (size_t k = 0; k < References.size(); ++k) counts.push_back({References[k], differing[k]});
-  EXPECT_EQ(program->ReferenceMerge.LastCounts(), counts);
+  EXPECT_EQ(program->LastFindings().Counts, counts);
   // One pass: each file read once, beyond the sample of the small file.
   const int sample = 4;
   EXPECT_EQ(files.Counts[Video].Reads, sample + 4 + files.Counts[Video].Writes);
@@ -117,7 +117,7 @@ TEST_F(SeveralReferencesTest, ThreeReferencesGiveWhatMergingThemOneAfterAnotherG
   SelectFile(copy);
   for (size_t k = 0; k < References.size(); ++k) {
     EXPECT_EQ(Repair({References[k]}).Result, Outcome::Completed);
-    EXPECT_EQ(program->ReferenceMerge.LastCounts(),
+    EXPECT_EQ(program->LastFindings().Counts,
               (std::vector<ReferenceCount>{{References[k], differing[k]}}));
   }
   EXPECT_EQ(files.Files[copy], expected);

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
-#include "core/block_grid.h"
 #include "core/extent.h"
 #include "platform/byte_file.h"
+#include "ui/block_grid.h"
 
 namespace tamarack::testing {
 

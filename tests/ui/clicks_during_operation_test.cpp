@@ -14,7 +14,7 @@ class ClicksDuringOperationTest : public testing::ProgramTest {
     SelectFile("/videos/film.avi");
     // Analyze stands in for every operation: four steps, each shown as
     // progress, each taken only while the busy flag holds.
-    program->Control.SetOperation(AnalyzeButton, [this] {
+    program->Runner.SetOperation(AnalyzeButton, [this] {
       ++runs;
       program->Progress.SetOperationTitle("Working");
       for (int step = 0; step < 4 && program->Control.Busy(); ++step) {

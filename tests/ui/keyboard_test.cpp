@@ -73,7 +73,7 @@ TEST_F(KeyboardTest, DuringAnOperationPauseStopTakesTheTextViewsPlace) {
     program->Keys.KeepFocus();
     kept = program->Keys.FocusedControl();
   };
-  program->Control.SetOperation(AnalyzeButton, [this] { program->Progress.ShowProgress(0, 1); });
+  program->Runner.SetOperation(AnalyzeButton, [this] { program->Progress.ShowProgress(0, 1); });
   program->RunCommand(AnalyzeButton);
   // Select/Clear and the operations are disabled while it runs.
   EXPECT_EQ(visited, (std::vector<int>{14, 16, 15, 13}));
@@ -122,7 +122,7 @@ TEST_F(KeyboardTest, ShortcutsPressTheirButtonsWhenTheyAreUp) {
 TEST_F(KeyboardTest, EscapeDuringAnOperationAsksToStopIt) {
   SelectFilm();
   int steps = 0;
-  program->Control.SetOperation(AnalyzeButton, [&] {
+  program->Runner.SetOperation(AnalyzeButton, [&] {
     for (int step = 0; step < 5 && program->Control.Busy(); ++step) {
       program->Progress.ShowProgress(step, 5);
       ++steps;

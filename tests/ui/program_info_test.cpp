@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "core/program_strings.h"
 #include "support/fakes.h"
 #include "ui/buttons.h"
-#include "ui/program_strings.h"
 
 namespace tamarack {
 namespace {

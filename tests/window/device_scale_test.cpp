@@ -4,9 +4,9 @@
 #include <set>
 
 #include "app/program.h"
-#include "core/block_grid.h"
 #include "platform/qt/qt_font_backend.h"
 #include "support/fakes.h"
+#include "ui/block_grid.h"
 #include "ui/layout.h"
 
 namespace tamarack {

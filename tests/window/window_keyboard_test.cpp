@@ -179,7 +179,7 @@ TEST_F(WindowKeyboardTest, ShortcutsRunTheirCommands) {
   // Alt+F4 are refused as the Close button is.
   std::vector<QString> messages;
   bool stopped = false;
-  program().Control.SetOperation(AnalyzeButton, [&] {
+  program().Runner.SetOperation(AnalyzeButton, [&] {
     AnswerNextMessage(Qt::Key_Return, messages);
     Key(Qt::Key_Q, Qt::ControlModifier);
     AnswerNextMessage(Qt::Key_Return, messages);

@@ -7,22 +7,19 @@
 namespace tamarack {
 
 // libpng's simplified interface: it reads the rows straight from the
-// bitmap, a row stride apart, and reports its errors in the image record
-// instead of jumping out of the caller.
-PngImage EncodePng(const Surface& bitmap, const PixelRect& area) {
-  assert(area.Left >= 0 && area.Top >= 0 && area.Right <= Surface::Width &&
-         area.Bottom <= Surface::Height && area.Left < area.Right && area.Top < area.Bottom);
+// picture and reports its errors in the image record instead of jumping out
+// of the caller.
+PngImage EncodePng(const RgbImage& picture) {
+  assert(picture.Width > 0 && picture.Height > 0 &&
+         picture.Pixels.size() == static_cast<size_t>(picture.Width) * picture.Height * 3);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(area.Right - area.Left);
-  image.height = static_cast<png_uint_32>(area.Bottom - area.Top);
+  image.width = static_cast<png_uint_32>(picture.Width);
+  image.height = static_cast<png_uint_32>(picture.Height);
   image.format = PNG_FORMAT_RGB;
-  // The console draws at one device pixel a window pixel.
-  assert(bitmap.DeviceWidth() == Surface::Width);
-  const int bytesPerLine = bitmap.DeviceBytesPerLine();
-  const uint8_t* first = bitmap.Pixels() + area.Top * bytesPerLine + area.Left * 3;
   // The stride counts components, which are bytes at 8 bits a component.
-  const png_int_32 stride = bytesPerLine;
+  const png_int_32 stride = picture.Width * 3;
+  const uint8_t* first = picture.Pixels.data();
 
   PngImage result;
   png_alloc_size_t size = 0;

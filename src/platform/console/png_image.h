@@ -4,18 +4,23 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
-
 namespace tamarack {
 
-// A rectangle of the bitmap encoded as a PNG file in memory.
+// A picture of 8-bit RGB pixels, row after row, three bytes a pixel.
+struct RgbImage {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint8_t> Pixels;
+};
+
+// A picture encoded as a PNG file in memory.
 struct PngImage {
   std::vector<uint8_t> Bytes;  // empty when the encoding failed
   std::string Error;           // why it failed
 };
 
-// Encodes the pixels of the area, which lies inside the bitmap, as an 8-bit
-// RGB PNG image of the area's size.
-PngImage EncodePng(const Surface& bitmap, const PixelRect& area);
+// Encodes the picture, which holds Width * Height pixels, as an 8-bit RGB
+// PNG image of its size.
+PngImage EncodePng(const RgbImage& picture);
 
 }  // namespace tamarack

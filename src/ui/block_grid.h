@@ -4,29 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/map_layout.h"
 #include "platform/surface.h"
 
 namespace tamarack {
-
-// Cells of the map: one Header cell, a block of 24 rows of 80, one Index row.
-constexpr int CellCount = 2001;
-// The area of the map with its labels, in window pixels.
-constexpr PixelRect MapRect{104, 44, 512, 252};
-
-struct CellOrigin {
-  int X = 0;
-  int Y = 0;
-};
-
-// The top-left pixel of a cell's 4 x 4 square, for an index of 1 to 2001.
-CellOrigin CellPosition(uint16_t index);
-
-// Receives each map cell as an operation completes it.
-class CellSink {
- public:
-  virtual ~CellSink() = default;
-  virtual void PaintCell(uint16_t index, Color color) = 0;
-};
 
 // The 2001-cell map drawn onto the window bitmap.
 class BlockGrid : public CellSink {

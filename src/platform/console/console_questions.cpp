@@ -1,6 +1,8 @@
-#include "platform/console/console_dialogs.h"
+#include "platform/console/console_questions.h"
 
 #include <cctype>
+
+#include "platform/text_lines.h"
 
 namespace tamarack {
 namespace {
@@ -38,81 +40,47 @@ bool IsYesAnswer(const std::string& line) {
   return word == "y" || word == "yes";
 }
 
-ConsoleDialogs::ConsoleDialogs(ConsoleOutput& output, AnswerInput& input, bool interactive)
+ConsoleQuestions::ConsoleQuestions(ConsoleOutput& output, AnswerInput& input, bool interactive)
     : output_(output), input_(input), interactive_(interactive) {}
 
-void ConsoleDialogs::SetQuestionPolicy(AnswerPolicy policy, std::string hint) {
-  policy_ = policy;
-  hint_ = std::move(hint);
-}
-
-void ConsoleDialogs::SetQuestionPolicy(std::string ending, AnswerPolicy policy, std::string hint) {
-  rules_.push_back({std::move(ending), policy, std::move(hint)});
-}
-
-PromptResult ConsoleDialogs::ShowMessage(MessageKind kind, const std::string& text,
-                                         DefaultAnswer answer) {
-  switch (kind) {
-    case MessageKind::Error:
-      errorShown_ = true;
-      output_.PrintErr(text);
-      return PromptResult::Ok;
-    case MessageKind::Information:
-      if (informationShown_) output_.PrintOut(text);
-      return PromptResult::Ok;
-    case MessageKind::Confirmation:
-      return stopRequest_ ? AnswerStopPrompt(text, answer) : AnswerQuestion(text, answer);
+void ConsoleQuestions::ShowMessage(MessageKind kind, const std::string& text) {
+  if (kind == MessageKind::Error) {
+    errorShown_ = true;
+    output_.PrintErr(text);
+  } else if (informationShown_) {
+    output_.PrintOut(text);
   }
-  return PromptResult::Ok;
 }
 
-std::string ConsoleDialogs::ChooseOpenFile(const OpenFileRequest& request) {
-  if (files_.empty()) {
-    output_.PrintErr("tamarack-cli: no file given for \"" + request.Title + "\"");
-    return {};
-  }
-  std::string path = std::move(files_.front());
-  files_.pop_front();
-  return path;
-}
-
-PromptResult ConsoleDialogs::AnswerStopPrompt(const std::string& text, DefaultAnswer answer) {
-  if (*stopRequest_ == StopRequest::Confirmed) {
+PromptResult ConsoleQuestions::AskStop(const std::string& text, StopRequest request) {
+  if (request == StopRequest::Confirmed) {
     terminationAnswered_ = true;
     output_.PrintErr(text);
     output_.PrintErr("tamarack-cli: asked to end: answered Yes");
     return PromptResult::Yes;
   }
-  if (interactive_) return Ask(text, true, answer);
+  if (interactive_) return Prompt(text, true, DefaultAnswer::Yes);
   output_.PrintErr(text);
   output_.PrintErr("tamarack-cli: interrupted: answered Yes");
   return PromptResult::Yes;
 }
 
-PromptResult ConsoleDialogs::AnswerQuestion(const std::string& text, DefaultAnswer answer) {
-  AnswerPolicy policy = policy_;
-  const std::string* hint = &hint_;
-  for (const QuestionRule& rule : rules_) {
-    if (text.ends_with(rule.Ending)) {
-      policy = rule.Policy;
-      hint = &rule.Hint;
-      break;
-    }
-  }
+PromptResult ConsoleQuestions::Ask(const std::string& text, DefaultAnswer answer,
+                                   AnswerPolicy policy, const std::string& hint) {
   if (policy == AnswerPolicy::Yes) return PromptResult::Yes;
   if (policy == AnswerPolicy::No) return PromptResult::No;
-  if (interactive_) return Ask(text, false, answer);
+  if (interactive_) return Prompt(text, false, answer);
   output_.PrintErr(text);
-  output_.PrintErr("tamarack-cli: no terminal to ask on: answered No (answer with " + *hint + ")");
+  output_.PrintErr("tamarack-cli: no terminal to ask on: answered No (answer with " + hint + ")");
   return PromptResult::No;
 }
 
 // An empty line gives the question's default answer. An interrupt while
-// waiting answers the stop prompt with Yes (the user insists on stopping) and
-// any other question with No (the user backs out). A request to end the
+// waiting answers the stop question with Yes (the user insists on stopping)
+// and any other question with No (the user backs out). A request to end the
 // program answers in the same way.
-PromptResult ConsoleDialogs::Ask(const std::string& text, bool stopPrompt,
-                                 DefaultAnswer defaultAnswer) {
+PromptResult ConsoleQuestions::Prompt(const std::string& text, bool stopPrompt,
+                                      DefaultAnswer defaultAnswer) {
   output_.Prompt(QuestionPrompt(text, defaultAnswer));
   const InputLine answer = input_.ReadLine();
   switch (answer.Event) {

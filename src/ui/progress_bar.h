@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/progress_text.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/surface.h"
@@ -22,9 +23,9 @@ class ProgressBar {
   void ShowProgress(double done, double total);
   // Empties the title and shows an empty bar without text.
   void ResetProgress();
-  void StartProgressTimer();
+  void StartProgressTimer() { pacer_.Start(); }
   // True, and re-armed, once the deadline has passed.
-  bool ProgressTimerDue();
+  bool ProgressTimerDue() { return pacer_.Due(); }
 
   // The title shown before the percentage; empty shows no text.
   void SetOperationTitle(std::string title) { operationTitle_ = std::move(title); }
@@ -33,15 +34,14 @@ class ProgressBar {
   const std::string& LastProgressText() const { return lastProgressText_; }
   // Makes the next ShowProgress draw the bar whatever its text.
   void ForgetProgressText() { lastProgressText_ = " "; }
-  uint32_t NextProgressTime() const { return nextProgressTime_; }
+  uint32_t NextProgressTime() const { return pacer_.Next(); }
 
  private:
   std::string operationTitle_;
   std::string lastProgressText_ = " ";
-  uint32_t nextProgressTime_ = 0;
   Surface& surface_;
   EventPump& pump_;
-  Clock& clock_;
+  ProgressPacer pacer_;
 };
 
 }  // namespace tamarack

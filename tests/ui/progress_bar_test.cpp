@@ -1,4 +1,4 @@
-#include "core/progress_bar.h"
+#include "ui/progress_bar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,9 @@
-#include "core/block_grid.h"
+#include "ui/block_grid.h"
 
 #include <algorithm>
 #include <cassert>
 
 namespace tamarack {
-
-CellOrigin CellPosition(uint16_t index) {
-  if (index <= 1) return {109, 62};
-  if (index <= 1921) {
-    const int c = index - 2;
-    return {109 + 5 * (c % 80), 85 + 5 * (c / 80)};
-  }
-  return {109 + 5 * (index - 1922), 223};
-}
 
 BlockGrid::BlockGrid(Surface& surface) : surface_(surface) { cells_.fill(White); }
 
@@ -25,14 +16,12 @@ void BlockGrid::DrawGrid() {
   surface_.DrawText(107, 46, "Header");
   surface_.DrawText(108, 69, "Video/Audio");
   surface_.DrawText(107, 207, "Index");
-  surface_.FrameRect({108, 61, 114, 67}, Grey);
-  surface_.FrameRect({108, 84, 509, 205}, Grey);
-  surface_.FrameRect({108, 222, 509, 228}, Grey);
-  for (int k = 1; k <= 23; ++k) surface_.FillRect({109, 84 + 5 * k, 508, 85 + 5 * k}, Grey);
-  for (int k = 1; k <= 79; ++k) {
-    const int x = 108 + 5 * k;
-    surface_.FillRect({x, 85, x + 1, 204}, Grey);
-    surface_.FillRect({x, 223, x + 1, 227}, Grey);
+  for (const MapStroke& stroke : MapStrokes()) {
+    if (stroke.Frame) {
+      surface_.FrameRect(stroke.Rect, Grey);
+    } else {
+      surface_.FillRect(stroke.Rect, Grey);
+    }
   }
   gridClean_ = true;
 }
@@ -42,8 +31,7 @@ void BlockGrid::DrawGrid() {
 void BlockGrid::PaintCell(uint16_t index, Color color) {
   assert(index >= 1 && index <= CellCount);
   if (index < 1 || index > CellCount) return;
-  const CellOrigin o = CellPosition(index);
-  surface_.FillRect({o.X, o.Y, o.X + 4, o.Y + 4}, color);
+  surface_.FillRect(CellRect(index), color);
   cells_[index - 1] = color;
 }
 

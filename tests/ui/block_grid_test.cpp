@@ -1,4 +1,4 @@
-#include "core/block_grid.h"
+#include "ui/block_grid.h"
 
 #include <gtest/gtest.h>
 

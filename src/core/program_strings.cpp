@@ -1,4 +1,4 @@
-#include "ui/program_strings.h"
+#include "core/program_strings.h"
 
 namespace tamarack {
 

@@ -1,8 +1,9 @@
-#include "core/progress_bar.h"
+#include "ui/progress_bar.h"
 
 #include <cassert>
 #include <cmath>
 
+#include "core/progress_text.h"
 #include "ui/drawing.h"
 #include "ui/layout.h"
 
@@ -10,24 +11,15 @@ namespace tamarack {
 namespace {
 
 constexpr int BarUnits = 81;
-constexpr uint32_t ProgressInterval = 500;
 
 }  // namespace
 
 ProgressBar::ProgressBar(Surface& surface, EventPump& pump, Clock& clock)
-    : surface_(surface), pump_(pump), clock_(clock) {}
+    : surface_(surface), pump_(pump), pacer_(clock) {}
 
 void ProgressBar::ShowProgress(double done, double total) {
-  assert(total > 0);
-  // The share done is kept within 0 to 1, so a caller that overshoots shows
-  // 100% at most and the conversions below always stay in range.
-  double r = done / total;
-  if (!(r > 0)) r = 0;
-  if (r > 1) r = 1;
-  std::string text;
-  if (!operationTitle_.empty()) {
-    text = operationTitle_ + " - " + std::to_string(static_cast<int>(r * 100)) + "%";
-  }
+  const double r = ProgressShare(done, total);
+  const std::string text = ProgressText(operationTitle_, done, total);
   if (text != lastProgressText_) {
     // Nearest integer with halves to even, the default rounding mode.
     const int n = static_cast<int>(std::nearbyint(r * BarUnits));
@@ -54,19 +46,6 @@ void ProgressBar::ShowProgress(double done, double total) {
 void ProgressBar::ResetProgress() {
   operationTitle_.clear();
   ShowProgress(0, 1);
-}
-
-void ProgressBar::StartProgressTimer() {
-  nextProgressTime_ = clock_.Milliseconds() + ProgressInterval;
-}
-
-// The difference is taken in 32 bits and read as signed, so the comparison
-// holds across the wrap of the millisecond counter.
-bool ProgressBar::ProgressTimerDue() {
-  const auto late = static_cast<int32_t>(clock_.Milliseconds() - nextProgressTime_);
-  if (late <= 0) return false;
-  StartProgressTimer();
-  return true;
 }
 
 }  // namespace tamarack
