@@ -167,6 +167,6 @@ expect_completion "--help --version" tamarack-cli --
 expect_completion "--all-files --check --hash --help --json --map --mapfile --no --progress --recursive --torrent --torrent-path --verify --yes" \
   tamarack-cli analyze film.avi --
 expect_completion "--codes-from --help --no --progress --yes" tamarack-cli create-patch --
-expect_completion "--delete-reference --help --keep-reference --progress --repair-anyway" \
+expect_completion "--delete-reference --help --keep-reference --progress --repair-anyway --torrent --torrent-path" \
   tamarack-cli repair-reference --
 echo "check_packages: both packages are complete and valid"
