@@ -131,7 +131,9 @@ std::optional<std::string> ReadTorrentBytes(FileSystem& files, const std::string
   errno = 0;
   const std::unique_ptr<ByteFile> file = files.OpenReadOnly(path);
   const int64_t size = file ? file->Size() : -1;
-  if (size < 0) return errno != 0 ? std::strerror(errno) : "reason unknown";
+  // An open that fails without errno is a refusal of what is no regular file
+  // (a device, a pipe).
+  if (size < 0) return errno != 0 ? std::strerror(errno) : "it is not a regular file";
   if (size > MaxTorrentBytes) return "it is larger than a torrent file can be";
   bytes.resize(static_cast<size_t>(size));
   for (int64_t done = 0; done < size;) {

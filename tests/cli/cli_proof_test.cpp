@@ -259,6 +259,7 @@ TEST_F(CliProofTest, TorrentThatDoesNotServeIsAnErrorWithoutAVerdict) {
       {{"--torrent", cut}, "cannot be used: it is malformed"},
       {{"--torrent", junk}, "cannot be used: it is malformed"},
       {{"--torrent", folder / "missing.torrent"}, "cannot be read: No such file or directory"},
+      {{"--torrent", "/dev/null"}, "cannot be read: it is not a regular file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Message);
