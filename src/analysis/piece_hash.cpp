@@ -1,7 +1,6 @@
 #include "analysis/piece_hash.h"
 
 #include <algorithm>
-#include <libtorrent/hasher.hpp>
 #include <vector>
 
 namespace tamarack {
@@ -33,49 +32,56 @@ lt::sha256_hash MerkleRoot(std::vector<lt::sha256_hash> nodes, size_t leaves) {
   return nodes.front();
 }
 
-std::string V1Hash(std::initializer_list<std::span<const uint8_t>> parts) {
-  lt::hasher sha1;
-  for (const std::span<const uint8_t> part : parts) {
-    sha1.update(reinterpret_cast<const char*>(part.data()), static_cast<int>(part.size()));
+}  // namespace
+
+void PieceHash::Update(const uint8_t* bytes, size_t count) {
+  const char* data = reinterpret_cast<const char*>(bytes);
+  // The hashers take at most a leaf, or a block of at most 1 GiB, at a time.
+  constexpr size_t MaxUpdate = size_t{1} << 30;
+  while (count > 0) {
+    if (!target_.MerkleRoots) {
+      const size_t take = std::min(MaxUpdate, count);
+      sha1_.update(data, static_cast<int>(take));
+      data += take;
+      count -= take;
+      continue;
+    }
+    const size_t take = std::min(LeafBytes - leafFill_, count);
+    leaf_.update(data, static_cast<int>(take));
+    leafFill_ += take;
+    data += take;
+    count -= take;
+    if (leafFill_ == LeafBytes) EndLeaf();
   }
-  const lt::sha1_hash hash = sha1.final();
-  return std::string(hash.data(), hash.size());
 }
 
 // A file of no more than one piece has its tree padded to a power of two
 // leaves, a larger one each piece to the leaves of a whole piece.
-std::string V2Hash(const TorrentTarget& target,
-                   std::initializer_list<std::span<const uint8_t>> parts) {
-  std::vector<lt::sha256_hash> leaves;
-  lt::hasher256 leaf;
-  size_t leafFill = 0;
-  for (const std::span<const uint8_t> part : parts) {
-    for (size_t at = 0; at < part.size();) {
-      const size_t take = std::min(LeafBytes - leafFill, part.size() - at);
-      leaf.update(reinterpret_cast<const char*>(part.data() + at), static_cast<int>(take));
-      leafFill += take;
-      at += take;
-      if (leafFill == LeafBytes) {
-        leaves.push_back(leaf.final());
-        leaf = lt::hasher256();
-        leafFill = 0;
-      }
-    }
+std::string PieceHash::Final() {
+  if (!target_.MerkleRoots) {
+    const lt::sha1_hash hash = sha1_.final();
+    return std::string(hash.data(), hash.size());
   }
-  if (leafFill > 0) leaves.push_back(leaf.final());
-  const size_t count = target.EntrySize <= target.PieceLength
-                           ? PowerOfTwoAtLeast(std::max<size_t>(leaves.size(), 1))
-                           : static_cast<size_t>(target.PieceLength) / LeafBytes;
-  if (leaves.size() > count) return {};
-  const lt::sha256_hash root = MerkleRoot(std::move(leaves), count);
+  if (leafFill_ > 0) EndLeaf();
+  const size_t count = target_.EntrySize <= target_.PieceLength
+                           ? PowerOfTwoAtLeast(std::max<size_t>(leaves_.size(), 1))
+                           : static_cast<size_t>(target_.PieceLength) / LeafBytes;
+  if (leaves_.size() > count) return {};
+  const lt::sha256_hash root = MerkleRoot(leaves_, count);
   return std::string(root.data(), root.size());
 }
 
-}  // namespace
+void PieceHash::EndLeaf() {
+  leaves_.push_back(leaf_.final());
+  leaf_ = lt::hasher256();
+  leafFill_ = 0;
+}
 
 std::string PieceHashOf(const TorrentTarget& target,
                         std::initializer_list<std::span<const uint8_t>> parts) {
-  return target.MerkleRoots ? V2Hash(target, parts) : V1Hash(parts);
+  PieceHash hash(target);
+  for (const std::span<const uint8_t> part : parts) hash.Update(part.data(), part.size());
+  return hash.Final();
 }
 
 bool PieceVerifies(const TorrentTarget& target, int64_t piece,

@@ -2,12 +2,36 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <libtorrent/hasher.hpp>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "analysis/torrent_target.h"
 
 namespace tamarack {
+
+// The hash that a torrent gives one piece of its file, built as the
+// piece's bytes come in order: SHA-1 for BitTorrent v1, the SHA-256 merkle
+// root over 16 KiB leaves for v2, whose last leaf of a file may be short.
+class PieceHash {
+ public:
+  explicit PieceHash(const TorrentTarget& target) : target_(target) {}
+
+  void Update(const uint8_t* bytes, size_t count);
+  // The piece's hash as the torrent holds it; empty for a v2 piece given
+  // more bytes than a piece has.
+  std::string Final();
+
+ private:
+  void EndLeaf();
+
+  const TorrentTarget& target_;
+  lt::hasher sha1_;
+  lt::hasher256 leaf_;
+  size_t leafFill_ = 0;
+  std::vector<lt::sha256_hash> leaves_;
+};
 
 // The hash that a torrent gives one piece of its file, over the piece's
 // bytes given in order as several parts (the stretch of a neighbouring file

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <libtorrent/hasher.hpp>
 
+#include "analysis/piece_hash.h"
 #include "core/block_source.h"
 
 namespace tamarack {
@@ -13,83 +13,6 @@ namespace {
 // The neighbours' bytes are read in chunks of a block, at most this many on
 // their way at once.
 constexpr int NeighbourChunks = 4;
-// The leaves of a v2 piece's merkle tree.
-constexpr int64_t LeafBytes = 16384;
-
-// The root of the merkle tree over the leaves, padded with zero hashes to
-// the count given, a power of two.
-lt::sha256_hash MerkleRoot(std::vector<lt::sha256_hash> nodes, size_t leaves) {
-  nodes.resize(leaves);
-  while (nodes.size() > 1) {
-    std::vector<lt::sha256_hash> parents(nodes.size() / 2);
-    for (size_t i = 0; i < parents.size(); ++i) {
-      lt::hasher256 pair;
-      pair.update(nodes[2 * i]);
-      pair.update(nodes[2 * i + 1]);
-      parents[i] = pair.final();
-    }
-    nodes = std::move(parents);
-  }
-  return nodes.front();
-}
-
-size_t PowerOfTwoAtLeast(size_t count) {
-  size_t power = 1;
-  while (power < count) power *= 2;
-  return power;
-}
-
-// The hash of one piece, built as its bytes come.
-class PieceHash {
- public:
-  PieceHash(const TorrentTarget& target) : target_(target) {}
-
-  void Update(const uint8_t* bytes, int32_t count) {
-    const char* data = reinterpret_cast<const char*>(bytes);
-    if (!target_.MerkleRoots) {
-      sha1_.update(data, count);
-      return;
-    }
-    while (count > 0) {
-      const auto take = static_cast<int32_t>(std::min<int64_t>(LeafBytes - leafFill_, count));
-      leaf_.update(data, take);
-      leafFill_ += take;
-      data += take;
-      count -= take;
-      if (leafFill_ == LeafBytes) EndLeaf();
-    }
-  }
-
-  // The piece's hash; the last leaf of a file may be short. A file of no
-  // more than one piece has its tree padded to a power of two leaves, a
-  // larger one each piece to the leaves of a whole piece.
-  std::string Final() {
-    if (!target_.MerkleRoots) {
-      const lt::sha1_hash hash = sha1_.final();
-      return std::string(hash.data(), hash.size());
-    }
-    if (leafFill_ > 0) EndLeaf();
-    const size_t leaves = target_.EntrySize <= target_.PieceLength
-                              ? PowerOfTwoAtLeast(std::max<size_t>(leaves_.size(), 1))
-                              : static_cast<size_t>(target_.PieceLength / LeafBytes);
-    const lt::sha256_hash root = MerkleRoot(leaves_, leaves);
-    return std::string(root.data(), root.size());
-  }
-
- private:
-  void EndLeaf() {
-    leaves_.push_back(leaf_.final());
-    leaf_ = lt::hasher256();
-    leafFill_ = 0;
-  }
-
-  const TorrentTarget& target_;
-  lt::hasher sha1_;
-  lt::hasher256 leaf_;
-  int64_t leafFill_ = 0;
-  std::vector<lt::sha256_hash> leaves_;
-};
-
 }  // namespace
 
 std::string TorrentPiecesLine(const TorrentPieces& pieces) {
@@ -236,7 +159,7 @@ void TorrentPieceCheck::Work(size_t index) {
       lost = false;
     }
     lost = lost || chunk.Lost;
-    if (chunk.Count > 0 && !lost) hash->Update(chunk.Bytes, chunk.Count);
+    if (chunk.Count > 0 && !lost) hash->Update(chunk.Bytes, static_cast<size_t>(chunk.Count));
     // The block goes back to the reading once every piece in it is hashed.
     chunk.Block.reset();
     if (chunk.Last) {
