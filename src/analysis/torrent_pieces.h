@@ -84,7 +84,6 @@ class TorrentPieceCheck : public BlockFeed {
   bool SendNeighbours(int64_t piece, const std::vector<TorrentNeighbour>& neighbours, bool last);
   void Send(Chunk chunk);
   void Work(size_t index);
-  void HashChunks(size_t index);
   void CollectResult();
 
   const TorrentTarget& target_;
