@@ -5,9 +5,12 @@
 #include <string>
 
 #include "support/fakes.h"
+#include "support/pixel_checks.h"
 
 namespace tamarack {
 namespace {
+
+using testing::ExpectPixels;
 
 struct PixelBox {
   int X, Y, W, H;
@@ -59,7 +62,6 @@ TEST(ButtonAtTest, TakesCoordinatesAsUnsigned16BitValues) {
 
 class ButtonsTest : public ::testing::Test {
  protected:
-  Color At(int x, int y) const { return surface.GetPixel(x, y); }
   // The last text drawn: the caption itself, after its shadow.
   const testing::FakeFontBackend::DrawCall& LastText() const { return fonts.Calls.back(); }
 
@@ -69,51 +71,60 @@ class ButtonsTest : public ::testing::Test {
   Buttons buttons{surface, [this] { return fileSelected; }};
 };
 
-TEST_F(ButtonsTest, UpButtonHasARaisedFrameAndTheGreenFace) {
+// Up: a raised frame, the green face and a white caption; Down: sunken,
+// lighter and the caption one pixel down and right; Disabled: raised again
+// with the grey face and the same caption colours.
+TEST_F(ButtonsTest, EachStateHasItsFrameFaceAndCaption) {
   surface.FillRect({0, 0, 616, 300}, Blue);
   buttons.DrawButton(AnalyzeButton, ButtonState::Up);  // x 20..87, y 88..107
   EXPECT_EQ(buttons.State(AnalyzeButton), ButtonState::Up);
-  EXPECT_EQ(At(20, 88), MakeColor(0, 255, 0));
-  EXPECT_EQ(At(87, 107), MakeColor(0, 128, 0));
-  EXPECT_EQ(At(18, 95), Grey);   // outer left
-  EXPECT_EQ(At(19, 95), White);  // inner left
-  EXPECT_EQ(At(88, 95), Grey);   // inner right
-  EXPECT_EQ(At(89, 95), Black);  // outer right
-  EXPECT_EQ(At(18, 86), Blue);   // corner shows the surface around it
+  ExpectPixels(surface, {{20, 88, MakeColor(0, 255, 0)},
+                         {87, 107, MakeColor(0, 128, 0)},
+                         {18, 95, Grey},
+                         {19, 95, White},
+                         {88, 95, Grey},
+                         {89, 95, Black},
+                         {18, 86, Blue}});  // the corner shows the surface around it
   EXPECT_EQ(LastText().Text, "Analyze");
   EXPECT_EQ(LastText().X, 33);  // 42 pixels of caption centred in 68
   EXPECT_EQ(LastText().Y, 91);
   EXPECT_EQ(LastText().Ink, White);
   EXPECT_EQ(LastText().Font, CaptionFont::Normal);
-}
 
-TEST_F(ButtonsTest, DownButtonIsSunkenLighterAndItsCaptionMovesByOnePixel) {
   buttons.DrawButton(AnalyzeButton, ButtonState::Down);
   EXPECT_EQ(buttons.State(AnalyzeButton), ButtonState::Down);
-  EXPECT_EQ(At(20, 88), MakeColor(127, 255, 127));
-  EXPECT_EQ(At(87, 107), MakeColor(127, 191, 127));
-  EXPECT_EQ(At(18, 86), Grey);    // outer corner, painted by the sunken frame
-  EXPECT_EQ(At(19, 95), Black);   // inner left
-  EXPECT_EQ(At(88, 95), Silver);  // inner right
-  EXPECT_EQ(At(89, 95), White);   // outer right
+  ExpectPixels(surface, {{20, 88, MakeColor(127, 255, 127)},
+                         {87, 107, MakeColor(127, 191, 127)},
+                         {18, 86, Grey},
+                         {19, 95, Black},
+                         {88, 95, Silver},
+                         {89, 95, White}});
   EXPECT_EQ(LastText().X, 34);
   EXPECT_EQ(LastText().Y, 92);
-}
 
-TEST_F(ButtonsTest, DisabledButtonHasTheGreyFaceAndTheSameCaptionColours) {
   buttons.DrawButton(PauseStopButton, ButtonState::Down);
   buttons.DrawButton(PauseStopButton, ButtonState::Disabled);  // x 108..175, y 256..275
   EXPECT_EQ(buttons.State(PauseStopButton), ButtonState::Disabled);
-  EXPECT_EQ(At(108, 256), MakeColor(128, 128, 128));
-  EXPECT_EQ(At(175, 275), MakeColor(254, 254, 254));
-  EXPECT_EQ(At(107, 260), White);  // raised again
-  EXPECT_EQ(At(176, 260), Grey);
-  ASSERT_GE(fonts.Calls.size(), 2u);
+  ExpectPixels(surface, {{108, 256, MakeColor(128, 128, 128)},
+                         {175, 275, MakeColor(254, 254, 254)},
+                         {107, 260, White},
+                         {176, 260, Grey}});
   const auto& shadow = fonts.Calls[fonts.Calls.size() - 2];
   EXPECT_EQ(shadow.Ink, Black);
-  EXPECT_EQ(shadow.X, LastText().X + 1);
+  EXPECT_EQ(shadow.X, 113);
   EXPECT_EQ(LastText().Ink, White);
   EXPECT_EQ(LastText().X, 112);
+
+  // Minimise and Close have big captions.
+  buttons.DrawButton(MinimizeButton, ButtonState::Up);
+  EXPECT_EQ(LastText().Text, "_");
+  EXPECT_EQ(LastText().Font, CaptionFont::Big);
+  EXPECT_EQ(LastText().X, 572);
+  buttons.DrawButton(CloseButton, ButtonState::Down);
+  EXPECT_EQ(LastText().Text, "X");
+  EXPECT_EQ(LastText().Font, CaptionFont::Big);
+  EXPECT_EQ(LastText().X, 597);
+  EXPECT_EQ(LastText().Y, 9);
 }
 
 TEST_F(ButtonsTest, FirstButtonShowsSelectOrClearNeverItsTableCaption) {

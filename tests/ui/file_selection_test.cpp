@@ -1,21 +1,20 @@
 #include "ui/file_selection.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/selected_file.h"
-#include "platform/posix/posix_file_system.h"
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 
 namespace tamarack {
 namespace {
+
+using testing::RealFilesTest;
 
 constexpr const char* FilePath = "/videos/film.avi";
 constexpr const char* NameLines = "Selected Filename:\r\n   /videos/\r\n   film.avi\r\n\r\n";
@@ -124,21 +123,34 @@ TEST_F(SelectedFileTest, CancelledSelectChangesNothing) {
   EXPECT_TRUE(dialogs.Shown.empty());
 }
 
-TEST_F(SelectedFileTest, SelectShowsNameSizeAndCodecCodes) {
+// A file named at start or dropped onto the window goes through Select's
+// own steps, without the dialog: the window ends as Select leaves it.
+TEST_F(SelectedFileTest, SelectAndAGivenFileShowNameSizeAndCodecCodes) {
   AddFile(FilePath, AviBytes(1048577, "divx", "DX50"));
-  program->ViewArea.ShowView(View::Help);
-  SelectFile(FilePath);
-  EXPECT_EQ(Selected().SelectedFileName(), FilePath);
-  EXPECT_EQ(SelectClearCaption(), "Clear");
-  EXPECT_EQ(program->ButtonPanel.State(SelectClearButton), ButtonState::Up);
-  ExpectOperationButtons(ButtonState::Up);
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
-  EXPECT_EQ(memo.Text, std::string(NameLines) +
-                           "Size:\r\n   1.1Mb (1,025Kb)\r\n\r\n"
-                           "FourCC:\r\n   divx-DX50\r\n");
-  EXPECT_FALSE(program->Control.Busy());
-  EXPECT_EQ(files.OpenFiles, 0);
-  EXPECT_TRUE(dialogs.Shown.empty());
+  for (const bool given : {false, true}) {
+    SCOPED_TRACE(given ? "given" : "selected");
+    program->ViewArea.ShowView(View::Help);
+    if (given) {
+      ASSERT_TRUE(program->SelectGivenFile(FilePath));
+    } else {
+      SelectFile(FilePath);
+    }
+    EXPECT_EQ(Selected().SelectedFileName(), FilePath);
+    EXPECT_EQ(SelectClearCaption(), "Clear");
+    EXPECT_EQ(program->ButtonPanel.State(SelectClearButton), ButtonState::Up);
+    ExpectOperationButtons(ButtonState::Up);
+    EXPECT_EQ(program->ButtonPanel.State(PauseStopButton), ButtonState::Disabled);
+    EXPECT_EQ(program->ButtonPanel.State(InformationButton), ButtonState::Down);
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+    EXPECT_EQ(memo.Text, std::string(NameLines) +
+                             "Size:\r\n   1.1Mb (1,025Kb)\r\n\r\n"
+                             "FourCC:\r\n   divx-DX50\r\n");
+    EXPECT_FALSE(program->Control.Busy());
+    EXPECT_EQ(files.OpenFiles, 0);
+    EXPECT_TRUE(dialogs.Shown.empty());
+    EXPECT_EQ(dialogs.FileRequests.size(), 1u);  // no dialog for the given file
+    program->RunCommand(SelectClearButton);      // Clear
+  }
 }
 
 TEST_F(SelectedFileTest, CodecBytesShowAsCharacters) {
@@ -233,33 +245,6 @@ TEST_F(SelectedFileTest, FailedCodecReadLeavesOnlyTheName) {
   EXPECT_EQ(files.OpenFiles, 0);
 }
 
-// A file named at start or dropped onto the window goes through Select's
-// own steps: the window ends as the same Select with the dialog leaves it.
-TEST_F(SelectedFileTest, GivenFileIsSelectedAsSelectWouldDo) {
-  AddFile(FilePath, AviBytes(1048577, "divx", "DX50"));
-  SelectFile(FilePath);
-  const std::string selectText = memo.Text;
-  const std::vector<ButtonState> selectStates = [&] {
-    std::vector<ButtonState> states;
-    for (int id = 1; id <= 16; ++id) states.push_back(program->ButtonPanel.State(id));
-    return states;
-  }();
-  program->RunCommand(SelectClearButton);  // Clear
-  program->ViewArea.ShowView(View::Help);
-
-  ASSERT_TRUE(program->SelectGivenFile(FilePath));
-  EXPECT_EQ(Selected().SelectedFileName(), FilePath);
-  EXPECT_EQ(SelectClearCaption(), "Clear");
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
-  EXPECT_EQ(memo.Text, selectText);
-  for (int id = 1; id <= 16; ++id) {
-    EXPECT_EQ(program->ButtonPanel.State(id), selectStates[id - 1]) << "button " << id;
-  }
-  EXPECT_EQ(files.OpenFiles, 0);
-  EXPECT_TRUE(dialogs.Shown.empty());
-  EXPECT_EQ(dialogs.FileRequests.size(), 1u);  // no dialog for the given file
-}
-
 TEST_F(SelectedFileTest, GivenFileGetsSelectsChecksAndMessages) {
   // Too small or unopenable: the message of Select, and the file stays
   // selected with its operations offered, as after Select.
@@ -324,77 +309,27 @@ TEST_F(SelectedFileTest, ClearForgetsTheFileAndCleansTheMap) {
   EXPECT_EQ(program->Bitmap.GetPixel(109, 62), White);
 }
 
-// The program on the real file system, with files in a fresh folder.
-class SelectedRealFileTest : public ::testing::Test {
- protected:
-  SelectedRealFileTest() {
-    std::string pattern = ::testing::TempDir() + "tamarack_selected_XXXXXX";
-    folder_ = mkdtemp(pattern.data());
-    program = std::make_unique<Program>(
-        PlatformServices{fonts, memo, dialogs, pump, clock, shell, window, realFiles});
-    memo.SetText("help text");
-    program->DoInit();
-  }
-  ~SelectedRealFileTest() override { std::filesystem::remove_all(folder_); }
-
-  // A file of the given size that holds no data blocks (a sparse file).
-  std::string SparseFile(const std::string& name, off_t size) {
-    const std::string path = folder_ + "/" + name;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(::ftruncate(fd, size), 0);
-    ::close(fd);
-    return path;
-  }
-
-  void Select(const std::string& path) {
-    dialogs.ExpectFile(path);
-    program->RunCommand(SelectClearButton);
-  }
-
-  std::string NameLinesOf(const std::string& file) const {
-    return "Selected Filename:\r\n   " + folder_ + "/\r\n   " + file + "\r\n\r\n";
-  }
-
-  testing::FakeFontBackend fonts;
-  testing::FakeTextView memo;
-  testing::FakeDialogs dialogs;
-  testing::FakeEventPump pump;
-  testing::FakeClock clock;
-  testing::FakeShell shell;
-  testing::FakeWindowHost window;
-  PosixFileSystem realFiles;
-  std::unique_ptr<Program> program;
-
- private:
-  std::string folder_;
-};
-
-// Sizes are 64-bit: files at and beyond 2 GiB and 4 GiB are selected as any
-// other, with their size text.
-TEST_F(SelectedRealFileTest, FilesOfTwoGibibytesAndMoreAreShown) {
+// Sizes are 64-bit: files just below, at and beyond 2 GiB and 4 GiB are
+// selected as any other, with their size text.
+TEST_F(RealFilesTest, FilesOfAboutTwoGibibytesAndMoreAreShown) {
   const struct {
     off_t Size;
     const char* Text;
-  } cases[] = {{off_t{1} << 31, "2,048.0Mb (2,097,152Kb)"},
+  } cases[] = {{(off_t{1} << 31) - 1, "2,048.0Mb (2,097,152Kb)"},
+               {off_t{1} << 31, "2,048.0Mb (2,097,152Kb)"},
                {off_t{5} << 30, "5,120.0Mb (5,242,880Kb)"}};
+  const std::string path = temp.File("big.avi");
+  testing::WriteRealFile(path, {});
   for (const auto& c : cases) {
-    const std::string path = SparseFile("big.avi", c.Size);
-    Select(path);
-    EXPECT_EQ(memo.Text, NameLinesOf("big.avi") + "Size:\r\n   " + c.Text +
+    SCOPED_TRACE(c.Size);
+    std::filesystem::resize_file(path, static_cast<uintmax_t>(c.Size));  // sparse
+    SelectFile(path);
+    EXPECT_EQ(memo.Text, "Selected Filename:\r\n   " + temp.Path() +
+                             "/\r\n   big.avi\r\n\r\nSize:\r\n   " + c.Text +
                              "\r\n\r\nFourCC:\r\n   0000-0000\r\n");
     EXPECT_EQ(program->Selected.SelectedFileSize(), c.Size);
     program->RunCommand(SelectClearButton);
   }
-}
-
-TEST_F(SelectedRealFileTest, LargestFileBelowTwoGibibytesIsShown) {
-  const std::string path = SparseFile("largest.avi", (off_t{1} << 31) - 1);
-  Select(path);
-  EXPECT_EQ(memo.Text, NameLinesOf("largest.avi") +
-                           "Size:\r\n   2,048.0Mb (2,097,152Kb)\r\n\r\n"
-                           "FourCC:\r\n   0000-0000\r\n");
-  EXPECT_EQ(program->Selected.SelectedFileSize(), 2147483647);
 }
 
 }  // namespace

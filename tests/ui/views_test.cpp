@@ -15,7 +15,10 @@ class ViewsTest : public testing::ProgramTest {
   Buttons& buttons() { return program->ButtonPanel; }
 };
 
-TEST_F(ViewsTest, TextTypedIntoPatchCodesSurvivesHelpAndBack) {
+// Text typed into Patch Codes survives other views, without growing by the
+// line break that showing adds; a wrapped line comes back as the lines the
+// control showed.
+TEST_F(ViewsTest, TextTypedIntoPatchCodesSurvivesOtherViews) {
   Click(PatchCodesButton);
   EXPECT_EQ(views().CurrentView(), View::PatchCodes);
   EXPECT_FALSE(memo.ReadOnly);
@@ -26,16 +29,11 @@ TEST_F(ViewsTest, TextTypedIntoPatchCodesSurvivesHelpAndBack) {
   Click(PatchCodesButton);
   EXPECT_EQ(memo.Text, "12340\r\nABCD1\r\n");
   EXPECT_EQ(views().Store(View::Help), "help text");
-  // The line break that showing adds is not saved again: the text does not
-  // grow from switch to switch.
   Click(InformationButton);
   Click(PatchCodesButton);
   EXPECT_EQ(memo.Text, "12340\r\nABCD1\r\n");
   EXPECT_EQ(views().Store(View::PatchCodes), "12340\r\nABCD1");
-}
 
-TEST_F(ViewsTest, AWrappedLineComesBackAsTheLinesTheControlShowed) {
-  Click(PatchCodesButton);
   memo.WrapWidth = 10;
   memo.Text = "0123456789ABCDEFGHIJKLMNO\r\nshort";
   Click(HelpButton);
@@ -95,28 +93,21 @@ TEST_F(ViewsTest, ClickingTheCurrentViewsButtonChangesNothing) {
   EXPECT_EQ(buttons().PressedButton(), FeedbackButton);
 }
 
+// Whatever the hidden control holds in the Analysis view belongs to no
+// view; an empty store shows an empty control.
 TEST_F(ViewsTest, LeavingTheAnalysisViewSavesNothing) {
   Click(PatchCodesButton);
-  memo.Text = "ABCD0";
+  EXPECT_EQ(memo.Text, "");
   Click(AnalysisButton);
-  // Whatever the hidden control holds meanwhile belongs to no view.
   memo.Text = "stray";
   Click(HelpButton);
   EXPECT_EQ(memo.Text, "help text\r\n");
   Click(PatchCodesButton);
-  EXPECT_EQ(memo.Text, "ABCD0\r\n");
+  EXPECT_EQ(memo.Text, "");
+  EXPECT_EQ(views().Store(View::PatchCodes), "");
   Click(AnalysisButton);
   Click(InformationButton);
   EXPECT_EQ(memo.Text, "<No AVI video file selected>\r\n");
-}
-
-TEST_F(ViewsTest, EmptyStoresShowAnEmptyControl) {
-  Click(PatchCodesButton);
-  EXPECT_EQ(memo.Text, "");
-  Click(HelpButton);
-  Click(PatchCodesButton);
-  EXPECT_EQ(memo.Text, "");
-  EXPECT_EQ(views().Store(View::PatchCodes), "");
   views().SetViewText("");
   EXPECT_EQ(memo.Text, "");
   EXPECT_TRUE(memo.Redraw);

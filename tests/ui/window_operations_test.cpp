@@ -135,29 +135,29 @@ TEST_F(WindowOperationsTest, StopNotConfirmedLetsTheOperationFinish) {
   }
 }
 
+// The stop ends the run after the current block and cleans up; the view
+// goes back to Information unless the user chose Patch Codes meanwhile.
 TEST_F(WindowOperationsTest, StopConfirmedEndsAfterTheCurrentBlockAndCleansUp) {
-  AtPump(4, [this] { Click(PauseStopButton); });
-  dialogs.Expect(MessageKind::Confirmation, StopPrompt, PromptResult::Yes);
-  Click(AnalyzeButton);
-  EXPECT_EQ(blocksDone, 2);
-  ExpectCleanedUp();
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+  for (const View chosen : {View::Help, View::PatchCodes}) {
+    blocksDone = 0;
+    AtPump(4, [this, chosen] {
+      Click(chosen == View::Help ? HelpButton : PatchCodesButton);
+      Click(PauseStopButton);
+    });
+    dialogs.Expect(MessageKind::Confirmation, StopPrompt, PromptResult::Yes);
+    Click(AnalyzeButton);
+    EXPECT_EQ(blocksDone, 2);
+    ExpectCleanedUp();
+    const View shown = chosen == View::Help ? View::Information : View::PatchCodes;
+    EXPECT_EQ(program->ViewArea.CurrentView(), shown);
+    EXPECT_EQ(program->ButtonPanel.State(shown == View::Information ? InformationButton
+                                                                    : PatchCodesButton),
+              ButtonState::Down);
+  }
   EXPECT_TRUE(dialogs.AllAnswered());
   // Stopping destroys nothing, so Return may confirm it.
   EXPECT_EQ(dialogs.DefaultOf(StopPrompt), DefaultAnswer::Yes);
   EXPECT_TRUE(program->DoExitProgram());  // after a stop, Close ends the program
-}
-
-TEST_F(WindowOperationsTest, StopConfirmedKeepsThePatchCodesView) {
-  AtPump(4, [this] {
-    Click(PatchCodesButton);
-    Click(PauseStopButton);
-  });
-  dialogs.Expect(MessageKind::Confirmation, StopPrompt, PromptResult::Yes);
-  Click(AnalyzeButton);
-  EXPECT_EQ(blocksDone, 2);
-  ExpectCleanedUp();
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
 }
 
 TEST_F(WindowOperationsTest, StopConfirmedWhileInitializingRunsNoStep) {
