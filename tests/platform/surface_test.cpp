@@ -3,57 +3,54 @@
 #include <gtest/gtest.h>
 
 #include "support/fakes.h"
+#include "support/pixel_checks.h"
 
 namespace tamarack {
 namespace {
 
-TEST(SurfaceTest, ReadsOutsideTheBitmapAreInvalid) {
+using testing::ExpectPixels;
+
+class SurfaceTest : public ::testing::Test {
+ protected:
   testing::FakeFontBackend fonts;
-  Surface surface(fonts);
+  Surface surface{fonts};
+};
+
+// Reads outside the bitmap are invalid and drawing there is clipped; lines
+// leave out their end point; a frame lies one pixel inside its rectangle.
+TEST_F(SurfaceTest, DrawsWithinTheBitmapAndItsShapes) {
   EXPECT_FALSE(surface.GetPixel(-1, 0).Valid);
   EXPECT_FALSE(surface.GetPixel(616, 0).Valid);
   EXPECT_FALSE(surface.GetPixel(0, 300).Valid);
   EXPECT_TRUE(surface.GetPixel(615, 299).Valid);
   surface.SetPixel(-1, -1, Red);  // not drawn, no crash
   surface.FillRect({-10, -10, 2, 2}, Red);
-  EXPECT_EQ(surface.GetPixel(1, 1), Red);
-  EXPECT_EQ(surface.GetPixel(2, 2), White);
-}
-
-TEST(SurfaceTest, LinesLeaveOutTheirEndPoint) {
-  testing::FakeFontBackend fonts;
-  Surface surface(fonts);
   surface.DrawLine(10, 10, 15, 10, Red);
-  EXPECT_EQ(surface.GetPixel(10, 10), Red);
-  EXPECT_EQ(surface.GetPixel(14, 10), Red);
-  EXPECT_EQ(surface.GetPixel(15, 10), White);
   surface.DrawLine(15, 20, 10, 20, Red);
-  EXPECT_EQ(surface.GetPixel(15, 20), Red);
-  EXPECT_EQ(surface.GetPixel(11, 20), Red);
-  EXPECT_EQ(surface.GetPixel(10, 20), White);
   surface.DrawLine(30, 30, 30, 33, Blue);
-  EXPECT_EQ(surface.GetPixel(30, 32), Blue);
-  EXPECT_EQ(surface.GetPixel(30, 33), White);
   surface.DrawLine(40, 40, 43, 43, Blue);
-  EXPECT_EQ(surface.GetPixel(42, 42), Blue);
-  EXPECT_EQ(surface.GetPixel(43, 43), White);
   surface.DrawLine(50, 50, 50, 50, Blue);
-  EXPECT_EQ(surface.GetPixel(50, 50), White);
+  surface.FrameRect({60, 10, 70, 15}, Grey);
+  ExpectPixels(surface, {{1, 1, Red},
+                         {2, 2, White},
+                         {10, 10, Red},
+                         {14, 10, Red},
+                         {15, 10, White},
+                         {15, 20, Red},
+                         {11, 20, Red},
+                         {10, 20, White},
+                         {30, 32, Blue},
+                         {30, 33, White},
+                         {42, 42, Blue},
+                         {43, 43, White},
+                         {50, 50, White},
+                         {60, 10, Grey},
+                         {69, 14, Grey},
+                         {65, 12, White},
+                         {70, 12, White}});
 }
 
-TEST(SurfaceTest, FrameIsOnePixelInsideTheRectangle) {
-  testing::FakeFontBackend fonts;
-  Surface surface(fonts);
-  surface.FrameRect({10, 10, 20, 15}, Grey);
-  EXPECT_EQ(surface.GetPixel(10, 10), Grey);
-  EXPECT_EQ(surface.GetPixel(19, 14), Grey);
-  EXPECT_EQ(surface.GetPixel(15, 12), White);
-  EXPECT_EQ(surface.GetPixel(20, 12), White);
-}
-
-TEST(SurfaceTest, ChangesAccumulateIntoOneDirtyRectangle) {
-  testing::FakeFontBackend fonts;
-  Surface surface(fonts);
+TEST_F(SurfaceTest, ChangesAccumulateIntoOneDirtyRectangle) {
   int notified = 0;
   surface.SetChangeListener([&] { ++notified; });
   surface.SetPixel(5, 5, Red);
@@ -81,7 +78,7 @@ TEST(SurfaceTest, ChangesAccumulateIntoOneDirtyRectangle) {
   return ::testing::AssertionSuccess();
 }
 
-TEST(SurfaceTest, AtScaleTwoEveryLogicalPixelIsTwoByTwoDevicePixels) {
+TEST(ScaledSurfaceTest, AtScaleTwoEveryLogicalPixelIsTwoByTwoDevicePixels) {
   testing::FakeFontBackend fonts;
   Surface surface(fonts, 2.0);
   EXPECT_EQ(surface.DeviceWidth(), 1232);
@@ -107,7 +104,7 @@ TEST(SurfaceTest, AtScaleTwoEveryLogicalPixelIsTwoByTwoDevicePixels) {
   EXPECT_EQ(surface.GetDevicePixel(22, 22), White);
 }
 
-TEST(SurfaceTest, AtAFractionalScaleNeighboursMeetAndCellsAreAlike) {
+TEST(ScaledSurfaceTest, AtAFractionalScaleNeighboursMeetAndCellsAreAlike) {
   testing::FakeFontBackend fonts;
   Surface surface(fonts, 1.5);
   EXPECT_EQ(surface.DeviceWidth(), 924);
@@ -135,7 +132,7 @@ TEST(SurfaceTest, AtAFractionalScaleNeighboursMeetAndCellsAreAlike) {
   EXPECT_EQ(surface.GetDevicePixel(surface.ToDevice(10), 120), White);
 }
 
-TEST(SurfaceTest, TextIsPlacedInLogicalPixelsAndDrawnAtTheScale) {
+TEST(ScaledSurfaceTest, TextIsPlacedInLogicalPixelsAndDrawnAtTheScale) {
   testing::FakeFontBackend fonts;
   Surface surface(fonts, 2.0);
   surface.SetTextColor(Red);
