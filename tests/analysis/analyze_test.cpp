@@ -208,15 +208,6 @@ TEST_F(AnalyzeTest, StopAnsweredNoGoesOnToTheReport) {
   EXPECT_EQ(MapLetters(), std::string(CellCount - 1, 'G') + "W");
 }
 
-TEST_F(AnalyzeTest, ReadFaultEndsWithAMessage) {
-  Prepare(FilmBytes(1000000));
-  files.FailOn(FilmPath, "read", 2);
-  dialogs.Expect(MessageKind::Error, "The Selected file could not be read.");
-  Run();
-  ExpectEndedEarly();
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
-}
-
 TEST_F(AnalyzeTest, CloseFaultAfterTheReportEndsWithAMessage) {
   std::vector<uint8_t> film = FilmBytes(1000000);
   Zero(film, 300001, 301025);
@@ -232,36 +223,45 @@ TEST_F(AnalyzeTest, CloseFaultAfterTheReportEndsWithAMessage) {
   EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
 }
 
-TEST_F(AnalyzeTest, FileThatShrinksDuringTheScanEndsWithAMessage) {
-  Prepare(FilmBytes(1000000));
-  OnPump(2, [this] { files.Files[FilmPath].resize(400000); });
-  dialogs.Expect(MessageKind::Error, SizeChangedText);
-  Run();
-  ExpectEndedEarly();
-  // The second block came short: nothing of it was scanned.
-  EXPECT_EQ(files.Counts[FilmPath].Reads, 2);
-  EXPECT_EQ(CellLetters().size(), (262144u + 499) / 500);
-}
-
-TEST_F(AnalyzeTest, FileThatGrowsDuringTheScanEndsWithAMessage) {
-  Prepare(FilmBytes(1000000));
-  OnPump(2, [this] { files.Files[FilmPath].resize(1000100, 0); });
-  dialogs.Expect(MessageKind::Error, SizeChangedText);
-  Run();
-  ExpectEndedEarly();
-  // The blocks were read up to the size taken at the start, no further;
-  // the size at the end told the change.
-  EXPECT_EQ(files.Counts[FilmPath].Reads, 4);
-  EXPECT_EQ(CellLetters().size(), 2000u);
-}
-
-TEST_F(AnalyzeTest, FileGoneSinceSelectionIsNotScanned) {
-  Prepare(FilmBytes(100000));
-  files.Files.erase(FilmPath);
-  dialogs.Expect(MessageKind::Error, "The Selected file cannot be accessed because:*");
-  Run();
-  ExpectEndedEarly();
-  EXPECT_TRUE(CellLetters().empty());
+// A read that fails, a file that shrinks or grows during the scan, or one
+// gone since its selection: a message, and no report.
+TEST_F(AnalyzeTest, FaultsDuringTheScanEndWithAMessage) {
+  struct Case {
+    const char* Name;
+    std::function<void()> Fault;
+    std::string Message;
+    int Reads;     // -1: not counted
+    size_t Cells;  // the cells scanned before the fault
+  };
+  const Case cases[] = {
+      {"read fault", [this] { files.FailOn(FilmPath, "read", 2); },
+       "The Selected file could not be read.", -1, 0},
+      // The second block came short: nothing of it was scanned.
+      {"shrinks", [this] { OnPump(2, [this] { files.Files[FilmPath].resize(400000); }); },
+       SizeChangedText, 2, (262144u + 499) / 500},
+      // The blocks were read up to the size taken at the start, no further;
+      // the size at the end told the change.
+      {"grows", [this] { OnPump(2, [this] { files.Files[FilmPath].resize(1000100, 0); }); },
+       SizeChangedText, 4, 2000},
+      {"gone", [this] { files.Files.erase(FilmPath); },
+       "The Selected file cannot be accessed because:*", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Prepare(FilmBytes(1000000));
+    c.Fault();
+    dialogs.Expect(MessageKind::Error, c.Message);
+    Run();
+    ExpectEndedEarly();
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+    if (c.Reads >= 0) {
+      EXPECT_EQ(files.Counts[FilmPath].Reads, c.Reads);
+      EXPECT_EQ(CellLetters().size(), c.Cells);
+    }
+    pump.OnPump = nullptr;
+    files.Failures.clear();
+    program->RunCommand(SelectClearButton);
+  }
 }
 
 // The same scan of a file on the disk, which it looks at through views of
