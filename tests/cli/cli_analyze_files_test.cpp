@@ -23,13 +23,6 @@ const std::string AccessMessage =
     "file, or  - The file may be read-only, or  - The file may have been moved, renamed or "
     "deleted since being selected";
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // clean.avi, damaged.AVI (one error run of 100000 bytes in units 15 and
 // 16), small.avi (below 1 KiB), gone.avi (a link to nothing), notes.txt and
 // sub/nested.avi.
@@ -71,7 +64,7 @@ TEST_F(CliAnalyzeFilesTest, AFolderGivesALineForEachAviFileAndASummary) {
 TEST_F(CliAnalyzeFilesTest, CheckGivesFourOnlyWhenAFileHasErrorBytes) {
   const CliResult clean = RunCli({"analyze", "--check", Path("clean.avi"), Path("sub/nested.avi")});
   EXPECT_EQ(clean.Status, 0);
-  EXPECT_EQ(Lines(clean.Out).back(), "2 files: 2 without errors, 0 with errors, 0 not analysed.");
+  EXPECT_EQ(LinesOf(clean.Out).back(), "2 files: 2 without errors, 0 with errors, 0 not analysed.");
   const CliResult damaged = RunCli({"analyze", "--check", Path("clean.avi"), Path("damaged.AVI")});
   EXPECT_EQ(damaged.Status, 4);
   EXPECT_EQ(RunCli({"analyze", Path("clean.avi"), Path("damaged.AVI")}).Status, 0);
@@ -86,7 +79,7 @@ TEST_F(CliAnalyzeFilesTest, CheckGivesFourOnlyWhenAFileHasErrorBytes) {
 TEST_F(CliAnalyzeFilesTest, JsonGivesOneObjectPerFile) {
   const CliResult run = RunCli({"analyze", "--json", "--all-files", "-r", folder.Path().string()});
   EXPECT_EQ(run.Status, 1);
-  const std::vector<std::string> lines = Lines(run.Out);
+  const std::vector<std::string> lines = LinesOf(run.Out);
   ASSERT_EQ(lines.size(), 6u);
   const std::vector<std::string> names = {"clean.avi", "damaged.AVI", "gone.avi",
                                           "notes.txt", "small.avi",   "sub/nested.avi"};
@@ -198,7 +191,7 @@ TEST_F(CliAnalyzeFilesTest, NamesThatAreNoPlainTextLeadBackToTheirFiles) {
                           "3 files: 3 without errors, 0 with errors, 0 not analysed.\n");
 
   const CliResult json = RunCli({"analyze", "--json", "-r", Path("odd")});
-  const std::vector<std::string> lines = Lines(json.Out);
+  const std::vector<std::string> lines = LinesOf(json.Out);
   ASSERT_EQ(lines.size(), 3u) << json.Out;
   for (size_t i = 0; i < lines.size(); ++i) {
     const nlohmann::json object = nlohmann::json::parse(lines[i]);

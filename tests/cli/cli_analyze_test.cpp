@@ -64,18 +64,6 @@ std::string ExpectedCells() {
   return letters;
 }
 
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return lines;
-}
-
 // The window's fonts need a Qt application, offscreen as the tests run. It
 // is made for the test that needs it and gone before the test ends, while
 // Qt's own font cache still exists.
@@ -144,14 +132,12 @@ TEST_F(CliAnalyzeTest, AnalyzePrintsTheSummaryAndThePatchCodes) {
   EXPECT_NE(run.Out.find("\nPatch Codes for required Patch Data\n"), std::string::npos);
   EXPECT_NE(run.Out.find("\n" + CodeOf(Runs[0]) + "\n"), std::string::npos);
   EXPECT_NE(run.Out.find("\n" + CodeOf(Runs[1]) + "\n"), std::string::npos);
-}
 
-TEST_F(CliAnalyzeTest, AnalyzeOfAnIntactFileListsNoCodes) {
-  WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 2));
-  const CliResult run = RunCli({"analyze", folder / "film.avi"});
-  EXPECT_EQ(run.Status, 0);
-  EXPECT_NE(run.Out.find("Real Data:\t100.0%"), std::string::npos);
-  EXPECT_EQ(run.Out.find("Patch Codes"), std::string::npos);
+  WriteBytes(folder / "intact.avi", NonZeroBytes(FileSize, 2));
+  const CliResult intact = RunCli({"analyze", folder / "intact.avi"});
+  EXPECT_EQ(intact.Status, 0);
+  EXPECT_NE(intact.Out.find("Real Data:\t100.0%"), std::string::npos);
+  EXPECT_EQ(intact.Out.find("Patch Codes"), std::string::npos);
 }
 
 TEST_F(CliAnalyzeTest, JsonCarriesTheNumbersOfTheReport) {
@@ -190,28 +176,6 @@ TEST_F(CliAnalyzeTest, JsonOfAFakeFileHasNoCodes) {
   const nlohmann::json json = nlohmann::json::parse(run.Out);
   EXPECT_LT(json["realPermille"].get<int>(), 50);
   EXPECT_EQ(json["codes"], nlohmann::json::array());
-}
-
-TEST_F(CliAnalyzeTest, MapIsWrittenAsTheWindowShowsIt) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
-  const CliResult run =
-      RunCli({"analyze", "--map", folder / "map.png", "--json", folder / "film.avi"});
-  ASSERT_EQ(run.Status, 0) << run.Err;
-  QImage map;
-  ASSERT_TRUE(map.load(QString::fromStdString(folder / "map.png"), "PNG"));
-  ASSERT_EQ(map.width(), 408);
-  ASSERT_EQ(map.height(), 208);
-
-  const std::string cells = ExpectedCells();
-  ASSERT_EQ(cells.size(), 2000u);
-  for (int k = 1; k <= CellCount; ++k) {
-    const CellOrigin at = CellPosition(static_cast<uint16_t>(k));
-    const QRgb pixel = map.pixel(at.X - 104 + 1, at.Y - 44 + 1);
-    const QRgb expected = k > static_cast<int>(cells.size()) ? qRgb(255, 255, 255)
-                          : cells[k - 1] == 'R'              ? qRgb(255, 0, 0)
-                                                             : qRgb(0, 255, 0);
-    ASSERT_EQ(pixel, expected) << "cell " << k;
-  }
 }
 
 // The program of the window, on the window's fonts, after an analysis of the
@@ -284,26 +248,28 @@ TEST_F(CliAnalyzeTest, MapIsTheWindowsMapWithoutItsCaptions) {
   EXPECT_GT(captionPixels, 30);
 }
 
-TEST_F(CliAnalyzeTest, MapThatCannotBeWrittenFails) {
+// A missing folder, a folder, or a pipe that the new file would replace (as
+// a device would be, where the user may replace it).
+TEST_F(CliAnalyzeTest, OutputsThatCannotBeWrittenFail) {
   WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 3));
-  const CliResult run =
-      RunCli({"analyze", "--map", folder / "no-such-folder/map.png", folder / "film.avi"});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_NE(run.Err.find("map.png"), std::string::npos);
-  EXPECT_NE(run.Err.find("No such file or directory"), std::string::npos) << run.Err;
-
-  // A folder, or a pipe that the new file would replace (as a device would
-  // be, where the user may replace it).
   const std::string pipe = folder / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  for (const std::string& target : {folder.Path().string(), pipe}) {
-    const CliResult refused = RunCli({"analyze", "--map", target, folder / "film.avi"});
-    EXPECT_EQ(refused.Status, 1);
-    EXPECT_NE(refused.Err.find("the map cannot be written to \"" + target + "\": "),
-              std::string::npos)
-        << refused.Err;
+  const std::string missing = folder / "no-such-folder/out";
+  for (const auto& [option, what] : {std::pair{"--map", "map"}, {"--mapfile", "mapfile"}}) {
+    for (const std::string& target : {missing, folder.Path().string(), pipe}) {
+      const CliResult refused = RunCli({"analyze", option, target, folder / "film.avi"});
+      EXPECT_EQ(refused.Status, 1);
+      EXPECT_NE(refused.Err.find(std::string("tamarack-cli: the ") + what +
+                                 " cannot be written to \"" + target + "\": "),
+                std::string::npos)
+          << refused.Err;
+      if (target == missing) {
+        EXPECT_NE(refused.Err.find("No such file or directory"), std::string::npos) << refused.Err;
+      }
+    }
   }
   EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
 }
 
 // Neither output may take the place of the analysed file, however its path
@@ -422,18 +388,6 @@ std::vector<MapfileBlock> MapfileBlocks(const std::string& text) {
   return blocks;
 }
 
-// Runs a shell command; its standard output, and its exit status.
-std::pair<std::string, int> Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return {"", -1};
-  char buffer[4096];
-  size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
 TEST_F(CliAnalyzeTest, MapfileHoldsTheRunsOfTheAnalysisAndDdrescueReadsIt) {
   // A run reaching into the first 16 KiB, which counts from its first zero
   // byte on, and one at the very end, so that the last block is a bad one.
@@ -465,7 +419,7 @@ TEST_F(CliAnalyzeTest, MapfileHoldsTheRunsOfTheAnalysisAndDdrescueReadsIt) {
   ASSERT_EQ(position, FileSize);
   EXPECT_EQ(MapfileBlocks(text), expected);
 
-  const std::string ddrescuelog = Shell("command -v ddrescuelog").first;
+  const std::string ddrescuelog = Shell("command -v ddrescuelog").Out;
   if (ddrescuelog.empty()) GTEST_SKIP() << "ddrescuelog (Debian's gddrescue) is not installed";
   // ddrescuelog reads the file, refusing blocks that are not contiguous,
   // and writes the same blocks back; its summary counts the bad areas.
@@ -476,21 +430,6 @@ TEST_F(CliAnalyzeTest, MapfileHoldsTheRunsOfTheAnalysisAndDdrescueReadsIt) {
   EXPECT_EQ(summaryStatus, 0);
   EXPECT_NE(summary.find("current status: finished"), std::string::npos) << summary;
   EXPECT_NE(summary.find("in      4 area(s)  ("), std::string::npos) << summary;
-}
-
-TEST_F(CliAnalyzeTest, MapfileThatCannotBeWrittenFails) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
-  const std::string missing = folder / "no-such-folder/film.map";
-  const CliResult run = RunCli({"analyze", "--mapfile", missing, folder / "film.avi"});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_NE(run.Err.find("tamarack-cli: the mapfile cannot be written to \"" + missing +
-                         "\": No such file or directory"),
-            std::string::npos)
-      << run.Err;
-  const CliResult folderRun =
-      RunCli({"analyze", "--mapfile", folder.Path().string(), folder / "film.avi"});
-  EXPECT_EQ(folderRun.Status, 1);
-  EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
 }
 
 TEST_F(CliAnalyzeTest, AFileThatCannotBeOpenedIsReportedOnce) {

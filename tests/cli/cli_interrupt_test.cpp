@@ -13,47 +13,58 @@ namespace {
 
 using std::chrono::seconds;
 
-// A sparse file of 1.5 GiB: no disk, and a scan long enough to interrupt.
-std::string LargeFile(const TempFolder& folder) {
-  const std::string path = folder / "large.avi";
-  WriteBytes(path, {});
-  std::filesystem::resize_file(path, int64_t{3} << 29);
-  return path;
-}
+constexpr int64_t LargeSize = int64_t{3} << 29;
 
-TEST(CliInterruptTest, CtrlCWithoutATerminalStopsTheScan) {
+// Without a terminal, Ctrl-C is a Yes to the stop question, as are the
+// requests to end (termination, hang-up): the scan stops, and the JSON says
+// so.
+TEST(CliInterruptTest, InterruptsWithoutATerminalStopTheScan) {
   TempFolder folder;
-  CliProcess process({"analyze", "--json", "--progress", LargeFile(folder)});
-  ASSERT_TRUE(process.WaitForErr("Analyzing - ", seconds(60)));
-  process.Signal(SIGINT);
-  const CliResult run = process.Finish();
-  EXPECT_EQ(run.Status, 3) << run.Err;
-  EXPECT_NE(run.Err.find("Current operation paused.\nStop current operation?\n"), std::string::npos)
-      << run.Err;
-  const nlohmann::json json = nlohmann::json::parse(run.Out);
-  EXPECT_EQ(json["completed"], false);
+  const std::string file = SparseFile(folder / "large.avi", LargeSize);
+  const std::string toEnd = "Stop current operation?\ntamarack-cli: asked to end: answered Yes\n";
+  const std::pair<int, std::string> cases[] = {
+      {SIGINT, "Current operation paused.\nStop current operation?\n"},
+      {SIGTERM, toEnd},
+      {SIGHUP, toEnd}};
+  for (const auto& [signal, message] : cases) {
+    SCOPED_TRACE(signal);
+    CliProcess process({"analyze", "--json", "--progress", file});
+    ASSERT_TRUE(process.WaitForErr("Analyzing - ", seconds(60)));
+    process.Signal(signal);
+    const CliResult run = process.Finish();
+    EXPECT_EQ(run.Status, 3) << run.Err;
+    EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
+    EXPECT_EQ(nlohmann::json::parse(run.Out)["completed"], false);
+  }
 }
 
+// On a terminal Ctrl-C asks; a second Ctrl-C, or a termination while the
+// question is asked, stops.
 TEST(CliInterruptTest, CtrlCOnATerminalAsksAndASecondOneStops) {
   TempFolder folder;
-  TerminalProcess process({"analyze", LargeFile(folder)});
-  ASSERT_TRUE(process.WaitFor("Analyzing - ", seconds(60)));
-  process.Type("\x03");
-  ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
-  process.Type("\x03");
-  const CliResult run = process.Finish();
-  EXPECT_EQ(run.Status, 3) << run.Out;
-  EXPECT_EQ(run.Out.find("Analysis complete."), std::string::npos);
+  const std::string file = SparseFile(folder / "large.avi", LargeSize);
+  for (const bool terminate : {false, true}) {
+    TerminalProcess process({"analyze", file});
+    ASSERT_TRUE(process.WaitFor("Analyzing - ", seconds(60)));
+    process.Type("\x03");
+    ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
+    if (terminate) {
+      process.Signal(SIGTERM);
+    } else {
+      process.Type("\x03");
+    }
+    const CliResult run = process.Finish();
+    EXPECT_EQ(run.Status, 3) << run.Out;
+    EXPECT_EQ(run.Out.find("Analysis complete."), std::string::npos);
+  }
 }
 
 // Over several files the progress shows which file is being analysed; a No
 // to the stop question goes on, a Yes ends the whole run after that file.
 TEST(CliInterruptTest, CtrlCInARunOverSeveralFilesStopsTheRun) {
   TempFolder folder;
-  const std::string first = LargeFile(folder);
-  const std::string second = folder / "second.avi";
-  std::filesystem::copy_file(first, second);
-  std::filesystem::resize_file(second, int64_t{3} << 29);
+  const std::string first = SparseFile(folder / "large.avi", LargeSize);
+  const std::string second = SparseFile(folder / "second.avi", LargeSize);
   const std::string third = folder / "third.avi";
   WriteBytes(third, NonZeroBytes(5000, 4));
   TerminalProcess process({"analyze", first, second, third});

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -79,8 +80,8 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
     const std::string options =
         "ASAN_OPTIONS=" + (asan != nullptr ? std::string(asan) + ":" : std::string()) +
         "detect_leaks=0";
-    std::vector<std::string> traced = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null",
-                                       "-E", options};
+    std::vector<std::string> traced = {"/usr/bin/strace", "-f", "-qq",  "-o",
+                                       "/dev/null",       "-E", options};
     traced.insert(traced.end(), setup.Faults.begin(), setup.Faults.end());
     all.insert(all.begin(), traced.begin(), traced.end());
   }
@@ -258,6 +259,39 @@ std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
+
+std::string SparseFile(const std::filesystem::path& path, int64_t size) {
+  WriteBytes(path, {});
+  std::filesystem::resize_file(path, static_cast<uintmax_t>(size));
+  return path.string();
+}
+
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+ShellResult Shell(const std::string& command) {
+  ShellResult result;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    result.Out.append(buffer, got);
+  }
+  const int status = ::pclose(pipe);
+  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "tamarack-cli-XXXXXX").string();

@@ -114,6 +114,21 @@ std::vector<uint8_t> NonZeroBytes(size_t size, uint32_t seed);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 
+// A file of the given size that holds no data (a sparse file): no disk used,
+// and a scan long enough to be interrupted.
+std::string SparseFile(const std::filesystem::path& path, int64_t size);
+// The text's lines, without their line ends.
+std::vector<std::string> LinesOf(const std::string& text);
+
+struct ShellResult {
+  std::string Out;
+  int Status = -1;
+};
+// Runs a shell command: its standard output, and its exit status.
+ShellResult Shell(const std::string& command);
+// The path quoted for the shell.
+std::string Quoted(const std::string& path);
+
 // A fresh folder under the system's temporary folder, removed with its
 // contents at the end of the test.
 class TempFolder {

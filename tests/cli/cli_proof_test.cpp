@@ -14,22 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What a shell command prints on standard output.
-std::string Shell(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-  ::pclose(pipe);
-  return out;
-}
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 // The first word that the tool prints about the file.
 std::string ToolDigest(const std::string& tool, const std::string& path) {
-  const std::string out = Shell(tool + " " + Quoted(path));
+  const std::string out = Shell(tool + " " + Quoted(path)).Out;
   return out.substr(0, out.find_first_of(" \n"));
 }
 
@@ -206,9 +193,11 @@ TEST_P(CliTorrentTest, FailedPiecesAreThoseOfARecheck) {
       RunCli({"analyze", "--json", "--check", "--torrent", torrent, "--torrent-path", entry, film});
   EXPECT_EQ(run.Status, 4) << run.Err;
   const nlohmann::json ours = JsonOf(run)["torrent"];
-  const nlohmann::json peer = nlohmann::json::parse(Shell(
-      "/usr/bin/python3 " + std::string(TAMARACK_TORRENT_PEER) + " recheck " + Quoted(torrent) +
-      " " + Quoted(c.Set ? folder.Path().string() : set.string()) + " " + entry));
+  const nlohmann::json peer = nlohmann::json::parse(
+      Shell("/usr/bin/python3 " + std::string(TAMARACK_TORRENT_PEER) + " recheck " +
+            Quoted(torrent) + " " + Quoted(c.Set ? folder.Path().string() : set.string()) + " " +
+            entry)
+          .Out);
   EXPECT_EQ(ours["pieceLength"], 1 << c.Log2);
   EXPECT_EQ(ours["pieces"], peer["pieces"]);
   EXPECT_EQ(FailedRanges(ours["failed"]), Clipped(peer["failed"], fs::file_size(film)));
@@ -329,7 +318,8 @@ TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
   auto recheck = [&] {
     return nlohmann::json::parse(Shell("/usr/bin/python3 " + std::string(TAMARACK_TORRENT_PEER) +
                                        " recheck " + Quoted(torrent) + " " + Quoted(set.string()) +
-                                       " film.avi"))["failed"];
+                                       " film.avi")
+                                     .Out)["failed"];
   };
   struct Case {
     std::vector<std::string> References;

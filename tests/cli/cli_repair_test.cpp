@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <sstream>
 
 #include "cli/cli_process.h"
 #include "platform/text_view.h"
@@ -50,6 +49,11 @@ class CliRepairTest : public ::testing::Test {
   std::vector<uint8_t> damaged;
 };
 
+// The codes that analyze prints make the patch that repairs the damaged
+// copy. What a user sends of the output (the Patch Codes text, the whole
+// output, either quoted in a mail reply) gives the same patch from a file,
+// and so do codes in lines with LF or CR LF ends, split across a line end,
+// from a file or from standard input.
 TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   const CliResult analysis = RunCli({"analyze", folder / "film.avi"});
   ASSERT_EQ(analysis.Status, 0) << analysis.Err;
@@ -62,6 +66,37 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   ASSERT_EQ(create.Status, 0) << create.Err;
   const std::string patch = folder / "intact/film.tkp";
   EXPECT_EQ(create.Out, "The Patch File \"" + patch + "\" has been created.\n");
+  const std::vector<uint8_t> patchOfCodes = ReadBytes(patch);
+
+  const auto quoted = [](const std::string& output) {
+    std::string reply;
+    for (const std::string& line : LinesOf(output)) reply += "> " + line + "\n";
+    return reply;
+  };
+  const size_t text = analysis.Out.find("Patch Codes for required Patch Data");
+  ASSERT_NE(text, std::string::npos) << analysis.Out;
+  const std::string report = analysis.Out.substr(text);
+  std::string lines;  // the last code split across a line end
+  std::string spaced;
+  for (const std::string& code : codes) {
+    lines +=
+        &code == &codes.back() ? code.substr(0, 3) + "\r\n" + code.substr(3) + "\n" : code + ",\n";
+    spaced += code + " ";
+  }
+  for (const std::string& sent :
+       {report, analysis.Out, quoted(report), quoted(analysis.Out), lines}) {
+    WriteBytes(folder / "codes.txt", std::vector<uint8_t>(sent.begin(), sent.end()));
+    std::filesystem::remove(patch);
+    const CliResult fromText = RunCli({"create-patch", folder / "intact/film.avi", "--codes-from",
+                                       folder / "codes.txt", "--yes"});
+    ASSERT_EQ(fromText.Status, 0) << fromText.Err << sent;
+    EXPECT_EQ(ReadBytes(patch), patchOfCodes) << sent;
+  }
+  std::filesystem::remove(patch);
+  const CliResult fromInput = RunCli(
+      {"create-patch", "--yes", "--codes-from", "-", folder / "intact/film.avi"}, spaced + "\n");
+  ASSERT_EQ(fromInput.Status, 0) << fromInput.Err;
+  EXPECT_EQ(ReadBytes(patch), patchOfCodes);
 
   const CliResult repair = RunCli({"repair-patch", folder / "film.avi", patch});
   ASSERT_EQ(repair.Status, 0) << repair.Err;
@@ -74,138 +109,113 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   EXPECT_FALSE(Contains(again.Out, "Patch Codes"));
 }
 
-// What a user sends of analyze's output: the Patch Codes text, the whole
-// output, and either quoted in a mail reply.
-TEST_F(CliRepairTest, ThePatchCodesTextAsAnalyzePrintsItGivesThePatchOfItsCodes) {
-  const CliResult analysis = RunCli({"analyze", folder / "film.avi"});
-  ASSERT_EQ(analysis.Status, 0) << analysis.Err;
-  const size_t text = analysis.Out.find("Patch Codes for required Patch Data");
-  ASSERT_NE(text, std::string::npos) << analysis.Out;
-  const std::string patch = folder / "intact/film.tkp";
-  std::vector<std::string> args = {"create-patch", "--yes", folder / "intact/film.avi"};
-  const std::vector<std::string> codes = PrintedCodes(analysis.Out);
-  args.insert(args.end(), codes.begin(), codes.end());
-  ASSERT_EQ(RunCli(args).Status, 0);
-  const std::vector<uint8_t> patchOfCodes = ReadBytes(patch);
-
-  const auto quoted = [](const std::string& output) {
-    std::string reply;
-    std::istringstream lines(output);
-    for (std::string line; std::getline(lines, line);) reply += "> " + line + "\n";
-    return reply;
-  };
-  const std::string report = analysis.Out.substr(text);
-  for (const std::string& sent : {report, analysis.Out, quoted(report), quoted(analysis.Out)}) {
-    WriteBytes(folder / "codes.txt", std::vector<uint8_t>(sent.begin(), sent.end()));
-    std::filesystem::remove(patch);
-    const CliResult fromText = RunCli({"create-patch", "--yes", "--codes-from",
-                                       folder / "codes.txt", folder / "intact/film.avi"});
-    ASSERT_EQ(fromText.Status, 0) << fromText.Err << sent;
-    EXPECT_EQ(ReadBytes(patch), patchOfCodes) << sent;
-  }
-}
-
-TEST_F(CliRepairTest, CodesAreReadFromAFileOrStandardInput) {
-  const std::string expectedPatch = folder / "intact/film.tkp";
-  ASSERT_EQ(RunCli({"create-patch", "--yes", folder / "intact/film.avi", "00070", "001D5"}).Status,
-            0);
-  const std::vector<uint8_t> fromArguments = ReadBytes(expectedPatch);
-  ASSERT_FALSE(fromArguments.empty());
-
-  // Lines with LF or CR LF ends, codes split across a line end.
-  WriteBytes(folder / "codes.txt",
-             {'0', '0', '0', '7', '0', ',', '\n', '0', '0', '1', '\r', '\n', 'D', '5', '\n'});
-  std::filesystem::remove(expectedPatch);
-  const CliResult fromFile = RunCli(
-      {"create-patch", folder / "intact/film.avi", "--codes-from", folder / "codes.txt", "--yes"});
-  ASSERT_EQ(fromFile.Status, 0) << fromFile.Err;
-  EXPECT_EQ(ReadBytes(expectedPatch), fromArguments);
-
-  std::filesystem::remove(expectedPatch);
-  const CliResult fromInput = RunCli(
-      {"create-patch", "--yes", "--codes-from", "-", folder / "intact/film.avi"}, "00070 001D5\n");
-  ASSERT_EQ(fromInput.Status, 0) << fromInput.Err;
-  EXPECT_EQ(ReadBytes(expectedPatch), fromArguments);
-}
-
-TEST_F(CliRepairTest, BadCodesAreRefusedWithTheProgramsMessage) {
-  const CliResult piece = RunCli({"create-patch", "--yes", folder / "intact/film.avi", "0000F12"});
-  EXPECT_EQ(piece.Status, 1);
-  EXPECT_EQ(piece.Err,
-            "The Patch Code \"12\" is not valid.\n"
-            "Ensure only valid codes are entered into the Patch Codes text window.\n"
-            "A valid code consists of five characters (each being a digit or letters A to F).\n"
-            "If entering multiple codes, separate each code with a comma and/or space.\n");
-
-  // Unit 45 is the last, partial unit of a 3000000-byte file; unit 46 lies
-  // wholly beyond it.
-  const CliResult beyond = RunCli({"create-patch", "--yes", folder / "intact/film.avi", "002E0"});
-  EXPECT_EQ(beyond.Status, 1);
-  EXPECT_EQ(beyond.Err, "The Patch Code \"002E0\" is not valid for this file.\n");
-
-  const CliResult unreadable = RunCli(
-      {"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", folder / "none.txt"});
-  EXPECT_EQ(unreadable.Status, 1);
-  EXPECT_TRUE(Contains(unreadable.Err, "none.txt"));
-  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
-}
-
-TEST_F(CliRepairTest, CodesBeyondWhatTheViewHoldsAreRefused) {
+// Runs that cannot do their work, or are answered No, say why and write
+// nothing: no patch, and the damaged file as it was.
+TEST_F(CliRepairTest, RefusedRunsSayWhyAndWriteNothing) {
+  std::filesystem::create_directory(folder.Path() / "codes");
+  WriteBytes(folder / "short.avi", NonZeroBytes(FileSize - 1, 5));
+  WriteBytes(folder / "bad.tkp", {1, 0, 45});
+  const std::string intactFilm = folder / "intact/film.avi";
+  const std::string film = folder / "film.avi";
   const std::string limit = std::to_string(TextViewMaxCharacters);
-  const CliResult zeros =
-      RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "/dev/zero"});
-  EXPECT_EQ(zeros.Status, 1);
-  EXPECT_EQ(zeros.Err, "tamarack-cli: the patch codes of \"/dev/zero\" are longer than the " +
-                           limit + " characters that the Patch Codes view holds\n");
-
+  const auto unreadable = [](const std::string& path, int error) {
+    return "tamarack-cli: the patch codes cannot be read from \"" + path +
+           "\": " + std::strerror(error) + "\n";
+  };
   // As "yes 00000 |" gives them.
   std::string endless;
   while (endless.size() < 1000000) endless += "00000\n";
-  const CliResult piped =
-      RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "-"}, endless);
-  EXPECT_EQ(piped.Status, 1);
-  EXPECT_TRUE(Contains(
-      piped.Err, "the patch codes of standard input are longer than the " + limit + " characters"))
-      << piped.Err;
-  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
-
-  // The most the view holds, with its line ends counted as one character.
-  std::string full = "00070";
-  for (int i = 0; i < 100; ++i) full += "\r\n";
-  full += std::string(TextViewMaxCharacters - 105, ' ');
-  const CliResult fits =
-      RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "-"}, full);
-  EXPECT_EQ(fits.Status, 0) << fits.Err;
-  EXPECT_TRUE(std::filesystem::exists(folder / "intact/film.tkp"));
-  const CliResult over = RunCli(
-      {"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", "-"}, full + " ");
-  EXPECT_EQ(over.Status, 1);
-}
-
-TEST_F(CliRepairTest, CodesThatCannotBeReadNameTheFileAndWhy) {
-  std::filesystem::create_directory(folder.Path() / "codes");
-  const std::vector<std::pair<std::string, int>> sources = {
-      {folder / "codes", EISDIR}, {folder / "none.txt", ENOENT}, {"/proc/self/mem", EIO}};
-  for (const auto& [path, error] : sources) {
-    const CliResult run =
-        RunCli({"create-patch", "--yes", folder / "intact/film.avi", "--codes-from", path});
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_EQ(run.Err, "tamarack-cli: the patch codes cannot be read from \"" + path +
-                           "\": " + std::strerror(error) + "\n");
+  struct Case {
+    std::vector<std::string> Args;
+    std::string Input;
+    int Status;
+    std::string Err;
+    bool Whole;  // the message is the whole of standard error
+  };
+  const std::vector<Case> cases = {
+      {{"create-patch", "--yes", intactFilm, "0000F12"},
+       "",
+       1,
+       "The Patch Code \"12\" is not valid.\n"
+       "Ensure only valid codes are entered into the Patch Codes text window.\n"
+       "A valid code consists of five characters (each being a digit or letters A to F).\n"
+       "If entering multiple codes, separate each code with a comma and/or space.\n",
+       true},
+      // Unit 45 is the last, partial unit of a 3000000-byte file; unit 46
+      // lies wholly beyond it.
+      {{"create-patch", "--yes", intactFilm, "002E0"},
+       "",
+       1,
+       "The Patch Code \"002E0\" is not valid for this file.\n",
+       true},
+      {{"create-patch", "--yes", intactFilm, "--codes-from", folder / "codes"},
+       "",
+       1,
+       unreadable(folder / "codes", EISDIR),
+       true},
+      {{"create-patch", "--yes", intactFilm, "--codes-from", folder / "none.txt"},
+       "",
+       1,
+       unreadable(folder / "none.txt", ENOENT),
+       true},
+      {{"create-patch", "--yes", intactFilm, "--codes-from", "/proc/self/mem"},
+       "",
+       1,
+       unreadable("/proc/self/mem", EIO),
+       true},
+      {{"create-patch", "--yes", intactFilm, "--codes-from", "/dev/zero"},
+       "",
+       1,
+       "tamarack-cli: the patch codes of \"/dev/zero\" are longer than the " + limit +
+           " characters that the Patch Codes view holds\n",
+       true},
+      {{"create-patch", "--yes", intactFilm, "--codes-from", "-"},
+       endless,
+       1,
+       "the patch codes of standard input are longer than the " + limit + " characters",
+       false},
+      // The size question without a terminal is answered No.
+      {{"create-patch", intactFilm, "00070"}, "", 3, "Create Patch file?\n", false},
+      {{"create-patch", intactFilm, "00070"}, "", 3, "answered No", false},
+      {{"create-patch", "--no", intactFilm, "00070"}, "", 3, "", true},
+      {{"repair-reference", film, film},
+       "",
+       1,
+       "The Selected file and the Reference file\nare the same file.\n",
+       true},
+      {{"repair-reference", film, folder / "short.avi"},
+       "",
+       1,
+       "The Selected file and Reference file\nare different sizes.\n",
+       true},
+      {{"repair-reference", film, folder / "none.avi"},
+       "",
+       1,
+       "The Reference file cannot be accessed because:\n",
+       false},
+      {{"repair-patch", film, folder / "bad.tkp"},
+       "",
+       1,
+       "The Patch file does not contain a valid header.\n",
+       true},
+      {{"repair-patch", film, folder / "none.tkp"},
+       "",
+       1,
+       "The Patch file cannot be accessed because:\n",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Args[0] + " " + c.Args[c.Args.size() - 1]);
+    const CliResult run = RunCli(c.Args, c.Input);
+    EXPECT_EQ(run.Status, c.Status);
+    if (c.Whole) {
+      EXPECT_EQ(run.Err, c.Err);
+    } else {
+      EXPECT_TRUE(Contains(run.Err, c.Err)) << run.Err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
+    EXPECT_EQ(ReadBytes(film), damaged);
   }
-  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
-}
-
-TEST_F(CliRepairTest, SizeQuestionWithoutATerminalIsAnsweredNo) {
-  const CliResult run = RunCli({"create-patch", folder / "intact/film.avi", "00070"});
-  EXPECT_EQ(run.Status, 3);
-  EXPECT_TRUE(Contains(run.Err, "Create Patch file?\n")) << run.Err;
-  EXPECT_TRUE(Contains(run.Err, "answered No")) << run.Err;
-  EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
-
-  const CliResult declined = RunCli({"create-patch", "--no", folder / "intact/film.avi", "00070"});
-  EXPECT_EQ(declined.Status, 3);
-  EXPECT_EQ(declined.Err, "");
 }
 
 TEST_F(CliRepairTest, BackupAndItsOverwriteQuestion) {
@@ -322,34 +332,6 @@ TEST_F(CliRepairTest, AReferenceThatIsNoCopyIsUsedOnlyWhenSaidSo) {
   EXPECT_EQ(used.Status, 0) << used.Err;
   EXPECT_TRUE(Contains(used.Out, "Referencing complete.")) << used.Out;
   EXPECT_NE(ReadBytes(folder / "film.avi"), damaged);
-}
-
-TEST_F(CliRepairTest, ReferenceThatCannotBeUsedFails) {
-  const CliResult same = RunCli({"repair-reference", folder / "film.avi", folder / "film.avi"});
-  EXPECT_EQ(same.Status, 1);
-  EXPECT_EQ(same.Err, "The Selected file and the Reference file\nare the same file.\n");
-
-  WriteBytes(folder / "short.avi", NonZeroBytes(FileSize - 1, 5));
-  const CliResult sizes = RunCli({"repair-reference", folder / "film.avi", folder / "short.avi"});
-  EXPECT_EQ(sizes.Status, 1);
-  EXPECT_EQ(sizes.Err, "The Selected file and Reference file\nare different sizes.\n");
-
-  const CliResult missing = RunCli({"repair-reference", folder / "film.avi", folder / "none.avi"});
-  EXPECT_EQ(missing.Status, 1);
-  EXPECT_TRUE(Contains(missing.Err, "The Reference file cannot be accessed because:\n"));
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
-}
-
-TEST_F(CliRepairTest, PatchThatIsNoPatchLeavesTheFileAlone) {
-  WriteBytes(folder / "bad.tkp", {1, 0, 45});
-  const CliResult header = RunCli({"repair-patch", folder / "film.avi", folder / "bad.tkp"});
-  EXPECT_EQ(header.Status, 1);
-  EXPECT_EQ(header.Err, "The Patch file does not contain a valid header.\n");
-
-  const CliResult missing = RunCli({"repair-patch", folder / "film.avi", folder / "none.tkp"});
-  EXPECT_EQ(missing.Status, 1);
-  EXPECT_TRUE(Contains(missing.Err, "The Patch file cannot be accessed because:\n"));
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
 }
 
 }  // namespace

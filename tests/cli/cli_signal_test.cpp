@@ -1,4 +1,4 @@
-// SIGTERM, SIGHUP and SIGKILL sent to the built tamarack-cli at random
+// SIGTERM and SIGKILL sent to the built tamarack-cli at random
 // moments of its work: the files it writes appear under their names only
 // complete, the old ones stay until then, and a stop leaves nothing behind.
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <thread>
@@ -26,8 +25,7 @@ constexpr int64_t LargeSize = int64_t{1} << 30;
 // A sparse file of 1 GiB with data in a few places: little disk, and a copy
 // long enough to be interrupted.
 void WriteLargeFile(const std::string& path) {
-  WriteBytes(path, {});
-  fs::resize_file(path, LargeSize);
+  SparseFile(path, LargeSize);
   std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
   for (const int64_t at : {int64_t{0}, LargeSize / 3, LargeSize - 300000}) {
     const std::vector<uint8_t> bytes = NonZeroBytes(300000, static_cast<uint32_t>(at));
@@ -167,24 +165,6 @@ TEST_F(SignalledOutput, PatchIsCompleteOrTheOldOneStays) {
   }
 }
 
-TEST(CliSignalTest, TerminationAndHangUpStopTheScan) {
-  TempFolder folder;
-  const std::string file = folder / "large.avi";
-  WriteBytes(file, {});
-  fs::resize_file(file, LargeSize);
-  for (const int signal : {SIGTERM, SIGHUP}) {
-    CliProcess process({"analyze", "--json", "--progress", file});
-    ASSERT_TRUE(process.WaitForErr("Analyzing - ", seconds(60)));
-    process.Signal(signal);
-    const CliResult run = process.Finish();
-    EXPECT_EQ(run.Status, 3) << run.Err;
-    EXPECT_NE(run.Err.find("Stop current operation?\ntamarack-cli: asked to end: answered Yes\n"),
-              std::string::npos)
-        << run.Err;
-    EXPECT_EQ(nlohmann::json::parse(run.Out)["completed"], false);
-  }
-}
-
 // True once the process holds the path open or waits in the kernel for a
 // pipe's other end.
 bool OpensOrWaitsFor(pid_t pid, const fs::path& path) {
@@ -240,21 +220,6 @@ TEST(CliSignalTest, TerminationWhileAQuestionIsAskedAnswersItAsAStop) {
   EXPECT_EQ(run.Status, 3) << run.Out;
   EXPECT_TRUE(fs::exists(folder / "ref.avi"));
   EXPECT_EQ(ReadBytes(folder / "film.avi"), bytes);
-}
-
-TEST(CliSignalTest, TerminationAtTheStopPromptStops) {
-  TempFolder folder;
-  const std::string file = folder / "large.avi";
-  WriteBytes(file, {});
-  fs::resize_file(file, LargeSize);
-  TerminalProcess process({"analyze", file});
-  ASSERT_TRUE(process.WaitFor("Analyzing - ", seconds(60)));
-  process.Type("\x03");
-  ASSERT_TRUE(process.WaitFor("Stop current operation? [Y/n] ", seconds(30)));
-  process.Signal(SIGTERM);
-  const CliResult run = process.Finish();
-  EXPECT_EQ(run.Status, 3) << run.Out;
-  EXPECT_EQ(run.Out.find("Analysis complete."), std::string::npos);
 }
 
 }  // namespace
