@@ -80,77 +80,78 @@ class BackupTest : public ProgramTest {
   }
 };
 
-TEST_F(BackupTest, SmallestFileGivesOneBlueCellPerByte) {
-  Prepare(PatternBytes(1024));
-  ExpectCreated(1024);
-  Run();
-  ExpectCompleted();
-  EXPECT_EQ(files.Counts[SelectedPath].Writes, 0);
+// One blue cell a byte for the smallest file; a size of whole blocks reads
+// no empty last block (524,288 bytes: cells of 263 bytes, 1,994 of them, the
+// last one short).
+TEST_F(BackupTest, CopiesTheFileBlockByBlockWithABlueMap) {
+  const struct {
+    size_t Size;
+    int Cells, Reads;
+  } cases[] = {{1024, 1024, 1}, {2 * FileBlockSize, 1994, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Size);
+    files.Files.erase(SelectedPath);
+    files.Files.erase(BackupPath);
+    program->Selected.ClearFile();
+    Prepare(PatternBytes(c.Size));
+    ExpectCreated(c.Cells);
+    Run();
+    ExpectCompleted();
+    EXPECT_EQ(files.Counts[SelectedPath].Reads, c.Reads);
+    EXPECT_EQ(files.Counts[SelectedPath].Writes, 0);
+    EXPECT_EQ(files.Counts[TemporaryPath].Writes, c.Reads);
+  }
 }
 
-TEST_F(BackupTest, SizeOfWholeBlocksReadsNoEmptyLastBlock) {
-  // 524,288 bytes: cells of 263 bytes, 1,994 of them, the last one short.
-  Prepare(PatternBytes(2 * FileBlockSize));
-  ExpectCreated(1994);
-  Run();
-  ExpectCompleted();
-  EXPECT_EQ(files.Counts[SelectedPath].Reads, 2);
-  EXPECT_EQ(files.Counts[TemporaryPath].Writes, 2);
-}
-
-TEST_F(BackupTest, ExistingBackupAnsweredNoIsLeftAlone) {
-  Prepare(PatternBytes(4096));
-  AddFile(BackupPath, {1, 2, 3});
-  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::No);
-  Run();
-  // Return must not overwrite: the question's default answer is No.
-  EXPECT_EQ(dialogs.DefaultOf(OverwriteText), DefaultAnswer::No);
-  EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(files.Counts.count(BackupPath), 0u);
-  EXPECT_FALSE(program->Control.LastRunCompleted());
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
-  EXPECT_EQ(files.OpenFiles, 0);
-}
-
-TEST_F(BackupTest, ExistingBackupAnsweredOtherThanNoIsReplaced) {
-  for (PromptResult answer : {PromptResult::Yes, PromptResult::None}) {
+// Return must not overwrite: the question's default answer is No, and No
+// leaves the old backup alone; any other answer replaces it.
+TEST_F(BackupTest, ExistingBackupIsReplacedUnlessTheAnswerIsNo) {
+  for (PromptResult answer : {PromptResult::No, PromptResult::Yes, PromptResult::None}) {
     files.Files.erase(SelectedPath);
     program->Selected.ClearFile();
     Prepare(PatternBytes(5000));
     AddFile(BackupPath, {1, 2, 3});
     dialogs.Expect(MessageKind::Confirmation, OverwriteText, answer);
-    ExpectCreated(1667);
+    if (answer != PromptResult::No) ExpectCreated(1667);
     Run();
-    ExpectCompleted();
+    if (answer != PromptResult::No) {
+      ExpectCompleted();
+      continue;
+    }
+    EXPECT_EQ(dialogs.DefaultOf(OverwriteText), DefaultAnswer::No);
+    EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(files.Counts.count(BackupPath), 0u);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Information);
+    EXPECT_EQ(files.OpenFiles, 0);
   }
 }
 
-TEST_F(BackupTest, FolderWithoutWriteAccessGivesTheAccessMessage) {
-  Prepare(PatternBytes(4096));
-  AddFile(BackupPath, {1, 2, 3});
-  files.ReadOnlyFolder = true;
-  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
-  dialogs.Expect(MessageKind::Error, "The Backup file cannot be accessed because:*");
-  Run();
-  EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_FALSE(program->Control.LastRunCompleted());
-  EXPECT_EQ(files.OpenFiles, 0);
-}
-
-TEST_F(BackupTest, BackupNameThatStillReachesTheSelectedFileIsRefused) {
-  // The backup name is a link to the selected file that cannot be deleted:
-  // creating the backup would truncate the video itself.
+// A folder without write access, and a backup name that is a link to the
+// selected file that cannot be deleted (creating the backup would truncate
+// the video itself): a message, and both files stay as they were.
+TEST_F(BackupTest, BackupThatCannotBeWrittenIsRefused) {
   const std::vector<uint8_t> bytes = PatternBytes(4096);
-  Prepare(bytes);
-  AddFile(BackupPath, {1});
-  files.Aliases[BackupPath] = SelectedPath;
-  files.ReadOnly[BackupPath] = true;
-  dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
-  dialogs.Expect(MessageKind::Error, "The Selected file and the Backup file\r\nare the same file.");
-  Run();
-  EXPECT_EQ(files.Files[SelectedPath], bytes);
-  EXPECT_FALSE(program->Control.LastRunCompleted());
-  EXPECT_EQ(files.OpenFiles, 0);
+  for (const bool alias : {false, true}) {
+    SCOPED_TRACE(alias ? "alias" : "read-only folder");
+    Prepare(bytes);
+    AddFile(BackupPath, {1, 2, 3});
+    files.ReadOnlyFolder = !alias;
+    if (alias) {
+      files.Aliases[BackupPath] = SelectedPath;
+      files.ReadOnly[BackupPath] = true;
+    }
+    dialogs.Expect(MessageKind::Confirmation, OverwriteText, PromptResult::Yes);
+    dialogs.Expect(MessageKind::Error,
+                   alias ? "The Selected file and the Backup file\r\nare the same file."
+                         : "The Backup file cannot be accessed because:*");
+    Run();
+    EXPECT_EQ(files.Files[BackupPath], (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(files.Files[SelectedPath], bytes);
+    EXPECT_FALSE(program->Control.LastRunCompleted());
+    EXPECT_EQ(files.OpenFiles, 0);
+    program->Selected.ClearFile();
+  }
 }
 
 TEST_F(BackupTest, BackupOfABackupGetsThePrefixTwice) {

@@ -67,10 +67,7 @@ TEST_F(PatchCodeEntryTest, ValidityLooksAtFiveHexDigitsOfEitherCase) {
   EXPECT_FALSE(IsValidPatchCode(""));
   EXPECT_FALSE(IsValidPatchCode("0000G"));
   EXPECT_FALSE(IsValidPatchCode("g0000"));
-  EXPECT_FALSE(
-      IsValidPatchCode(std::string("000\0"
-                                   "0",
-                                   5)));
+  EXPECT_FALSE(IsValidPatchCode(std::string{'0', '0', '0', '\0', '0'}));
   EXPECT_FALSE(IsValidPatchCode("\t0010"));
 }
 
@@ -112,13 +109,9 @@ TEST_F(PatchCodeEntryTest, TheFirstBadPieceIsNamedWithTheAdvice) {
 
   // A piece is five characters, not five bytes, so a letter outside ASCII is
   // named whole.
-  ExpectError(
-      "The Patch Code \"\xC3\xA9"
-      "1234\" is not valid." +
-      Advice);
-  Read(
-      "0000F\xC3\xA9"
-      "1234");
+  const std::string accented = std::string("\xC3\xA9") + "1234";
+  ExpectError("The Patch Code \"" + accented + "\" is not valid." + Advice);
+  Read("0000F" + accented);
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
@@ -143,43 +136,23 @@ TEST_F(PatchCodeEntryTest, BytesOutsideAsciiAreRefused_malformed) {
 
   // Overlong forms, surrogates, values beyond U+10FFFF, sequences cut short
   // by a digit or by the end of the text: every byte is replaced.
+  const std::string& r = replacement;
   const std::pair<std::string, std::string> cases[] = {
-      {"\xC0\xAF"
-       "123",
-       "\xEF\xBF\xBD\xEF\xBF\xBD"
-       "123"},
-      {"\xE0\x80\xAF"
-       "12",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
-       "12"},
-      {"\xED\xA0\x80"
-       "12",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
-       "12"},
-      {"\xF4\x90\x80\x80"
-       "1",
-       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
-       "1"},
-      {"\xE2\x82"
-       "123",
-       "\xEF\xBF\xBD\xEF\xBF\xBD"
-       "123"},
-      {"12\xF0\x9F\x98", "12\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {std::string("\xC0\xAF") + "123", r + r + "123"},
+      {std::string("\xE0\x80\xAF") + "12", r + r + r + "12"},
+      {std::string("\xED\xA0\x80") + "12", r + r + r + "12"},
+      {std::string("\xF4\x90\x80\x80") + "1", r + r + r + r + "1"},
+      {std::string("\xE2\x82") + "123", r + r + "123"},
+      {"12\xF0\x9F\x98", "12" + r + r + r},
   };
   for (const auto& [typed, shown] : cases) {
     ExpectError("The Patch Code \"" + shown + "\" is not valid." + Advice);
     EXPECT_EQ(Read("0000F" + typed), PatchCodeList{"0000F"});
   }
   // Characters that are well formed are named as typed, four bytes or not.
-  ExpectError(
-      "The Patch Code \"\xF0\x9F\x98\x80"
-      "\xE2\x82\xAC"
-      "123\" is not valid." +
-      Advice);
-  Read(
-      "\xF0\x9F\x98\x80"
-      "\xE2\x82\xAC"
-      "123");
+  const std::string wellFormed = std::string("\xF0\x9F\x98\x80\xE2\x82\xAC") + "123";
+  ExpectError("The Patch Code \"" + wellFormed + "\" is not valid." + Advice);
+  Read(wellFormed);
   EXPECT_TRUE(dialogs.AllAnswered());
 }
 
@@ -370,9 +343,6 @@ TEST_F(PatchCodeEntryTest, CodesThatShareAUnitBecomeOneRegion) {
   EXPECT_TRUE(program->Control.Busy());
 }
 
-// A code that reaches past unit 32765 is moved down to end there, so it may
-// start before codes of a lower value; its units must not be lost in the
-// merge with them.
 // Codes are never moved: the top units of a file near 2 GiB are carried
 // where they are, up to its last, partial unit 32767.
 TEST_F(PatchCodeEntryTest, CodesNearTheTopUnitsStayWhereTheyAre) {
@@ -410,24 +380,27 @@ TEST_F(PatchCodeEntryTest, ARegionMustEndWithinTheFilesLastUnit) {
   EXPECT_EQ(Enter("00010", 100000), (UnitRuns{{1, 1}}));
   EXPECT_EQ(Enter("00001", 100000), (UnitRuns{{0, 1}}));
   EXPECT_EQ(Enter("00001", 2 * UnitSize), (UnitRuns{{0, 1}}));
-  // Units wholly beyond the file.
-  ExpectError("The Patch Code \"00020\" is not valid for this file.");
-  Enter("00020", 100000);
-  EXPECT_FALSE(program->Control.Busy());
-  ExpectError("The Patch Code \"00011\" is not valid for this file.");
-  Enter("00011", 100000);
-  ExpectError("The Patch Code \"00002\" is not valid for this file.");
-  Enter("00002", 100000);
-}
-
-TEST_F(PatchCodeEntryTest, ARegionBeyondTheFileIsNamedAsTheMergeWroteIt) {
-  // 00001 and 0001F merge into 17 units, written 0000F00100; its first code
-  // already passes the end of a 10-unit file.
-  ExpectError("The Patch Code \"0000F00100\" is not valid for this file.");
-  Enter("00001 0001F", 10 * UnitSize);
-  // 0000F and 0008F give 0000F00107; the first code fits, the second does not.
-  ExpectError("The Patch Code \"00107\" is not valid for this file.");
-  Enter("0000F 0008F", 20 * UnitSize);
+  // Units wholly beyond the file; a region is named as the merge wrote it.
+  const struct {
+    const char* Typed;
+    int32_t FileSize;
+    const char* Named;
+  } beyond[] = {
+      {"00020", 100000, "00020"},
+      {"00011", 100000, "00011"},
+      {"00002", 100000, "00002"},
+      // 00001 and 0001F merge into 17 units, written 0000F00100; its first
+      // code already passes the end of a 10-unit file.
+      {"00001 0001F", 10 * UnitSize, "0000F00100"},
+      // 0000F and 0008F give 0000F00107; the first code fits, the second not.
+      {"0000F 0008F", 20 * UnitSize, "00107"},
+  };
+  for (const auto& c : beyond) {
+    ExpectError(std::string("The Patch Code \"") + c.Named + "\" is not valid for this file.");
+    Enter(c.Typed, c.FileSize);
+    EXPECT_FALSE(program->Control.Busy());
+  }
+  EXPECT_TRUE(dialogs.AllAnswered());
 }
 
 TEST_F(PatchCodeEntryTest, AFailedEntryLeavesTheTypedCodesInTheView) {
