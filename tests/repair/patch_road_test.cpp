@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "analysis/patch_codes.h"
-#include "support/real_files.h"
 #include "support/program_fixture.h"
+#include "support/real_files.h"
 #include "support/test_bytes.h"
 
 namespace tamarack::testing {
@@ -48,42 +48,52 @@ class PatchRoadTest : public ProgramTest {
     ASSERT_TRUE(dialogs.AllAnswered());
     ASSERT_TRUE(program->Control.LastRunCompleted());
   }
+
+  // The whole road: the damaged copy's owner analyses it and copies the
+  // codes, the intact copy's owner pastes them and makes the patch, and the
+  // damaged copy's owner repairs with it and analyses again. Returns the
+  // codes copied and the patch made.
+  std::pair<std::string, std::vector<uint8_t>> TakeTheRoad(const std::vector<uint8_t>& intact,
+                                                           const std::vector<uint8_t>& damaged) {
+    files.Files.clear();
+    AddFile("/good/movie.avi", intact);
+    AddFile("/bad/movie.avi", damaged);
+    Select("/bad/movie.avi");
+    Analyze("Analysis complete.\r\n\r\nReal Data:");
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
+    const std::string codes = CodeLines(program->ViewArea.DisplayedText());
+    EXPECT_FALSE(codes.empty());
+
+    Select("/good/movie.avi");
+    program->RunCommand(PatchCodesButton);
+    memo.SetText(codes);
+    dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,\r\n*",
+                   PromptResult::Yes);
+    dialogs.Expect(MessageKind::Information,
+                   "The Patch File \"/good/movie.tkp\" has been created.");
+    program->RunCommand(CreatePatchButton);
+    EXPECT_TRUE(dialogs.AllAnswered());
+    const std::vector<uint8_t> patch = files.Files["/good/movie.tkp"];
+    files.Files["/bad/movie.tkp"] = patch;
+
+    Select("/bad/movie.avi");
+    dialogs.ExpectFile("/bad/movie.tkp");
+    dialogs.Expect(MessageKind::Information, Completed);
+    program->RunCommand(RepairPatchButton);
+    Analyze("Analysis complete.\r\n\r\nReal Data:\t100.0%");
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
+    EXPECT_EQ(files.Files.at("/bad/movie.avi"), intact);
+    EXPECT_EQ(files.Files.at("/good/movie.avi"), intact);
+    return {codes, patch};
+  }
 };
 
 TEST_F(PatchRoadTest, ADamagedCopyIsRepairedFromTheCodesItsAnalysisListed) {
   const std::vector<uint8_t> intact = RandomBytes(40 * UnitSize + 12345, 21);
-  const std::vector<uint8_t> damaged =
-      Damaged(intact, {{100000, 5000}, {103000 + 20000, 1500}, {1000000, 300000}, {2000000, 2000}});
-  AddFile("/good/movie.avi", intact);
-  AddFile("/bad/movie.avi", damaged);
-
-  // The damaged copy's owner analyses it and copies the codes.
-  Select("/bad/movie.avi");
-  Analyze("Analysis complete.\r\n\r\nReal Data:");
-  ASSERT_EQ(program->ViewArea.CurrentView(), View::PatchCodes);
-  const std::string codes = CodeLines(program->ViewArea.DisplayedText());
-  ASSERT_FALSE(codes.empty());
-
-  // The intact copy's owner pastes them and makes the patch.
-  Select("/good/movie.avi");
-  program->RunCommand(PatchCodesButton);
-  memo.SetText(codes);
-  dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,\r\n*",
-                 PromptResult::Yes);
-  dialogs.Expect(MessageKind::Information, "The Patch File \"/good/movie.tkp\" has been created.");
-  program->RunCommand(CreatePatchButton);
-  ASSERT_TRUE(files.Exists("/good/movie.tkp"));
-  files.Files["/bad/movie.tkp"] = files.Files.at("/good/movie.tkp");
-
-  // The damaged copy's owner repairs with it and analyses again.
-  Select("/bad/movie.avi");
-  dialogs.ExpectFile("/bad/movie.tkp");
-  dialogs.Expect(MessageKind::Information, Completed);
-  program->RunCommand(RepairPatchButton);
-  Analyze("Analysis complete.\r\n\r\nReal Data:\t100.0%");
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
-  EXPECT_EQ(files.Files.at("/bad/movie.avi"), intact);
-  EXPECT_EQ(files.Files.at("/good/movie.avi"), intact);
+  TakeTheRoad(
+      intact,
+      Damaged(intact,
+              {{100000, 5000}, {103000 + 20000, 1500}, {1000000, 300000}, {2000000, 2000}}));
 }
 
 // The road for damage in a file's last, partial unit of 1, 2047, 2048 and
@@ -95,40 +105,16 @@ TEST_F(PatchRoadTest, DamageInTheLastPartialUnitIsRepairedWithAPatch) {
     SCOPED_TRACE(lastUnit);
     const size_t size = 20 * UnitSize + lastUnit;
     const std::vector<uint8_t> intact = RandomBytes(size, static_cast<unsigned>(lastUnit));
-    AddFile("/good/movie.avi", intact);
-    AddFile("/bad/movie.avi", Damaged(intact, {{300000, 2000}, {size - 3000, 3000}}));
-
-    Select("/bad/movie.avi");
-    Analyze("Analysis complete.\r\n\r\nReal Data:");
-    const std::string codes = CodeLines(program->ViewArea.DisplayedText());
+    const auto [codes, patch] =
+        TakeTheRoad(intact, Damaged(intact, {{300000, 2000}, {size - 3000, 3000}}));
     // Units 4 and, at the end, 19 with the partial unit 20 (and 18 when the
     // last 3000 bytes reach back into it).
     EXPECT_EQ(codes, lastUnit >= 3000 ? "00040, 00140" : "00040\r\n00131");
-
-    Select("/good/movie.avi");
-    program->RunCommand(PatchCodesButton);
-    memo.SetText(codes);
-    dialogs.Expect(MessageKind::Confirmation, "Based on the entered Patch codes,\r\n*",
-                   PromptResult::Yes);
-    dialogs.Expect(MessageKind::Information,
-                   "The Patch File \"/good/movie.tkp\" has been created.");
-    program->RunCommand(CreatePatchButton);
-    ASSERT_TRUE(dialogs.AllAnswered());
-    const std::vector<uint8_t> patch = files.Files.at("/good/movie.tkp");
     ASSERT_GE(patch.size(), size_t{UnitSize});
     std::vector<uint8_t> lastUnitData(intact.end() - static_cast<ptrdiff_t>(lastUnit),
                                       intact.end());
     lastUnitData.resize(UnitSize, 0);
     EXPECT_EQ(std::vector<uint8_t>(patch.end() - UnitSize, patch.end()), lastUnitData);
-    files.Files["/bad/movie.tkp"] = patch;
-
-    Select("/bad/movie.avi");
-    dialogs.ExpectFile("/bad/movie.tkp");
-    dialogs.Expect(MessageKind::Information, Completed);
-    program->RunCommand(RepairPatchButton);
-    Analyze("Analysis complete.\r\n\r\nReal Data:\t100.0%");
-    EXPECT_EQ(files.Files.at("/bad/movie.avi"), intact);
-    files.Files.clear();
   }
 }
 
