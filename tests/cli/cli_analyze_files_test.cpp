@@ -29,24 +29,24 @@ const std::string AccessMessage =
 class CliAnalyzeFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteBytes(folder / "clean.avi", NonZeroBytes(200000, 1));
+    WriteRealFile(folder / "clean.avi", NonZeroBytes(200000, 1));
     std::vector<uint8_t> damaged = NonZeroBytes(3000000, 2);
     std::fill_n(damaged.begin() + 1000000, 100000, 0);
-    WriteBytes(folder / "damaged.AVI", damaged);
-    WriteBytes(folder / "small.avi", NonZeroBytes(100, 3));
+    WriteRealFile(folder / "damaged.AVI", damaged);
+    WriteRealFile(folder / "small.avi", NonZeroBytes(100, 3));
     std::filesystem::create_symlink(folder / "nothing", folder / "gone.avi");
-    WriteBytes(folder / "notes.txt", NonZeroBytes(5000, 4));
+    WriteRealFile(folder / "notes.txt", NonZeroBytes(5000, 4));
     std::filesystem::create_directory(folder / "sub");
-    WriteBytes(folder / "sub/nested.avi", NonZeroBytes(50000, 5));
+    WriteRealFile(folder / "sub/nested.avi", NonZeroBytes(50000, 5));
   }
 
   std::string Path(const std::string& name) const { return folder / name; }
 
-  TempFolder folder;
+  TempDir folder;
 };
 
 TEST_F(CliAnalyzeFilesTest, AFolderGivesALineForEachAviFileAndASummary) {
-  const CliResult run = RunCli({"analyze", "-r", folder.Path().string()});
+  const CliResult run = RunCli({"analyze", "-r", folder.Path()});
   EXPECT_EQ(run.Out,
             Path("clean.avi") + ": 100.0% real data, 0 error bytes, 0 patch codes\n" +
                 Path("damaged.AVI") + ": 96.6% real data, 100,000 error bytes, 1 patch code\n" +
@@ -58,7 +58,7 @@ TEST_F(CliAnalyzeFilesTest, AFolderGivesALineForEachAviFileAndASummary) {
   EXPECT_NE(run.Err.find("The Selected file must be at least 1Kb in size."), std::string::npos);
   EXPECT_EQ(run.Status, 1);
   // A file that cannot be analysed outweighs --check.
-  EXPECT_EQ(RunCli({"analyze", "--check", "-r", folder.Path().string()}).Status, 1);
+  EXPECT_EQ(RunCli({"analyze", "--check", "-r", folder.Path()}).Status, 1);
 }
 
 TEST_F(CliAnalyzeFilesTest, CheckGivesFourOnlyWhenAFileHasErrorBytes) {
@@ -77,7 +77,7 @@ TEST_F(CliAnalyzeFilesTest, CheckGivesFourOnlyWhenAFileHasErrorBytes) {
 }
 
 TEST_F(CliAnalyzeFilesTest, JsonGivesOneObjectPerFile) {
-  const CliResult run = RunCli({"analyze", "--json", "--all-files", "-r", folder.Path().string()});
+  const CliResult run = RunCli({"analyze", "--json", "--all-files", "-r", folder.Path()});
   EXPECT_EQ(run.Status, 1);
   const std::vector<std::string> lines = LinesOf(run.Out);
   ASSERT_EQ(lines.size(), 6u);
@@ -117,21 +117,21 @@ TEST_F(CliAnalyzeFilesTest, FilesAndFoldersTogetherAndAFolderThatCannotBeRead) {
 // named *.avi: the walk names every one, counts it as not analysed and ends
 // with 1, which --check cannot turn into 0 or 4.
 TEST(CliAnalyzeWalkTest, WhatTheWalkCannotLookAtIsNamedAndCounted) {
-  TempFolder folder;
-  WriteBytes(folder / "clean.avi", NonZeroBytes(200000, 1));
-  std::filesystem::create_directory(folder.Path() / "locked");
+  TempDir folder;
+  WriteRealFile(folder / "clean.avi", NonZeroBytes(200000, 1));
+  std::filesystem::create_directory(folder / "locked");
   std::vector<uint8_t> damaged = NonZeroBytes(200000, 2);
   std::fill_n(damaged.begin() + 1000, 50000, 0);
-  WriteBytes(folder / "locked/damaged.avi", damaged);
+  WriteRealFile(folder / "locked/damaged.avi", damaged);
   ASSERT_EQ(::mkfifo((folder / "pipe.avi").c_str(), 0644), 0);
-  std::filesystem::create_symlink("/dev/null", folder.Path() / "null.avi");
+  std::filesystem::create_symlink("/dev/null", folder / "null.avi");
   std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);
-  std::filesystem::permissions(folder.Path() / "locked", std::filesystem::perms::none);
+  std::filesystem::permissions(folder / "locked", std::filesystem::perms::none);
   ChildSetup unprivileged;
   unprivileged.Unprivileged = true;
-  CliProcess process({"analyze", "--check", "-r", folder.Path().string()}, "", unprivileged);
+  CliProcess process({"analyze", "--check", "-r", folder.Path()}, "", unprivileged);
   const CliResult run = process.Finish();
-  std::filesystem::permissions(folder.Path() / "locked", std::filesystem::perms::owner_all);
+  std::filesystem::permissions(folder / "locked", std::filesystem::perms::owner_all);
 
   EXPECT_EQ(run.Status, 1) << run.Err;
   EXPECT_EQ(run.Out, folder / "clean.avi" + ": 100.0% real data, 0 error bytes, 0 patch codes\n" +
@@ -179,7 +179,7 @@ std::string PercentDecoded(const std::string& text) {
 TEST_F(CliAnalyzeFilesTest, NamesThatAreNoPlainTextLeadBackToTheirFiles) {
   const std::string names[] = {"caf\xE9 100%.avi", "line\nbreak.avi", "plain.avi"};
   std::filesystem::create_directory(folder / "odd");
-  for (const std::string& name : names) WriteBytes(Path("odd/" + name), NonZeroBytes(5000, 6));
+  for (const std::string& name : names) WriteRealFile(Path("odd/" + name), NonZeroBytes(5000, 6));
 
   const CliResult text = RunCli({"analyze", "-r", Path("odd")});
   EXPECT_EQ(text.Out, Path("odd/") +

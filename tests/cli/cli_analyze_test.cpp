@@ -80,7 +80,7 @@ class QtApplication {
 
 class CliAnalyzeTest : public ::testing::Test {
  protected:
-  TempFolder folder;
+  TempDir folder;
 };
 
 TEST_F(CliAnalyzeTest, InfoPrintsTheInformationViewLineByLine) {
@@ -88,13 +88,13 @@ TEST_F(CliAnalyzeTest, InfoPrintsTheInformationViewLineByLine) {
   const std::string codes = "vidsXVID";
   std::copy_n(codes.begin(), 4, bytes.begin() + 112);
   std::copy_n(codes.begin() + 4, 4, bytes.begin() + 188);
-  WriteBytes(folder / "film.avi", bytes);
+  WriteRealFile(folder / "film.avi", bytes);
 
   const CliResult run = RunCli({"info", folder / "film.avi"});
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.Err, "");
   const std::vector<std::string> expected = {"Selected Filename:",
-                                             "   " + folder.Path().string() + "/",
+                                             "   " + folder.Path() + "/",
                                              "   film.avi",
                                              "",
                                              "Size:",
@@ -111,14 +111,14 @@ TEST_F(CliAnalyzeTest, InfoOfAFileThatCannotBeUsedFails) {
   EXPECT_NE(missing.Err.find("The Selected file cannot be accessed because:\n"), std::string::npos);
   EXPECT_EQ(missing.Out.find("Size:"), std::string::npos);
 
-  WriteBytes(folder / "short.avi", NonZeroBytes(1023, 1));
+  WriteRealFile(folder / "short.avi", NonZeroBytes(1023, 1));
   const CliResult small = RunCli({"info", folder / "short.avi"});
   EXPECT_EQ(small.Status, 1);
   EXPECT_EQ(small.Err, "The Selected file must be at least 1Kb in size.\n");
 }
 
 TEST_F(CliAnalyzeTest, AnalyzePrintsTheSummaryAndThePatchCodes) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
+  WriteRealFile(folder / "film.avi", DamagedBytes());
   const CliResult run = RunCli({"analyze", folder / "film.avi"});
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.Err, "");
@@ -133,7 +133,7 @@ TEST_F(CliAnalyzeTest, AnalyzePrintsTheSummaryAndThePatchCodes) {
   EXPECT_NE(run.Out.find("\n" + CodeOf(Runs[0]) + "\n"), std::string::npos);
   EXPECT_NE(run.Out.find("\n" + CodeOf(Runs[1]) + "\n"), std::string::npos);
 
-  WriteBytes(folder / "intact.avi", NonZeroBytes(FileSize, 2));
+  WriteRealFile(folder / "intact.avi", NonZeroBytes(FileSize, 2));
   const CliResult intact = RunCli({"analyze", folder / "intact.avi"});
   EXPECT_EQ(intact.Status, 0);
   EXPECT_NE(intact.Out.find("Real Data:\t100.0%"), std::string::npos);
@@ -141,7 +141,7 @@ TEST_F(CliAnalyzeTest, AnalyzePrintsTheSummaryAndThePatchCodes) {
 }
 
 TEST_F(CliAnalyzeTest, JsonCarriesTheNumbersOfTheReport) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
+  WriteRealFile(folder / "film.avi", DamagedBytes());
   // The option may follow the file.
   const CliResult run = RunCli({"analyze", folder / "film.avi", "--json"});
   ASSERT_EQ(run.Status, 0) << run.Err;
@@ -170,7 +170,7 @@ TEST_F(CliAnalyzeTest, JsonOfAFakeFileHasNoCodes) {
   // Real data below 5%: judged fake, its codes are dropped.
   std::vector<uint8_t> bytes(FileSize, 0);
   std::fill_n(bytes.begin(), 100000, 1);
-  WriteBytes(folder / "fake.avi", bytes);
+  WriteRealFile(folder / "fake.avi", bytes);
   const CliResult run = RunCli({"analyze", "--json", folder / "fake.avi"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const nlohmann::json json = nlohmann::json::parse(run.Out);
@@ -217,7 +217,7 @@ std::vector<PixelRect> CaptionAreas(FontBackend& windowFonts) {
 
 TEST_F(CliAnalyzeTest, MapIsTheWindowsMapWithoutItsCaptions) {
   const std::string file = folder / "film.avi";
-  WriteBytes(file, DamagedBytes());
+  WriteRealFile(file, DamagedBytes());
   const CliResult run = RunCli({"analyze", "--map", folder / "map.png", file});
   ASSERT_EQ(run.Status, 0) << run.Err;
   QImage map;
@@ -251,12 +251,12 @@ TEST_F(CliAnalyzeTest, MapIsTheWindowsMapWithoutItsCaptions) {
 // A missing folder, a folder, or a pipe that the new file would replace (as
 // a device would be, where the user may replace it).
 TEST_F(CliAnalyzeTest, OutputsThatCannotBeWrittenFail) {
-  WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 3));
+  WriteRealFile(folder / "film.avi", NonZeroBytes(FileSize, 3));
   const std::string pipe = folder / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   const std::string missing = folder / "no-such-folder/out";
   for (const auto& [option, what] : {std::pair{"--map", "map"}, {"--mapfile", "mapfile"}}) {
-    for (const std::string& target : {missing, folder.Path().string(), pipe}) {
+    for (const std::string& target : {missing, folder.Path(), pipe}) {
       const CliResult refused = RunCli({"analyze", option, target, folder / "film.avi"});
       EXPECT_EQ(refused.Status, 1);
       EXPECT_NE(refused.Err.find(std::string("tamarack-cli: the ") + what +
@@ -276,12 +276,12 @@ TEST_F(CliAnalyzeTest, OutputsThatCannotBeWrittenFail) {
 // is written; --yes answers only the overwrite question, never this.
 TEST_F(CliAnalyzeTest, OutputNamingTheAnalysedFileIsRefused) {
   const std::vector<uint8_t> film = DamagedBytes();
-  WriteBytes(folder / "film.avi", film);
-  std::filesystem::create_directory(folder.Path() / "sub");
+  WriteRealFile(folder / "film.avi", film);
+  std::filesystem::create_directory(folder / "sub");
   std::filesystem::create_hard_link(folder / "film.avi", folder / "hard.png");
   std::filesystem::create_symlink(folder / "film.avi", folder / "soft.map");
   ChildSetup inFolder;
-  inFolder.WorkingFolder = folder.Path().string();
+  inFolder.WorkingFolder = folder.Path();
   for (const char* option : {"--map", "--mapfile"}) {
     for (const std::string& spelling :
          {std::string("film.avi"), std::string("./film.avi"), std::string("sub/../film.avi"),
@@ -290,7 +290,7 @@ TEST_F(CliAnalyzeTest, OutputNamingTheAnalysedFileIsRefused) {
       const CliResult run = process.Finish();
       EXPECT_EQ(run.Status, 1) << option << " " << spelling;
       EXPECT_NE(run.Err.find("are the same file."), std::string::npos) << run.Err;
-      ASSERT_EQ(ReadBytes(folder / "film.avi"), film) << option << " " << spelling;
+      ASSERT_EQ(ReadRealFile(folder / "film.avi"), film) << option << " " << spelling;
       EXPECT_TRUE(std::filesystem::is_symlink(folder / "soft.map"));
       EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);
     }
@@ -300,11 +300,11 @@ TEST_F(CliAnalyzeTest, OutputNamingTheAnalysedFileIsRefused) {
 // An existing map or mapfile is replaced only when the overwrite question
 // is answered Yes; without a terminal it is answered No.
 TEST_F(CliAnalyzeTest, ExistingOutputIsReplacedOnlyAfterTheQuestion) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
+  WriteRealFile(folder / "film.avi", DamagedBytes());
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
   for (const char* option : {"--map", "--mapfile"}) {
     const std::string output = folder / "output";
-    WriteBytes(output, old);
+    WriteRealFile(output, old);
     for (const char* answer : {"", "--no"}) {
       std::vector<std::string> args = {"analyze", option, output, folder / "film.avi"};
       if (*answer != '\0') args.insert(args.begin() + 1, answer);
@@ -313,18 +313,18 @@ TEST_F(CliAnalyzeTest, ExistingOutputIsReplacedOnlyAfterTheQuestion) {
       if (*answer == '\0') {
         EXPECT_NE(declined.Err.find("Overwrite \"" + output + "\"?"), std::string::npos);
       }
-      EXPECT_EQ(ReadBytes(output), old);
+      EXPECT_EQ(ReadRealFile(output), old);
     }
     const CliResult replaced = RunCli({"analyze", "--yes", option, output, folder / "film.avi"});
     EXPECT_EQ(replaced.Status, 0) << replaced.Err;
-    EXPECT_NE(ReadBytes(output), old);
+    EXPECT_NE(ReadRealFile(output), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
   }
 }
 
 TEST_F(CliAnalyzeTest, MapThatTheDiskCannotHoldLeavesNoPicture) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
-  WriteBytes(folder / "map.png", {'o', 'l', 'd'});
+  WriteRealFile(folder / "film.avi", DamagedBytes());
+  WriteRealFile(folder / "map.png", {'o', 'l', 'd'});
   // A file size limit of 100 bytes: the picture's writes fail as on a full
   // disk.
   ChildSetup smallDisk;
@@ -337,12 +337,12 @@ TEST_F(CliAnalyzeTest, MapThatTheDiskCannotHoldLeavesNoPicture) {
                          "\": " + std::strerror(EFBIG)),
             std::string::npos)
       << run.Err;
-  EXPECT_EQ(ReadBytes(folder / "map.png"), std::vector<uint8_t>({'o', 'l', 'd'}));
+  EXPECT_EQ(ReadRealFile(folder / "map.png"), std::vector<uint8_t>({'o', 'l', 'd'}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
 }
 
 TEST_F(CliAnalyzeTest, OutputThatCannotBeWrittenFails) {
-  WriteBytes(folder / "film.avi", DamagedBytes());
+  WriteRealFile(folder / "film.avi", DamagedBytes());
   const std::string noSpace = std::strerror(ENOSPC);
   for (std::vector<std::string> args :
        {std::vector<std::string>{"analyze", "--json"}, {"analyze"}, {"info"}}) {
@@ -394,14 +394,14 @@ TEST_F(CliAnalyzeTest, MapfileHoldsTheRunsOfTheAnalysisAndDdrescueReadsIt) {
   std::vector<uint8_t> bytes = DamagedBytes();
   std::fill_n(bytes.begin() + 10000, 20000, 0);
   std::fill_n(bytes.end() - 3000, 3000, 0);
-  WriteBytes(folder / "film.avi", bytes);
-  WriteBytes(folder / "film.map", {'o', 'l', 'd'});
+  WriteRealFile(folder / "film.avi", bytes);
+  WriteRealFile(folder / "film.map", {'o', 'l', 'd'});
   const std::string mapfile = folder / "film.map";
   const CliResult run =
       RunCli({"analyze", "--json", "--yes", "--mapfile", mapfile, folder / "film.avi"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const nlohmann::json json = nlohmann::json::parse(run.Out);
-  const std::vector<uint8_t> written = ReadBytes(mapfile);
+  const std::vector<uint8_t> written = ReadRealFile(mapfile);
   const std::string text(written.begin(), written.end());
   ASSERT_EQ(text.rfind("# ", 0), 0u) << text;
 
@@ -448,7 +448,7 @@ TEST_F(CliAnalyzeTest, AFileThatCannotBeOpenedIsReportedOnce) {
 }
 
 TEST_F(CliAnalyzeTest, ProgressIsShownOnlyWhenAskedForWithoutATerminal) {
-  WriteBytes(folder / "film.avi", NonZeroBytes(FileSize, 4));
+  WriteRealFile(folder / "film.avi", NonZeroBytes(FileSize, 4));
   const CliResult quiet = RunCli({"analyze", folder / "film.avi"});
   EXPECT_EQ(quiet.Err, "");
   const CliResult shown = RunCli({"analyze", folder / "film.avi", "--progress"});

@@ -25,8 +25,8 @@ class CliFaultTest : public ::testing::Test {
     intact = NonZeroBytes(400000, 7);
     damaged = intact;
     std::fill_n(damaged.begin() + 70000, 90000, 0);
-    WriteBytes(folder / "film.avi", damaged);
-    WriteBytes(folder / "intact.avi", intact);
+    WriteRealFile(folder / "film.avi", damaged);
+    WriteRealFile(folder / "intact.avi", intact);
   }
 
   static CliResult RunWith(const std::vector<std::string>& faults,
@@ -59,7 +59,7 @@ class CliFaultTest : public ::testing::Test {
         {{"analyze", "--mapfile", folder / "film.map", folder / "film.avi"}, folder / "film.map"}};
   }
 
-  TempFolder folder;
+  TempDir folder;
   std::vector<uint8_t> intact;
   std::vector<uint8_t> damaged;
 };
@@ -85,27 +85,27 @@ TEST_F(CliFaultTest, AFailedFolderSyncIsAWriteFailure) {
 TEST_F(CliFaultTest, InterruptedCallsAreRetried) {
   const std::vector<std::vector<std::string>> interruptions = {
       {"-e", "inject=write,fsync,fdatasync,linkat,/^rename,/^unlink,flock:error=EINTR:when=1+2"},
-      {"-P", folder / "film.avi", "-P", folder / "intact.avi", "-P", folder.Path().string(), "-e",
+      {"-P", folder / "film.avi", "-P", folder / "intact.avi", "-P", folder.Path(), "-e",
        "inject=close:error=EINTR"}};
   for (const std::vector<std::string>& interrupted : interruptions) {
     for (const OutputCommand& command : OutputCommands()) {
       const CliResult calm = RunCli(command.Args);
       ASSERT_EQ(calm.Status, 0) << calm.Err;
-      const std::vector<uint8_t> expected = ReadBytes(command.Output);
+      const std::vector<uint8_t> expected = ReadRealFile(command.Output);
       fs::remove(command.Output);
       const CliResult run = RunWith(interrupted, command.Args);
       EXPECT_EQ(run.Status, 0) << interrupted.back() << " " << command.Args[0] << ": " << run.Err;
       EXPECT_EQ(run.Out, calm.Out);
-      EXPECT_EQ(ReadBytes(command.Output), expected) << command.Output;
+      EXPECT_EQ(ReadRealFile(command.Output), expected) << command.Output;
       fs::remove(command.Output);
     }
     const CliResult repair = RunWith(interrupted, {"repair-reference", "--delete-reference",
                                                    folder / "film.avi", folder / "intact.avi"});
     EXPECT_EQ(repair.Status, 0) << repair.Err;
-    EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+    EXPECT_EQ(ReadRealFile(folder / "film.avi"), intact);
     EXPECT_FALSE(fs::exists(folder / "intact.avi"));
-    WriteBytes(folder / "film.avi", damaged);
-    WriteBytes(folder / "intact.avi", intact);
+    WriteRealFile(folder / "film.avi", damaged);
+    WriteRealFile(folder / "intact.avi", intact);
   }
 }
 
@@ -123,7 +123,7 @@ TEST_F(CliFaultTest, TheNextRunRemovesWhatAKilledCommitLeft) {
   const CliResult again = RunCli(backup);
   EXPECT_EQ(again.Status, 0) << again.Err;
   EXPECT_EQ(Names(), (std::vector<std::string>{"BACKUP.film.avi", "film.avi", "intact.avi"}));
-  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi"), damaged);
+  EXPECT_EQ(ReadRealFile(folder / "BACKUP.film.avi"), damaged);
 }
 
 // The repair is complete when the reference cannot be deleted; the exit
@@ -134,7 +134,7 @@ TEST_F(CliFaultTest, AReferenceThatCannotBeDeletedGivesFive) {
       {"repair-reference", "--delete-reference", folder / "film.avi", folder / "intact.avi"});
   EXPECT_EQ(run.Status, 5) << run.Err;
   EXPECT_NE(run.Err.find("This Reference file cannot be deleted."), std::string::npos);
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), intact);
   EXPECT_TRUE(fs::exists(folder / "intact.avi"));
 }
 

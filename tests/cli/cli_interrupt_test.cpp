@@ -19,7 +19,7 @@ constexpr int64_t LargeSize = int64_t{3} << 29;
 // requests to end (termination, hang-up): the scan stops, and the JSON says
 // so.
 TEST(CliInterruptTest, InterruptsWithoutATerminalStopTheScan) {
-  TempFolder folder;
+  TempDir folder;
   const std::string file = SparseFile(folder / "large.avi", LargeSize);
   const std::string toEnd = "Stop current operation?\ntamarack-cli: asked to end: answered Yes\n";
   const std::pair<int, std::string> cases[] = {
@@ -41,7 +41,7 @@ TEST(CliInterruptTest, InterruptsWithoutATerminalStopTheScan) {
 // On a terminal Ctrl-C asks; a second Ctrl-C, or a termination while the
 // question is asked, stops.
 TEST(CliInterruptTest, CtrlCOnATerminalAsksAndASecondOneStops) {
-  TempFolder folder;
+  TempDir folder;
   const std::string file = SparseFile(folder / "large.avi", LargeSize);
   for (const bool terminate : {false, true}) {
     TerminalProcess process({"analyze", file});
@@ -62,11 +62,11 @@ TEST(CliInterruptTest, CtrlCOnATerminalAsksAndASecondOneStops) {
 // Over several files the progress shows which file is being analysed; a No
 // to the stop question goes on, a Yes ends the whole run after that file.
 TEST(CliInterruptTest, CtrlCInARunOverSeveralFilesStopsTheRun) {
-  TempFolder folder;
+  TempDir folder;
   const std::string first = SparseFile(folder / "large.avi", LargeSize);
   const std::string second = SparseFile(folder / "second.avi", LargeSize);
   const std::string third = folder / "third.avi";
-  WriteBytes(third, NonZeroBytes(5000, 4));
+  WriteRealFile(third, NonZeroBytes(5000, 4));
   TerminalProcess process({"analyze", first, second, third});
   ASSERT_TRUE(process.WaitFor("[1/3] Analyzing - ", seconds(60)));
   process.Type("\x03");
@@ -90,17 +90,17 @@ TEST(CliInterruptTest, CtrlCInARunOverSeveralFilesStopsTheRun) {
 }
 
 TEST(CliInterruptTest, QuestionOnATerminalIsAsked) {
-  TempFolder folder;
+  TempDir folder;
   const std::vector<uint8_t> bytes = NonZeroBytes(200000, 3);
-  WriteBytes(folder / "film.avi", bytes);
-  WriteBytes(folder / "BACKUP.film.avi", {'o', 'l', 'd'});
+  WriteRealFile(folder / "film.avi", bytes);
+  WriteRealFile(folder / "BACKUP.film.avi", {'o', 'l', 'd'});
 
   TerminalProcess declined({"backup", folder / "film.avi"});
   ASSERT_TRUE(
       declined.WaitFor("Overwrite \"" + folder / "BACKUP.film.avi" + "\"? [y/N] ", seconds(30)));
   declined.Type("\n");
   EXPECT_EQ(declined.Finish().Status, 3);
-  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi").size(), 3u);
+  EXPECT_EQ(ReadRealFile(folder / "BACKUP.film.avi").size(), 3u);
 
   TerminalProcess accepted({"backup", folder / "film.avi"});
   ASSERT_TRUE(accepted.WaitFor("[y/N] ", seconds(30)));
@@ -108,7 +108,7 @@ TEST(CliInterruptTest, QuestionOnATerminalIsAsked) {
   const CliResult run = accepted.Finish();
   EXPECT_EQ(run.Status, 0) << run.Out;
   EXPECT_NE(run.Out.find("has been created."), std::string::npos);
-  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi"), bytes);
+  EXPECT_EQ(ReadRealFile(folder / "BACKUP.film.avi"), bytes);
 }
 
 }  // namespace

@@ -11,18 +11,18 @@ namespace tamarack::testing {
 namespace {
 
 TEST(CliPathsTest, DotDotAfterALinkNamesTheFileTheKernelReaches) {
-  TempFolder folder;
-  std::filesystem::create_directories(folder.Path() / "real/deep");
-  std::filesystem::create_directory_symlink(folder.Path() / "real/deep", folder.Path() / "link");
+  TempDir folder;
+  std::filesystem::create_directories(folder / "real/deep");
+  std::filesystem::create_directory_symlink(folder / "real/deep", folder / "link");
   const std::vector<uint8_t> intact = NonZeroBytes(600000, 21);
   std::vector<uint8_t> damaged = intact;
   std::fill_n(damaged.begin() + 100000, 300000, 0);
   // link/.. is real/: the files there are meant. The decoys beside the
   // link have the same names and must not be touched.
-  WriteBytes(folder / "real/film.avi", damaged);
-  WriteBytes(folder / "real/ref.avi", intact);
-  WriteBytes(folder / "film.avi", damaged);
-  WriteBytes(folder / "ref.avi", intact);
+  WriteRealFile(folder / "real/film.avi", damaged);
+  WriteRealFile(folder / "real/ref.avi", intact);
+  WriteRealFile(folder / "film.avi", damaged);
+  WriteRealFile(folder / "ref.avi", intact);
   const std::string film = folder / "link/../film.avi";
   const std::string reference = folder / "link/../ref.avi";
 
@@ -30,27 +30,27 @@ TEST(CliPathsTest, DotDotAfterALinkNamesTheFileTheKernelReaches) {
   EXPECT_EQ(info.Status, 0) << info.Err;
   const CliResult backup = RunCli({"backup", film});
   ASSERT_EQ(backup.Status, 0) << backup.Err;
-  EXPECT_EQ(ReadBytes(folder / "real/BACKUP.film.avi"), damaged);
+  EXPECT_EQ(ReadRealFile(folder / "real/BACKUP.film.avi"), damaged);
   EXPECT_FALSE(std::filesystem::exists(folder / "BACKUP.film.avi"));
 
   const CliResult repair = RunCli({"repair-reference", "--delete-reference", film, reference});
   ASSERT_EQ(repair.Status, 0) << repair.Err;
-  EXPECT_EQ(ReadBytes(folder / "real/film.avi"), intact);
+  EXPECT_EQ(ReadRealFile(folder / "real/film.avi"), intact);
   EXPECT_FALSE(std::filesystem::exists(folder / "real/ref.avi"));
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
-  EXPECT_EQ(ReadBytes(folder / "ref.avi"), intact);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), damaged);
+  EXPECT_EQ(ReadRealFile(folder / "ref.avi"), intact);
 }
 
 // Every output takes a name of any length the file system allows; a longer
 // one is told as too long, never as a file in use.
 TEST(CliPathsTest, EveryOutputTakesEveryAllowedName) {
-  TempFolder folder;
+  TempDir folder;
   const std::vector<uint8_t> film = NonZeroBytes(300000, 5);
   for (const size_t length : {230u, 238u, 255u, 256u}) {
     const std::string backupInput = folder / std::string(length - 7, 'b');
     const std::string patchInput = folder / std::string(length - 4, 'p');
-    WriteBytes(backupInput, film);
-    WriteBytes(patchInput, film);
+    WriteRealFile(backupInput, film);
+    WriteRealFile(patchInput, film);
     const std::pair<std::vector<std::string>, std::string> runs[] = {
         {{"backup", backupInput}, folder / ("BACKUP." + std::string(length - 7, 'b'))},
         {{"create-patch", "--yes", patchInput, "00001"}, patchInput + ".tkp"},

@@ -248,20 +248,8 @@ std::vector<uint8_t> NonZeroBytes(size_t size, uint32_t seed) {
   return bytes;
 }
 
-void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  if (!file) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
 std::string SparseFile(const std::filesystem::path& path, int64_t size) {
-  WriteBytes(path, {});
+  WriteRealFile(path, {});
   std::filesystem::resize_file(path, static_cast<uintmax_t>(size));
   return path.string();
 }
@@ -292,16 +280,5 @@ ShellResult Shell(const std::string& command) {
 }
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tamarack-cli-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 }  // namespace tamarack::testing

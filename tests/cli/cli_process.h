@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_files.h"
+
 namespace tamarack::testing {
 
 struct CliResult {
@@ -111,8 +113,6 @@ class TerminalProcess : public ChildProcess {
 
 // Bytes 1 to 255 from a fixed seed: a file without a single zero byte.
 std::vector<uint8_t> NonZeroBytes(size_t size, uint32_t seed);
-void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 
 // A file of the given size that holds no data (a sparse file): no disk used,
 // and a scan long enough to be interrupted.
@@ -128,18 +128,5 @@ struct ShellResult {
 ShellResult Shell(const std::string& command);
 // The path quoted for the shell.
 std::string Quoted(const std::string& path);
-
-// A fresh folder under the system's temporary folder, removed with its
-// contents at the end of the test.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace tamarack::testing

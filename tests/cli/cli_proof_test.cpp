@@ -24,7 +24,7 @@ nlohmann::json JsonOf(const CliResult& run) { return nlohmann::json::parse(run.O
 
 class CliProofTest : public ::testing::Test {
  protected:
-  TempFolder folder;
+  TempDir folder;
 };
 
 // Sizes about the ed2k chunk of 9,728,000 bytes, whose exact multiples
@@ -34,7 +34,7 @@ TEST_F(CliProofTest, DigestsAreThoseOfTheirTools) {
        {int64_t{3000000}, int64_t{9728000}, int64_t{19456000}, int64_t{9728001}}) {
     SCOPED_TRACE(size);
     const std::string path = folder / "film.avi";
-    WriteBytes(path, NonZeroBytes(static_cast<size_t>(size), static_cast<uint32_t>(size)));
+    WriteRealFile(path, NonZeroBytes(static_cast<size_t>(size), static_cast<uint32_t>(size)));
     const CliResult run = RunCli({"analyze", "--json", "--hash", "all", path});
     ASSERT_EQ(run.Status, 0) << run.Err;
     const nlohmann::json hashes = JsonOf(run)["hashes"];
@@ -48,7 +48,7 @@ TEST_F(CliProofTest, DigestsAreThoseOfTheirTools) {
 
 TEST_F(CliProofTest, DigestLinesFollowTheReport) {
   const std::string path = folder / "film.avi";
-  WriteBytes(path, NonZeroBytes(3000000, 2));
+  WriteRealFile(path, NonZeroBytes(3000000, 2));
   const CliResult run = RunCli({"analyze", "--hash", "crc32,sha1", path});
   ASSERT_EQ(run.Status, 0);
   const std::string tail = "SHA-1: " + ToolDigest("sha1sum", path) +
@@ -60,7 +60,7 @@ TEST_F(CliProofTest, DigestLinesFollowTheReport) {
 
 TEST_F(CliProofTest, VerifyTellsWhetherTheFileIsThePublishedOne) {
   const std::string path = folder / "film.avi";
-  WriteBytes(path, NonZeroBytes(3000000, 3));
+  WriteRealFile(path, NonZeroBytes(3000000, 3));
   const std::string md5 = ToolDigest("md5sum", path);
   const std::string sha1 = ToolDigest("sha1sum", path);
   std::string otherSha256 = ToolDigest("sha256sum", path);
@@ -105,7 +105,7 @@ void WriteSet(const fs::path& folder) {
   fs::create_directories(folder);
   uint32_t seed = 11;
   for (const auto& [name, size] : SetFiles) {
-    WriteBytes(folder / name, NonZeroBytes(static_cast<size_t>(size), seed++));
+    WriteRealFile(folder / name, NonZeroBytes(static_cast<size_t>(size), seed++));
   }
 }
 
@@ -126,7 +126,7 @@ void MakeTorrent(Maker maker, int log2, const fs::path& path, const std::string&
 enum class Damage { Zeros, Garbage, Truncation };
 
 void DamageFile(const std::string& path, Damage damage) {
-  std::vector<uint8_t> bytes = ReadBytes(path);
+  std::vector<uint8_t> bytes = ReadRealFile(path);
   if (damage == Damage::Truncation) {
     bytes.resize(bytes.size() - 1000001);
   } else {
@@ -135,7 +135,7 @@ void DamageFile(const std::string& path, Damage damage) {
     }
     bytes[4999999] = bytes[4999999] == 1 ? 2 : 1;  // in the piece at the file's end
   }
-  WriteBytes(path, bytes);
+  WriteRealFile(path, bytes);
 }
 
 // Failed ranges as [offset, length] pairs.
@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(MadeByRealTools, CliTorrentTest,
 
 TEST_P(CliTorrentTest, FailedPiecesAreThoseOfARecheck) {
   const TorrentCase& c = GetParam();
-  const fs::path set = folder.Path() / "set";
+  const fs::path set = folder / "set";
   WriteSet(set);
   const std::string torrent = folder / "set.torrent";
   MakeTorrent(c.Made, c.Log2, c.Set ? set : set / "film.avi", torrent);
@@ -195,8 +195,7 @@ TEST_P(CliTorrentTest, FailedPiecesAreThoseOfARecheck) {
   const nlohmann::json ours = JsonOf(run)["torrent"];
   const nlohmann::json peer = nlohmann::json::parse(
       Shell("/usr/bin/python3 " + std::string(TAMARACK_TORRENT_PEER) + " recheck " +
-            Quoted(torrent) + " " + Quoted(c.Set ? folder.Path().string() : set.string()) + " " +
-            entry)
+            Quoted(torrent) + " " + Quoted(c.Set ? folder.Path() : set.string()) + " " + entry)
           .Out);
   EXPECT_EQ(ours["pieceLength"], 1 << c.Log2);
   EXPECT_EQ(ours["pieces"], peer["pieces"]);
@@ -206,12 +205,12 @@ TEST_P(CliTorrentTest, FailedPiecesAreThoseOfARecheck) {
 }
 
 TEST_F(CliProofTest, EdgePiecesAreUnknownWithoutTheirNeighbours) {
-  const fs::path set = folder.Path() / "set";
+  const fs::path set = folder / "set";
   WriteSet(set);
   const std::string torrent = folder / "set.torrent";
   MakeTorrent(Maker::Mktorrent, 16, set, torrent);
-  fs::create_directories(folder.Path() / "alone");
-  const fs::path alone = folder.Path() / "alone" / "film.avi";
+  fs::create_directories(folder / "alone");
+  const fs::path alone = folder / "alone/film.avi";
   fs::copy_file(set / "film.avi", alone);
   const CliResult run = RunCli({"analyze", "--json", "--check", "--torrent", torrent, alone});
   EXPECT_EQ(run.Status, 0) << run.Err;
@@ -227,16 +226,16 @@ TEST_F(CliProofTest, EdgePiecesAreUnknownWithoutTheirNeighbours) {
 
 TEST_F(CliProofTest, TorrentThatDoesNotServeIsAnErrorWithoutAVerdict) {
   const std::string film = folder / "film.avi";
-  WriteBytes(film, NonZeroBytes(3000000, 5));
+  WriteRealFile(film, NonZeroBytes(3000000, 5));
   const std::string other = folder / "other.avi";
-  WriteBytes(other, NonZeroBytes(3000001, 5));
+  WriteRealFile(other, NonZeroBytes(3000001, 5));
   const std::string torrent = folder / "other.torrent";
   MakeTorrent(Maker::Mktorrent, 16, other, torrent);
-  const std::vector<uint8_t> real = ReadBytes(torrent);
+  const std::vector<uint8_t> real = ReadRealFile(torrent);
   const std::string cut = folder / "cut.torrent";
-  WriteBytes(cut, std::vector<uint8_t>(real.begin(), real.end() - 1));
+  WriteRealFile(cut, std::vector<uint8_t>(real.begin(), real.end() - 1));
   const std::string junk = folder / "junk.torrent";
-  WriteBytes(junk, NonZeroBytes(5000, 9));
+  WriteRealFile(junk, NonZeroBytes(5000, 9));
   struct Case {
     std::vector<std::string> Args;
     std::string Message;
@@ -263,11 +262,11 @@ TEST_F(CliProofTest, TorrentThatDoesNotServeIsAnErrorWithoutAVerdict) {
 }
 
 TEST_F(CliProofTest, FolderIsCheckedFileByFileAgainstTheTorrent) {
-  const fs::path set = folder.Path() / "set";
+  const fs::path set = folder / "set";
   WriteSet(set);
   const std::string torrent = folder / "set.torrent";
   MakeTorrent(Maker::Hybrid, 16, set, torrent);
-  WriteBytes(set / "z.avi", NonZeroBytes(777777, 99));
+  WriteRealFile(set / "z.avi", NonZeroBytes(777777, 99));
   const CliResult run = RunCli({"analyze", "--check", "--torrent", torrent, "-r", set.string()});
   EXPECT_EQ(run.Status, 4) << run.Err;
   const std::string out = run.Out;
@@ -291,11 +290,11 @@ INSTANTIATE_TEST_SUITE_P(MadeByRealTools, CliPieceRepairTest,
 // Two damaged downloads repair a third piece by piece; libtorrent's recheck
 // of the result finds failed exactly the pieces reported.
 TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
-  const fs::path set = folder.Path() / "set";
+  const fs::path set = folder / "set";
   fs::create_directories(set);
   const std::vector<uint8_t> intact = NonZeroBytes(5000000, 21);
   const std::string film = (set / "film.avi").string();
-  WriteBytes(film, intact);
+  WriteRealFile(film, intact);
   const std::string torrent = folder / "film.torrent";
   MakeTorrent(GetParam(), 16, film, torrent);
   const size_t piece = 65536;
@@ -333,9 +332,9 @@ TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Counts);
-    WriteBytes(film, damaged);
-    WriteBytes(a, first);
-    WriteBytes(b, second);
+    WriteRealFile(film, damaged);
+    WriteRealFile(a, first);
+    WriteRealFile(b, second);
     std::vector<std::string> args = {"repair-reference", "--delete-reference", "--torrent", torrent,
                                      film};
     args.insert(args.end(), c.References.begin(), c.References.end());
@@ -351,7 +350,7 @@ TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
     // The references go only when every piece verifies.
     EXPECT_EQ(fs::exists(a), c.Status != 0);
     if (c.Status == 0) {
-      EXPECT_EQ(ReadBytes(film), intact);
+      EXPECT_EQ(ReadRealFile(film), intact);
     }
   }
 }
@@ -359,23 +358,23 @@ TEST_P(CliPieceRepairTest, RepairIsWhatARecheckVerifies) {
 // The pieces at the file's edges take in its neighbours beside it, as the
 // torrent lays them out: they are repaired and proven with them.
 TEST_F(CliProofTest, EdgePiecesAreRepairedWithTheNeighboursBesideTheFile) {
-  const fs::path set = folder.Path() / "set";
+  const fs::path set = folder / "set";
   WriteSet(set);
   const std::string torrent = folder / "set.torrent";
   MakeTorrent(Maker::Mktorrent, 16, set, torrent);
   const std::string film = (set / "film.avi").string();
-  const std::vector<uint8_t> intact = ReadBytes(film);
+  const std::vector<uint8_t> intact = ReadRealFile(film);
   const std::string reference = folder / "copy.avi";
-  WriteBytes(reference, intact);
+  WriteRealFile(reference, intact);
   std::vector<uint8_t> damaged = intact;
   std::fill_n(damaged.begin(), 100, 0);      // the piece begun in a.avi
   std::fill_n(damaged.end() - 100, 100, 0);  // the piece ended in z.avi
-  WriteBytes(film, damaged);
+  WriteRealFile(film, damaged);
   const CliResult run = RunCli({"repair-reference", "--keep-reference", "--torrent", torrent,
                                 "--torrent-path", "set/film.avi", film, reference});
   EXPECT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Out, "Referencing complete.\nPieces repaired: 2. Still failing: 0.\n");
-  EXPECT_EQ(ReadBytes(film), intact);
+  EXPECT_EQ(ReadRealFile(film), intact);
 }
 
 }  // namespace

@@ -39,12 +39,12 @@ class CliRepairTest : public ::testing::Test {
     damaged = intact;
     std::fill_n(damaged.begin() + 500000, 70000, 0);
     std::fill_n(damaged.begin() + 1900000, 200000, 0);
-    std::filesystem::create_directory(folder.Path() / "intact");
-    WriteBytes(folder / "intact/film.avi", intact);
-    WriteBytes(folder / "film.avi", damaged);
+    std::filesystem::create_directory(folder / "intact");
+    WriteRealFile(folder / "intact/film.avi", intact);
+    WriteRealFile(folder / "film.avi", damaged);
   }
 
-  TempFolder folder;
+  TempDir folder;
   std::vector<uint8_t> intact;
   std::vector<uint8_t> damaged;
 };
@@ -66,7 +66,7 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   ASSERT_EQ(create.Status, 0) << create.Err;
   const std::string patch = folder / "intact/film.tkp";
   EXPECT_EQ(create.Out, "The Patch File \"" + patch + "\" has been created.\n");
-  const std::vector<uint8_t> patchOfCodes = ReadBytes(patch);
+  const std::vector<uint8_t> patchOfCodes = ReadRealFile(patch);
 
   const auto quoted = [](const std::string& output) {
     std::string reply;
@@ -85,23 +85,23 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
   }
   for (const std::string& sent :
        {report, analysis.Out, quoted(report), quoted(analysis.Out), lines}) {
-    WriteBytes(folder / "codes.txt", std::vector<uint8_t>(sent.begin(), sent.end()));
+    WriteRealFile(folder / "codes.txt", std::vector<uint8_t>(sent.begin(), sent.end()));
     std::filesystem::remove(patch);
     const CliResult fromText = RunCli({"create-patch", folder / "intact/film.avi", "--codes-from",
                                        folder / "codes.txt", "--yes"});
     ASSERT_EQ(fromText.Status, 0) << fromText.Err << sent;
-    EXPECT_EQ(ReadBytes(patch), patchOfCodes) << sent;
+    EXPECT_EQ(ReadRealFile(patch), patchOfCodes) << sent;
   }
   std::filesystem::remove(patch);
   const CliResult fromInput = RunCli(
       {"create-patch", "--yes", "--codes-from", "-", folder / "intact/film.avi"}, spaced + "\n");
   ASSERT_EQ(fromInput.Status, 0) << fromInput.Err;
-  EXPECT_EQ(ReadBytes(patch), patchOfCodes);
+  EXPECT_EQ(ReadRealFile(patch), patchOfCodes);
 
   const CliResult repair = RunCli({"repair-patch", folder / "film.avi", patch});
   ASSERT_EQ(repair.Status, 0) << repair.Err;
   EXPECT_EQ(repair.Out, "Patching complete. Analyze the Selected file for remaining errors.\n");
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), intact);
 
   const CliResult again = RunCli({"analyze", folder / "film.avi"});
   EXPECT_EQ(again.Status, 0);
@@ -112,9 +112,9 @@ TEST_F(CliRepairTest, PatchRoadRepairsTheDamagedCopy) {
 // Runs that cannot do their work, or are answered No, say why and write
 // nothing: no patch, and the damaged file as it was.
 TEST_F(CliRepairTest, RefusedRunsSayWhyAndWriteNothing) {
-  std::filesystem::create_directory(folder.Path() / "codes");
-  WriteBytes(folder / "short.avi", NonZeroBytes(FileSize - 1, 5));
-  WriteBytes(folder / "bad.tkp", {1, 0, 45});
+  std::filesystem::create_directory(folder / "codes");
+  WriteRealFile(folder / "short.avi", NonZeroBytes(FileSize - 1, 5));
+  WriteRealFile(folder / "bad.tkp", {1, 0, 45});
   const std::string intactFilm = folder / "intact/film.avi";
   const std::string film = folder / "film.avi";
   const std::string limit = std::to_string(TextViewMaxCharacters);
@@ -214,7 +214,7 @@ TEST_F(CliRepairTest, RefusedRunsSayWhyAndWriteNothing) {
       EXPECT_TRUE(Contains(run.Err, c.Err)) << run.Err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "intact/film.tkp"));
-    EXPECT_EQ(ReadBytes(film), damaged);
+    EXPECT_EQ(ReadRealFile(film), damaged);
   }
 }
 
@@ -223,10 +223,10 @@ TEST_F(CliRepairTest, BackupAndItsOverwriteQuestion) {
   const CliResult first = RunCli({"backup", folder / "film.avi"});
   ASSERT_EQ(first.Status, 0) << first.Err;
   EXPECT_EQ(first.Out, "The Backup file \"" + backup + "\" has been created.\n");
-  EXPECT_EQ(ReadBytes(backup), damaged);
+  EXPECT_EQ(ReadRealFile(backup), damaged);
 
   const std::vector<uint8_t> old = {'o', 'l', 'd'};
-  WriteBytes(backup, old);
+  WriteRealFile(backup, old);
   const CliResult asked = RunCli({"backup", folder / "film.avi"});
   EXPECT_EQ(asked.Status, 3);
   EXPECT_TRUE(Contains(asked.Err,
@@ -235,16 +235,16 @@ TEST_F(CliRepairTest, BackupAndItsOverwriteQuestion) {
                            backup + "\"?\n"))
       << asked.Err;
   EXPECT_TRUE(Contains(asked.Err, "answered No")) << asked.Err;
-  EXPECT_EQ(ReadBytes(backup), old);
+  EXPECT_EQ(ReadRealFile(backup), old);
 
   const CliResult no = RunCli({"backup", "--no", folder / "film.avi"});
   EXPECT_EQ(no.Status, 3);
   EXPECT_EQ(no.Err, "");
-  EXPECT_EQ(ReadBytes(backup), old);
+  EXPECT_EQ(ReadRealFile(backup), old);
 
   const CliResult yes = RunCli({"backup", folder / "film.avi", "--yes"});
   EXPECT_EQ(yes.Status, 0) << yes.Err;
-  EXPECT_EQ(ReadBytes(backup), damaged);
+  EXPECT_EQ(ReadRealFile(backup), damaged);
 }
 
 TEST_F(CliRepairTest, ReferenceRepairAndTheDeletionOffer) {
@@ -256,7 +256,7 @@ TEST_F(CliRepairTest, ReferenceRepairAndTheDeletionOffer) {
             "Differing bytes: 0\n");
   EXPECT_TRUE(Contains(kept.Err, "Delete this Reference file?\n")) << kept.Err;
   EXPECT_TRUE(Contains(kept.Err, "--delete-reference")) << kept.Err;
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), intact);
   EXPECT_TRUE(std::filesystem::exists(reference));
 
   const CliResult keptQuietly =
@@ -283,7 +283,7 @@ TEST_F(CliRepairTest, ThreeReferencesFillTheFileInTheirOrderAndAreDeleted) {
   for (size_t k = 0; k < 3; ++k) {
     for (size_t i = 1000 + k; i < FileSize; i += 9973) references[k][i] ^= 0x80;
     args.push_back(folder / ("ref" + std::to_string(k) + ".avi"));
-    WriteBytes(args.back(), references[k]);
+    WriteRealFile(args.back(), references[k]);
   }
   // The oracle: one reference after the other.
   std::vector<uint8_t> expected = damaged;
@@ -301,7 +301,7 @@ TEST_F(CliRepairTest, ThreeReferencesFillTheFileInTheirOrderAndAreDeleted) {
   args.push_back("--delete-reference");
   const CliResult run = RunCli(args);
   ASSERT_EQ(run.Status, 0) << run.Err;
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), expected);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), expected);
   EXPECT_NE(expected, intact);  // the third reference's own bytes filled a hole
   for (size_t k = 0; k < 3; ++k) {
     const std::string path = args[2 + k];
@@ -316,7 +316,7 @@ TEST_F(CliRepairTest, ThreeReferencesFillTheFileInTheirOrderAndAreDeleted) {
 
 TEST_F(CliRepairTest, AReferenceThatIsNoCopyIsUsedOnlyWhenSaidSo) {
   const std::string other = folder / "other.avi";
-  WriteBytes(other, NonZeroBytes(FileSize, 99));
+  WriteRealFile(other, NonZeroBytes(FileSize, 99));
   const CliResult refused =
       RunCli({"repair-reference", "--keep-reference", folder / "film.avi", other});
   EXPECT_EQ(refused.Status, 3);
@@ -325,13 +325,13 @@ TEST_F(CliRepairTest, AReferenceThatIsNoCopyIsUsedOnlyWhenSaidSo) {
       << refused.Err;
   EXPECT_TRUE(Contains(refused.Err, "answered No (answer with --repair-anyway)")) << refused.Err;
   EXPECT_EQ(refused.Out, "");
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), damaged);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), damaged);
 
   const CliResult used = RunCli(
       {"repair-reference", "--keep-reference", "--repair-anyway", folder / "film.avi", other});
   EXPECT_EQ(used.Status, 0) << used.Err;
   EXPECT_TRUE(Contains(used.Out, "Referencing complete.")) << used.Out;
-  EXPECT_NE(ReadBytes(folder / "film.avi"), damaged);
+  EXPECT_NE(ReadRealFile(folder / "film.avi"), damaged);
 }
 
 }  // namespace

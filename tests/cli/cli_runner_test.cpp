@@ -56,8 +56,8 @@ class CliRunnerTest : public ::testing::Test {
     intact = NonZeroBytes(3000000, 31);
     damaged = intact;
     std::fill_n(damaged.begin() + 700000, 400000, 0);
-    WriteBytes(folder / "film.avi", damaged);
-    WriteBytes(folder / "ref.avi", intact);
+    WriteRealFile(folder / "film.avi", damaged);
+    WriteRealFile(folder / "ref.avi", intact);
     // Every progress test is due: the event pump runs at each block.
     clock.Step = 1000;
   }
@@ -81,7 +81,7 @@ class CliRunnerTest : public ::testing::Test {
     return names;
   }
 
-  TempFolder folder;
+  TempDir folder;
   std::vector<uint8_t> intact;
   std::vector<uint8_t> damaged;
   // Hidden temporary names, so that one left behind would be seen.
@@ -116,8 +116,8 @@ TEST_F(CliRunnerTest, InterruptAfterTheLastStepChangesNothing) {
     EXPECT_NE(out.str().find(operation.Message), std::string::npos) << out.str();
     EXPECT_EQ(err.str().find("Stop current operation?"), std::string::npos) << err.str();
   }
-  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi"), damaged);
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), intact);
+  EXPECT_EQ(ReadRealFile(folder / "BACKUP.film.avi"), damaged);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), intact);
 }
 
 TEST_F(CliRunnerTest, InterruptBeforeTheLastStepStops) {
@@ -140,7 +140,7 @@ TEST_F(CliRunnerTest, RequestToEndAtEveryMomentLeavesTheOldOutputOrTheNewOne) {
     std::vector<uint8_t> complete;
     int stops = 0;
     for (int at = 1;; ++at) {
-      WriteBytes(folder / name, old);
+      WriteRealFile(folder / name, old);
       out.str("");
       err.str("");
       interrupts.TerminateAtTest(at);
@@ -148,12 +148,12 @@ TEST_F(CliRunnerTest, RequestToEndAtEveryMomentLeavesTheOldOutputOrTheNewOne) {
       EXPECT_EQ(Names(), std::set<std::string>({"film.avi", "ref.avi", name})) << at;
       if (status == 0) {
         EXPECT_NE(out.str().find(operation.Message), std::string::npos);
-        complete = ReadBytes(folder / name);
+        complete = ReadRealFile(folder / name);
         break;
       }
       ASSERT_EQ(status, 3) << at << err.str();
       EXPECT_NE(err.str().find("tamarack-cli: asked to end: answered Yes"), std::string::npos);
-      EXPECT_EQ(ReadBytes(folder / name), old) << at;
+      EXPECT_EQ(ReadRealFile(folder / name), old) << at;
       ++stops;
     }
     EXPECT_GT(stops, 2) << name;

@@ -94,7 +94,7 @@ class SignalledOutput : public ::testing::Test {
     EXPECT_TRUE(stopped || run.Status == 0) << run.Status << ": " << run.Err;
     // The output is never read whole: a complete patch runs to hundreds of MB.
     std::error_code missing;
-    const bool old = fs::file_size(output, missing) == Old.size() && ReadBytes(output) == Old;
+    const bool old = fs::file_size(output, missing) == Old.size() && ReadRealFile(output) == Old;
     if (stopped && signal == SIGKILL) {
       // A kill may come after the output took its name and before the
       // process ended.
@@ -113,7 +113,7 @@ class SignalledOutput : public ::testing::Test {
   }
 
   const std::vector<uint8_t> Old = {'o', 'l', 'd'};
-  TempFolder folder;
+  TempDir folder;
   std::string source;
   std::mt19937 random{std::random_device{}()};
 };
@@ -125,7 +125,7 @@ TEST_F(SignalledOutput, BackupIsCompleteOrTheOldOneStays) {
   for (const int signal : {SIGTERM, SIGKILL}) {
     int stopped = 0;
     for (int run = 0; run < Runs; ++run) {
-      WriteBytes(backup, Old);
+      WriteRealFile(backup, Old);
       const CliResult result = RunAndSignal({"backup", "--yes", "--progress", source},
                                             "Creating Backup - ", signal, run, milliseconds(3000));
       stopped += CheckRun(result, signal, backup, source, {"large.avi", "BACKUP.large.avi"});
@@ -143,7 +143,7 @@ TEST_F(SignalledOutput, PatchIsCompleteOrTheOldOneStays) {
     std::snprintf(code, sizeof code, "%04XF ", unit);
     codes += code;
   }
-  WriteBytes(folder / "codes.txt", std::vector<uint8_t>(codes.begin(), codes.end()));
+  WriteRealFile(folder / "codes.txt", std::vector<uint8_t>(codes.begin(), codes.end()));
   const std::vector<std::string> args = {
       "create-patch", "--yes", "--progress", "--codes-from", folder / "codes.txt", source};
   const std::string patch = folder / "large.tkp";
@@ -155,7 +155,7 @@ TEST_F(SignalledOutput, PatchIsCompleteOrTheOldOneStays) {
   for (const int signal : {SIGTERM, SIGKILL}) {
     int stopped = 0;
     for (int run = 0; run < Runs; ++run) {
-      WriteBytes(patch, Old);
+      WriteRealFile(patch, Old);
       // The progress shows each percent: the signal comes within the run.
       const CliResult result =
           RunAndSignal(args, "Creating Patch - 1%\n", signal, run, milliseconds(200));
@@ -179,8 +179,8 @@ bool OpensOrWaitsFor(pid_t pid, const fs::path& path) {
 }
 
 TEST(CliSignalTest, TerminationEndsTheWaitForPatchCodesFromAPipe) {
-  TempFolder folder;
-  WriteBytes(folder / "film.avi", NonZeroBytes(200000, 5));
+  TempDir folder;
+  WriteRealFile(folder / "film.avi", NonZeroBytes(200000, 5));
   const fs::path pipe = folder / "codes";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
   // Nothing ever writes to the pipe.
@@ -197,29 +197,29 @@ TEST(CliSignalTest, TerminationEndsTheWaitForPatchCodesFromAPipe) {
 }
 
 TEST(CliSignalTest, TerminationWhileAQuestionIsAskedAnswersItAsAStop) {
-  TempFolder folder;
+  TempDir folder;
   const std::vector<uint8_t> bytes = NonZeroBytes(200000, 3);
-  WriteBytes(folder / "film.avi", bytes);
-  WriteBytes(folder / "BACKUP.film.avi", {'o', 'l', 'd'});
+  WriteRealFile(folder / "film.avi", bytes);
+  WriteRealFile(folder / "BACKUP.film.avi", {'o', 'l', 'd'});
   TerminalProcess overwrite({"backup", folder / "film.avi"});
   ASSERT_TRUE(overwrite.WaitFor("[y/N] ", seconds(30)));
   overwrite.Signal(SIGTERM);
   EXPECT_EQ(overwrite.Finish().Status, 3);
-  EXPECT_EQ(ReadBytes(folder / "BACKUP.film.avi").size(), 3u);
+  EXPECT_EQ(ReadRealFile(folder / "BACKUP.film.avi").size(), 3u);
 
   // The deletion offer comes after the repair's work: answered No, the
   // reference stays, and the run still ends as stopped.
   std::vector<uint8_t> damaged = bytes;
   std::fill_n(damaged.begin() + 50000, 100000, 0);
-  WriteBytes(folder / "film.avi", damaged);
-  WriteBytes(folder / "ref.avi", bytes);
+  WriteRealFile(folder / "film.avi", damaged);
+  WriteRealFile(folder / "ref.avi", bytes);
   TerminalProcess reference({"repair-reference", folder / "film.avi", folder / "ref.avi"});
   ASSERT_TRUE(reference.WaitFor("Delete this Reference file? [y/N] ", seconds(30)));
   reference.Signal(SIGHUP);
   const CliResult run = reference.Finish();
   EXPECT_EQ(run.Status, 3) << run.Out;
   EXPECT_TRUE(fs::exists(folder / "ref.avi"));
-  EXPECT_EQ(ReadBytes(folder / "film.avi"), bytes);
+  EXPECT_EQ(ReadRealFile(folder / "film.avi"), bytes);
 }
 
 }  // namespace

@@ -25,11 +25,13 @@
 #include <vector>
 
 #include "platform/file_view.h"
+#include "support/temp_files.h"
 #include "support/unwritable_file.h"
 
 namespace tamarack {
 namespace {
 
+using testing::TempDir;
 using testing::UnwritableFile;
 
 // The view of count bytes at offset of a file opened on this host.
@@ -40,12 +42,6 @@ std::unique_ptr<FileView> ViewOf(ByteFile& file, int64_t offset, int64_t count) 
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
-  PosixFileSystemTest() {
-    std::string pattern = ::testing::TempDir() + "tamarack_posix_XXXXXX";
-    folder = mkdtemp(pattern.data());
-  }
-  ~PosixFileSystemTest() override { std::filesystem::remove_all(folder); }
-
   std::string PathOf(const std::string& name) const { return folder + "/" + name; }
 
   std::string WriteFile(const std::string& name, const std::string& bytes) {
@@ -66,10 +62,9 @@ class PosixFileSystemTest : public ::testing::Test {
     return bytes;
   }
 
+  TempDir temp;
+  const std::string folder = temp.Path();
   PosixFileSystem files;
-  std::string folder;
-
- private:
 };
 
 TEST_F(PosixFileSystemTest, OpensExistingFilesForReadingAndWriting) {
