@@ -86,20 +86,11 @@ TEST_F(BlockGridTest, CleanMapHasItsAreaLabelsFramesAndLines) {
   }
 }
 
+// Each cell's square sits at its top-left pixel; all 2001 squares of 16
+// pixels lie between the lines, none overlapping, none touching a line.
 TEST_F(BlockGridTest, CellsFillTheSquaresBetweenTheLines) {
   grid.DrawGrid();
   const int grey = CountInMap(Grey);
-  for (int index = 1; index <= CellCount; ++index) {
-    grid.PaintCell(static_cast<uint16_t>(index), Red);
-  }
-  // 2001 squares of 16 pixels, none overlapping, none touching a line.
-  EXPECT_EQ(CountInMap(Red), CellCount * 16);
-  EXPECT_EQ(CountInMap(Grey), grey);
-  EXPECT_TRUE(grid.GridClean());  // painting leaves the flag to the operations
-}
-
-TEST_F(BlockGridTest, CellSquaresSitAtTheirTopLeftPixels) {
-  grid.DrawGrid();
   const struct {
     uint16_t Index;
     int X, Y;
@@ -116,6 +107,12 @@ TEST_F(BlockGridTest, CellSquaresSitAtTheirTopLeftPixels) {
     EXPECT_EQ(At(cell.X + 4, cell.Y + 4), Grey) << "cell " << cell.Index;
   }
   EXPECT_EQ(CountInMap(Blue), 7 * 16);
+  for (int index = 1; index <= CellCount; ++index) {
+    grid.PaintCell(static_cast<uint16_t>(index), Red);
+  }
+  EXPECT_EQ(CountInMap(Red), CellCount * 16);
+  EXPECT_EQ(CountInMap(Grey), grey);
+  EXPECT_TRUE(grid.GridClean());  // painting leaves the flag to the operations
 }
 
 TEST_F(BlockGridTest, CleanMapIsNotDrawnAgainUntilCellsArePainted) {

@@ -118,16 +118,9 @@ TEST_F(QtTextViewTest, ALineWiderThanTheControlComesBackAsTheLinesItShows) {
   }
 }
 
-TEST_F(QtTextViewTest, TypedLinesAreReadBack) {
-  view.SetText("");
-  view.SetReadOnly(false);
-  testing::TypeText(edit(), QStringLiteral("12340"));
-  testing::PressKey(edit(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-  testing::TypeText(edit(), QStringLiteral("abcd1"));
-  EXPECT_EQ(view.DisplayedLines(), (std::vector<std::string>{"12340", "abcd1"}));
-}
-
-TEST_F(QtTextViewTest, ReadOnlyTextCannotBeEditedButCanBeCopied) {
+// Read-only text cannot be edited but can be copied; editable text takes
+// what is typed, and typed lines are read back.
+TEST_F(QtTextViewTest, ReadOnlyTextCanBeCopiedAndEditableTextTyped) {
   view.SetText("help line\r\nsecond");
   view.SetReadOnly(true);
   view.SetCaret(0);
@@ -142,6 +135,12 @@ TEST_F(QtTextViewTest, ReadOnlyTextCannotBeEditedButCanBeCopied) {
   view.SetCaret(0);
   testing::TypeText(edit(), QStringLiteral("x"));
   EXPECT_EQ(Plain(), "xhelp line\nsecond");
+
+  view.SetText("");
+  testing::TypeText(edit(), QStringLiteral("12340"));
+  testing::PressKey(edit(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+  testing::TypeText(edit(), QStringLiteral("abcd1"));
+  EXPECT_EQ(view.DisplayedLines(), (std::vector<std::string>{"12340", "abcd1"}));
 }
 
 TEST_F(QtTextViewTest, TypingAndPastingStopAtTheCharacterLimit) {
