@@ -159,30 +159,56 @@ Outcome Scan(const Bytes& file) {
   return whole;
 }
 
-TEST(ZeroRunScanTest, SmallFilesPaintOneCellPerByteOrPair) {
-  Bytes tiny(1024, 0);
-  const Outcome a = Scan(tiny);
-  EXPECT_EQ(a.ErrorBytes, 0);  // every position is within the header zone
-  EXPECT_EQ(a.Cells, std::string(1024, 'G'));
-  EXPECT_TRUE(a.Codes.empty());
-
-  const Outcome b = Scan(NonZeroFile(2002));
-  EXPECT_EQ(b.Cells, std::string(1001, 'G'));
-}
-
-TEST(ZeroRunScanTest, OnlyRunsLongerThan1024BytesCount) {
-  Bytes file = NonZeroFile(1000000);
-  Zero(file, 100001, 101024);  // 1024 bytes
-  EXPECT_EQ(Scan(file).ErrorBytes, 0);
-
-  Zero(file, 200001, 201025);  // 1025 bytes, in unit 3
-  const Outcome o = Scan(file);
-  EXPECT_EQ(o.ErrorBytes, 1025);
-  EXPECT_EQ(o.Codes, (std::vector<std::string>{"00030"}));
-  // The cell size is 500; only the cell of the 1025th byte turns red.
-  std::string cells(2000, 'G');
-  cells[(201025 - 1) / 500] = 'R';
-  EXPECT_EQ(o.Cells, cells);
+// The rule at its edges. Only runs longer than 1024 bytes count, from
+// their 1025th byte on, and only past position 16384 (a run from the header
+// zone counts from position 16385) with room of 2047 bytes after their
+// start. A cell is red where an error byte is counted in it; small files
+// paint one cell a byte or a pair, and a size that is a multiple of the
+// cell size ends with a full cell.
+TEST(ZeroRunScanTest, RunsCellsAndCodesAtTheEdgesOfTheRule) {
+  using Ranges = std::vector<std::pair<int32_t, int32_t>>;  // 1-based, inclusive
+  const int32_t allZero = 3 * FileBlockSize + 12345;
+  const struct {
+    const char* Name;
+    int32_t Size;
+    Ranges Zeros;
+    int64_t ErrorBytes;
+    std::vector<std::string> Codes;
+    Ranges Red;  // cells
+    size_t Cells;
+  } cases[] = {
+      {"all zeros, all header", 1024, {{1, 1024}}, 0, {}, {}, 1024},
+      {"cells of two bytes", 2002, {}, 0, {}, {}, 1001},
+      {"1024 bytes", 1000000, {{100001, 101024}}, 0, {}, {}, 2000},
+      // The cell size is 500; only the cell of the 1025th byte turns red.
+      {"1025 bytes in unit 3", 1000000, {{200001, 201025}}, 1025, {"00030"}, {{403, 403}}, 2000},
+      // Red from the cell of position 16385 to that of 19000; cells 29 to
+      // 32 hold only earlier bytes of the run.
+      {"from the header zone", 1000000, {{14001, 19000}}, 1025 + 2615, {"00000"}, {{33, 38}}, 2000},
+      {"the header zone", 1000000, {{1, 16384}}, 0, {}, {}, 2000},
+      {"one past the header zone", 1000000, {{1, 16385}}, 1025, {"00000"}, {{33, 33}}, 2000},
+      {"to the end, too late", 1000000, {{1000000 - 2046, 1000000}}, 0, {}, {}, 2000},
+      // The run is closed by the final step.
+      {"to the end", 1000000, {{1000000 - 2047, 1000000}}, 2048, {"000F0"}, {{1998, 2000}}, 2000},
+      {"2001 cells of 500", 2001 * 500, {}, 0, {}, {}, 2001},
+      // Cell size 501: 1997 full cells and a last one of 4 bytes.
+      {"1998 cells of 501", 2001 * 500 + 1, {}, 0, {}, {}, 1998},
+      // Cell size 400: red from the cell of position 16385 on; units 0 to 12.
+      {"all zeros", allZero, {{1, allZero}}, allZero - 16384 + 1024, {"0000C"}, {{41, 1997}}, 1997},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Bytes file = NonZeroFile(c.Size);
+    for (const auto& [first, last] : c.Zeros) Zero(file, first, last);
+    const Outcome o = Scan(file);
+    EXPECT_EQ(o.ErrorBytes, c.ErrorBytes);
+    EXPECT_EQ(o.Codes, c.Codes);
+    std::string cells(c.Cells, 'G');
+    for (const auto& [first, last] : c.Red) {
+      std::fill(cells.begin() + first - 1, cells.begin() + last, 'R');
+    }
+    EXPECT_EQ(o.Cells, cells);
+  }
 }
 
 TEST(ZeroRunScanTest, TheShortestErrorRunIsFoundWhereverItStarts) {
@@ -196,58 +222,6 @@ TEST(ZeroRunScanTest, TheShortestErrorRunIsFoundWhereverItStarts) {
     ASSERT_EQ(o.ErrorBytes, 1025) << "run from " << first;
     ASSERT_EQ(o.Runs, (std::vector<Extent>{{first - 1, 1025}})) << "run from " << first;
   }
-}
-
-TEST(ZeroRunScanTest, RunFromTheHeaderZoneCountsFromPosition16385) {
-  Bytes file = NonZeroFile(1000000);
-  Zero(file, 14001, 19000);
-  const Outcome o = Scan(file);
-  EXPECT_EQ(o.ErrorBytes, 1025 + 2615);
-  EXPECT_EQ(o.Codes, (std::vector<std::string>{"00000"}));
-  // Red from the cell of position 16385 (cell 33) to that of 19000 (38);
-  // cells 29 to 32 hold only earlier bytes of the run and stay green.
-  std::string cells(2000, 'G');
-  for (int c = 33; c <= 38; ++c) cells[c - 1] = 'R';
-  EXPECT_EQ(o.Cells, cells);
-
-  // A run wholly within the header zone never counts.
-  Bytes header = NonZeroFile(1000000);
-  Zero(header, 1, 16384);
-  EXPECT_EQ(Scan(header).ErrorBytes, 0);
-  Zero(header, 16385, 16385);
-  EXPECT_EQ(Scan(header).ErrorBytes, 1025);
-}
-
-TEST(ZeroRunScanTest, RunsNearTheEndCountOnlyWithRoomAfterTheirStart) {
-  const int32_t size = 1000000;
-  Bytes late = NonZeroFile(size);
-  Zero(late, size - 2046, size);  // reaches the last byte
-  EXPECT_EQ(Scan(late).ErrorBytes, 0);
-
-  Bytes early = NonZeroFile(size);
-  Zero(early, size - 2047, size);
-  const Outcome o = Scan(early);
-  EXPECT_EQ(o.ErrorBytes, 2048);
-  EXPECT_EQ(o.Codes, (std::vector<std::string>{"000F0"}));  // closed by the final step
-  EXPECT_EQ(o.Cells.back(), 'R');
-}
-
-TEST(ZeroRunScanTest, FileSizeAMultipleOfTheCellSizeEndsWithAFullCell) {
-  const Outcome full = Scan(NonZeroFile(2001 * 500));
-  EXPECT_EQ(full.Cells.size(), 2001u);
-  const Outcome partial = Scan(NonZeroFile(2001 * 500 + 1));
-  // Cell size 501: 1997 full cells and a last one of 4 bytes.
-  EXPECT_EQ(partial.Cells.size(), 1998u);
-}
-
-TEST(ZeroRunScanTest, AnAllZeroFileIsOneErrorRunFromTheHeaderZone) {
-  const Bytes file(3 * FileBlockSize + 12345, 0);
-  const Outcome o = Scan(file);
-  EXPECT_EQ(o.ErrorBytes, static_cast<int32_t>(file.size()) - 16384 + 1024);
-  EXPECT_EQ(o.Codes, (std::vector<std::string>{"0000C"}));  // units 0 to 12
-  // Cell size 400: red from the cell of position 16385 on.
-  const size_t firstRed = (16385 - 1) / 400;
-  EXPECT_EQ(o.Cells, std::string(firstRed, 'G') + std::string(1997 - firstRed, 'R'));
 }
 
 TEST(ZeroRunScanTest, LargestFileEndsWithoutOverflow) {
