@@ -210,22 +210,13 @@ TEST_F(WindowKeyboardTest, EveryDrawnButtonIsAnAccessiblePushButton) {
   QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(&bitmap());
   ASSERT_NE(pane, nullptr);
   ASSERT_EQ(pane->childCount(), 17);  // the buttons, then the map
-  const std::vector<QString> names = {QStringLiteral("Select"),
-                                      QStringLiteral("Analyze"),
-                                      QStringLiteral("Create Backup"),
-                                      QStringLiteral("Create Patch"),
-                                      QStringLiteral("Repair with Reference"),
-                                      QStringLiteral("Repair with Patch"),
-                                      QStringLiteral("Information"),
-                                      QStringLiteral("Analysis"),
-                                      QStringLiteral("Patch Codes"),
-                                      QStringLiteral("Help"),
-                                      QStringLiteral("Feedback"),
-                                      QStringLiteral("Website"),
-                                      QStringLiteral("Version"),
-                                      QStringLiteral("Pause/Stop"),
-                                      QStringLiteral("Minimize"),
-                                      QStringLiteral("Close")};
+  const QStringList names =
+      QStringLiteral(
+          "Select|Analyze|Create Backup|Create Patch|Repair with Reference|"
+          "Repair with Patch|Information|Analysis|Patch Codes|Help|Feedback|Website|"
+          "Version|Pause/Stop|Minimize|Close")
+          .split(QLatin1Char('|'));
+  ASSERT_EQ(names.size(), 16);
   for (int i = 0; i < 16; ++i) {
     QAccessibleInterface* button = pane->child(i);
     ASSERT_NE(button, nullptr);
