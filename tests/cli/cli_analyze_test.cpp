@@ -218,7 +218,8 @@ std::vector<PixelRect> CaptionAreas(FontBackend& windowFonts) {
 TEST_F(CliAnalyzeTest, MapIsTheWindowsMapWithoutItsCaptions) {
   const std::string file = folder / "film.avi";
   WriteRealFile(file, DamagedBytes());
-  const CliResult run = RunCli({"analyze", "--map", folder / "map.png", file});
+  // Written also when the report is the JSON object.
+  const CliResult run = RunCli({"analyze", "--map", folder / "map.png", "--json", file});
   ASSERT_EQ(run.Status, 0) << run.Err;
   QImage map;
   ASSERT_TRUE(map.load(QString::fromStdString(folder / "map.png"), "PNG"));
