@@ -1,4 +1,5 @@
-// Ctrl-C and questions on a terminal, run on the built tamarack-cli.
+// Ctrl-C, requests to end and questions on a terminal, run on the built
+// tamarack-cli.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
