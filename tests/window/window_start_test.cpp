@@ -174,21 +174,6 @@ std::string Expected(const QString& path) {
          info.fileName().toStdString() + "\n\nSize:\n   0.1Mb (4Kb)\n\nFourCC:\n   divx-DX50\n\n";
 }
 
-TEST(WindowStartTest, FileNamedAtStartIsSelected) {
-  QTemporaryDir folder;
-  const QString path = WriteVideo(folder, QStringLiteral("film.avi"));
-  TamarackForm form;
-  form.SelectAtStart(QFile::encodeName(path).toStdString());
-  form.show();
-  Program& program = form.Logic();
-  ASSERT_TRUE(testing::ProcessEventsUntil([&] { return program.Selected.HasFile(); }));
-  EXPECT_EQ(program.Selected.SelectedFileName(), QFile::encodeName(path).toStdString());
-  EXPECT_EQ(program.ViewArea.CurrentView(), View::Information);
-  EXPECT_EQ(ShownText(form), Expected(path));
-  EXPECT_TRUE(OperationsOffered(program));
-  EXPECT_FALSE(program.Control.Busy());
-}
-
 // Sends a drag of the files onto the widget and drops them; returns whether
 // the drag was accepted.
 bool DropFiles(QWidget* target, const QStringList& paths) {
@@ -206,20 +191,28 @@ bool DropFiles(QWidget* target, const QStringList& paths) {
   return enter.isAccepted() && drop.isAccepted();
 }
 
-TEST(WindowStartTest, DroppedFileIsSelectedWhileNoOperationRuns) {
+// A file named at start, or dropped onto the window while no operation
+// runs, is selected.
+TEST(WindowStartTest, FileNamedAtStartOrDroppedIsSelected) {
   QTemporaryDir folder;
   const QString first = WriteVideo(folder, QStringLiteral("first.avi"));
   const QString second = WriteVideo(folder, QStringLiteral("second.avi"));
   TamarackForm form;
+  form.SelectAtStart(QFile::encodeName(second).toStdString());
   form.show();
   Program& program = form.Logic();
-  ASSERT_TRUE(testing::ProcessEventsUntil(
-      [&] { return program.ButtonPanel.State(InformationButton) == ButtonState::Down; }));
+  ASSERT_TRUE(testing::ProcessEventsUntil([&] { return program.Selected.HasFile(); }));
+  EXPECT_EQ(program.Selected.SelectedFileName(), QFile::encodeName(second).toStdString());
+  EXPECT_EQ(program.ViewArea.CurrentView(), View::Information);
+  EXPECT_EQ(ShownText(form), Expected(second));
+  EXPECT_TRUE(OperationsOffered(program));
+  EXPECT_FALSE(program.Control.Busy());
 
   // Several files: the first is selected.
   EXPECT_TRUE(DropFiles(&form.BackgroundImage(), {first, second}));
-  ASSERT_TRUE(testing::ProcessEventsUntil([&] { return program.Selected.HasFile(); }));
-  EXPECT_EQ(program.Selected.SelectedFileName(), QFile::encodeName(first).toStdString());
+  ASSERT_TRUE(testing::ProcessEventsUntil([&] {
+    return program.Selected.SelectedFileName() == QFile::encodeName(first).toStdString();
+  }));
   EXPECT_EQ(ShownText(form), Expected(first));
   EXPECT_TRUE(OperationsOffered(program));
 
