@@ -105,6 +105,27 @@ def write_fresh(path, size, order, seed):
     return path
 
 
+def scatter_copy(source, path):
+    """Copies source in 16 KiB pieces in random order, as a download client
+    writes, into a file given its full size first; then syncs it."""
+    piece = 16384
+    size = os.path.getsize(source)
+    starts = list(range(0, size, piece))
+    random.Random(size).shuffle(starts)
+    if os.path.exists(path):
+        os.remove(path)
+    src = os.open(source, os.O_RDONLY)
+    fd = os.open(path, os.O_WRONLY | os.O_CREAT, 0o644)
+    try:
+        os.posix_fallocate(fd, 0, size)
+        for at in starts:
+            os.pwrite(fd, os.pread(src, piece, at), at)
+        os.fsync(fd)
+    finally:
+        os.close(fd)
+        os.close(src)
+
+
 def copy_with_holes(source, path, holes):
     """A copy of source with each (offset, length) of holes zeroed."""
     shutil.copyfile(source, path)
@@ -208,7 +229,12 @@ def main():
     parser.add_argument("--only", nargs="*")
     parser.add_argument("--candidate", action="append", default=[],
                         help="NAME=CLI: another build raced in the same rounds")
+    parser.add_argument("--scatter-copy", nargs=2, metavar=("SOURCE", "COPY"),
+                        help=argparse.SUPPRESS)
     args = parser.parse_args()
+    if args.scatter_copy:
+        scatter_copy(*args.scatter_copy)
+        return
     cli = os.path.abspath(args.cli)
     programs = {"program": cli}
     for candidate in args.candidate:
@@ -231,7 +257,7 @@ def main():
     wanted = lambda name: not args.only or any(n in name for n in args.only)
     pieces = f"{d}/pieces.avi"
     sequential = f"{d}/sequential.avi"
-    if wanted("analyze pieces") or wanted("torrent/pieces"):
+    if wanted("analyze pieces") or wanted("torrent/pieces") or wanted("repair-reference pieces"):
         write_fresh(pieces, size, "random", 4)
     if wanted("analyze sequential"):
         write_fresh(sequential, size, "in order", 4)
@@ -243,6 +269,12 @@ def main():
     block = 262144
     if not os.path.exists(damaged) or os.path.getsize(damaged) != size:
         copy_with_holes(randomfile, damaged,
+                        [(at + 1000, 16384) for at in range(0, size, 3 * block)])
+    # The same damage to the file written as a download client writes it;
+    # the copy repaired is written so as well, afresh for every run.
+    damaged_pieces = f"{d}/damaged-pieces.avi"
+    if wanted("repair-reference pieces"):
+        copy_with_holes(pieces, damaged_pieces,
                         [(at + 1000, 16384) for at in range(0, size, 3 * block)])
     # The patch carries 255 codes of 16 units from the start of the file; the
     # file it repairs is the random file with those units zeroed.
@@ -307,6 +339,12 @@ def main():
              lambda c: f"{c} repair-reference --keep-reference {work} {randomfile}",
              f"cat {work} {randomfile}", prepare=f"cp {damaged} {work} && sync {work}",
              inputs=[work, randomfile], time_goal=1.25),
+        Pair("repair-reference pieces",
+             lambda c: f"{c} repair-reference --keep-reference {work} {pieces}",
+             f"cat {work} {pieces}",
+             prepare=f"{sys.executable} {os.path.abspath(__file__)} --scatter-copy "
+                     f"{damaged_pieces} {work}",
+             inputs=[work, pieces], time_goal=1.25),
         Pair("backup", lambda c: f"{c} backup --yes {mixed}",
              f"cp {mixed} {copy} && sync {copy}",
              prepare=f"rm -f {d}/BACKUP.mixed.avi {copy}", inputs=[mixed], time_goal=1.1),

@@ -25,13 +25,21 @@ BlockSource::BlockSource(OperationControl& control, ByteFile& file, FileRole rol
 
 bool BlockSource::Whole(int32_t got, int32_t count) {
   if (got == count) return true;
-  control_.ShowFault(role_, got < 0 ? FileFault::Read : FileFault::SizeChanged);
+  ShowIncompleteRead(got);
   return false;
 }
 
-bool BlockSource::ReadAt(int64_t offset, uint8_t* buffer, int32_t count) {
+void BlockSource::ShowIncompleteRead(int32_t got) {
+  control_.ShowFault(role_, got < 0 ? FileFault::Read : FileFault::SizeChanged);
+}
+
+int32_t BlockSource::ReadAtQuietly(int64_t offset, uint8_t* buffer, int32_t count) {
   assert(offset >= 0 && count >= 0 && offset <= size_ - count);
-  return Whole(file_.ReadAt(offset, buffer, count), count);
+  return file_.ReadAt(offset, buffer, count);
+}
+
+bool BlockSource::ReadAt(int64_t offset, uint8_t* buffer, int32_t count) {
+  return Whole(ReadAtQuietly(offset, buffer, count), count);
 }
 
 int32_t BlockSource::NextCount() const {

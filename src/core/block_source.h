@@ -39,11 +39,19 @@ class BlockSource {
               int32_t blockSize, Access access = Access::Read);
 
   int64_t Size() const { return size_; }
+  int32_t BlockSize() const { return blockSize_; }
   ByteFile& File() { return file_; }
 
   // Reads the count bytes at offset, which lie within the size, into the
   // buffer. False, with the message shown, when they did not all come.
   bool ReadAt(int64_t offset, uint8_t* buffer, int32_t count);
+  // Reads as ReadAt does but shows nothing, so that another thread may read
+  // beside the operation's: what the file delivered, the count when it all
+  // came, for ShowIncompleteRead on the operation's thread otherwise.
+  int32_t ReadAtQuietly(int64_t offset, uint8_t* buffer, int32_t count);
+  // The message for a read that did not deliver what it asked: the read
+  // message when it failed (got -1), else the changed-size message.
+  void ShowIncompleteRead(int32_t got);
 
   // The next block in order, from Position on, read into the source's own
   // page-aligned buffer, which the caller may change until the next call.

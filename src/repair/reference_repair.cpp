@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/block_source.h"
+#include "core/blocks_in_step.h"
 #include "core/operation_loop.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"
@@ -58,6 +59,83 @@ std::string DifferingText(int64_t count) {
   return "The Reference file holds other data than the Selected file in " + FormatThousands(count) +
          (count == 1 ? " byte" : " bytes") + ";\r\nthe Selected file kept its own data there.";
 }
+
+// What the merge makes of one block of the files, worked out on the thread
+// that read the block, while its bytes are in that processor's cache.
+class BlockMerge {
+ public:
+  // A part of the block within one map cell, and whether a byte of it will
+  // be filled: the cell is green then.
+  struct Span {
+    int32_t Length = 0;
+    bool Fills = false;
+  };
+
+  BlockMerge(size_t references, int64_t cellSize)
+      : Differing(references),
+        several_(references > 1),
+        cellSize_(cellSize),
+        mergedBlock_(several_ ? FileBlockSize : 0),
+        currentBlock_(several_ ? FileBlockSize : 0) {}
+
+  // The selected file's block comes first, then each reference's.
+  void Merge(int64_t offset, const std::vector<uint8_t*>& blocks, int32_t count) {
+    const auto length = static_cast<size_t>(count);
+    const uint8_t* selected = blocks[0];
+    Spans.clear();
+    Fills = false;
+    std::fill(Differing.begin(), Differing.end(), 0);
+    source_ = blocks[1];
+    if (std::all_of(blocks.begin() + 1, blocks.end(),
+                    [&](const uint8_t* b) { return std::memcmp(b, selected, length) == 0; })) {
+      // Copies that agree byte for byte fill nothing and differ nowhere.
+      Spans.push_back({count, false});
+      return;
+    }
+    if (several_) {
+      // The first byte that is not zero among the references at each
+      // offset, and the selected block as each reference finds it.
+      std::copy_n(selected, length, currentBlock_.data());
+      std::copy_n(blocks[1], length, mergedBlock_.data());
+      for (size_t k = 0; k < Differing.size(); ++k) {
+        const std::span<const uint8_t> reference(blocks[k + 1], length);
+        Differing[k] = CompareSpans(Bytes(currentBlock_, count), reference).Differing;
+        TakeZeroBytesFrom(Bytes(currentBlock_, count), reference);
+        if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock_, count), reference);
+      }
+      source_ = mergedBlock_.data();
+    }
+    // One cell's span at a time, so that whether a byte of the span will be
+    // filled decides the cell's colour. With one reference its differing
+    // bytes are counted in the same pass.
+    int32_t at = 0;
+    while (at < count) {
+      const int64_t cellEnd = ((offset + at) / cellSize_ + 1) * cellSize_;
+      const auto span = static_cast<int32_t>(std::min<int64_t>(count - at, cellEnd - offset - at));
+      const SpanComparison comparison =
+          CompareSpans(std::span<const uint8_t>(selected + at, static_cast<size_t>(span)),
+                       std::span<const uint8_t>(source_ + at, static_cast<size_t>(span)));
+      if (!several_) Differing[0] += comparison.Differing;
+      Spans.push_back({span, comparison.Fills});
+      Fills = Fills || comparison.Fills;
+      at += span;
+    }
+  }
+
+  // The bytes the selected block takes its zero bytes from.
+  const uint8_t* Source() const { return source_; }
+
+  std::vector<Span> Spans;
+  std::vector<int64_t> Differing;  // of each reference in the block
+  bool Fills = false;              // a byte of the block will be filled
+
+ private:
+  bool several_;
+  int64_t cellSize_;
+  AlignedBuffer mergedBlock_;
+  AlignedBuffer currentBlock_;
+  const uint8_t* source_ = nullptr;
+};
 
 }  // namespace
 
@@ -178,56 +256,34 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
   OperationLoop loop(control, "Repairing with Reference", MapCells::Painted);
   CellCounter cells;
   cells.Start(size, Silver, Green);
-  // With several references: the first byte that is not zero among them at
-  // each offset, and the selected block as each reference finds it.
-  AlignedBuffer mergedBlock(several_ ? FileBlockSize : 0);
-  AlignedBuffer currentBlock(several_ ? FileBlockSize : 0);
   // The files are read in step, and only as far as the size all had when
   // they were opened: a file that has since grown is not read past it, one
   // that has shrunk ends the merge with a message.
   BlockSource selected(control, context_.Selected.File(), FileRole::Selected, size, FileBlockSize);
   std::vector<BlockSource> referenceSources = ReferenceSources(control, references, size);
-  std::vector<const uint8_t*> referenceBlocks(references.size());
-  while (loop.Going() && !selected.AtEnd()) {
-    const int64_t position = selected.Position();
-    const std::span<uint8_t> block = selected.NextBlock();
-    if (block.empty()) break;
-    const auto count = static_cast<int32_t>(block.size());
-    uint8_t* selectedBlock = block.data();
-    bool agree = true;
-    for (size_t k = 0; k < references.size() && loop.Going(); ++k) {
-      referenceBlocks[k] = referenceSources[k].NextBlock().data();
-      agree = agree && referenceBlocks[k] != nullptr &&
-              std::memcmp(referenceBlocks[k], selectedBlock, block.size()) == 0;
+  std::vector<BlockSource*> sources = {&selected};
+  for (BlockSource& source : referenceSources) sources.push_back(&source);
+  std::vector<BlockMerge> merges;
+  for (size_t slot = 0; slot < BlocksInStep::SlotCount; ++slot) {
+    merges.emplace_back(references.size(), cells.CellSize);
+  }
+  BlocksInStep blocks(sources, [&](size_t slot, int64_t offset, const std::vector<uint8_t*>& bytes,
+                                   int32_t count) { merges[slot].Merge(offset, bytes, count); });
+  while (loop.Going() && !blocks.AtEnd()) {
+    if (!blocks.Next()) break;
+    const BlockMerge& merge = merges[blocks.Slot()];
+    const int32_t count = blocks.Count();
+    for (const BlockMerge::Span& span : merge.Spans) {
+      cells.Add(span.Length, span.Fills, control.Observer());
     }
-    if (!loop.Going()) break;
-    if (agree) {
-      // Copies that agree byte for byte fill nothing and differ nowhere.
-      cells.Add(count, false, context_.Control.Observer());
-      loop.BlockDone(selected.Position(), size);
-      continue;
+    for (size_t k = 0; k < references.size(); ++k) {
+      references[k].DifferingBytes += merge.Differing[k];
     }
-    const uint8_t* source = referenceBlocks[0];
-    if (several_) {
-      std::copy_n(selectedBlock, count, currentBlock.data());
-      std::copy_n(referenceBlocks[0], count, mergedBlock.data());
-      for (size_t k = 0; k < references.size(); ++k) {
-        const std::span<const uint8_t> reference(referenceBlocks[k], block.size());
-        references[k].DifferingBytes +=
-            CompareSpans(Bytes(currentBlock, count), reference).Differing;
-        TakeZeroBytesFrom(Bytes(currentBlock, count), reference);
-        if (k > 0) TakeZeroBytesFrom(Bytes(mergedBlock, count), reference);
-      }
-      source = mergedBlock.data();
-    }
-    // With one reference its differing bytes are counted as the cells are.
-    const bool changed = CountBlockCells(cells, selectedBlock, source, count,
-                                         several_ ? nullptr : &references[0].DifferingBytes);
-    if (changed && !WriteFilledBytes(control, selected, position, source, selectedBlock, count,
-                                     TargetRead::Earlier)) {
+    if (merge.Fills && !WriteFilledBytes(control, selected, blocks.Offset(), merge.Source(),
+                                         blocks.Block(0), count, TargetRead::Earlier)) {
       break;
     }
-    loop.BlockDone(selected.Position(), size);
+    loop.BlockDone(blocks.Offset() + count, size);
   }
   cells.Finish(context_.Control.Observer());
   if (!loop.Going() || !FinishRepairedFile(control, selected)) return;
@@ -243,28 +299,6 @@ void ReferenceRepair::MergeReference(std::vector<ReferenceRecord>& references) {
     control.ShowMessage(MessageKind::Information,
                         AboutReference(reference, DifferingText(reference.DifferingBytes)));
   }
-}
-
-bool ReferenceRepair::CountBlockCells(CellCounter& cells, const uint8_t* selected,
-                                      const uint8_t* reference, int32_t count, int64_t* differing) {
-  // The block is looked at one cell span at a time, so that whether a byte
-  // of the span will be filled decides the cell's colour. The bytes both
-  // files hold differently are counted in the same pass when asked for.
-  bool blockChanged = false;
-  int32_t offset = 0;
-  while (offset < count) {
-    const auto span = static_cast<int32_t>(std::min<int64_t>(count - offset, cells.LeftInCell()));
-    const auto length = static_cast<size_t>(span);
-    const std::span<const uint8_t> target(selected + offset, length);
-    const std::span<const uint8_t> source(reference + offset, length);
-    const SpanComparison comparison = CompareSpans(target, source);
-    const bool fills = comparison.Fills;
-    if (differing != nullptr) *differing += comparison.Differing;
-    blockChanged = blockChanged || fills;
-    cells.Add(span, fills, context_.Control.Observer());
-    offset += span;
-  }
-  return blockChanged;
 }
 
 void ReferenceRepair::FinishReference(std::vector<ReferenceRecord>& references) {

@@ -73,12 +73,6 @@ class ReferenceRepair {
   void FinishReference(std::vector<ReferenceRecord>& references);
 
  private:
-  // Counts one block read from both files into the map: a cell is green
-  // when a byte of it will be filled, silver when not. Returns true when a
-  // byte of the block will be filled. Adds the bytes both blocks hold
-  // differently to differing unless it is null.
-  bool CountBlockCells(CellCounter& cells, const uint8_t* selected, const uint8_t* reference,
-                       int32_t count, int64_t* differing);
   // The message about one reference: with several, its first line names
   // the reference.
   std::string AboutReference(const ReferenceRecord& reference, const std::string& text) const;

@@ -122,6 +122,7 @@ class FakeFile : public Base {
   }
 
   int32_t Read(void* buffer, int32_t count) override {
+    const std::lock_guard lock(fs_.Mutex);
     const int32_t n = ReadAt(position_, buffer, count);
     if (n > 0) position_ += n;
     return n;
@@ -130,6 +131,7 @@ class FakeFile : public Base {
   // Reads at the offset without moving the position, as the host's pread
   // does; it counts as a read.
   int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
+    const std::lock_guard lock(fs_.Mutex);
     if (!open_ || Fails("read", ++stats().Reads) || offset < 0 || count < 0) return -1;
     std::vector<uint8_t>& data = fs_.Files[path_];
     const int64_t available = std::max<int64_t>(0, static_cast<int64_t>(data.size()) - offset);
@@ -140,6 +142,7 @@ class FakeFile : public Base {
   }
 
   int32_t Write(const void* buffer, int32_t count) override {
+    const std::lock_guard lock(fs_.Mutex);
     if (fs_.BeforeWrite) fs_.BeforeWrite(path_);
     if (!open_ || Fails("write", ++stats().Writes) || access_ == Access::ReadOnly) return -1;
     std::vector<uint8_t>& data = fs_.Files[path_];
@@ -153,19 +156,25 @@ class FakeFile : public Base {
   }
 
   bool Seek(int64_t offset) override {
+    const std::lock_guard lock(fs_.Mutex);
     if (!open_ || Fails("seek", ++stats().Seeks) || offset < 0) return false;
     position_ = offset;
     return true;
   }
 
   int64_t Size() override {
+    const std::lock_guard lock(fs_.Mutex);
     if (!open_ || Fails("size", 1)) return -1;
     return static_cast<int64_t>(fs_.Files[path_].size());
   }
 
-  bool Sync() override { return open_ && !Fails("sync", 1); }
+  bool Sync() override {
+    const std::lock_guard lock(fs_.Mutex);
+    return open_ && !Fails("sync", 1);
+  }
 
   bool Close() override {
+    const std::lock_guard lock(fs_.Mutex);
     if (!open_) return false;
     open_ = false;
     --fs_.OpenFiles;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -157,6 +158,8 @@ class FakeWindowHost : public WindowHost {
 // call on (1 = the first) it fails; or name a kind of call and the one call
 // of that kind, counted over all files, that fails (FailNthCall). Output
 // files are written under TemporaryPathOf(final path) until their Commit.
+// The files' calls may come from two threads at once, as the host's may:
+// each holds Mutex, also while it runs AfterRead and BeforeWrite.
 class FakeFileSystem : public FileSystem {
  public:
   struct Stats {
@@ -210,6 +213,7 @@ class FakeFileSystem : public FileSystem {
   // test can act as another program that changes the file meanwhile.
   std::function<void(const std::string& path)> AfterRead;
   std::function<void(const std::string& path)> BeforeWrite;
+  std::recursive_mutex Mutex;
 };
 
 }  // namespace tamarack::testing

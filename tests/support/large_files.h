@@ -47,15 +47,20 @@ class LayoutFile : public ByteFile {
   LayoutFile(int64_t size, std::vector<Extent> runs) : size_(size), runs_(std::move(runs)) {}
 
   int32_t Read(void* buffer, int32_t count) override {
-    const auto n = static_cast<int32_t>(std::clamp<int64_t>(size_ - position_, 0, count));
+    const int32_t n = ReadAt(position_, buffer, count);
+    position_ += n;
+    return n;
+  }
+  // Any number of threads may read at once.
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t count) override {
+    const auto n = static_cast<int32_t>(std::clamp<int64_t>(size_ - offset, 0, count));
     auto* out = static_cast<uint8_t*>(buffer);
     std::memset(out, 0x5A, static_cast<size_t>(n));
     for (const Extent& run : runs_) {
-      const int64_t from = std::max(run.Offset, position_);
-      const int64_t to = std::min(run.Offset + run.Length, position_ + n);
-      if (from < to) std::memset(out + (from - position_), 0, static_cast<size_t>(to - from));
+      const int64_t from = std::max(run.Offset, offset);
+      const int64_t to = std::min(run.Offset + run.Length, offset + n);
+      if (from < to) std::memset(out + (from - offset), 0, static_cast<size_t>(to - from));
     }
-    position_ += n;
     return n;
   }
   int32_t Write(const void*, int32_t) override { return -1; }
