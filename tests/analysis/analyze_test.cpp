@@ -146,25 +146,26 @@ TEST_F(AnalyzeTest, ErrorRunsTurnTheirCellsRedAndOpenThePatchCodesView) {
   EXPECT_EQ(CellLetters(), map.substr(0, 2000));
 }
 
+// A clean file paints green cells, one a byte for the smallest file, and
+// empties the codes of an earlier analysis.
 TEST_F(AnalyzeTest, CleanFileStaysOnTheMapAndEmptiesEarlierCodes) {
-  Prepare(FilmBytes(1000000));
-  program->ViewArea.Store(View::PatchCodes) = "00010, 00020";
-  dialogs.Expect(MessageKind::Information, "Analysis complete.\r\n\r\nReal Data:\t100.0%*");
-  Run();
-  EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
-  EXPECT_EQ(MapLetters(), std::string(2000, 'G') + "W");
-  EXPECT_TRUE(Summary().Completed);
-  EXPECT_EQ(Summary().ErrorBytes, 0);
-  EXPECT_TRUE(Summary().Codes.empty());
-  program->RunCommand(PatchCodesButton);
-  EXPECT_EQ(memo.Text, "");
-}
-
-TEST_F(AnalyzeTest, SmallestFilePaintsOneCellPerByte) {
-  Prepare(std::vector<uint8_t>(1024, 0));
-  dialogs.Expect(MessageKind::Information, "Analysis complete.\r\n\r\nReal Data:\t100.0%*");
-  Run();
-  EXPECT_EQ(MapLetters(), std::string(1024, 'G') + std::string(CellCount - 1024, 'W'));
+  const std::pair<std::vector<uint8_t>, size_t> clean[] = {{std::vector<uint8_t>(1024, 0), 1024},
+                                                           {FilmBytes(1000000), 2000}};
+  for (const auto& [bytes, cells] : clean) {
+    SCOPED_TRACE(cells);
+    Prepare(bytes);
+    program->ViewArea.Store(View::PatchCodes) = "00010, 00020";
+    dialogs.Expect(MessageKind::Information, "Analysis complete.\r\n\r\nReal Data:\t100.0%*");
+    Run();
+    EXPECT_EQ(program->ViewArea.CurrentView(), View::Analysis);
+    EXPECT_EQ(MapLetters(), std::string(cells, 'G') + std::string(CellCount - cells, 'W'));
+    EXPECT_TRUE(Summary().Completed);
+    EXPECT_EQ(Summary().ErrorBytes, 0);
+    EXPECT_TRUE(Summary().Codes.empty());
+    program->RunCommand(PatchCodesButton);
+    EXPECT_EQ(memo.Text, "");
+    program->RunCommand(SelectClearButton);
+  }
 }
 
 TEST_F(AnalyzeTest, FakeFileGetsNoPatchCodesView) {
