@@ -42,7 +42,7 @@ std::unique_ptr<FileView> ViewOf(ByteFile& file, int64_t offset, int64_t count) 
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
-  std::string PathOf(const std::string& name) const { return folder + "/" + name; }
+  std::string PathOf(const std::string& name) const { return temp.File(name); }
 
   std::string WriteFile(const std::string& name, const std::string& bytes) {
     const std::string path = PathOf(name);

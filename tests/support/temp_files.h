@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,11 @@ class TempDir {
 
   bool Made() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  // A path in the folder; never one elsewhere when the folder was not made.
+  std::string File(const std::string& name) const {
+    if (path_.empty()) throw std::runtime_error("no temporary folder for " + name);
+    return path_ + "/" + name;
+  }
   std::string operator/(const std::string& name) const { return File(name); }
 
  private:
