@@ -6,6 +6,14 @@
 #include <utility>
 
 namespace tamarack {
+namespace {
+
+// The blocks of all files the slots hold at most, so that a merge of many
+// references holds little more memory than one of a few.
+constexpr size_t BlocksHeld = 16;
+
+}  // namespace
+
 BlocksInStep::BlocksInStep(std::vector<BlockSource*> sources, Work work)
     : sources_(std::move(sources)),
       work_(std::move(work)),
@@ -13,7 +21,8 @@ BlocksInStep::BlocksInStep(std::vector<BlockSource*> sources, Work work)
       blockSize_(sources_.front()->BlockSize()),
       blockCount_((size_ + blockSize_ - 1) / blockSize_),
       lastBlock_(blockCount_ - 1) {
-  for (size_t s = 0; s < SlotCount; ++s) {
+  const size_t slotCount = std::clamp<size_t>(BlocksHeld / sources_.size(), 2, SlotCount);
+  for (size_t s = 0; s < slotCount; ++s) {
     SlotState slot;
     for (size_t k = 0; k < sources_.size(); ++k) {
       slot.Buffers.emplace_back(static_cast<size_t>(blockSize_));

@@ -29,7 +29,8 @@ namespace tamarack {
 // the caller holds, so a stop or a fault finds little read for nothing.
 class BlocksInStep {
  public:
-  // The slots the blocks are read into; Work's and Slot's values lie below.
+  // The most slots the blocks are read into; Work's and Slot's values lie
+  // below. With many files there are fewer, down to two.
   static constexpr size_t SlotCount = 4;
 
   // Work on the blocks of every file at the offset, done where they were
