@@ -114,17 +114,6 @@ TEST_F(ButtonsTest, EachStateHasItsFrameFaceAndCaption) {
   EXPECT_EQ(shadow.X, 113);
   EXPECT_EQ(LastText().Ink, White);
   EXPECT_EQ(LastText().X, 112);
-
-  // Minimise and Close have big captions.
-  buttons.DrawButton(MinimizeButton, ButtonState::Up);
-  EXPECT_EQ(LastText().Text, "_");
-  EXPECT_EQ(LastText().Font, CaptionFont::Big);
-  EXPECT_EQ(LastText().X, 572);
-  buttons.DrawButton(CloseButton, ButtonState::Down);
-  EXPECT_EQ(LastText().Text, "X");
-  EXPECT_EQ(LastText().Font, CaptionFont::Big);
-  EXPECT_EQ(LastText().X, 597);
-  EXPECT_EQ(LastText().Y, 9);
 }
 
 TEST_F(ButtonsTest, FirstButtonShowsSelectOrClearNeverItsTableCaption) {
