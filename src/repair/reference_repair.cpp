@@ -6,6 +6,7 @@
 
 #include "core/block_source.h"
 #include "core/blocks_in_step.h"
+#include "core/cell_counter.h"
 #include "core/operation_loop.h"
 #include "core/size_text.h"
 #include "platform/aligned_buffer.h"

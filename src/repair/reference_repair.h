@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "analysis/torrent_target.h"
-#include "core/cell_counter.h"
 #include "core/operation_context.h"
 #include "platform/byte_file.h"
 #include "repair/piece_repair.h"

@@ -45,7 +45,6 @@ ConsoleQuestions::ConsoleQuestions(ConsoleOutput& output, AnswerInput& input, bo
 
 void ConsoleQuestions::ShowMessage(MessageKind kind, const std::string& text) {
   if (kind == MessageKind::Error) {
-    errorShown_ = true;
     output_.PrintErr(text);
   } else if (informationShown_) {
     output_.PrintOut(text);

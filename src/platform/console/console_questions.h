@@ -38,8 +38,6 @@ class ConsoleQuestions {
   // (StopRequest::Confirmed) answers it Yes without asking.
   PromptResult AskStop(const std::string& text, StopRequest request);
 
-  // Whether an error message has been shown.
-  bool ErrorShown() const { return errorShown_; }
   // Whether a request to end the program has answered a question: the stop
   // question with Yes, any other question with No.
   bool TerminationAnswered() const { return terminationAnswered_; }
@@ -51,7 +49,6 @@ class ConsoleQuestions {
   AnswerInput& input_;
   bool interactive_;
   bool informationShown_ = true;
-  bool errorShown_ = false;
   bool terminationAnswered_ = false;
 };
 
