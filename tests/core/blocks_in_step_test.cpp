@@ -86,12 +86,8 @@ TEST_P(BlocksInStepTest, TakesWholeWorkedBlocksInOrderUpToTheFirstIncompleteOne)
   EXPECT_LE(taken, c.TakenAtMost);
   for (int b = 0; b < taken; ++b) EXPECT_EQ(worked[b], 1) << "block " << b;
   EXPECT_EQ(control.Busy(), !c.Role.has_value());
-  if (c.Role) {
-    ASSERT_EQ(dialogs.Shown.size(), 1u);
-    EXPECT_EQ(dialogs.Shown[0].Text, FaultMessage(*c.Role, c.Fault));
-  } else {
-    EXPECT_TRUE(dialogs.Shown.empty());
-  }
+  EXPECT_EQ(dialogs.ShownTexts(), c.Role ? std::vector<std::string>{FaultMessage(*c.Role, c.Fault)}
+                                         : std::vector<std::string>{});
   control.HoldBusy(false);
 }
 

@@ -92,6 +92,12 @@ class FakeDialogs : public Dialogs {
   std::string ChooseOpenFile(const OpenFileRequest& request) override;
 
   std::vector<Message> Shown;
+  // The texts of the messages shown, in order.
+  std::vector<std::string> ShownTexts() const {
+    std::vector<std::string> texts;
+    for (const Message& message : Shown) texts.push_back(message.Text);
+    return texts;
+  }
   std::vector<OpenFileRequest> FileRequests;
   // When set, a message that nobody expected is answered with this (OK for
   // information and errors) instead of failing the test, and an open-file
