@@ -75,11 +75,32 @@ def make_file(path, size, kind, seed):
     return path
 
 
+PIECE = 16384
+
+
+def write_in_pieces(path, size, piece_at, rng=None):
+    """Writes a file afresh in 16 KiB pieces, piece_at(offset) giving each:
+    front to back, or, with rng, in random order into a file given its full
+    size first, as a download client writes; then syncs it. Its pages stay
+    in the page cache as written."""
+    if os.path.exists(path):
+        os.remove(path)
+    fd = os.open(path, os.O_WRONLY | os.O_CREAT, 0o644)
+    try:
+        os.posix_fallocate(fd, 0, size)
+        starts = list(range(0, size, PIECE))
+        if rng:
+            rng.shuffle(starts)
+        for at in starts:
+            os.pwrite(fd, piece_at(at), at)
+        os.fsync(fd)
+    finally:
+        os.close(fd)
+    return path
+
+
 def write_fresh(path, size, order, seed):
-    """Writes mixed data afresh, in 16 KiB pieces: front to back, or in
-    random order into a file given its full size first, as a download client
-    writes; then syncs it. Its pages stay in the page cache as written."""
-    piece = 16384
+    """Writes mixed data afresh with write_in_pieces, in the order given."""
     rng = random.Random(seed)
     data = bytearray(size)
     for at in range(0, size, CHUNK):
@@ -88,41 +109,18 @@ def write_fresh(path, size, order, seed):
         length = rng.choice([rng.randint(1, 1024), rng.randint(1025, 262144)])
         at = rng.randrange(0, size - length)
         data[at:at + length] = bytes(length)
-    if os.path.exists(path):
-        os.remove(path)
-    fd = os.open(path, os.O_WRONLY | os.O_CREAT, 0o644)
-    try:
-        os.posix_fallocate(fd, 0, size)
-        starts = list(range(0, size, piece))
-        if order == "random":
-            rng.shuffle(starts)
-        view = memoryview(data)
-        for at in starts:
-            os.pwrite(fd, view[at:at + piece], at)
-        os.fsync(fd)
-    finally:
-        os.close(fd)
-    return path
+    view = memoryview(data)
+    return write_in_pieces(path, size, lambda at: view[at:at + PIECE],
+                           rng if order == "random" else None)
 
 
 def scatter_copy(source, path):
-    """Copies source in 16 KiB pieces in random order, as a download client
-    writes, into a file given its full size first; then syncs it."""
-    piece = 16384
+    """Copies source as a download client writes it (write_in_pieces)."""
     size = os.path.getsize(source)
-    starts = list(range(0, size, piece))
-    random.Random(size).shuffle(starts)
-    if os.path.exists(path):
-        os.remove(path)
     src = os.open(source, os.O_RDONLY)
-    fd = os.open(path, os.O_WRONLY | os.O_CREAT, 0o644)
     try:
-        os.posix_fallocate(fd, 0, size)
-        for at in starts:
-            os.pwrite(fd, os.pread(src, piece, at), at)
-        os.fsync(fd)
+        write_in_pieces(path, size, lambda at: os.pread(src, PIECE, at), random.Random(size))
     finally:
-        os.close(fd)
         os.close(src)
 
 
